@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the release suite,
+# then the fuzz targets briefly and the whole suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer (clang).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+fuzz_seconds=${KX_FUZZ_SECONDS:-20}
+
+bash scripts/build.sh
+ctest --test-dir build -j2 --output-on-failure
+
+cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DKX_SANITIZE=ON -DKX_FUZZ=ON -DKX_BENCH=OFF
+cmake --build build-san -j2
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+for fuzzer in build-san/fuzz/fuzz_*; do
+  [ -x "$fuzzer" ] || continue
+  name=$(basename "$fuzzer"); name=${name#fuzz_}
+  corpus=$(mktemp -d)
+  seeds=()
+  [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
+  echo "fuzz: $name for ${fuzz_seconds}s"
+  "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
+  rm -rf "$corpus"
+done
+ctest --test-dir build-san -j2 --output-on-failure

@@ -1,0 +1,12 @@
+#include "subcommands.h"
+
+#include <cstdio>
+
+namespace kelvox2 {
+
+int runCheckSkin(int, char** argv) {
+    std::fprintf(stderr, "kelvox2 %s: not available in this build yet\n", argv[0]);
+    return 2;
+}
+
+}  // namespace kelvox2

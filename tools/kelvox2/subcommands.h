@@ -1,0 +1,18 @@
+// The subcommands of the kelvox2 tool. Each lives in its own cmd_<name>.cpp;
+// every one prints its --help and returns the process exit code.
+#pragma once
+
+namespace kelvox2 {
+
+// argv[0] is the subcommand's name; the options and operands follow.
+int runInfo(int argc, char** argv);
+int runRender(int argc, char** argv);
+int runBench(int argc, char** argv);
+int runPng(int argc, char** argv);
+int runSnapshot(int argc, char** argv);
+int runCheckSkin(int argc, char** argv);
+
+// Path of the built plug-in next to the tool, used when no PLUGIN is given.
+const char* defaultPluginPath();
+
+}  // namespace kelvox2
