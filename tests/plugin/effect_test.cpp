@@ -1,5 +1,6 @@
 #include "instrument/synth_effect.h"
 #include "params/program_bank.h"
+#include "params/range_param.h"
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,32 @@ TEST(EffectCanDo, FrameworkAsksSupportsIoAndTheInstrumentOverrides) {
     EXPECT_EQ(synth.canDo("receiveVstMidiEvent "), 0);
     EXPECT_EQ(synth.canDo("bypass"), -1);
     EXPECT_EQ(synth.canDo(""), 0);
+}
+
+// One very precise parameter whose display outgrows the host's 32 characters.
+class PreciseEffect : public BareEffect {
+public:
+    PreciseEffect() {
+        auto* p = new KRangeParam;
+        p->setName("Huge");
+        p->setRange(0, 1e15, 0);
+        p->setDecimals(20);
+        addParam(0, p);
+        buildBank();
+    }
+};
+
+TEST(EffectDisplay, LongTextsAreCutToThirtyTwoCharactersEndingInDots) {
+    PreciseEffect effect;
+    AEffect* e = effect.getAeffect();
+    char text[64];
+    std::memset(text, '#', sizeof text);
+    e->dispatcher(e, effGetParamDisplay, 0, 0, text, 0.0f);
+    EXPECT_STREQ(text, "0.00000000000000000000");
+    e->setParameter(e, 0, 1.0f);
+    e->dispatcher(e, effGetParamDisplay, 0, 0, text, 0.0f);
+    EXPECT_STREQ(text, "1000000000000000.000000000000...");
+    EXPECT_STREQ(effect.getBank().valueText(0, 0), "1000000000000000.00000000000000000000");
 }
 
 TEST(EffectBank, ParameterChangesGoThroughTheCurrentProgram) {
