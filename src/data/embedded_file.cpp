@@ -35,15 +35,14 @@ char lowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-}  // namespace
-
-bool equalsIgnoringCase(const char* a, const char* b) {
-  if (a == nullptr || b == nullptr) return false;
+bool namesEqual(const char* a, const char* b) {
   for (;; ++a, ++b) {
     if (lowerAscii(*a) != lowerAscii(*b)) return false;
     if (*a == '\0') return true;
   }
 }
+
+}  // namespace
 
 void registerEmbeddedFile(const KEmbeddedFile* file) {
   if (file == nullptr) return;
@@ -64,7 +63,7 @@ const std::uint8_t* findEmbeddedFile(const char* name, std::uint64_t* length) {
   if (name == nullptr) return nullptr;
   for (std::size_t i = 0; i < registry.count; ++i) {
     const KEmbeddedFile* file = registry.entries[i];
-    if (equalsIgnoringCase(file->name, name)) {
+    if (namesEqual(file->name, name)) {
       if (length != nullptr) *length = file->length;
       return file->bytes;
     }

@@ -29,8 +29,4 @@ const std::uint8_t* findEmbeddedFile(const char* name, std::uint64_t* length = n
 std::size_t embeddedFileCount();
 const KEmbeddedFile* embeddedFileAt(std::size_t index);  // null past the end
 
-// Whole-string comparison ignoring ASCII letter case, independent of the
-// C locale. Null equals nothing.
-bool equalsIgnoringCase(const char* a, const char* b);
-
 }  // namespace kx

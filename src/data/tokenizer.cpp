@@ -5,12 +5,22 @@
 #include <cstring>
 #include <limits>
 
-#include "data/embedded_file.h"
 
 namespace kx {
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+char lowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    if (lowerAscii(*a) != lowerAscii(*b)) return false;
+    if (*a == '\0') return true;
+  }
+}
 
 // Local reading of number words until the parameter model's own is at hand.
 double readNumberWord(const char* text) {
