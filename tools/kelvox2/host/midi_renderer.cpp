@@ -6,20 +6,10 @@
 
 namespace kx {
 
-namespace {
-// effSetProcessPrecision values
-constexpr VstIntPtr kPrecision32 = 0;
-constexpr VstIntPtr kPrecision64 = 1;
-}  // namespace
-
-static_assert(sizeof(VstEvents) == 2 * sizeof(void*) + 2 * sizeof(VstEvent*),
-              "the event list is laid out as two header slots and the pointers");
-
-MidiRenderer::MidiRenderer(AEffect* effect, VstTimeInfo& clock, const MidiSong& song,
-                           const RenderSettings& settings)
-    : effect_(effect), clock_(clock), schedule_(song, settings.sampleRate), settings_(settings) {
-    numInputs_ = std::max(effect->numInputs, 0);
-    numOutputs_ = std::max(effect->numOutputs, 0);
+MidiRenderer::MidiRenderer(PluginHost& host, const MidiSong& song, const RenderSettings& settings)
+    : host_(host), schedule_(song, settings.sampleRate), settings_(settings) {
+    numInputs_ = std::max(host.effect()->numInputs, 0);
+    numOutputs_ = std::max(host.effect()->numOutputs, 0);
     int64_t tail = static_cast<int64_t>(std::ceil(std::max(settings.tailSeconds, 0.0) * settings.sampleRate));
     totalFrames_ = schedule_.songFrames() + tail;
 
@@ -40,65 +30,56 @@ MidiRenderer::MidiRenderer(AEffect* effect, VstTimeInfo& clock, const MidiSong& 
     floatOut_.push_back(nullptr);
     doubleIn_.push_back(nullptr);
     doubleOut_.push_back(nullptr);
-    midiEvents_.reserve(kMaxEventsPerBlock);
-    eventList_.reserve(kMaxEventsPerBlock + 2);
 }
 
 bool MidiRenderer::start(std::string& error) {
-    if (settings_.doublePrecision && !(effect_->flags & effFlagsCanDoubleReplacing)) {
+    VstInt32 flags = host_.effect()->flags;
+    if (settings_.doublePrecision && !(flags & effFlagsCanDoubleReplacing)) {
         error = "the plug-in cannot process in double precision";
         return false;
     }
-    if (!settings_.doublePrecision && !(effect_->flags & effFlagsCanReplacing)) {
+    if (!settings_.doublePrecision && !(flags & effFlagsCanReplacing)) {
         error = "the plug-in has no processReplacing";
         return false;
     }
-    AEffectDispatcherProc d = effect_->dispatcher;
-    d(effect_, effSetSampleRate, 0, 0, nullptr, float(settings_.sampleRate));
-    d(effect_, effSetBlockSize, 0, settings_.blockSize, nullptr, 0.0f);
-    d(effect_, effSetProcessPrecision, 0, settings_.doublePrecision ? kPrecision64 : kPrecision32,
-      nullptr, 0.0f);
-    d(effect_, effMainsChanged, 0, 1, nullptr, 0.0f);
-    d(effect_, effStartProcess, 0, 0, nullptr, 0.0f);
+    host_.hostSampleRate = settings_.sampleRate;
+    host_.hostBlockSize = settings_.blockSize;
+    host_.timeInfo = VstTimeInfo{};
+    host_.timeInfoEnabled = true;
+    host_.setSampleRate(float(settings_.sampleRate));
+    host_.setBlockSize(settings_.blockSize);
+    host_.setProcessPrecision(settings_.doublePrecision);
+    host_.mainsChanged(true);
+    host_.startProcess();
     started_ = true;
     return true;
 }
 
 void MidiRenderer::stop() {
     if (!started_) return;
-    effect_->dispatcher(effect_, effStopProcess, 0, 0, nullptr, 0.0f);
-    effect_->dispatcher(effect_, effMainsChanged, 0, 0, nullptr, 0.0f);
+    host_.stopProcess();
+    host_.mainsChanged(false);
     started_ = false;
 }
 
 void MidiRenderer::updateClock() {
     SongClock c = schedule_.clockAt(position_);
-    clock_.samplePos = c.samplePos;
-    clock_.sampleRate = settings_.sampleRate;
-    clock_.ppqPos = c.ppqPos;
-    clock_.tempo = c.tempo;
-    clock_.barStartPos = c.barStartPos;
-    clock_.timeSigNumerator = c.numerator;
-    clock_.timeSigDenominator = c.denominator;
-    clock_.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
-    if (position_ == 0) clock_.flags |= kVstTransportChanged;
+    VstTimeInfo& clock = host_.timeInfo;
+    clock.samplePos = c.samplePos;
+    clock.sampleRate = settings_.sampleRate;
+    clock.ppqPos = c.ppqPos;
+    clock.tempo = c.tempo;
+    clock.barStartPos = c.barStartPos;
+    clock.timeSigNumerator = c.numerator;
+    clock.timeSigDenominator = c.denominator;
+    clock.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
+    if (position_ == 0) clock.flags |= kVstTransportChanged;
 }
 
 void MidiRenderer::sendEvents(const std::vector<BlockEvent>& events) {
-    midiEvents_.assign(events.size(), VstMidiEvent{});
-    eventList_.assign(events.size() + 2, nullptr);
-    for (size_t i = 0; i < events.size(); ++i) {
-        VstMidiEvent& m = midiEvents_[i];
-        m.type = kVstMidiType;
-        m.byteSize = sizeof(VstMidiEvent);
-        m.deltaFrames = events[i].deltaFrames;
-        std::memcpy(m.midiData, events[i].data, 3);
-        eventList_[i + 2] = &m;
-    }
-    VstEvents* list = reinterpret_cast<VstEvents*>(eventList_.data());
-    list->numEvents = static_cast<VstInt32>(events.size());
-    list->reserved = 0;
-    effect_->dispatcher(effect_, effProcessEvents, 0, 0, list, 0.0f);
+    eventList_.clear();
+    for (const BlockEvent& e : events) eventList_.add(e.deltaFrames, e.data[0], e.data[1], e.data[2]);
+    host_.processEvents(eventList_.events());
 }
 
 int MidiRenderer::renderBlock() {
@@ -109,9 +90,9 @@ int MidiRenderer::renderBlock() {
     updateClock();
     sendEvents(blockEvents_);
     if (settings_.doublePrecision)
-        effect_->processDoubleReplacing(effect_, doubleIn_.data(), doubleOut_.data(), frames);
+        host_.processDoubleReplacing(doubleIn_.data(), doubleOut_.data(), frames);
     else
-        effect_->processReplacing(effect_, floatIn_.data(), floatOut_.data(), frames);
+        host_.processReplacing(floatIn_.data(), floatOut_.data(), frames);
     position_ += frames;
     return frames;
 }

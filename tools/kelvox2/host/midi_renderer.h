@@ -7,9 +7,8 @@
 #pragma once
 
 #include "midi_file.h"
+#include "plugin_host.h"
 #include "song_schedule.h"
-
-#include "plugin/vst_abi.h"
 
 #include <cstdint>
 #include <string>
@@ -26,9 +25,9 @@ struct RenderSettings {
 
 class MidiRenderer {
 public:
-    // The plug-in stays owned by the caller; clock is the record the host
-    // answers audioMasterGetTime with, kept current here.
-    MidiRenderer(AEffect* effect, VstTimeInfo& clock, const MidiSong& song, const RenderSettings& settings);
+    // host (with its loaded plug-in) and song stay owned by the caller; the
+    // host's time info is switched on and kept current here.
+    MidiRenderer(PluginHost& host, const MidiSong& song, const RenderSettings& settings);
 
     // Sample rate, block size, precision; then resume and start processing.
     // Fails (with a reason) when the plug-in cannot do what the settings ask.
@@ -52,8 +51,7 @@ private:
     void updateClock();
     void sendEvents(const std::vector<BlockEvent>& events);
 
-    AEffect* effect_;
-    VstTimeInfo& clock_;
+    PluginHost& host_;
     SongSchedule schedule_;
     RenderSettings settings_;
     int numInputs_ = 0;
@@ -68,8 +66,7 @@ private:
     std::vector<double*> doubleIn_, doubleOut_;
 
     std::vector<BlockEvent> blockEvents_;
-    std::vector<VstMidiEvent> midiEvents_;
-    std::vector<void*> eventList_;  // a VstEvents: header (two slots) then the pointers
+    MidiEventList eventList_;
 };
 
 }  // namespace kx

@@ -3,44 +3,32 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstring>
 
 namespace kx {
 
 namespace {
 
-// Plug-ins overrun the nominal text sizes; every text request gets this much room.
-constexpr size_t kTextBuffer = 256;
-
-VstIntPtr dispatch(AEffect* e, VstInt32 op, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                   float opt = 0.0f) {
-    return e->dispatcher(e, op, index, value, ptr, opt);
-}
-
-std::string textRequest(AEffect* e, VstInt32 op, VstInt32 index) {
-    char buf[kTextBuffer] = {};
-    dispatch(e, op, index, 0, buf);
-    buf[kTextBuffer - 1] = '\0';
-    return buf;
-}
-
-bool checkOwner(AEffect* e, int32_t fxID, const char* what, std::string& error) {
-    if (fxID == e->uniqueID) return true;
+bool checkOwner(const PluginHost& host, int32_t fxID, const char* what, std::string& error) {
+    if (fxID == host.effect()->uniqueID) return true;
     error = std::string("the ") + what + " belongs to plug-in " + describeId(fxID) + ", this plug-in is " +
-            describeId(e->uniqueID);
+            describeId(host.effect()->uniqueID);
     return false;
 }
 
-void setProgramName(AEffect* e, const std::string& name) {
-    char buf[kVstMaxProgNameLen + 1] = {};
-    std::memcpy(buf, name.data(), std::min(name.size(), size_t(kVstMaxProgNameLen)));
-    dispatch(e, effSetProgramName, 0, 0, buf);
+void setProgramName(const PluginHost& host, const std::string& name) {
+    host.setProgramName(name.substr(0, kVstMaxProgNameLen));
 }
 
-bool loadParameters(AEffect* e, const FxProgram& p, std::string& error) {
-    if (int64_t(p.params.size()) != e->numParams) {
+void selectProgram(const PluginHost& host, int program) {
+    host.dispatch(effBeginSetProgram);
+    host.setProgram(program);
+    host.dispatch(effEndSetProgram);
+}
+
+bool loadParameters(const PluginHost& host, const FxProgram& p, std::string& error) {
+    if (int64_t(p.params.size()) != host.numParams()) {
         error = "the program has " + std::to_string(p.params.size()) + " parameters, the plug-in " +
-                std::to_string(e->numParams);
+                std::to_string(host.numParams());
         return false;
     }
     for (size_t i = 0; i < p.params.size(); ++i) {
@@ -49,147 +37,128 @@ bool loadParameters(AEffect* e, const FxProgram& p, std::string& error) {
             return false;
         }
     }
-    for (size_t i = 0; i < p.params.size(); ++i)
-        e->setParameter(e, VstInt32(i), std::clamp(p.params[i], 0.0f, 1.0f));
-    setProgramName(e, p.name);
+    for (size_t i = 0; i < p.params.size(); ++i) host.setParameter(int(i), std::clamp(p.params[i], 0.0f, 1.0f));
+    setProgramName(host, p.name);
     return true;
 }
 
-bool loadChunk(AEffect* e, const std::vector<uint8_t>& chunk, bool isProgram, int32_t fxVersion,
+bool loadChunk(const PluginHost& host, const std::vector<uint8_t>& chunk, bool isProgram, int32_t fxVersion,
                int32_t elements, std::string& error) {
     VstPatchChunkInfo info{};
     info.version = 1;
-    info.pluginUniqueID = e->uniqueID;
+    info.pluginUniqueID = host.effect()->uniqueID;
     info.pluginVersion = fxVersion;
     info.numElements = elements;
-    if (dispatch(e, isProgram ? effBeginLoadProgram : effBeginLoadBank, 0, 0, &info) == -1) {
+    if (host.dispatch(isProgram ? effBeginLoadProgram : effBeginLoadBank, 0, 0, &info) == -1) {
         error = std::string("the plug-in refused the ") + (isProgram ? "program" : "bank");
         return false;
     }
-    // The plug-in copies the data; it is ours again after the call.
-    std::vector<uint8_t> copy = chunk;
-    dispatch(e, effSetChunk, isProgram ? 1 : 0, VstIntPtr(copy.size()), copy.empty() ? nullptr : copy.data());
+    host.setChunk(chunk, isProgram);
     return true;
 }
 
-std::vector<uint8_t> getChunk(AEffect* e, bool isProgram) {
-    void* data = nullptr;
-    VstIntPtr size = dispatch(e, effGetChunk, isProgram ? 1 : 0, 0, &data);
-    if (size <= 0 || !data) return {};
-    const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    return std::vector<uint8_t>(bytes, bytes + size);
-}
-
-FxProgram captureCurrent(AEffect* e) {
+FxProgram captureCurrent(const PluginHost& host) {
     FxProgram p;
-    p.fxID = e->uniqueID;
-    p.fxVersion = e->version;
-    p.name = textRequest(e, effGetProgramName, 0);
-    for (VstInt32 i = 0; i < e->numParams; ++i) p.params.push_back(e->getParameter(e, i));
+    p.fxID = host.effect()->uniqueID;
+    p.fxVersion = host.effect()->version;
+    p.name = host.programName();
+    for (int i = 0; i < host.numParams(); ++i) p.params.push_back(host.getParameter(i));
     return p;
 }
+
+bool usesChunks(const PluginHost& host) { return host.effect()->flags & effFlagsProgramChunks; }
 
 }  // namespace
 
 std::string describeId(int32_t id) {
     char c[4] = {char(uint32_t(id) >> 24), char(uint32_t(id) >> 16), char(uint32_t(id) >> 8), char(id)};
     bool printable = std::all_of(c, c + 4, [](char x) { return std::isprint(static_cast<unsigned char>(x)); });
-    std::string number = std::to_string(id);
-    return printable ? "'" + std::string(c, 4) + "' (" + number + ")" : number;
+    std::string text = std::to_string(id);
+    if (printable) {
+        std::string quoted = "'";
+        quoted.append(c, 4).append("' (").append(text).append(")");
+        text = quoted;
+    }
+    return text;
 }
 
-bool applyProgram(AEffect* e, const FxProgram& p, std::string& error) {
-    if (!checkOwner(e, p.fxID, "program", error)) return false;
+bool applyProgram(PluginHost& host, const FxProgram& p, std::string& error) {
+    if (!checkOwner(host, p.fxID, "program", error)) return false;
     if (p.isChunk) {
-        if (!loadChunk(e, p.chunk, true, p.fxVersion, e->numParams, error)) return false;
-        setProgramName(e, p.name);
+        if (!loadChunk(host, p.chunk, true, p.fxVersion, host.numParams(), error)) return false;
+        setProgramName(host, p.name);
         return true;
     }
-    return loadParameters(e, p, error);
+    return loadParameters(host, p, error);
 }
 
-bool applyBank(AEffect* e, const FxBank& bank, std::string& error) {
-    if (!checkOwner(e, bank.fxID, "bank", error)) return false;
+bool applyBank(PluginHost& host, const FxBank& bank, std::string& error) {
+    if (!checkOwner(host, bank.fxID, "bank", error)) return false;
     if (bank.isChunk) {
-        if (!loadChunk(e, bank.chunk, false, bank.fxVersion, e->numPrograms, error)) return false;
+        if (!loadChunk(host, bank.chunk, false, bank.fxVersion, host.numPrograms(), error)) return false;
     } else {
-        if (int64_t(bank.programs.size()) > e->numPrograms) {
+        if (int64_t(bank.programs.size()) > host.numPrograms()) {
             error = "the bank has " + std::to_string(bank.programs.size()) + " programs, the plug-in " +
-                    std::to_string(e->numPrograms);
+                    std::to_string(host.numPrograms());
             return false;
         }
         for (size_t i = 0; i < bank.programs.size(); ++i) {
             const FxProgram& p = bank.programs[i];
             if (p.isChunk) error = "a parameter bank holds a chunk program";
-            if (p.isChunk || !checkOwner(e, p.fxID, "program", error)) {
-                error = "program " + std::to_string(i) + ": " + error;
-                return false;
+            bool ok = !p.isChunk && checkOwner(host, p.fxID, "program", error);
+            if (ok) {
+                selectProgram(host, int(i));
+                ok = loadParameters(host, p, error);
             }
-            dispatch(e, effBeginSetProgram);
-            dispatch(e, effSetProgram, 0, VstIntPtr(i));
-            dispatch(e, effEndSetProgram);
-            if (!loadParameters(e, p, error)) {
+            if (!ok) {
                 error = "program " + std::to_string(i) + ": " + error;
                 return false;
             }
         }
     }
-    if (bank.currentProgram >= 0 && bank.currentProgram < e->numPrograms) {
-        dispatch(e, effBeginSetProgram);
-        dispatch(e, effSetProgram, 0, bank.currentProgram);
-        dispatch(e, effEndSetProgram);
-    }
+    if (bank.currentProgram >= 0 && bank.currentProgram < host.numPrograms()) selectProgram(host, bank.currentProgram);
     return true;
 }
 
-FxProgram captureProgram(AEffect* e) {
-    FxProgram p = captureCurrent(e);
-    if (e->flags & effFlagsProgramChunks) {
+FxProgram captureProgram(PluginHost& host) {
+    FxProgram p = captureCurrent(host);
+    if (usesChunks(host)) {
         p.isChunk = true;
-        p.chunkNumParams = e->numParams;
-        p.chunk = getChunk(e, true);
+        p.chunkNumParams = host.numParams();
+        p.chunk = host.getChunk(true);
         p.params.clear();
     }
     return p;
 }
 
-FxBank captureBank(AEffect* e) {
+FxBank captureBank(PluginHost& host) {
     FxBank bank;
-    bank.fxID = e->uniqueID;
-    bank.fxVersion = e->version;
-    bank.currentProgram = VstInt32(dispatch(e, effGetProgram));
-    if (e->flags & effFlagsProgramChunks) {
+    bank.fxID = host.effect()->uniqueID;
+    bank.fxVersion = host.effect()->version;
+    bank.currentProgram = int32_t(host.getProgram());
+    if (usesChunks(host)) {
         bank.isChunk = true;
-        bank.chunkNumPrograms = e->numPrograms;
-        bank.chunk = getChunk(e, false);
+        bank.chunkNumPrograms = host.numPrograms();
+        bank.chunk = host.getChunk(false);
         return bank;
     }
-    for (VstInt32 i = 0; i < e->numPrograms; ++i) {
-        dispatch(e, effSetProgram, 0, i);
-        bank.programs.push_back(captureCurrent(e));
+    for (int i = 0; i < host.numPrograms(); ++i) {
+        host.setProgram(i);
+        bank.programs.push_back(captureCurrent(host));
     }
-    dispatch(e, effSetProgram, 0, bank.currentProgram);
+    host.setProgram(bank.currentProgram);
     return bank;
 }
 
-std::string parameterName(AEffect* e, int index) { return textRequest(e, effGetParamName, index); }
-
-std::string parameterDisplay(AEffect* e, int index) { return textRequest(e, effGetParamDisplay, index); }
-
-int findParameterByName(AEffect* e, const std::string& name) {
+int findParameterByName(PluginHost& host, const std::string& name) {
     auto lower = [](std::string s) {
         for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
         return s;
     };
     std::string wanted = lower(name);
-    for (int i = 0; i < e->numParams; ++i)
-        if (lower(parameterName(e, i)) == wanted) return i;
+    for (int i = 0; i < host.numParams(); ++i)
+        if (lower(host.paramName(i)) == wanted) return i;
     return -1;
-}
-
-bool setParameterText(AEffect* e, int index, const std::string& text) {
-    std::string copy = text;  // the plug-in gets a terminated text it may not keep
-    return dispatch(e, effString2Parameter, index, 0, copy.data()) != 0;
 }
 
 }  // namespace kx

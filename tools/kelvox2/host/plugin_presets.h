@@ -6,28 +6,24 @@
 
 #include "fx_preset.h"
 
-#include "plugin/vst_abi.h"
+#include "plugin_host.h"
 
 #include <string>
 
 namespace kx {
 
 // Loads into the current program.
-bool applyProgram(AEffect* effect, const FxProgram& program, std::string& error);
+bool applyProgram(PluginHost& host, const FxProgram& program, std::string& error);
 // Loads every program, then selects the bank's current program.
-bool applyBank(AEffect* effect, const FxBank& bank, std::string& error);
+bool applyBank(PluginHost& host, const FxBank& bank, std::string& error);
 
 // The current program / the whole bank, as chunks when the plug-in keeps its
 // state in chunks, else as parameter lists.
-FxProgram captureProgram(AEffect* effect);
-FxBank captureBank(AEffect* effect);
+FxProgram captureProgram(PluginHost& host);
+FxBank captureBank(PluginHost& host);
 
 // Index of the parameter whose name matches ignoring case, or -1.
-int findParameterByName(AEffect* effect, const std::string& name);
-// Applies typed text through effString2Parameter; false when the plug-in refuses it.
-bool setParameterText(AEffect* effect, int index, const std::string& text);
-std::string parameterName(AEffect* effect, int index);
-std::string parameterDisplay(AEffect* effect, int index);
+int findParameterByName(PluginHost& host, const std::string& name);
 
 // 'abcd' when printable, else the number.
 std::string describeId(int32_t id);
