@@ -60,7 +60,8 @@ def track_chunk(events):
 
 
 def conductor():
-    events = [(0, 0, b"\xff\x03" + varlen(4) + b"Tempo"),
+    name = b"Tempo"
+    events = [(0, 0, b"\xff\x03" + varlen(len(name)) + name),
               (0, 1, b"\xff\x58\x04\x04\x02\x18\x08")]
     for beat, bpm in TEMPO_CHANGES:
         micros = int(round(60_000_000 / bpm))
