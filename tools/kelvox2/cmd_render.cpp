@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,8 +77,10 @@ int parseOptions(int argc, char** argv, RenderOptions& o) {
         } else if (r.is("--quiet")) {
             o.quiet = true;
         } else if (r.is("--rate")) {
-            if (!r.value(value) || !kx::parseNumber(value, 8000, 384000, o.settings.sampleRate))
-                return usageError("--rate needs a sample rate from 8000 to 384000 Hz, not '" + value + "'");
+            int rate = 0;
+            if (!r.value(value) || !kx::parseInteger(value, 8000, 384000, rate))
+                return usageError("--rate needs a whole number of Hz from 8000 to 384000, not '" + value + "'");
+            o.settings.sampleRate = rate;
         } else if (r.is("--block")) {
             int block = 0;
             if (!r.value(value) || !kx::parseInteger(value, 1, 8192, block))
@@ -241,6 +244,10 @@ int runRender(int argc, char** argv) {
     if (n > 3) return usageError("too many operands");
     if (!outPath.empty() && !kx::AudioWriter::supportedExtension(outPath))
         return usageError("unknown output format '" + outPath + "' (use .wav, .flac or .aiff)");
+
+    std::error_code ec;
+    if (!midiPath.empty() && std::filesystem::equivalent(midiPath, outPath, ec))
+        return usageError("OUT would overwrite IN ('" + outPath + "')");
 
     // Read the song before loading anything, so a bad file fails fast.
     kx::MidiSong song;
