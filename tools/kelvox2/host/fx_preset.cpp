@@ -209,20 +209,25 @@ bool parseFxb(const uint8_t* data, size_t size, FxBank& bank, std::string& error
     return true;
 }
 
-bool readFxpFile(const char* path, FxProgram& program, std::string& error) {
+namespace {
+
+template <class T>
+bool readPresetFile(const char* path, T& out, bool (*parse)(const uint8_t*, size_t, T&, std::string&),
+                    std::string& error) {
     std::vector<uint8_t> bytes;
-    bool ok = readWholeFile(path, kMaxPresetFileBytes, bytes, error) &&
-              parseFxp(bytes.data(), bytes.size(), program, error);
+    bool ok = readWholeFile(path, kMaxPresetFileBytes, bytes, error) && parse(bytes.data(), bytes.size(), out, error);
     if (!ok) error = std::string(path) + ": " + error;
     return ok;
 }
 
+}  // namespace
+
+bool readFxpFile(const char* path, FxProgram& program, std::string& error) {
+    return readPresetFile(path, program, parseFxp, error);
+}
+
 bool readFxbFile(const char* path, FxBank& bank, std::string& error) {
-    std::vector<uint8_t> bytes;
-    bool ok = readWholeFile(path, kMaxPresetFileBytes, bytes, error) &&
-              parseFxb(bytes.data(), bytes.size(), bank, error);
-    if (!ok) error = std::string(path) + ": " + error;
-    return ok;
+    return readPresetFile(path, bank, parseFxb, error);
 }
 
 bool writeFile(const char* path, const std::vector<uint8_t>& bytes, std::string& error) {
