@@ -8,12 +8,10 @@ namespace kx {
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kInvTableSize = 0.00048828125; // 1/2048
-constexpr double kInvTwoPi = 0.15915494309189535;
 constexpr double kInvLn2 = 1.4426950408889634;
 constexpr double kTwoOverPi = 0.6366197723675814;
 constexpr double kFourOverPi = 1.2732395447351628;
 constexpr double kEightOverPiSquared = 0.8105694691387022;
-constexpr int kMask = WaveTableSet::kSize - 1;
 } // namespace
 
 const WaveTableSet& WaveTableSet::instance()
@@ -60,23 +58,6 @@ WaveTableSet::WaveTableSet()
     }
 }
 
-double WaveTableSet::read(int table, int level, double pos) const noexcept
-{
-    const double* y = data_[table][level];
-    const int n = static_cast<int>(pos);
-    const double t = pos - n;
-    // The mask wraps like the circular table and also keeps a position that
-    // rounded up to exactly 2048 inside it.
-    const double ym1 = y[(n - 1) & kMask];
-    const double y0 = y[n & kMask];
-    const double y1 = y[(n + 1) & kMask];
-    const double y2 = y[(n + 2) & kMask];
-    const double c1 = (y1 - ym1) * 0.5;
-    const double c3 = (y0 - y1) * 1.5 + (y2 - ym1) * 0.5;
-    const double c2 = ym1 - y0 + c1 - c3;
-    return ((c3 * t + c2) * t + c1) * t + y0;
-}
-
 double WaveTableSet::levelPosition(double frequency) noexcept
 {
     return std::log(20000.0 / frequency) * kInvLn2;
@@ -96,16 +77,6 @@ void WaveTableSet::splitLevel(double position, int& level, double& fraction) noe
         level = 0;
         fraction = 0.0;
     }
-}
-
-double WaveTableSet::readAtLevel(int table, double phase, int level, double fraction) const noexcept
-{
-    const double pos = phase * kSize * kInvTwoPi;
-    if (level >= kLevels - 1)
-        return read(table, kLevels - 1, pos);
-    const double a = read(table, level, pos);
-    const double b = read(table, level + 1, pos);
-    return a + (b - a) * fraction;
 }
 
 double WaveTableSet::readBandLimited(int table, double phase, double frequency) const noexcept
