@@ -10,5 +10,5 @@ cd "$(dirname "$0")/.."
   --set Wave3=Sine --set Partial3=2 --set Attk3=0.25 --set Rel3=0.6 --set Porta3=0.1 --set Level3=-8 \
   --set Noise3=-38 \
   --set LFOWave=Sine --set LFOFreq=8 --set LFODepth=35 \
-  --set PtchBend=2 --set MainLvl=-14
+  --set PtchBend=2 --set MainLvl=-11
 echo "wrote demo/demo.fxp"
