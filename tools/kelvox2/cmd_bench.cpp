@@ -160,12 +160,12 @@ int runBench(int argc, char** argv) {
     }
     std::fprintf(stderr, "\n");
 
-    std::printf("%-24s %7s %16s %12s %12s\n", "plug-in", "outputs", "real-time x", "ns/sample", "best ns/s");
+    std::printf("%-24s %7s %14s %12s %16s\n", "plug-in", "outputs", "x real time", "ns/sample", "best ns/sample");
     for (const Contender& c : contenders) {
         double ns = median(c.nanoseconds);
         double best = *std::min_element(c.nanoseconds.begin(), c.nanoseconds.end());
         double audioNs = double(c.frames) / kRate * 1e9;
-        std::printf("%-24s %7d %16.1f %12.2f %12.2f\n", c.name.substr(0, 24).c_str(), c.host->effect()->numOutputs,
+        std::printf("%-24s %7d %14.1f %12.2f %16.2f\n", c.name.substr(0, 24).c_str(), c.host->effect()->numOutputs,
                     audioNs / ns, ns / double(c.frames), best / double(c.frames));
     }
     std::printf("(%d rounds of %.2f s of audio at %g Hz, blocks of %d; medians)\n", rounds,

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace kelvox2 {
@@ -147,28 +148,37 @@ int applySettings(kx::PluginHost& host, const RenderOptions& o) {
     return -1;
 }
 
+// On a terminal one line that updates in place; in a log a line per quarter.
 class Progress {
 public:
-    Progress(bool enabled, double totalSeconds) : enabled_(enabled && totalSeconds > 5.0), total_(totalSeconds) {}
+    Progress(bool enabled, double totalSeconds)
+        : enabled_(enabled && totalSeconds > 5.0), live_(isatty(STDERR_FILENO) == 1), total_(totalSeconds) {}
     void update(double doneSeconds) {
         if (!enabled_) return;
-        auto now = std::chrono::steady_clock::now();
-        if (shown_ && now - last_ < std::chrono::milliseconds(200)) return;
-        last_ = now;
+        int percent = int(100.0 * doneSeconds / total_);
+        if (live_) {
+            auto now = std::chrono::steady_clock::now();
+            if (shown_ && now - last_ < std::chrono::milliseconds(200)) return;
+            last_ = now;
+            std::fprintf(stderr, "\rrendering: %3d%% (%.1f of %.1f s)", percent, doneSeconds, total_);
+        } else {
+            if (shown_ && percent / 25 == lastQuarter_) return;
+            lastQuarter_ = percent / 25;
+            std::fprintf(stderr, "rendering: %3d%% (%.1f of %.1f s)\n", percent, doneSeconds, total_);
+        }
         shown_ = true;
-        std::fprintf(stderr, "\rrendering: %3d%% (%.1f of %.1f s)", int(100.0 * doneSeconds / total_), doneSeconds,
-                     total_);
         std::fflush(stderr);
     }
     void finish() {
-        if (!shown_) return;
-        std::fprintf(stderr, "\rrendering: 100%% (%.1f of %.1f s)\n", total_, total_);
+        if (shown_ && live_) std::fprintf(stderr, "\n");
     }
 
 private:
     bool enabled_;
+    bool live_;
     double total_;
     bool shown_ = false;
+    int lastQuarter_ = -1;
     std::chrono::steady_clock::time_point last_;
 };
 
