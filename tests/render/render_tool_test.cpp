@@ -135,6 +135,16 @@ TEST_F(RenderTool, BadMidiFilesFailWithTheReason) {
     EXPECT_NE(r.output.find(cut + ": byte "), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("runs past the end of the file"), std::string::npos) << r.output;
 
+    // valid, but one delta time at the slowest tempo claims over a century
+    const unsigned char endless[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 1, 'M', 'T', 'r', 'k', 0, 0, 0, 18,
+                                     0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F,
+                                     0x90, 60, 100, 0x00, 0xFF, 0x2F, 0x00};
+    std::string longSong = path("long.mid");
+    std::ofstream(longSong, std::ios::binary).write(reinterpret_cast<const char*>(endless), sizeof endless);
+    r = run("render " + plugin() + " " + longSong + " " + path("out.wav"));
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.output.find("hours; at most 24 are rendered"), std::string::npos) << r.output;
+
     r = run("render " + plugin() + " " + path("absent.mid") + " " + path("out.wav"));
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.output.find("cannot open"), std::string::npos) << r.output;

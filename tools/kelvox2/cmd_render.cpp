@@ -22,6 +22,8 @@ namespace kelvox2 {
 
 namespace {
 
+constexpr double kMaxSongSeconds = 24 * 3600.0;
+
 const char kUsage[] =
     "usage: kelvox2 render [PLUGIN] IN.mid OUT.wav [OPTIONS]\n"
     "       kelvox2 render [PLUGIN] --save-fxp FILE | --save-fxb FILE [OPTIONS]\n"
@@ -263,6 +265,10 @@ int runRender(int argc, char** argv) {
     kx::MidiSong song;
     std::string error;
     if (!midiPath.empty() && !kx::readMidiFile(midiPath.c_str(), song, error)) return failure(error);
+    // A few bytes of delta time can claim centuries; refuse before writing any of it.
+    if (song.endSeconds > kMaxSongSeconds)
+        return failure(midiPath + ": the song lasts " + std::to_string(int64_t(song.endSeconds / 3600)) +
+                       " hours; at most " + std::to_string(int(kMaxSongSeconds / 3600)) + " are rendered");
 
     kx::PluginHost host;
     host.hostSampleRate = o.settings.sampleRate;
