@@ -197,15 +197,17 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
     double rate = o.settings.sampleRate;
     Progress progress(!o.quiet, double(renderer.totalFrames()) / rate);
     double peak = 0.0;
-    bool finite = true;
+    int64_t nonFinite = 0;
     for (;;) {
         int frames = renderer.renderBlock();
         if (frames == 0) break;
         for (int c = 0; c < renderer.channels(); ++c) {
             for (int i = 0; i < frames; ++i) {
                 double v = o.settings.doublePrecision ? renderer.doubleOutputs()[c][i] : renderer.floatOutputs()[c][i];
-                if (!std::isfinite(v)) finite = false;
-                else peak = std::max(peak, std::fabs(v));
+                if (!std::isfinite(v))
+                    ++nonFinite;
+                else
+                    peak = std::max(peak, std::fabs(v));
             }
         }
         bool ok;
@@ -229,9 +231,11 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
     double seconds = double(renderer.totalFrames()) / rate;
     char level[32] = "-inf";
     if (peak > 0.0) std::snprintf(level, sizeof level, "%.1f", 20.0 * std::log10(peak));
-    std::printf("wrote %s: %.3f s, %d channel%s at %g Hz, peak %s dBFS%s\n", outPath.c_str(), seconds,
-                renderer.channels(), renderer.channels() == 1 ? "" : "s", rate, level,
-                finite ? "" : " (the plug-in produced non-finite samples)");
+    std::printf("wrote %s: %.3f s, %d channel%s at %g Hz, peak %s dBFS\n", outPath.c_str(), seconds,
+                renderer.channels(), renderer.channels() == 1 ? "" : "s", rate, level);
+    if (nonFinite > 0)
+        return failure("the plug-in produced " + std::to_string(nonFinite) + " samples that are not numbers; " +
+                       outPath + " holds them as they came");
     return 0;
 }
 
