@@ -225,3 +225,23 @@ TEST_F(RenderTool, PeersRenderToo) {
 
 }  // namespace
 }  // namespace kx
+
+namespace kx {
+namespace {
+
+TEST(BenchTool, PrintsARowPerPluginAndRefusesMissingOnes) {
+    RunResult r = run("bench --rounds 1 " + std::string(KX_PLUGIN_PATH) + " " + KX_PLUGIN_PATH);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    size_t first = r.output.find("\nKelvox2 ");
+    ASSERT_NE(first, std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("\nKelvox2 ", first + 1), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("x real time"), std::string::npos) << r.output;
+
+    r = run("bench /nonexistent/plugin.so");
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.output.find("/nonexistent/plugin.so"), std::string::npos) << r.output;
+    EXPECT_NE(run("bench --rounds 0").exitCode, 0);
+}
+
+}  // namespace
+}  // namespace kx
