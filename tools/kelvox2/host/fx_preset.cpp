@@ -54,6 +54,18 @@ void appendProgram(std::vector<uint8_t>& out, const FxProgram& p) {
     patchBE32(out, start + 4, uint32_t(out.size() - start - 8));
 }
 
+// The fields programs and banks share; the caller has checked that they are there.
+struct Header {
+    uint32_t magic = 0, byteSize = 0, fxMagic = 0, version = 0, fxID = 0, fxVersion = 0, count = 0;
+};
+
+Header readHeader(ByteReader& r) {
+    Header h;
+    for (uint32_t* field : {&h.magic, &h.byteSize, &h.fxMagic, &h.version, &h.fxID, &h.fxVersion, &h.count})
+        r.be32(*field);
+    return h;
+}
+
 std::string at(size_t offset, const std::string& what) { return "byte " + std::to_string(offset) + ": " + what; }
 
 bool readChunkBytes(ByteReader& r, std::vector<uint8_t>& chunk, std::string& error) {
@@ -81,15 +93,9 @@ bool readProgram(ByteReader& r, FxProgram& p, std::string& error) {
                               std::to_string(r.remaining()) + " left");
         return false;
     }
-    uint32_t magic = 0, byteSize = 0, fxMagic = 0, version = 0, id = 0, fxVersion = 0, count = 0;
-    r.be32(magic);
-    r.be32(byteSize);
-    r.be32(fxMagic);
-    r.be32(version);
-    r.be32(id);
-    r.be32(fxVersion);
-    r.be32(count);
-    if (magic != uint32_t(kCcnK)) {
+    Header h = readHeader(r);
+    uint32_t fxMagic = h.fxMagic, count = h.count;
+    if (h.magic != uint32_t(kCcnK)) {
         error = at(start, "not a VST preset (no 'CcnK' marker)");
         return false;
     }
@@ -99,8 +105,8 @@ bool readProgram(ByteReader& r, FxProgram& p, std::string& error) {
     }
     char name[kFxProgramNameBytes + 1] = {};
     r.bytes(name, kFxProgramNameBytes);
-    p.fxID = int32_t(id);
-    p.fxVersion = int32_t(fxVersion);
+    p.fxID = int32_t(h.fxID);
+    p.fxVersion = int32_t(h.fxVersion);
     p.name = name;  // stops at the first NUL; the extra byte terminates a full field
     p.isChunk = fxMagic == uint32_t(kFPCh);
     p.params.clear();
@@ -165,17 +171,11 @@ bool parseFxb(const uint8_t* data, size_t size, FxBank& bank, std::string& error
                           std::to_string(size));
         return false;
     }
-    uint32_t magic = 0, byteSize = 0, fxMagic = 0, version = 0, id = 0, fxVersion = 0, count = 0, current = 0;
-    r.be32(magic);
-    r.be32(byteSize);
-    r.be32(fxMagic);
-    r.be32(version);
-    r.be32(id);
-    r.be32(fxVersion);
-    r.be32(count);
+    Header h = readHeader(r);
+    uint32_t fxMagic = h.fxMagic, version = h.version, count = h.count, current = 0;
     r.be32(current);
     r.skip(kFxbHeaderBytes - 32);
-    if (magic != uint32_t(kCcnK)) {
+    if (h.magic != uint32_t(kCcnK)) {
         error = at(0, "not a VST bank (no 'CcnK' marker)");
         return false;
     }
@@ -184,8 +184,8 @@ bool parseFxb(const uint8_t* data, size_t size, FxBank& bank, std::string& error
         return false;
     }
     bank = FxBank{};
-    bank.fxID = int32_t(id);
-    bank.fxVersion = int32_t(fxVersion);
+    bank.fxID = int32_t(h.fxID);
+    bank.fxVersion = int32_t(h.fxVersion);
     bank.formatVersion = int32_t(version);
     bank.currentProgram = version >= 2 ? int32_t(current) : 0;
     bank.isChunk = fxMagic == uint32_t(kFBCh);
