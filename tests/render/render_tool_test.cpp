@@ -117,6 +117,36 @@ TEST_F(RenderTool, BlockSizeDoesNotMoveEvents) {
     EXPECT_LT(worst, 1e-3);
 }
 
+// The host clock reaches the plug-in: a square tremolo of four cycles a bar at
+// 120 bpm locks to the song position, loud for the first half of every beat.
+TEST_F(RenderTool, TremoloFollowsTheHostClock) {
+    const unsigned char held[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,  // 480 per quarter
+                                  'M', 'T', 'r', 'k', 0, 0, 0, 20,
+                                  0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 120 bpm
+                                  0x00, 0x90, 69, 100,
+                                  0x8F, 0x00, 0x80, 69, 0,  // off after four beats
+                                  0x00, 0xFF, 0x2F, 0x00};
+    std::string midi = path("held.mid");
+    std::ofstream(midi, std::ios::binary).write(reinterpret_cast<const char*>(held), sizeof held);
+    RunResult r = run("render " + midi + " " + path("t.wav") +
+                      " --quiet --tail 0 --set LFOWave=Square --set LFOFreq=4 --set LFODepth=100");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    Audio a;
+    ASSERT_TRUE(readAudio(path("t.wav"), a));
+    ASSERT_EQ(a.samples.size(), 2u * 44100 + 1);  // the frame that plays the note-off
+    auto rms = [&a](double from, double to) {
+        double e = 0.0;
+        size_t i0 = size_t(from * 44100), i1 = size_t(to * 44100);
+        for (size_t i = i0; i < i1; ++i) e += double(a.samples[i]) * a.samples[i];
+        return std::sqrt(e / double(i1 - i0));
+    };
+    for (int beat = 0; beat < 4; ++beat) {
+        double t = beat * 0.5;
+        EXPECT_GT(rms(t + 0.05, t + 0.2), 0.01) << "beat " << beat;
+        EXPECT_LT(rms(t + 0.3, t + 0.45), 0.001) << "beat " << beat;
+    }
+}
+
 TEST_F(RenderTool, BadMidiFilesFailWithTheReason) {
     std::string notMidi = path("notes.mid");
     std::ofstream(notMidi) << "this is not a MIDI file";
