@@ -21,6 +21,12 @@ void setWaves(kx::SynthVoice& voice, int wave)
     voice.mainGain = 0.23713737056616552;
 }
 
+void reportPerSample(benchmark::State& state, double samples)
+{
+    state.counters["per_sample"] =
+        benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void render(benchmark::State& state, kx::SynthVoice& voice)
 {
     double sink = 0;
@@ -31,8 +37,7 @@ void render(benchmark::State& state, kx::SynthVoice& voice)
         }
     }
     benchmark::DoNotOptimize(sink);
-    state.counters["per_sample"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    reportPerSample(state, static_cast<double>(state.iterations()) * kBlock);
 }
 
 void BM_HeldNoteThreeSawtooth(benchmark::State& state)
@@ -91,8 +96,7 @@ void BM_GlideThreeSawtooth(benchmark::State& state)
         }
     }
     benchmark::DoNotOptimize(sink);
-    state.counters["per_sample"] = benchmark::Counter(static_cast<double>(samples),
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    reportPerSample(state, static_cast<double>(samples));
 }
 BENCHMARK(BM_GlideThreeSawtooth);
 

@@ -56,6 +56,22 @@ WaveTableSet::WaveTableSet()
             ++nextLevel;
         }
     }
+    for (int table = 0; table < kTables; ++table)
+        for (int level = 0; level < kLevels; ++level)
+            for (int n = 0; n < kSize; ++n)
+                segments_[table][level][n] = segmentAt(data_[table][level], n);
+}
+
+WaveTableSet::Segment WaveTableSet::segmentAt(const double* y, int n) noexcept
+{
+    const double ym1 = y[(n - 1) & kMask];
+    const double y0 = y[n & kMask];
+    const double y1 = y[(n + 1) & kMask];
+    const double y2 = y[(n + 2) & kMask];
+    const double c1 = (y1 - ym1) * 0.5;
+    const double c3 = (y0 - y1) * 1.5 + (y2 - ym1) * 0.5;
+    const double c2 = ym1 - y0 + c1 - c3;
+    return Segment{y0, c1, c2, c3};
 }
 
 double WaveTableSet::levelPosition(double frequency) noexcept

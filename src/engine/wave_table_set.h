@@ -7,6 +7,8 @@ namespace kx {
 // Band-limited single-cycle tables for the triangle, square and sawtooth
 // waves: 12 levels per wave, level t holding harmonics 1 .. min(2^t, 512).
 // One set exists per process, built on first use and read-only afterwards.
+// Besides the samples it keeps each level's interpolation coefficients
+// (2.4 MB in all), which a read would otherwise recompute every sample.
 class WaveTableSet {
 public:
     enum Table : int { Triangle = 0, Square = 1, Sawtooth = 2 };
@@ -34,9 +36,9 @@ public:
         const int n = static_cast<int>(pos);
         const double t = pos - n;
         if (level >= kLevels - 1)
-            return hermite(data_[table][kLevels - 1], n, t);
-        const double a = hermite(data_[table][level], n, t);
-        const double b = hermite(data_[table][level + 1], n, t);
+            return hermite(segments_[table][kLevels - 1], n, t);
+        const double a = hermite(segments_[table][level], n, t);
+        const double b = hermite(segments_[table][level + 1], n, t);
         return a + (b - a) * fraction;
     }
 
@@ -51,7 +53,7 @@ public:
     double read(int table, int level, double pos) const noexcept
     {
         const int n = static_cast<int>(pos);
-        return hermite(data_[table][level], n, pos - n);
+        return hermite(segments_[table][level], n, pos - n);
     }
 
     const double* levelData(int table, int level) const noexcept
@@ -63,26 +65,31 @@ private:
     static constexpr double kInvTwoPi = 0.15915494309189535;
     static constexpr int kMask = kSize - 1;
 
+    // The cubic between samples n and n+1 of a level, its coefficients taken
+    // from samples n-1 .. n+2 of the circular table. They depend on n alone,
+    // so they are computed once when the set is built; a read is then the
+    // same arithmetic on the same values, minus the repeated part.
+    struct Segment {
+        double y0, c1, c2, c3;
+    };
+
     // Catmull-Rom between samples n and n+1 at fraction t. The mask wraps like
     // the circular table and also keeps a position that rounded up to exactly
     // 2048 inside it.
-    static double hermite(const double* y, int n, double t) noexcept
+    static double hermite(const Segment* segments, int n, double t) noexcept
     {
-        const double ym1 = y[(n - 1) & kMask];
-        const double y0 = y[n & kMask];
-        const double y1 = y[(n + 1) & kMask];
-        const double y2 = y[(n + 2) & kMask];
-        const double c1 = (y1 - ym1) * 0.5;
-        const double c3 = (y0 - y1) * 1.5 + (y2 - ym1) * 0.5;
-        const double c2 = ym1 - y0 + c1 - c3;
-        return ((c3 * t + c2) * t + c1) * t + y0;
+        const Segment& s = segments[n & kMask];
+        return ((s.c3 * t + s.c2) * t + s.c1) * t + s.y0;
     }
+
+    static Segment segmentAt(const double* y, int n) noexcept;
 
     WaveTableSet();
     WaveTableSet(const WaveTableSet&) = delete;
     WaveTableSet& operator=(const WaveTableSet&) = delete;
 
     double data_[kTables][kLevels][kSize];
+    Segment segments_[kTables][kLevels][kSize];
 };
 
 } // namespace kx

@@ -12,6 +12,16 @@ namespace {
 
 double draw() { return Random::unipolar(); }
 
+// The rows every oscillator shares, in draw order: detune, attack, release,
+// portamento, noise (the indexes follow one another from detune on).
+void randomiseOscillator(KEffect& effect, int detune) {
+    effect.setParameterReal(detune, 20.0 * draw() - 10.0);
+    effect.setParameterReal(detune + 1, 0.49 * draw() + 0.01);
+    effect.setParameterReal(detune + 2, 1.99 * draw() + 0.1);
+    effect.setParameterReal(detune + 3, 0.25 * draw());
+    effect.setParameterValue(detune + 4, 0.2 * draw());
+}
+
 }  // namespace
 
 void SynthEffect::executeCommand(int commandNumber, bool shift, bool) {
@@ -71,32 +81,21 @@ void SynthEffect::fullRandom() {
 // playable and in tune. The parameter classes quantise and clamp what is
 // written; the statement order is the draw order.
 void SynthEffect::partRandom() {
+    static_assert(kNoise1 == kDetune1 + 4 && kNoise2 == kDetune2 + 4 && kNoise3 == kDetune3 + 4);
     setParameterValue(kWave1, draw());
-    setParameterReal(kDetune1, 20.0 * draw() - 10.0);
-    setParameterReal(kAttk1, 0.49 * draw() + 0.01);
-    setParameterReal(kRel1, 1.99 * draw() + 0.1);
-    setParameterReal(kPorta1, 0.25 * draw());
-    setParameterValue(kNoise1, 0.2 * draw());
+    randomiseOscillator(*this, kDetune1);
     setParameterReal(kLevel1, 0.0);
 
     setParameterValue(kWave2, draw());
     setParameterReal(kPartial2, 3.0 * draw() + 2.0);
-    setParameterReal(kDetune2, 20.0 * draw() - 10.0);
-    setParameterReal(kAttk2, 0.49 * draw() + 0.01);
-    setParameterReal(kRel2, 1.99 * draw() + 0.1);
-    setParameterReal(kPorta2, 0.25 * draw());
-    setParameterValue(kNoise2, 0.2 * draw());
+    randomiseOscillator(*this, kDetune2);
     setParameterReal(kLevel2, 12.0 * draw() - 12.0);
 
     setParameterValue(kWave3, draw());
     // Above the second oscillator's partial (read back as quantised), up to 6.
     const double p = unitValue(kPartial2);
     setParameterReal(kPartial3, draw() * (6.0 - p) + (p + 1.0));
-    setParameterReal(kDetune3, 20.0 * draw() - 10.0);
-    setParameterReal(kAttk3, 0.49 * draw() + 0.01);
-    setParameterReal(kRel3, 1.99 * draw() + 0.1);
-    setParameterReal(kPorta3, 0.25 * draw());
-    setParameterValue(kNoise3, 0.2 * draw());
+    randomiseOscillator(*this, kDetune3);
     setParameterReal(kLevel3, 12.0 * draw() - 12.0);
 
     setParameterValue(kLFOWave, draw());

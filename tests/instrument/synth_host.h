@@ -85,23 +85,21 @@ struct Instance {
     void set(int index, float value) { effect->setParameter(effect, index, value); }
     float get(int index) { return effect->getParameter(effect, index); }
 
-    std::vector<float> render(int frames)
+    template <typename Sample>
+    std::vector<Sample> renderAs(int frames)
     {
         // Never an empty buffer: a block of 0 samples still gets a valid pointer.
-        std::vector<float> out(static_cast<std::size_t>(frames) + 1, 123.0f);
-        float* outs[1] = {out.data()};
-        effect->processReplacing(effect, nullptr, outs, frames);
+        std::vector<Sample> out(static_cast<std::size_t>(frames) + 1, Sample(123));
+        Sample* outs[1] = {out.data()};
+        if constexpr (sizeof(Sample) == sizeof(float))
+            effect->processReplacing(effect, nullptr, outs, frames);
+        else
+            effect->processDoubleReplacing(effect, nullptr, outs, frames);
         out.pop_back();
         return out;
     }
-    std::vector<double> renderDouble(int frames)
-    {
-        std::vector<double> out(static_cast<std::size_t>(frames) + 1, 123.0);
-        double* outs[1] = {out.data()};
-        effect->processDoubleReplacing(effect, nullptr, outs, frames);
-        out.pop_back();
-        return out;
-    }
+    std::vector<float> render(int frames) { return renderAs<float>(frames); }
+    std::vector<double> renderDouble(int frames) { return renderAs<double>(frames); }
 };
 
 // An event list the host hands to effProcessEvents.
