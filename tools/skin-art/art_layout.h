@@ -22,6 +22,7 @@ struct DialSpot {
     int x, y;
     const char* caption;  // printed above the dial
     bool bipolar;         // the middle of the sweep is the neutral setting
+    int ticks = 11;       // marks around the sweep; a stepped setting gets one per step
 };
 
 // Columns of the oscillator rows, left to right.
@@ -36,7 +37,7 @@ constexpr std::array<DialSpot, 3> kGlobalDials = {{
 }};
 
 constexpr std::array<DialSpot, 4> kLfoDials = {{
-    {600, 65, "Wave", false},
+    {600, 65, "Wave", false, 6},
     {600, 150, "Rate", false},
     {600, 235, "Phase", false},
     {600, 320, "Depth", false},
@@ -45,8 +46,8 @@ constexpr std::array<DialSpot, 4> kLfoDials = {{
 // One oscillator row; the first oscillator has no Partial dial.
 constexpr std::array<DialSpot, 8> oscRow(int y) {
     return {{
-        {kWaveX, y, "Wave", false},
-        {kPartialX, y, "Partial", false},
+        {kWaveX, y, "Wave", false, 4},
+        {kPartialX, y, "Partial", false, 6},
         {kDetuneX, y, "Detune", true},
         {kAttackX, y, "Attack", false},
         {kReleaseX, y, "Release", false},
@@ -72,7 +73,7 @@ constexpr Box kGlobalBox = {298, 12, 282, 88};
 // A small scope with a waveform, between the patch buttons and the globals.
 constexpr Box kScope = {205, 28, 86, 72};
 constexpr Box kPatchBox = {8, 61, 189, 39};
-constexpr Box kLfoBox = {586, 40, 71, 346};
+constexpr Box kLfoBox = {585, 40, 71, 346};
 constexpr std::array<Box, 3> kOscBox = {{
     {8, 107, 572, 88},
     {8, 202, 572, 88},

@@ -64,16 +64,18 @@ void drawSection(Painter& p, FontBox& fonts, const Box& b, const char* legend) {
 // The knob body under a dial control: tick ring, shadow, and a light face
 // on which the control's dark dot stands out. The control places its dot at
 // the angle v * 1.5 pi + pi / 4 around the square's centre, 11 pixels out.
-void drawKnob(Painter& p, int x, int y, bool bipolar) {
+void drawKnob(Painter& p, int x, int y, bool bipolar, int ticks) {
     const double cx = x + kDialSize * 0.5, cy = y + kDialSize * 0.5;
     const Box area{x, y, kDialSize, kDialSize};
-    for (int i = 0; i <= 10; ++i) {
-        const double theta = i / 10.0 * 1.5 * kPi + kPi / 4;
+    const int last = ticks - 1;
+    const bool stepped = ticks < 8;
+    for (int i = 0; i <= last; ++i) {
+        const double theta = i / double(last) * 1.5 * kPi + kPi / 4;
         const double sx = -std::sin(theta), sy = std::cos(theta);
-        const bool major = i == 0 || i == 10 || i == 5;
+        const bool major = stepped || i == 0 || i == last || 2 * i == last;
         const double r0 = major ? 15.8 : 16.4, r1 = major ? 19.2 : 18.6;
         KColour colour = major ? kTickMajor : kTick;
-        if (bipolar && i == 5) colour = kAccent;
+        if (bipolar && 2 * i == last) colour = kAccent;
         p.fill(area, segment(cx + r0 * sx, cy + r0 * sy, cx + r1 * sx, cy + r1 * sy, major ? 0.7 : 0.55), colour);
     }
     p.fill(area, circle(cx, cy + 1.2, 15.2), rgb(0, 0, 0, 150), 2.5);
@@ -103,7 +105,7 @@ void drawWell(Painter& p, const Box& b) {
 
 void drawDial(Painter& p, FontBox& fonts, const DialSpot& d) {
     drawText(p.canvas(), d.caption, {d.x - 12, d.y - 15, 64, 14}, fonts.get(12, kCaption), 1);
-    drawKnob(p, d.x, d.y, d.bipolar);
+    drawKnob(p, d.x, d.y, d.bipolar, d.ticks);
     drawWell(p, valueWell(d.x, d.y));
 }
 
