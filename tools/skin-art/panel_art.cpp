@@ -221,7 +221,7 @@ void drawInfoPage(KCanvas& canvas, FontBox& fonts) {
         const double cy = kInfoLineY[i] + 10.5;
         p.fill({10, int(cy) - 4, 8, 8}, circle(14.5, cy, 1.8), withAlpha(kAccent, 200));
     }
-    drawButtonFace(canvas, fonts, kLinkButton, "Website", nullptr, false);
+    drawButtonFace(canvas, fonts, kLinkButton, "More", "Plug-ins", false);
 }
 
 }  // namespace kx::art

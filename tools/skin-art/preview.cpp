@@ -37,18 +37,18 @@ constexpr Sample kSamples[] = {
     {600, 150, 0.1, "4 per bar"},  {600, 235, 0.5, "180 deg"},    {600, 320, 0.33, "33 %"},
 };
 
-// Kelvox2's own label lines, with the variables filled in as a host would.
+// The default skin's label lines, with the variables filled in as a host would.
 constexpr const char* kInfoLines[] = {
     "Tamlow Kelvox2 1.2.4 ~ 3-oscillator monophonic synth",
     "Build ~ 1204 ~ Linux x86-64 ~ Dec  7 2026",
-    "(c) Tamlow. Free to use in your own music.",
+    "Kelvox2 is free to use in your music; please share it only from the Tamlow site",
     "Host: 48000 Hz ~ SomeVendor SomeHost",
     "Full Random completely randomizes the parameters",
     "Part Random is constrained to give more tuneful results",
     "Auto Level sets the Main Level for maximum volume without clipping",
     "Bend Amt controls the range covered by the MIDI pitch-bend control",
     "Porta Rst sets the time between key-presses before portamento is reset",
-    "More plug-ins from Tamlow on the website",
+    "More instruments and effects from Tamlow: tamlow.example/plugins",
 };
 
 KCanvas pageCanvas(const KImage& background, int frame) {
