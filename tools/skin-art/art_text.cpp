@@ -1,20 +1,32 @@
 #include "art_text.h"
 
+#include <fstream>
+#include <iterator>
+
+#include "graphics/text_renderer.h"
 #include "painter.h"
 
 namespace kx::art {
 
 namespace {
-// A bold face of the default family; the regular weight is the default font.
-constexpr const char* kBoldFace = "DejaVu Sans:bold";
+// The family name under which the installed bold file registers itself.
+constexpr const char* kBoldFace = "DejaVu Sans";
+bool boldInstalled = false;
 }  // namespace
+
+bool installBoldFace(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    boldInstalled = !bytes.empty() && installFontData("ArtBold", bytes.data(), bytes.size());
+    return boldInstalled;
+}
 
 const KFont* FontBox::get(int size, KColour colour, bool bold) {
     for (const Entry& e : fonts_)
         if (e.size == size && e.bold == bold && e.colour.r == colour.r && e.colour.g == colour.g &&
             e.colour.b == colour.b)
             return e.font.get();
-    auto font = std::make_unique<KFont>(size, colour, bold ? kBoldFace : nullptr);
+    auto font = std::make_unique<KFont>(size, colour, bold && boldInstalled ? kBoldFace : nullptr);
     const KFont* result = font.get();
     fonts_.push_back(Entry{size, colour, bold, std::move(font)});
     return result;

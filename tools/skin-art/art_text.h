@@ -11,6 +11,12 @@
 
 namespace kx::art {
 
+// Headings and the product name are set in a bold face. The bold weight of
+// the default family is installed from its file and then named as a face;
+// without it they fall back to the regular weight.
+bool installBoldFace(const char* path);
+inline constexpr const char* kDefaultBoldFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+
 class FontBox {
 public:
     const KFont* get(int size, KColour colour, bool bold = false);

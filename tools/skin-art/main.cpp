@@ -1,7 +1,7 @@
 // skin-art: draws the default skin's four images with the instrument's own
 // canvas and fonts and writes them as PNG files.
 //
-//   skin-art [--out DIR] [--preview DIR]
+//   skin-art [--out DIR] [--preview DIR] [--bold-font FILE]
 //
 // --preview also writes the two pages as the editor would show them (buttons,
 // dial dots, read-outs and labels in place) for checking the alignment by eye.
@@ -77,12 +77,14 @@ KImage renderButton(const KCanvas& page, FontBox& fonts, const ButtonArt& button
 
 void usage(FILE* to) {
     std::fprintf(to,
-                 "usage: skin-art [--out DIR] [--preview DIR]\n"
+                 "usage: skin-art [--out DIR] [--preview DIR] [--bold-font FILE]\n"
                  "Draws the default skin's images (Kelvox2.png, Kelvox2PartRnd.png,\n"
                  "Kelvox2FullRnd.png, Kelvox2AutoLvl.png) into DIR (default: %s).\n"
                  "--preview DIR also writes page1.png and page2.png: the pages as the\n"
-                 "editor shows them, with buttons, dial dots and texts in place.\n",
-                 KX_SKIN_ART_OUT);
+                 "editor shows them, with buttons, dial dots and texts in place.\n"
+                 "--bold-font FILE is the bold weight of the default sans-serif face\n"
+                 "for headings (default: %s).\n",
+                 KX_SKIN_ART_OUT, kDefaultBoldFont);
 }
 
 }  // namespace
@@ -90,14 +92,15 @@ void usage(FILE* to) {
 int main(int argc, char** argv) {
     std::string outDir = KX_SKIN_ART_OUT;
     std::string previewDir;
+    std::string boldFont = kDefaultBoldFont;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             usage(stdout);
             return 0;
         }
-        if ((arg == "--out" || arg == "--preview") && i + 1 < argc) {
-            (arg == "--out" ? outDir : previewDir) = argv[++i];
+        if ((arg == "--out" || arg == "--preview" || arg == "--bold-font") && i + 1 < argc) {
+            (arg == "--out" ? outDir : arg == "--preview" ? previewDir : boldFont) = argv[++i];
             continue;
         }
         std::fprintf(stderr, "skin-art: unexpected argument '%s'\n", arg.c_str());
@@ -105,6 +108,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (!installBoldFace(boldFont.c_str()))
+        std::fprintf(stderr, "skin-art: no bold face from %s; headings use the regular weight\n", boldFont.c_str());
     FontBox fonts;
     KCanvas page1(kFrameW, kFrameH), page2(kFrameW, kFrameH);
     drawInstrumentPage(page1, fonts);

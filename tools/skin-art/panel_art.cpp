@@ -219,7 +219,7 @@ void drawInfoPage(KCanvas& canvas, FontBox& fonts) {
     // Marks beside the help lines.
     for (size_t i = 4; i < 9; ++i) {
         const double cy = kInfoLineY[i] + 10.5;
-        p.fill({10, int(cy) - 4, 8, 8}, circle(14.5, cy, 1.8), withAlpha(kAccent, 200));
+        p.fill({10, int(cy) - 4, 8, 8}, circle(13.5, cy, 1.6), withAlpha(kAccent, 200));
     }
     drawButtonFace(canvas, fonts, kLinkButton, "More", "Plug-ins", false);
 }
