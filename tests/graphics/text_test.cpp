@@ -4,8 +4,10 @@
 #include <cstring>
 #include <string>
 
+#include "data/embedded_file.h"
 #include "graphics/canvas.h"
 #include "graphics/font.h"
+#include "graphics/font_install.h"
 #include "graphics/footer.h"
 #include "png_reference.h"
 
@@ -225,6 +227,50 @@ TEST(FooterStrip, NarrowSkinsDropTheLabelAndFallBackToTheShortCredit) {
     for (int32_t y = 18; y < 30; ++y)
         for (int32_t x = 0; x < 20; ++x)
             EXPECT_EQ(n.pixels()[y * 20 + x], 0xFF000000u);
+}
+
+}  // namespace
+}  // namespace kx
+
+namespace kx {
+namespace {
+
+// Embedded records for the installation test: a real TrueType file from the
+// system's fonts, and bytes that are not a font.
+const KEmbeddedFile* registerTestFont() {
+    static std::vector<uint8_t> bytes = test::readFile("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf");
+    static const KEmbeddedFile font{"TestMono.ttf", bytes.size(), bytes.data()};
+    static const uint8_t junk[64] = {1, 2, 3};
+    static const KEmbeddedFile notFont{"NotAFont.ttf", sizeof junk, junk};
+    static const bool once = [] {
+        registerEmbeddedFile(&font);
+        registerEmbeddedFile(&notFont);
+        return true;
+    }();
+    (void)once;
+    return bytes.empty() ? nullptr : &font;
+}
+
+TEST(InstalledFonts, ComeFromEmbeddedDataAndServeTheirFamily) {
+    if (!registerTestFont())
+        GTEST_SKIP() << "DejaVu Sans Mono is not installed";
+    EXPECT_FALSE(installFont("Missing", "NoSuchFile.ttf"));
+    EXPECT_FALSE(installFont("Junk", "NotAFont.ttf"));
+    EXPECT_TRUE(installFont("Mono", "testmono.TTF"));  // embedded names ignore letter case
+
+    // A monospaced face: every character advances the same.
+    KFont mono(14, KColour{}, "DejaVu Sans Mono");
+    ASSERT_NE(mono.platformFont(), nullptr);
+    EXPECT_EQ(measureText(*mono.platformFont(), "iiii"), measureText(*mono.platformFont(), "WWWW"));
+    KFont sans(14, KColour{});
+    ASSERT_NE(sans.platformFont(), nullptr);
+    EXPECT_LT(measureText(*sans.platformFont(), "iiii"), measureText(*sans.platformFont(), "WWWW"));
+
+    // A font made from the installed bytes keeps working after removal.
+    removeInstalledFonts();
+    KCanvas c = whiteCanvas(80, 20);
+    c.drawText("abc", 0, 0, 80, 20, &mono, 0);
+    EXPECT_TRUE(inkOf(c, kWhite).any());
 }
 
 }  // namespace
