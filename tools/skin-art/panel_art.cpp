@@ -16,7 +16,8 @@ constexpr double kPi = std::numbers::pi;
 
 void drawPanelBase(Painter& p) {
     KCanvas& c = p.canvas();
-    for (int y = 0; y < kFrameH; ++y) c.fillRect(0, y, kFrameW, 1, mix(kPanelTop, kPanelBottom, y / double(kFrameH - 1)));
+    for (int y = 0; y < kFrameH; ++y)
+        c.fillRect(0, y, kFrameW, 1, mix(kPanelTop, kPanelBottom, y / double(kFrameH - 1)));
     // A faint sheen along the top edge, as if lit from above.
     for (int y = 0; y < 3; ++y) c.blendRect(0, y, kFrameW, 1, rgb(255, 255, 255, 18 - 6 * y));
 }
@@ -24,10 +25,12 @@ void drawPanelBase(Painter& p) {
 void drawTitle(Painter& p, FontBox& fonts) {
     KCanvas& c = p.canvas();
     drawText(c, "Kelvox2", {14, 5, 150, 30}, fonts.get(27, kTitle, true), 0);
+    // The maker's name under the product name, right-aligned with it, led in by a rule.
     const int width = inkWidth("Kelvox2", 27, true, fonts);
-    // The maker's name under the product name, right-aligned with it.
+    const int makerWidth = inkWidth("TAMLOW", 10, true, fonts);
     drawText(c, "TAMLOW", {14, 36, width, 13}, fonts.get(10, kAccent, true), 2);
-    p.fill({14, 40, width - 50, 6}, segment(15.5, 42.5, 14 + width - 54.5, 42.5, 0.5), withAlpha(kAccent, 110));
+    const double ruleEnd = 14 + width - makerWidth - 7;
+    p.fill({14, 40, width, 6}, segment(15.5, 42.5, ruleEnd, 42.5, 0.5), withAlpha(kAccent, 110));
 }
 
 void drawTab(Painter& p, FontBox& fonts, const Box& b, const char* text, bool active) {
