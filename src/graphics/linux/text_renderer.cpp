@@ -159,10 +159,26 @@ void PlatformFontDeleter::operator()(PlatformFont* font) const { delete font; }
 
 namespace {
 
+// The module's own fontconfig configuration: the host may use fontconfig
+// itself, so its default configuration is neither shared nor torn down.
+class FontConfig {
+public:
+    FontConfig() : config_(FcInitLoadConfigAndFonts()) {}
+    ~FontConfig() {
+        if (config_)
+            FcConfigDestroy(config_);
+    }
+    FcConfig* get() const { return config_; }
+
+private:
+    FcConfig* config_;
+};
+
 // The file and face index that fontconfig offers for a description.
 bool matchSystemFont(const KFontDescription& d, std::string& file, int& index) {
-    static const bool ready = FcInit();
-    if (!ready)
+    static const FontConfig fontConfig;  // lives until the module is unloaded
+    FcConfig* config = fontConfig.get();
+    if (!config)
         return false;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern)
@@ -175,10 +191,10 @@ bool matchSystemFont(const KFontDescription& d, std::string& file, int& index) {
     if (d.weight > 0)
         FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(d.weight));
     FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (!match)
         return false;
