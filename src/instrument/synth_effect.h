@@ -3,6 +3,7 @@
 // synth_processing.cpp) the sound engine to the framework's effect base.
 #pragma once
 
+#include "engine/synth_voice.h"
 #include "instrument/event_queue.h"
 #include "plugin/effect.h"
 
@@ -56,13 +57,28 @@ public:
     void parametersChanged(int flag) override;
 
     const EventQueue& getEventQueue() const { return queue_; }
+    const SynthVoice& getVoice() const { return voice_; }
 
 private:
     void createParameters();  // synth_parameters.cpp
     void createCommands();    // synth_parameters.cpp
     // The engine's side of a sample-rate change (synth_processing.cpp).
     void engineSampleRateChanged(double rate);
+    // The loop behind both audio callbacks (synth_processing.cpp).
+    template <typename Sample>
+    void renderBlock(Sample* output, VstInt32 sampleFrames);
 
+    // Reading the current program (apply_parameters.cpp): the 0..1 value, and
+    // the value in the parameter's unit.
+    double storedValue(int index) const;
+    double unitValue(int index) const;
+
+    // Patch commands (patch_commands.cpp); user-interface thread.
+    void autoLevel();
+    void fullRandom();
+    void partRandom();
+
+    SynthVoice voice_;
     EventQueue queue_;
 };
 

@@ -1,31 +1,77 @@
-// The instrument's sound: processing loops, MIDI handling, engine reset,
-// parameter application and patch commands. This version renders silence
-// until the engine is wired in; the engine replaces this file as a whole.
+// The instrument's audio side: both audio callbacks, MIDI messages and the
+// engine's resets. Everything here runs on the host's audio thread (the
+// resets while processing is stopped) and allocates nothing.
+#include "instrument/denormal_guard.h"
 #include "instrument/synth_effect.h"
+
+#include <climits>
+#include <cmath>
 
 namespace kx {
 
-void SynthEffect::engineSampleRateChanged(double) {}
+void SynthEffect::engineSampleRateChanged(double rate) {
+    // A rate that is not a positive number would turn every time constant
+    // and phase step of the engine into infinities or NaN: the voice keeps
+    // the rate it has.
+    if (!(rate > 0.0) || !std::isfinite(rate))
+        return;
+    voice_.resetForSampleRate(rate);
+}
+
+template <typename Sample>
+void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
+    DenormalGuard flushDenormals;
+
+    constexpr VstInt32 kWanted = kVstPpqPosValid | kVstTempoValid;
+    if (const VstTimeInfo* info = getTimeInfo(kWanted); info && (info->flags & kWanted) == kWanted)
+        voice_.lfo.syncToHost((info->flags & kVstTransportPlaying) != 0, info->ppqPos, info->tempo);
+
+    for (VstInt32 i = 0; i < sampleFrames; ++i) {
+        // Events act at the start of the sample whose count since the last
+        // processEvents equals their deltaFrames; delivery stops at the
+        // first one that does not match, so they must come sorted.
+        while (queue_.hasEvent() && queue_.front().deltaFrames == queue_.sampleCounter) {
+            if (queue_.eventTarget)
+                queue_.eventTarget->processMidiEvent(&queue_.front());
+            queue_.pop();
+        }
+        // Saturates rather than overflowing when a host never sends events.
+        if (queue_.sampleCounter < INT_MAX)
+            queue_.sampleCounter += 1;
+        voice_.tick();
+        if (output)
+            output[i] = static_cast<Sample>(voice_.output);
+    }
+}
 
 void SynthEffect::processReplacing(float**, float** outputs, VstInt32 sampleFrames) {
-    for (VstInt32 i = 0; i < sampleFrames; ++i)
-        outputs[0][i] = 0.0f;
+    renderBlock(outputs ? outputs[0] : nullptr, sampleFrames);
 }
 
 void SynthEffect::processDoubleReplacing(double**, double** outputs, VstInt32 sampleFrames) {
-    for (VstInt32 i = 0; i < sampleFrames; ++i)
-        outputs[0][i] = 0.0;
+    renderBlock(outputs ? outputs[0] : nullptr, sampleFrames);
 }
 
-void SynthEffect::processMidiEvent(const VstMidiEvent*) {}
-
-void SynthEffect::executeCommand(int, bool, bool) {}
+void SynthEffect::processMidiEvent(const VstMidiEvent* event) {
+    if (!event)
+        return;
+    const int status = static_cast<unsigned char>(event->midiData[0]) & 0xF0;  // any channel
+    const int data1 = event->midiData[1] & 0x7F;
+    const int data2 = event->midiData[2] & 0x7F;
+    if (status == 0x80 || status == 0x90) {
+        if (status == 0x90 && data2 > 0)
+            voice_.noteOn(data1);
+        else
+            voice_.noteOff(data1);  // velocity 0 is a release
+    } else if (status == 0xE0) {
+        voice_.setPitchBend((data2 - 64) * 128 + data1);
+    }
+}
 
 void SynthEffect::resetEngine() {
     queue_.clear();
+    voice_.releaseAll();
     parametersChanged(0);
 }
-
-void SynthEffect::parametersChanged(int) {}
 
 }  // namespace kx

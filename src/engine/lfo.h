@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "engine/oscillator.h"
+#include "engine/random.h"
+#include "engine/slew_limiter.h"
+
+namespace kx {
+
+// The voice's tremolo LFO. Its speed is in cycles per bar and follows the
+// host's tempo; while the transport plays, its phase is locked to the song
+// position once per block. The output is slew-limited (full swing in 1 ms)
+// so the square, ramp and random shapes cannot click.
+class Lfo {
+public:
+    enum Shape : std::int32_t { Sine = 0, Triangle = 1, Square = 2, Rising = 3, Falling = 4, Random = 5 };
+
+    static constexpr double kInvDegrees = 0.002777777777777778; // 1/360
+
+    // Initialises for `rate` Hz, drawing one random value.
+    explicit Lfo(double rate) noexcept { reset(rate); }
+
+    std::int32_t shape = Sine; // other values give 0
+    double cyclesPerBar = 0.0;
+    SlewLimiter output;
+    double phase = 0.0; // cycles, [0, 1)
+    double phaseOffset = 0.0;
+    double increment = 0.0; // cycles per sample
+    double heldRandom = 0.0;
+    double sampleRate = 44100.0;
+
+    // Back to the construction state for `rate` Hz, with a fresh random draw.
+    void reset(double rate) noexcept;
+
+    // Once per block, before its first sample, when the host supplied both a
+    // valid musical position and tempo (audio thread).
+    void syncToHost(bool transportPlaying, double ppqPos, double tempo) noexcept;
+
+    // Shape value at phase p in [0, 1).
+    double shapeValue(double p) const noexcept
+    {
+        switch (shape) {
+        case Sine:
+            return Oscillator::sinePoly(p * Oscillator::kTwoPi - Oscillator::kPi);
+        case Triangle:
+            if (p < 0.25)
+                return 4.0 * p;
+            if (p < 0.75)
+                return 2.0 - 4.0 * p;
+            return 4.0 * p - 4.0;
+        case Square:
+            return p < 0.5 ? 1.0 : -1.0;
+        case Rising:
+            return 2.0 * p - 1.0;
+        case Falling:
+            return 1.0 - 2.0 * p;
+        case Random:
+            return heldRandom;
+        default:
+            return 0.0;
+        }
+    }
+
+    // Audio thread, once per sample; the voice then reads output.value.
+    void tick() noexcept
+    {
+        phase = phase + increment;
+        if (phase >= 1.0) {
+            phase -= 1.0;
+            if (phase >= 1.0) // only for an increment of a cycle or more per sample
+                phase -= std::floor(phase);
+            if (shape == Random)
+                heldRandom = kx::Random::bipolar();
+        }
+        output.tick(shapeValue(phase));
+    }
+};
+
+} // namespace kx

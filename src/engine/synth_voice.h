@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+
+#include "engine/lfo.h"
+#include "engine/note_stack.h"
+#include "engine/oscillator.h"
+#include "engine/random.h"
+
+namespace kx {
+
+// The whole sound engine of one instance: one monophonic voice of three
+// oscillators playing the same key, a tremolo LFO, a stack of held keys with
+// last-note priority, a portamento-reset timer, pitch bend and the main level.
+//
+// noteOn, noteOff, setPitchBend, tick, releaseAll and resetForSampleRate run
+// on the audio thread (resetForSampleRate while processing is stopped). The
+// parameter update writes the public fields from any thread without a lock.
+class SynthVoice {
+public:
+    static constexpr double kAntiDenormal = 5e-6;
+
+    SynthVoice() noexcept;
+
+    NoteStack noteStack;
+    Oscillator osc1, osc2, osc3; // osc1's partial is always 1
+    double portaResetSeconds = 0.0;
+    std::int32_t portaResetCounter = 0; // samples with no key held
+    std::int32_t portaResetSamples = 0;
+    double output = 0.0;
+    double mainGain = 0.0;
+    Lfo lfo;
+    double sampleRate = 44100.0;
+    double bendRange = 0.0; // semitones
+    double lfoDepth = 0.0;  // 0..1
+
+    // Equal temperament, key 69 = 440 Hz.
+    static double noteFrequency(std::int32_t key) noexcept;
+
+    void noteOn(std::int32_t key) noexcept;
+    void noteOff(std::int32_t key) noexcept;
+    // v = (MSB - 64) x 128 + LSB, -8192..8191. The factor uses the bend range
+    // of the moment; a later range change waits for the next bend message.
+    void setPitchBend(std::int32_t value) noexcept;
+    // Empties the stack and releases the envelopes (engine reset).
+    void releaseAll() noexcept;
+    void resetForSampleRate(double rate) noexcept;
+
+    // Produces the next sample into output.
+    void tick() noexcept
+    {
+        osc1.tick();
+        osc2.tick();
+        osc3.tick();
+        lfo.tick();
+
+        if (noteStack.empty() && portaResetSamples > 0) {
+            portaResetCounter += 1;
+            if (portaResetCounter > portaResetSamples) {
+                portaResetCounter = 0;
+                osc1.hasPlayed = false;
+                osc2.hasPlayed = false;
+                osc3.hasPlayed = false;
+            }
+        }
+
+        // A tiny offset keeps the signal path away from denormal numbers.
+        const double u = Random::unipolar();
+        output = (u * kAntiDenormal + ((osc2.output + osc1.output) + osc3.output)) * mainGain *
+                 ((lfo.output.value - 1.0) * (lfoDepth * 0.5) + 1.0);
+    }
+
+private:
+    void startNotes(double frequency) noexcept;
+    void releaseEnvelopes() noexcept;
+};
+
+} // namespace kx

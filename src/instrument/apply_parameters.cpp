@@ -1,0 +1,74 @@
+// How the current program reaches the voice. Called after every parameter
+// change, from whichever thread made it, and by the engine reset: it re-reads
+// all 30 values and writes the voice's fields, one whole value per store,
+// without touching phases, glides, envelopes or the bend factors.
+#include "instrument/synth_effect.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace kx {
+
+namespace {
+
+constexpr double kInvDegrees = 0.002777777777777778;  // 1/360
+
+// Enumeration indexes and wave numbers, rounded half away from zero.
+std::int32_t roundIndex(double value) {
+    const double r = std::round(value);
+    return r >= INT32_MIN && r <= INT32_MAX ? static_cast<std::int32_t>(r) : -1;
+}
+
+}  // namespace
+
+double SynthEffect::storedValue(int index) const {
+    // Hosts may store values outside 0..1 (setParameter, chunks), and a
+    // chunk may hold NaN; the engine reads them clamped into the range, since
+    // a negative time or a NaN would make an envelope run away for good.
+    const double v = getParameterValue(index);
+    return !(v >= 0.0) ? 0.0 : v > 1.0 ? 1.0 : v;
+}
+
+double SynthEffect::unitValue(int index) const {
+    const KParam* param = getParam(index);
+    return param ? param->toReal(storedValue(index)) : 0.0;
+}
+
+void SynthEffect::parametersChanged(int) {
+    struct OscillatorParams {
+        Oscillator* osc;
+        int first;  // index of its Wave parameter
+        int partial;  // index of its Partial parameter, -1 for the fixed 1
+    };
+    const OscillatorParams oscillators[] = {
+        {&voice_.osc1, kWave1, -1}, {&voice_.osc2, kWave2, kPartial2}, {&voice_.osc3, kWave3, kPartial3}};
+    for (const OscillatorParams& o : oscillators) {
+        int i = o.first;
+        o.osc->wave = roundIndex(unitValue(i++));
+        o.osc->partial = o.partial < 0 ? 1.0 : unitValue(i++);
+        o.osc->detuneCents = unitValue(i++);
+        o.osc->attackTime = unitValue(i++);
+        o.osc->releaseTime = unitValue(i++);
+        o.osc->portaTime = unitValue(i++);
+        o.osc->noiseGain = storedValue(i++);
+        o.osc->levelGain = storedValue(i++);
+    }
+    for (const OscillatorParams& o : oscillators)
+        o.osc->updateMultiplier();
+
+    voice_.lfo.shape = roundIndex(unitValue(kLFOWave));
+    voice_.lfo.cyclesPerBar = unitValue(kLFOFreq);
+    voice_.lfo.phaseOffset = unitValue(kLFOPhase) * kInvDegrees;
+    voice_.lfoDepth = unitValue(kLFODepth) * 0.01;
+
+    voice_.bendRange = unitValue(kPtchBend);
+
+    voice_.portaResetCounter = 0;
+    voice_.portaResetSeconds = unitValue(kPortaRst);
+    const double samples = voice_.portaResetSeconds * voice_.sampleRate;
+    voice_.portaResetSamples = samples < INT32_MAX ? static_cast<std::int32_t>(samples) : INT32_MAX;
+
+    voice_.mainGain = std::pow(10.0, unitValue(kMainLvl) * 0.05);
+}
+
+}  // namespace kx

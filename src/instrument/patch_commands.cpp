@@ -1,0 +1,109 @@
+// The three one-shot patch commands. They run on the user-interface thread
+// (a click on a command control) and write the current program through the
+// effect, so every write re-applies the whole parameter set at once. Each
+// random value is one fresh unipolar draw from the process-wide generator.
+#include "instrument/synth_effect.h"
+
+#include "engine/random.h"
+
+namespace kx {
+
+namespace {
+
+double draw() { return Random::unipolar(); }
+
+// The rows every oscillator shares, in draw order: detune, attack, release,
+// portamento, noise (the indexes follow one another from detune on).
+void randomiseOscillator(KEffect& effect, int detune) {
+    effect.setParameterReal(detune, 20.0 * draw() - 10.0);
+    effect.setParameterReal(detune + 1, 0.49 * draw() + 0.01);
+    effect.setParameterReal(detune + 2, 1.99 * draw() + 0.1);
+    effect.setParameterReal(detune + 3, 0.25 * draw());
+    effect.setParameterValue(detune + 4, 0.2 * draw());
+}
+
+}  // namespace
+
+void SynthEffect::executeCommand(int commandNumber, bool shift, bool) {
+    switch (commandNumber) {
+    case kCmdAutoLevel:
+        autoLevel();
+        break;
+    case kCmdRandom:
+        if (shift)
+            partRandom();
+        else
+            fullRandom();
+        break;
+    case kCmdFullRandom:
+        fullRandom();
+        break;
+    case kCmdPartRandom:
+        partRandom();
+        break;
+    default:
+        break;
+    }
+}
+
+// Sets the main level so that the six oscillator and noise amplitudes
+// together peak at about -3 dB, never above 0 dB.
+void SynthEffect::autoLevel() {
+    // The stored values of these dB parameters are linear gains.
+    const double sum = ((((getParameterValue(kNoise1) + getParameterValue(kLevel1)) + getParameterValue(kLevel2)) +
+                         getParameterValue(kNoise2)) +
+                        getParameterValue(kLevel3)) +
+                       getParameterValue(kNoise3);
+    double g = 1.0;
+    if (sum > 0.0) {
+        g = 0.7079457843841379 / sum;  // 10^-0.15
+        if (g > 1.0)
+            g = 1.0;
+    }
+    setParameter(kMainLvl, static_cast<float>(g));
+}
+
+void SynthEffect::fullRandom() {
+    const double portaReset = getParameterValue(kPortaRst);
+    const double bendRange = getParameterValue(kPtchBend);
+    for (int i = 0; i < kSynthParamCount; ++i)
+        setParameterValue(i, draw());
+    // Noise is limited to 0..0.3 so that the result stays musical.
+    setParameterValue(kNoise1, 0.3 * draw());
+    setParameterValue(kNoise2, 0.3 * draw());
+    setParameterValue(kNoise3, 0.3 * draw());
+    setParameterValue(kPortaRst, portaReset);
+    setParameterValue(kPtchBend, bendRange);
+    autoLevel();
+}
+
+// Each sound parameter from a hand-tuned range, so that the result stays
+// playable and in tune. The parameter classes quantise and clamp what is
+// written; the statement order is the draw order.
+void SynthEffect::partRandom() {
+    static_assert(kNoise1 == kDetune1 + 4 && kNoise2 == kDetune2 + 4 && kNoise3 == kDetune3 + 4);
+    setParameterValue(kWave1, draw());
+    randomiseOscillator(*this, kDetune1);
+    setParameterReal(kLevel1, 0.0);
+
+    setParameterValue(kWave2, draw());
+    setParameterReal(kPartial2, 3.0 * draw() + 2.0);
+    randomiseOscillator(*this, kDetune2);
+    setParameterReal(kLevel2, 12.0 * draw() - 12.0);
+
+    setParameterValue(kWave3, draw());
+    // Above the second oscillator's partial (read back as quantised), up to 6.
+    const double p = unitValue(kPartial2);
+    setParameterReal(kPartial3, draw() * (6.0 - p) + (p + 1.0));
+    randomiseOscillator(*this, kDetune3);
+    setParameterReal(kLevel3, 12.0 * draw() - 12.0);
+
+    setParameterValue(kLFOWave, draw());
+    setParameterValue(kLFOFreq, draw());
+    setParameterValue(kLFOPhase, draw());
+    setParameterValue(kLFODepth, draw());
+
+    autoLevel();
+}
+
+}  // namespace kx

@@ -1,0 +1,135 @@
+// Counts heap allocations while the audio callbacks run. This program
+// replaces the global allocation functions, so it stays apart from the other
+// suites.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "../instrument/synth_host.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KX_UNDER_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define KX_UNDER_ASAN 1
+#endif
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<int> allocations{0};
+
+#ifndef KX_UNDER_ASAN
+void* allocate(std::size_t size)
+{
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void* allocateAligned(std::size_t size, std::align_val_t align)
+{
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    const std::size_t a = static_cast<std::size_t>(align);
+    if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a))
+        return p;
+    throw std::bad_alloc();
+}
+#endif
+
+} // namespace
+
+#ifndef KX_UNDER_ASAN
+// GCC pairs these with the library's own allocation functions otherwise.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new(std::size_t size, std::align_val_t align) { return allocateAligned(size, align); }
+void* operator new[](std::size_t size, std::align_val_t align) { return allocateAligned(size, align); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+#endif
+
+namespace kx::test {
+namespace {
+
+TEST(AudioThread, ProcessingAllocatesNothing)
+{
+#ifdef KX_UNDER_ASAN
+    GTEST_SKIP() << "the sanitizer owns the allocation functions";
+#endif
+    SynthHost host;
+    host.setTime(true, 0.0, 128.0);
+    Instance inst;
+    inst.set(kLFODepth, 1.0f);
+    inst.set(kLFOWave, 1.0f); // random shape: draws at each wrap
+    inst.set(kPorta2, 0.5f);
+
+    // Lists are built before counting starts; only the callbacks are counted.
+    EventList lists[4];
+    for (int b = 0; b < 4; ++b) {
+        for (int k = 0; k < 64; ++k)
+            lists[b].noteOn(k * 4, (k * 7 + b) % 128, k % 3 == 0 ? 0 : 90, k % 16);
+        lists[b].add(100, 0xE0, 3, 90);
+        lists[b].sysexAt(10);
+        lists[b].build();
+    }
+    std::vector<float> out(512);
+    std::vector<double> outDouble(512);
+    float* outs[1] = {out.data()};
+    double* outsDouble[1] = {outDouble.data()};
+
+    allocations = 0;
+    counting = true;
+    for (int round = 0; round < 50; ++round) {
+        EventList& list = lists[round % 4];
+        inst.dispatch(effProcessEvents, 0, 0, reinterpret_cast<VstEvents*>(list.block.get()));
+        if (round % 2)
+            inst.effect->processReplacing(inst.effect, nullptr, outs, 512);
+        else
+            inst.effect->processDoubleReplacing(inst.effect, nullptr, outsDouble, 512);
+        host.time.ppqPos += 1.0;
+    }
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+
+    // The counter itself works.
+    counting = true;
+    auto* probe = new int(3);
+    counting = false;
+    delete probe;
+    EXPECT_EQ(allocations.load(), 1);
+}
+
+} // namespace
+} // namespace kx::test

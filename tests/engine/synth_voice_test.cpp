@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "engine/synth_voice.h"
+#include "reference_engine.h"
+
+namespace kx {
+namespace {
+
+struct OscSettings {
+    int wave;
+    double partial, detune, attack, release, porta, noise, level;
+};
+
+void apply(SynthVoice& v, ref::Voice& r, const OscSettings (&s)[3], double mainGain, double depth, double bendRange,
+           int lfoShape, double portaReset)
+{
+    Oscillator* oscs[3] = {&v.osc1, &v.osc2, &v.osc3};
+    for (int i = 0; i < 3; ++i) {
+        Oscillator& o = *oscs[i];
+        ref::Osc& t = r.osc[i];
+        o.wave = t.wave = s[i].wave;
+        o.partial = t.partial = s[i].partial;
+        o.detuneCents = t.detuneCents = s[i].detune;
+        o.attackTime = t.attackTime = s[i].attack;
+        o.releaseTime = t.releaseTime = s[i].release;
+        o.portaTime = t.portaTime = s[i].porta;
+        o.noiseGain = t.noiseGain = s[i].noise;
+        o.levelGain = t.levelGain = s[i].level;
+        o.updateMultiplier();
+    }
+    v.mainGain = r.mainGain = mainGain;
+    v.lfoDepth = r.lfoDepth = depth;
+    v.bendRange = r.bendRange = bendRange;
+    v.lfo.shape = r.lfo.shape = lfoShape;
+    v.lfo.cyclesPerBar = r.lfo.cyclesPerBar = 3;
+    v.lfo.phaseOffset = r.lfo.phaseOffset = 0.1;
+    v.portaResetCounter = r.portaResetCounter = 0;
+    v.portaResetSamples = r.portaResetSamples = static_cast<int>(portaReset * v.sampleRate);
+}
+
+// A scripted performance: notes, legato, bends and releases at fixed samples.
+struct Event {
+    int at;
+    char kind; // 'n' on, 'f' off, 'b' bend, 's' sync
+    int value;
+};
+
+TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit)
+{
+    const OscSettings settings[3] = {{3, 1, -7, 0.02, 0.3, 0.05, 0.02, 1.0},
+                                     {1, 3, 12, 0.01, 0.1, 0.0, 0.0, 0.5},
+                                     {0, 6, 99, 0.2, 1.0, 0.2, 0.1, 0.25}};
+    const std::vector<Event> script = {
+        {0, 's', 120},   {10, 'n', 60},   {2000, 'n', 64}, {2500, 'b', 4000}, {4000, 'n', 67}, {6000, 'f', 67},
+        {6001, 'f', 99}, {7000, 'b', -8192}, {8000, 'f', 60}, {9000, 'f', 64}, {9000, 'n', 72}, {12000, 'f', 72},
+        {20000, 'n', 30}, {30000, 's', 90},  {40000, 'f', 30}, {40100, 'n', 127}, {42000, 'f', 127},
+    };
+    for (int lfoShape = 0; lfoShape < 6; ++lfoShape) {
+        const auto z = Random::stateZ(), w = Random::stateW();
+        SynthVoice voice;
+        Random::setState(z, w);
+        ref::Voice twin;
+        apply(voice, twin, settings, 0.23713737056616552, 0.7, 2.0, lfoShape, 0.1);
+        std::size_t next = 0;
+        for (int i = 0; i < 60000; ++i) {
+            while (next < script.size() && script[next].at == i) {
+                const Event& e = script[next++];
+                switch (e.kind) {
+                case 'n': voice.noteOn(e.value); twin.noteOn(e.value); break;
+                case 'f': voice.noteOff(e.value); twin.noteOff(e.value); break;
+                case 'b': voice.setPitchBend(e.value); twin.bend(e.value); break;
+                case 's':
+                    voice.lfo.syncToHost(true, i / 22050.0, e.value);
+                    twin.lfo.sync(true, i / 22050.0, e.value);
+                    break;
+                }
+            }
+            const auto z2 = Random::stateZ(), w2 = Random::stateW();
+            voice.tick();
+            Random::setState(z2, w2);
+            twin.tick();
+            ASSERT_EQ(voice.output, twin.output) << "lfo shape " << lfoShape << " sample " << i;
+        }
+    }
+}
+
+TEST(SynthVoice, KeySixtyNineIsFourForty)
+{
+    EXPECT_EQ(SynthVoice::noteFrequency(69), 440.0);
+    EXPECT_EQ(SynthVoice::noteFrequency(81), 880.0);
+    EXPECT_NEAR(SynthVoice::noteFrequency(60), 261.6255653005986, 1e-12);
+}
+
+TEST(SynthVoice, LastNotePriorityAndLegato)
+{
+    SynthVoice v;
+    v.noteOn(60);
+    v.noteOn(64);
+    v.noteOn(67);
+    for (int i = 0; i < 1000; ++i)
+        v.tick();
+    ASSERT_EQ(v.osc1.envelope.state, EnvelopeState::Sustain);
+    EXPECT_EQ(v.osc1.targetFreq, SynthVoice::noteFrequency(67));
+
+    v.noteOff(67); // back to 64 without a new attack
+    EXPECT_EQ(v.osc1.targetFreq, SynthVoice::noteFrequency(64));
+    EXPECT_EQ(v.osc1.envelope.state, EnvelopeState::Sustain);
+    v.noteOff(60); // re-sends the top key
+    EXPECT_EQ(v.osc2.targetFreq, SynthVoice::noteFrequency(64));
+    EXPECT_EQ(v.noteStack.count(), 1);
+
+    v.noteOn(64); // already held: moved to the top, pitch restarted, envelope untouched
+    EXPECT_EQ(v.noteStack.count(), 1);
+    EXPECT_EQ(v.osc3.envelope.state, EnvelopeState::Sustain);
+
+    v.noteOff(64);
+    EXPECT_TRUE(v.noteStack.empty());
+    EXPECT_EQ(v.osc1.envelope.state, EnvelopeState::Release);
+    EXPECT_EQ(v.osc2.envelope.state, EnvelopeState::Release);
+    EXPECT_EQ(v.osc3.envelope.state, EnvelopeState::Release);
+}
+
+TEST(SynthVoice, NoteStackKeepsOrderOnRemoval)
+{
+    NoteStack stack;
+    EXPECT_EQ(stack.top(), -1);
+    for (int k : {10, 20, 30, 40})
+        stack.push(k);
+    EXPECT_TRUE(stack.remove(20));
+    EXPECT_FALSE(stack.remove(20));
+    stack.push(10);
+    ASSERT_EQ(stack.count(), 3);
+    EXPECT_EQ(stack.at(0), 30);
+    EXPECT_EQ(stack.at(1), 40);
+    EXPECT_EQ(stack.at(2), 10);
+    for (int k = 0; k < 200; ++k) // every key once, and then some: never beyond the room
+        stack.push(k % 128);
+    EXPECT_EQ(stack.count(), 128);
+    EXPECT_EQ(stack.top(), 199 % 128);
+}
+
+TEST(SynthVoice, ReleaseOfUnheldKeyWithNoKeysReleasesAgainAndRestartsPortaCount)
+{
+    SynthVoice v;
+    v.portaResetSamples = 1000;
+    v.noteOn(60);
+    v.noteOff(60);
+    for (int i = 0; i < 300; ++i)
+        v.tick();
+    EXPECT_EQ(v.portaResetCounter, 300);
+    const double progress = v.osc1.envelope.progress;
+    v.noteOff(61);
+    EXPECT_EQ(v.portaResetCounter, 0);
+    EXPECT_EQ(v.osc1.envelope.progress, progress); // already releasing: left alone
+}
+
+TEST(SynthVoice, PortamentoResetTimerBoundary)
+{
+    // PortaRst 2 s at 44100 Hz: a key 88,200 samples after the release still
+    // glides; one 88,201 samples after it starts at its own pitch.
+    for (int gap : {88200, 88201}) {
+        SynthVoice v;
+        v.osc1.portaTime = v.osc2.portaTime = v.osc3.portaTime = 0.1;
+        v.portaResetSeconds = 2.0;
+        v.portaResetSamples = static_cast<std::int32_t>(2.0 * v.sampleRate);
+        v.noteOn(48);
+        v.tick();
+        v.noteOff(48);
+        for (int i = 0; i < gap; ++i)
+            v.tick();
+        v.noteOn(60);
+        if (gap == 88200)
+            EXPECT_NE(v.osc1.glideRatio, 1.0) << gap;
+        else
+            EXPECT_EQ(v.osc1.glideRatio, 1.0) << gap;
+    }
+}
+
+TEST(SynthVoice, PitchBendFactors)
+{
+    SynthVoice v;
+    v.bendRange = 2;
+    v.setPitchBend((127 - 64) * 128 + 127);
+    EXPECT_DOUBLE_EQ(v.osc1.bendFactor, std::pow(2.0, 8191.0 / 8192.0 * 2.0 / 12.0));
+    v.setPitchBend((0 - 64) * 128 + 0);
+    EXPECT_EQ(v.osc2.bendFactor, std::pow(2.0, -2.0 / 12.0));
+    v.setPitchBend(0);
+    EXPECT_EQ(v.osc3.bendFactor, 1.0);
+    v.bendRange = 12;
+    v.setPitchBend(-8192);
+    EXPECT_EQ(v.osc1.bendFactor, 0.5);
+    v.bendRange = 0;
+    v.setPitchBend(8191);
+    EXPECT_EQ(v.osc1.bendFactor, 1.0);
+    // A range change alone leaves the factor until the next bend message.
+    v.setPitchBend(4096);
+    v.bendRange = 7;
+    EXPECT_EQ(v.osc1.bendFactor, 1.0);
+}
+
+TEST(SynthVoice, NoiseOnlyOscillatorIsBoundedAndNonSilent)
+{
+    SynthVoice v;
+    v.mainGain = 1.0;
+    for (Oscillator* o : {&v.osc1, &v.osc2, &v.osc3}) {
+        o->wave = 9; // no tone
+        o->noiseGain = 0.0;
+        o->levelGain = 1.0;
+    }
+    v.osc2.noiseGain = 1.0;
+    v.noteOn(69);
+    double peak = 0, sumSq = 0;
+    for (int i = 0; i < 44100; ++i) {
+        v.tick();
+        peak = std::max(peak, std::fabs(v.output));
+        if (i > 1000)
+            sumSq += v.output * v.output;
+    }
+    const double rms = std::sqrt(sumSq / (44100 - 1001));
+    // Uniform noise at full scale has an RMS of 1/sqrt(3), scaled by the
+    // loudness curve at 440 Hz.
+    const double g = Oscillator::gainCurve(440.0);
+    EXPECT_NEAR(rms, g / std::sqrt(3.0), 0.01);
+    EXPECT_LE(peak, g + 1e-5);
+}
+
+TEST(SynthVoice, ReleaseAllEmptiesStackWithoutTouchingPortaCount)
+{
+    SynthVoice v;
+    v.noteOn(50);
+    v.noteOn(52);
+    v.portaResetCounter = 17;
+    v.releaseAll();
+    EXPECT_TRUE(v.noteStack.empty());
+    EXPECT_EQ(v.portaResetCounter, 17);
+    EXPECT_EQ(v.osc1.envelope.state, EnvelopeState::Release);
+}
+
+TEST(SynthVoice, ConstructionDrawsTwoRandomValues)
+{
+    Random::restart();
+    SynthVoice v;
+    EXPECT_EQ(Random::stateZ(), 124178911u); // two steps from the load seeds
+    Random::restart();
+    Random::next();
+    EXPECT_EQ(v.lfo.heldRandom, Random::bipolar());
+}
+
+} // namespace
+} // namespace kx
