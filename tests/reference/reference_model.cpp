@@ -101,8 +101,8 @@ double RefWaveTables::readBandLimited(int wave, double phase, double freq) const
     const double pos = phase * 2048.0 * 0.15915494309189535;
     if (i >= 11)
         return read(wave, 11, pos);
-    if (i < 0)  // above 40 kHz: silent through the loudness curve anyway
-        i = 0;
+    if (i < 0)  // above 40 kHz (silenced by the loudness curve): the fundamental only
+        return read(wave, 0, pos);
     const double a = read(wave, i, pos);
     const double b = read(wave, i + 1, pos);
     return a + (b - a) * (L - i);
@@ -483,6 +483,13 @@ void RefSynth::setProgram(int program) {
     parametersChanged();
 }
 
+double RefSynth::appliedStored(int index) const {
+    const double v = stored(index);
+    if (!clampWhenApplying)
+        return v;
+    return v < 0 ? 0.0 : (v > 1 ? 1.0 : v);
+}
+
 void RefSynth::parametersChanged() {
     auto rounded = [](double v) { return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5); };
     // First index of each oscillator's rows; osc1 has no Partial row.
@@ -490,26 +497,26 @@ void RefSynth::parametersChanged() {
     for (int o = 0; o < 3; ++o) {
         RefOscillator& osc = voice_.osc[o];
         int i = first[o];
-        osc.wave = rounded(unitValue(i++));
-        osc.partial = o == 0 ? 1.0 : unitValue(i++);
-        osc.detuneCents = unitValue(i++);
-        osc.attackTime = unitValue(i++);
-        osc.releaseTime = unitValue(i++);
-        osc.portaTime = unitValue(i++);
-        osc.noiseGain = stored(i++);
-        osc.levelGain = stored(i++);
+        osc.wave = rounded(appliedUnit(i++));
+        osc.partial = o == 0 ? 1.0 : appliedUnit(i++);
+        osc.detuneCents = appliedUnit(i++);
+        osc.attackTime = appliedUnit(i++);
+        osc.releaseTime = appliedUnit(i++);
+        osc.portaTime = appliedUnit(i++);
+        osc.noiseGain = appliedStored(i++);
+        osc.levelGain = appliedStored(i++);
     }
     for (auto& osc : voice_.osc)
         osc.multiplier = std::pow(2.0, osc.detuneCents * 0.0008333333333333334) * osc.partial;
-    voice_.lfo.shape = rounded(unitValue(23));
-    voice_.lfo.cyclesPerBar = unitValue(24);
-    voice_.lfo.phaseOffset = unitValue(25) * 0.002777777777777778;
-    voice_.lfoDepth = unitValue(26) * 0.01;
-    voice_.bendRange = unitValue(28);
+    voice_.lfo.shape = rounded(appliedUnit(23));
+    voice_.lfo.cyclesPerBar = appliedUnit(24);
+    voice_.lfo.phaseOffset = appliedUnit(25) * 0.002777777777777778;
+    voice_.lfoDepth = appliedUnit(26) * 0.01;
+    voice_.bendRange = appliedUnit(28);
     voice_.portaResetCounter = 0;
-    voice_.portaResetSeconds = unitValue(27);
+    voice_.portaResetSeconds = appliedUnit(27);
     voice_.portaResetSamples = static_cast<int32_t>(voice_.portaResetSeconds * voice_.sampleRate);
-    voice_.mainGain = std::pow(10.0, unitValue(29) * 0.05);
+    voice_.mainGain = std::pow(10.0, appliedUnit(29) * 0.05);
 }
 
 void RefSynth::setSampleRate(float rate) {

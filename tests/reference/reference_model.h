@@ -170,6 +170,9 @@ public:
     double unitValue(int index) const { return refToReal(index, stored(index)); }
     void setProgram(int program);
     void parametersChanged();
+    // Applies stored values clamped to 0..1 to the voice (the values stay
+    // stored as they came). Off: values map through the classes unclamped.
+    bool clampWhenApplying = false;
 
     // ---- Host state requests ------------------------------------------------
     void setSampleRate(float rate);
@@ -196,6 +199,9 @@ public:
 private:
     void processMidiEvent(const VstMidiEvent& event);
     void resetEngine();
+    // What parametersChanged reads.
+    double appliedStored(int index) const;
+    double appliedUnit(int index) const { return refToReal(index, appliedStored(index)); }
 
     RefRandom rng_;
     RefVoice voice_;

@@ -179,3 +179,58 @@ TEST_F(VoiceCompare, PitchBendAtSeveralRanges) {
 
 }  // namespace
 }  // namespace kx::ref
+
+namespace kx::ref {
+namespace {
+
+// Above the sample rate one 2pi step no longer keeps the phase in range; the
+// loudness gain starts at 1 after a reset and needs 2 ms to fall, so these
+// pitches are briefly audible and their waveform matters.
+TEST(VoiceCompareExtreme, PitchesAboveTheSampleRate) {
+    Twin twin;
+    std::string error;
+    ASSERT_TRUE(twin.start(&error, 44100.0, 22050.0f)) << error;
+    twin.setParameter(0, 0.0f);
+    twin.setParameter(7, 1.0f);
+    twin.setParameter(15, 2.0f / 3);
+    twin.setParameter(8, 0.6f);    // Partial2 4
+    twin.setParameter(16, 1.0f);   // Partial3 6
+    twin.setParameter(17, 1.0f);   // +99 cents
+    twin.setParameter(28, 1.0f);   // bend range 12
+    twin.events({noteOn(0, 120), bend(0, 127, 127)});
+    twin.render(600);
+    twin.events({noteOff(0, 120)});
+    twin.render(600);
+    EXPECT_TWIN_MATCHES(twin);
+}
+
+}  // namespace
+}  // namespace kx::ref
+
+namespace kx::ref {
+namespace {
+
+// Between 20 and 40 kHz the table read extrapolates from levels 0 and 1.
+TEST(VoiceCompareExtreme, TableWavesBetween20And40KHz) {
+    Twin twin;
+    std::string error;
+    ASSERT_TRUE(twin.start(&error, 44100.0, 96000.0f)) << error;
+    twin.setParameter(0, 1.0f / 3);
+    twin.setParameter(7, 2.0f / 3);
+    twin.setParameter(15, 1.0f);
+    twin.setParameter(8, 0.2f);    // Partial2 2
+    twin.setParameter(16, 0.2f);   // Partial3 2
+    twin.setParameter(17, 0.0f);   // -99 cents
+    twin.setParameter(28, 1.0f);   // bend range 12
+    for (int key : {115, 120, 127}) {
+        SCOPED_TRACE(key);
+        twin.events({noteOn(0, key), bend(0, 127, 127)});
+        twin.render(400);
+        twin.events({noteOff(0, key), bend(0, 0, 64)});
+        twin.render(1000);
+    }
+    EXPECT_TWIN_MATCHES(twin);
+}
+
+}  // namespace
+}  // namespace kx::ref
