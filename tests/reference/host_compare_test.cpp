@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <utility>
+
 namespace kx::ref {
 namespace {
 
@@ -103,6 +108,11 @@ TEST_F(HostCompare, EventsAtOffsetsBeyondTheBlockAndOutOfOrder) {
     twin.renderBlocks(1024, 128);
     twin.events({noteOff(0, 72), noteOff(1, 70)});
     twin.render(1500);
+    // A negative offset is never reached and holds back the whole list.
+    twin.events({noteOn(-1, 50), noteOn(3, 52)});
+    twin.render(600);
+    twin.events({noteOn(3, 52)});
+    twin.render(600);
     EXPECT_TWIN_MATCHES(twin);
 }
 
@@ -179,6 +189,24 @@ TEST_F(HostCompare, SampleRateChangesMidNote) {
     EXPECT_TWIN_MATCHES(twin);
 }
 
+TEST_F(HostCompare, UnusableSampleRatesAreIgnored) {
+    // Zero, negative and non-finite rates would leave NaN or runaway values
+    // in the oscillator phases for good; such a request changes nothing.
+    // Very low and very high rates are taken.
+    twin.events({noteOn(0, 60)});
+    twin.render(500);
+    for (float rate : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
+                       std::numeric_limits<float>::infinity(), 8.0f, 1e7f, 44100.0f}) {
+        SCOPED_TRACE(rate);
+        twin.setSampleRate(rate);
+        twin.events({noteOn(0, 62), noteOff(300, 62)});
+        twin.render(1000);
+    }
+    EXPECT_TWIN_MATCHES(twin);
+    for (double v : twin.modelSamples())
+        ASSERT_TRUE(std::isfinite(v));
+}
+
 TEST_F(HostCompare, HostSampleRateAnswerAtConstruction) {
     Twin other;
     std::string error;
@@ -197,6 +225,28 @@ TEST_F(HostCompare, SuspendResumeReleasesHeldKeysAndKeepsThePhase) {
     twin.render(3000);  // releasing: the keys are gone from the stack
     twin.events({noteOff(0, 52), noteOn(10, 55)});
     twin.render(2000);
+    EXPECT_TWIN_MATCHES(twin);
+}
+
+TEST_F(HostCompare, ChunksAndTypedValuesReachTheVoice) {
+    twin.events({noteOn(0, 57)});
+    twin.render(700);
+    // A preset chunk with other values, applied at once.
+    std::vector<uint8_t> chunk = twin.host().getChunk(true);
+    ASSERT_EQ(chunk.size(), 265u);
+    const std::pair<int, double> changes[] = {{0, 1.0}, {8, 0.4}, {9, 0.7}, {14, 0.6}, {23, 0.4}, {26, 0.9}, {29, 0.5}};
+    for (const auto& [index, value] : changes)
+        std::memcpy(chunk.data() + 25 + 8 * index, &value, sizeof value);
+    twin.host().setChunk(chunk, true);
+    for (const auto& [index, value] : changes)
+        twin.model().setParameterValue(index, value);
+    twin.render(1500);
+    // Typed text, as a host's text entry sends it.
+    ASSERT_TRUE(twin.host().string2parameter(1, "  12.5 cents"));
+    twin.model().setParameterReal(1, 12.5);
+    ASSERT_TRUE(twin.host().string2parameter(7, "square"));
+    twin.model().setParameterReal(7, 2);
+    twin.render(1500);
     EXPECT_TWIN_MATCHES(twin);
 }
 

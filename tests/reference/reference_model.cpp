@@ -520,6 +520,10 @@ void RefSynth::parametersChanged() {
 }
 
 void RefSynth::setSampleRate(float rate) {
+    // Zero, negative or non-finite rates would put NaN or runaway values in
+    // phases that are never reset; such a request changes nothing.
+    if (!(rate > 0 && std::isfinite(rate)))
+        return;
     sampleRate_ = rate;
     queue_.clear();
     readPos_ = 0;

@@ -172,12 +172,15 @@ void Twin::render(int frames, bool doublePrecision) {
             result_.pluginAtBad = p;
             result_.modelAtBad = m;
         }
-        if (diff > result_.maxDiff || std::isnan(diff))
-            result_.maxDiff = std::isnan(diff) ? std::numeric_limits<double>::infinity() : diff;
+        double& largest = doublePrecision ? result_.maxDiff : result_.maxFloatDiff;
+        if (diff > largest || std::isnan(diff))
+            largest = std::isnan(diff) ? std::numeric_limits<double>::infinity() : diff;
         if (std::fabs(m) > result_.peak)
             result_.peak = std::fabs(m);
     }
     result_.samples += static_cast<long>(expected.size());
+    if (!doublePrecision)
+        result_.floatSamples += static_cast<long>(expected.size());
     modelSamples_.insert(modelSamples_.end(), expected.begin(), expected.end());
 }
 
@@ -206,7 +209,10 @@ std::vector<double> Twin::pluginStored() const {
 std::string describe(const Comparison& c) {
     std::ostringstream out;
     out.precision(17);
-    out << c.samples << " samples, max difference " << c.maxDiff << ", model peak " << c.peak;
+    out << c.samples << " samples (" << c.floatSamples << " float), max difference " << c.maxDiff;
+    if (c.floatSamples > 0)
+        out << " (float path " << c.maxFloatDiff << ")";
+    out << ", model peak " << c.peak;
     if (c.firstBad >= 0)
         out << "; first disagreement at sample " << c.firstBad << ": plug-in " << c.pluginAtBad << ", model "
             << c.modelAtBad;

@@ -29,7 +29,9 @@ inline VstMidiEvent bend(int at, int lsb, int msb) { return midi(at, 0xE0, lsb, 
 // first sample outside the tolerance with both values.
 struct Comparison {
     long samples = 0;
-    double maxDiff = 0;
+    long floatSamples = 0;     // of which through processReplacing
+    double maxDiff = 0;        // over double-path samples
+    double maxFloatDiff = 0;   // float-path samples against the model's double
     double peak = 0;  // largest model magnitude: the scenario made sound
     long firstBad = -1;
     double pluginAtBad = 0;

@@ -116,6 +116,11 @@ TEST_F(VoiceCompare, VelocityZeroAndChannelsActAsNoteOff) {
     twin.render(800);
     twin.events({midi(0, 0x95, 60, 0), midi(1, 0xB0, 123, 0), midi(2, 0xC0, 5, 0)});  // others ignored
     twin.render(1500);
+    // Data bytes keep their low seven bits: key 0xC8 is 72, velocity 0x80 is 0.
+    twin.events({midi(0, 0x9F, 0xC8, 0xE4), midi(400, 0xE3, 0xFF, 0x85)});
+    twin.render(800);
+    twin.events({midi(0, 0x9F, 0xC8, 0x80)});
+    twin.render(1500);
     EXPECT_TWIN_MATCHES(twin);
 }
 
