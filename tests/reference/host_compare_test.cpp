@@ -10,6 +10,10 @@
 #include <limits>
 #include <utility>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 namespace kx::ref {
 namespace {
 
@@ -93,6 +97,9 @@ TEST_F(HostCompare, ZeroSampleBlockStillSyncs) {
     VstTimeInfo t = timeAt(2.5, 100, true);
     twin.setTime(&t);
     twin.render(0);
+    t = timeAt(0.5, 150, true);
+    twin.setTime(&t);
+    twin.render(-7);  // negative counts sync too, and render nothing
     twin.setTime(nullptr);
     twin.render(2000);
     EXPECT_TWIN_MATCHES(twin);
@@ -166,6 +173,22 @@ TEST_F(HostCompare, FloatPathIsTheRoundedDoubleAndOverwritesTheBuffer) {
     EXPECT_TWIN_MATCHES(twin);
 }
 
+#if defined(__SSE__)
+TEST_F(HostCompare, BlocksLeaveTheControlStateAsTheyFoundIt) {
+    // Each block checks that the control state is unchanged afterwards;
+    // here the host runs with and without flush-to-zero of its own.
+    const unsigned saved = _mm_getcsr();
+    twin.events({noteOn(0, 60), noteOff(2000, 60)});
+    twin.render(1000);
+    _mm_setcsr(saved | 0x8040);
+    twin.render(1000, false);
+    _mm_setcsr(saved & ~0x8040u);
+    twin.render(3000);
+    _mm_setcsr(saved);
+    EXPECT_TWIN_MATCHES(twin);
+}
+#endif
+
 TEST_F(HostCompare, SampleRateChangesMidNote) {
     twin.setParameter(7, 2.0f / 3);
     twin.setParameter(12, 0.2f);
@@ -208,12 +231,18 @@ TEST_F(HostCompare, UnusableSampleRatesAreIgnored) {
 }
 
 TEST_F(HostCompare, HostSampleRateAnswerAtConstruction) {
-    Twin other;
-    std::string error;
-    ASSERT_TRUE(other.start(&error, 96000.0, 96000.0f)) << error;
-    other.events({noteOn(0, 69), noteOff(20000, 69)});
-    other.renderBlocks(30000, 4096);
-    EXPECT_TWIN_MATCHES(other);
+    // Without a later effSetSampleRate the rate the host answered holds; an
+    // answer of 0 keeps 44100 Hz.
+    for (double answer : {96000.0, 0.0}) {
+        SCOPED_TRACE(answer);
+        Twin other;
+        std::string error;
+        ASSERT_TRUE(other.start(&error, answer, 0.0f)) << error;
+        other.events({noteOn(0, 69), noteOff(20000, 69)});
+        other.renderBlocks(30000, 4096);
+        EXPECT_EQ(other.model().sampleRate(), answer > 0 ? answer : 44100.0);
+        EXPECT_TWIN_MATCHES(other);
+    }
 }
 
 TEST_F(HostCompare, SuspendResumeReleasesHeldKeysAndKeepsThePhase) {

@@ -12,6 +12,10 @@
 #include <limits>
 #include <sstream>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 namespace kx::ref {
 
 namespace {
@@ -68,6 +72,16 @@ KEffect* effectOf(const PluginHost& host) {
 
 }  // namespace
 
+// The SSE control and status bits that a block must leave as it found them
+// (flags excluded: they only record what happened).
+unsigned controlState() {
+#if defined(__SSE__)
+    return _mm_getcsr() & ~0x3Fu;
+#else
+    return 0;
+#endif
+}
+
 VstMidiEvent midi(int deltaFrames, int status, int data1, int data2) {
     VstMidiEvent e{};
     e.type = kVstMidiType;
@@ -89,7 +103,8 @@ bool Twin::start(std::string* error, double hostRate, float rate) {
     // The host answers its rate as an integer.
     model_ = std::make_unique<RefSynth>(static_cast<double>(static_cast<VstIntPtr>(hostRate)));
     host_.open();
-    setSampleRate(rate);
+    if (rate > 0)
+        setSampleRate(rate);
     host_.setBlockSize(512);
     resume();
     return true;
@@ -152,12 +167,18 @@ void Twin::render(int frames, bool doublePrecision) {
     if (doublePrecision) {
         std::vector<double> out(expected.size() + 1, std::numeric_limits<double>::quiet_NaN());
         double* outputs[1] = {out.data()};
+        const unsigned before = controlState();
         host_.processDoubleReplacing(nullptr, outputs, frames);
+        result_.controlStateChanges += controlState() != before;
+        result_.overruns += !std::isnan(out.back());
         actual.assign(out.begin(), out.begin() + static_cast<long>(expected.size()));
     } else {
         std::vector<float> out(expected.size() + 1, std::numeric_limits<float>::quiet_NaN());
         float* outputs[1] = {out.data()};
+        const unsigned before = controlState();
         host_.processReplacing(nullptr, outputs, frames);
+        result_.controlStateChanges += controlState() != before;
+        result_.overruns += !std::isnan(out.back());
         for (size_t i = 0; i < expected.size(); ++i)
             actual[i] = out[i];
     }
@@ -172,6 +193,8 @@ void Twin::render(int frames, bool doublePrecision) {
             result_.pluginAtBad = p;
             result_.modelAtBad = m;
         }
+        if (!doublePrecision && static_cast<float>(p) != static_cast<float>(m))
+            ++result_.floatNotRounded;
         double& largest = doublePrecision ? result_.maxDiff : result_.maxFloatDiff;
         if (diff > largest || std::isnan(diff))
             largest = std::isnan(diff) ? std::numeric_limits<double>::infinity() : diff;
@@ -211,8 +234,12 @@ std::string describe(const Comparison& c) {
     out.precision(17);
     out << c.samples << " samples (" << c.floatSamples << " float), max difference " << c.maxDiff;
     if (c.floatSamples > 0)
-        out << " (float path " << c.maxFloatDiff << ")";
+        out << " (float path " << c.maxFloatDiff << ", " << c.floatNotRounded << " not the rounded double)";
     out << ", model peak " << c.peak;
+    if (c.overruns)
+        out << "; " << c.overruns << " blocks wrote past their end";
+    if (c.controlStateChanges)
+        out << "; " << c.controlStateChanges << " blocks changed the FPU control state";
     if (c.firstBad >= 0)
         out << "; first disagreement at sample " << c.firstBad << ": plug-in " << c.pluginAtBad << ", model "
             << c.modelAtBad;

@@ -32,11 +32,14 @@ struct Comparison {
     long floatSamples = 0;     // of which through processReplacing
     double maxDiff = 0;        // over double-path samples
     double maxFloatDiff = 0;   // float-path samples against the model's double
+    long floatNotRounded = 0;  // float samples other than the model's double rounded
     double peak = 0;  // largest model magnitude: the scenario made sound
+    long overruns = 0;             // blocks after which the sample past the end was written
+    long controlStateChanges = 0;  // blocks after which the FPU control state differed
     long firstBad = -1;
     double pluginAtBad = 0;
     double modelAtBad = 0;
-    bool ok() const { return firstBad < 0; }
+    bool ok() const { return firstBad < 0 && overruns == 0 && controlStateChanges == 0; }
 };
 
 class Twin {
@@ -44,8 +47,8 @@ public:
     static constexpr double kDoubleTolerance = 1e-9;
 
     // Loads a fresh module copy; the host answers hostRate to the
-    // sample-rate query. Then open, effSetSampleRate(rate), block size and
-    // resume, as a host starts a plug-in.
+    // sample-rate query. Then open, effSetSampleRate(rate) (left out when
+    // rate is 0), block size and resume, as a host starts a plug-in.
     bool start(std::string* error, double hostRate = 44100.0, float rate = 44100.0f);
 
     // Parameter traffic reaching both sides.
