@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ostream>
+#include <string>
 
 namespace kx::ref {
 namespace {
@@ -14,6 +16,8 @@ struct OutsideValue {
     int index;
     float value;
 };
+
+void PrintTo(const OutsideValue& v, std::ostream* out) { *out << "parameter " << v.index << " = " << v.value; }
 
 class RangeCompare : public ::testing::TestWithParam<OutsideValue> {
 protected:
@@ -66,7 +70,12 @@ INSTANTIATE_TEST_SUITE_P(Values, RangeCompare,
                                            OutsideValue{1, 2.0f}, OutsideValue{2, -0.5f}, OutsideValue{11, -0.5f},
                                            OutsideValue{24, -0.5f}, OutsideValue{27, -1.0f}, OutsideValue{29, 4.0f},
                                            OutsideValue{6, 2.0f}, OutsideValue{5, -1.0f}, OutsideValue{16, 3.0f},
-                                           OutsideValue{26, 3.0f}, OutsideValue{28, -2.0f}, OutsideValue{25, 7.0f}));
+                                           OutsideValue{26, 3.0f}, OutsideValue{28, -2.0f}, OutsideValue{25, 7.0f}),
+                         [](const ::testing::TestParamInfo<OutsideValue>& info) {
+                             const int tenths = static_cast<int>(info.param.value * 10);
+                             return "Param" + std::to_string(info.param.index) + (tenths < 0 ? "_minus" : "_") +
+                                    std::to_string(tenths < 0 ? -tenths : tenths) + "tenths";
+                         });
 
 }  // namespace
 }  // namespace kx::ref
