@@ -31,10 +31,12 @@ void render(benchmark::State& state, kx::SynthVoice& voice)
 {
     double sink = 0;
     for (auto _ : state) {
+        kx::RandomGenerator random = kx::Random::shared(); // as the processing loop does
         for (int i = 0; i < kBlock; ++i) {
-            voice.tick();
+            voice.tick(random);
             sink += voice.output;
         }
+        kx::Random::shared() = random;
     }
     benchmark::DoNotOptimize(sink);
     reportPerSample(state, static_cast<double>(state.iterations()) * kBlock);
@@ -85,10 +87,12 @@ void BM_GlideThreeSawtooth(benchmark::State& state)
     int key = 40;
     long long samples = 0;
     for (auto _ : state) {
+        kx::RandomGenerator random = kx::Random::shared();
         for (int i = 0; i < kBlock; ++i) {
-            voice.tick();
+            voice.tick(random);
             sink += voice.output;
         }
+        kx::Random::shared() = random;
         samples += kBlock;
         if (samples % 32768 == 0) { // a new glide before the last one ends
             voice.noteOn(key);

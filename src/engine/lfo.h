@@ -63,8 +63,9 @@ public:
         }
     }
 
-    // Audio thread, once per sample; the voice then reads output.value.
-    void tick() noexcept
+    // Audio thread, once per sample; the voice then reads output.value. The
+    // Random shape draws from `random` (see Oscillator::tick).
+    void tick(RandomGenerator& random) noexcept
     {
         phase = phase + increment;
         if (phase >= 1.0) {
@@ -72,10 +73,11 @@ public:
             if (phase >= 1.0) // only for an increment of a cycle or more per sample
                 phase -= std::floor(phase);
             if (shape == Random)
-                heldRandom = kx::Random::bipolar();
+                heldRandom = random.bipolar();
         }
         output.tick(shapeValue(phase));
     }
+    void tick() noexcept { tick(kx::Random::shared()); }
 };
 
 } // namespace kx

@@ -69,8 +69,10 @@ public:
                       x2 * (-0.16562123457123723 + x2 * (0.007956574006381783 + x2 * (-0.000145039006054745)))));
     }
 
-    // Computes the next sample into output (audio thread).
-    void tick() noexcept
+    // Computes the next sample into output (audio thread), drawing its noise
+    // from `random`: the shared generator, or a copy of it that a processing
+    // loop keeps in registers for the length of a block.
+    void tick(RandomGenerator& random) noexcept
     {
         envelope.tick();
 
@@ -94,24 +96,33 @@ public:
                 if (phase >= kTwoPi) // only above the sample rate
                     phase = std::fmod(phase, kTwoPi);
             }
-            switch (wave) {
-            case Sine:
-                w = sinePoly(phase - kPi);
-                break;
-            case Triangle:
-            case Square:
-            case Sawtooth:
-                w = readTable(f);
-                break;
-            default:
-                break;
+            // An idle envelope (level exactly 0) silences the waveform
+            // whatever its value: the output is a zero either way.
+            if (!envelope.isIdle()) {
+                switch (wave) {
+                case Sine:
+                    w = sinePoly(phase - kPi);
+                    break;
+                case Triangle:
+                case Square:
+                case Sawtooth:
+                    w = readTable(f);
+                    break;
+                default:
+                    break;
+                }
             }
         }
 
-        gain.tick(gainTarget_);
-        const double r = Random::bipolar();
+        // Once the smoothing has settled on an unchanged target, a step
+        // would store the same values again.
+        if (!(gain.reached && gain.target == gainTarget_))
+            gain.tick(gainTarget_);
+        const double r = random.bipolar();
         output = (r * noiseGain + w) * (gain.value * levelGain * envelope.value);
     }
+
+    void tick() noexcept { tick(Random::shared()); }
 
 private:
     // Everything below depends only on the frequency (and the sample rate):

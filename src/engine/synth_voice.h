@@ -46,13 +46,14 @@ public:
     void releaseAll() noexcept;
     void resetForSampleRate(double rate) noexcept;
 
-    // Produces the next sample into output.
-    void tick() noexcept
+    // Produces the next sample into output. All of the sample's draws come
+    // from `random`, in the order osc1, osc2, osc3, LFO, offset.
+    void tick(RandomGenerator& random) noexcept
     {
-        osc1.tick();
-        osc2.tick();
-        osc3.tick();
-        lfo.tick();
+        osc1.tick(random);
+        osc2.tick(random);
+        osc3.tick(random);
+        lfo.tick(random);
 
         if (noteStack.empty() && portaResetSamples > 0) {
             portaResetCounter += 1;
@@ -65,10 +66,12 @@ public:
         }
 
         // A tiny offset keeps the signal path away from denormal numbers.
-        const double u = Random::unipolar();
+        const double u = random.unipolar();
         output = (u * kAntiDenormal + ((osc2.output + osc1.output) + osc3.output)) * mainGain *
                  ((lfo.output.value - 1.0) * (lfoDepth * 0.5) + 1.0);
     }
+
+    void tick() noexcept { tick(Random::shared()); }
 
 private:
     void startNotes(double frequency) noexcept;

@@ -2,6 +2,7 @@
 // engine's resets. Everything here runs on the host's audio thread (the
 // resets while processing is stopped) and allocates nothing.
 #include "instrument/denormal_guard.h"
+#include "engine/random.h"
 #include "instrument/synth_effect.h"
 
 #include <climits>
@@ -26,6 +27,10 @@ void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
     if (const VstTimeInfo* info = getTimeInfo(kWanted); info && (info->flags & kWanted) == kWanted)
         voice_.lfo.syncToHost((info->flags & kVstTransportPlaying) != 0, info->ppqPos, info->tempo);
 
+    // The shared generator's state lives in registers for the block: the
+    // draws are the same, in the same order, without a trip through memory
+    // for each of them. Nothing else on this thread draws during the block.
+    RandomGenerator random = Random::shared();
     for (VstInt32 i = 0; i < sampleFrames; ++i) {
         // Events act at the start of the sample whose count since the last
         // processEvents equals their deltaFrames; delivery stops at the
@@ -38,10 +43,11 @@ void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
         // Saturates rather than overflowing when a host never sends events.
         if (queue_.sampleCounter < INT_MAX)
             queue_.sampleCounter += 1;
-        voice_.tick();
+        voice_.tick(random);
         if (output)
             output[i] = static_cast<Sample>(voice_.output);
     }
+    Random::shared() = random;
 }
 
 void SynthEffect::processReplacing(float**, float** outputs, VstInt32 sampleFrames) {

@@ -254,6 +254,20 @@ TEST(SynthProcessing, OverwritesOutputAndToleratesMissingBuffers)
     EXPECT_EQ(inst.synth->getVoice().noteStack.top(), 60);
 }
 
+TEST(SynthProcessing, EachSampleDrawsFromTheSharedGeneratorInTurn)
+{
+    SynthHost host;
+    Instance inst;
+    Random::setState(kZ, kW);
+    inst.render(100); // three noise draws and the offset per sample
+    const auto z = Random::stateZ(), w = Random::stateW();
+    Random::setState(kZ, kW);
+    for (int i = 0; i < 400; ++i)
+        Random::next();
+    EXPECT_EQ(Random::stateZ(), z);
+    EXPECT_EQ(Random::stateW(), w);
+}
+
 // Sees the floating-point mode while the block runs.
 class ModeProbe : public SynthEffect {
 public:

@@ -1,0 +1,164 @@
+#include "plugin_presets.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace kx {
+
+namespace {
+
+bool checkOwner(const PluginHost& host, int32_t fxID, const char* what, std::string& error) {
+    if (fxID == host.effect()->uniqueID) return true;
+    error = std::string("the ") + what + " belongs to plug-in " + describeId(fxID) + ", this plug-in is " +
+            describeId(host.effect()->uniqueID);
+    return false;
+}
+
+void setProgramName(const PluginHost& host, const std::string& name) {
+    host.setProgramName(name.substr(0, kVstMaxProgNameLen));
+}
+
+void selectProgram(const PluginHost& host, int program) {
+    host.dispatch(effBeginSetProgram);
+    host.setProgram(program);
+    host.dispatch(effEndSetProgram);
+}
+
+bool loadParameters(const PluginHost& host, const FxProgram& p, std::string& error) {
+    if (int64_t(p.params.size()) != host.numParams()) {
+        error = "the program has " + std::to_string(p.params.size()) + " parameters, the plug-in " +
+                std::to_string(host.numParams());
+        return false;
+    }
+    for (size_t i = 0; i < p.params.size(); ++i) {
+        if (!std::isfinite(p.params[i])) {
+            error = "parameter " + std::to_string(i) + " is not a number";
+            return false;
+        }
+    }
+    for (size_t i = 0; i < p.params.size(); ++i) host.setParameter(int(i), std::clamp(p.params[i], 0.0f, 1.0f));
+    setProgramName(host, p.name);
+    return true;
+}
+
+bool loadChunk(const PluginHost& host, const std::vector<uint8_t>& chunk, bool isProgram, int32_t fxVersion,
+               int32_t elements, std::string& error) {
+    VstPatchChunkInfo info{};
+    info.version = 1;
+    info.pluginUniqueID = host.effect()->uniqueID;
+    info.pluginVersion = fxVersion;
+    info.numElements = elements;
+    if (host.dispatch(isProgram ? effBeginLoadProgram : effBeginLoadBank, 0, 0, &info) == -1) {
+        error = std::string("the plug-in refused the ") + (isProgram ? "program" : "bank");
+        return false;
+    }
+    host.setChunk(chunk, isProgram);
+    return true;
+}
+
+FxProgram captureCurrent(const PluginHost& host) {
+    FxProgram p;
+    p.fxID = host.effect()->uniqueID;
+    p.fxVersion = host.effect()->version;
+    p.name = host.programName();
+    for (int i = 0; i < host.numParams(); ++i) p.params.push_back(host.getParameter(i));
+    return p;
+}
+
+bool usesChunks(const PluginHost& host) { return host.effect()->flags & effFlagsProgramChunks; }
+
+}  // namespace
+
+std::string describeId(int32_t id) {
+    char c[4] = {char(uint32_t(id) >> 24), char(uint32_t(id) >> 16), char(uint32_t(id) >> 8), char(id)};
+    bool printable = std::all_of(c, c + 4, [](char x) { return std::isprint(static_cast<unsigned char>(x)); });
+    std::string text = std::to_string(id);
+    if (printable) {
+        std::string quoted = "'";
+        quoted.append(c, 4).append("' (").append(text).append(")");
+        text = quoted;
+    }
+    return text;
+}
+
+bool applyProgram(PluginHost& host, const FxProgram& p, std::string& error) {
+    if (!checkOwner(host, p.fxID, "program", error)) return false;
+    if (p.isChunk) {
+        if (!loadChunk(host, p.chunk, true, p.fxVersion, host.numParams(), error)) return false;
+        setProgramName(host, p.name);
+        return true;
+    }
+    return loadParameters(host, p, error);
+}
+
+bool applyBank(PluginHost& host, const FxBank& bank, std::string& error) {
+    if (!checkOwner(host, bank.fxID, "bank", error)) return false;
+    if (bank.isChunk) {
+        if (!loadChunk(host, bank.chunk, false, bank.fxVersion, host.numPrograms(), error)) return false;
+    } else {
+        if (int64_t(bank.programs.size()) > host.numPrograms()) {
+            error = "the bank has " + std::to_string(bank.programs.size()) + " programs, the plug-in " +
+                    std::to_string(host.numPrograms());
+            return false;
+        }
+        for (size_t i = 0; i < bank.programs.size(); ++i) {
+            const FxProgram& p = bank.programs[i];
+            if (p.isChunk) error = "a parameter bank holds a chunk program";
+            bool ok = !p.isChunk && checkOwner(host, p.fxID, "program", error);
+            if (ok) {
+                selectProgram(host, int(i));
+                ok = loadParameters(host, p, error);
+            }
+            if (!ok) {
+                error = "program " + std::to_string(i) + ": " + error;
+                return false;
+            }
+        }
+    }
+    if (bank.currentProgram >= 0 && bank.currentProgram < host.numPrograms()) selectProgram(host, bank.currentProgram);
+    return true;
+}
+
+FxProgram captureProgram(PluginHost& host) {
+    FxProgram p = captureCurrent(host);
+    if (usesChunks(host)) {
+        p.isChunk = true;
+        p.chunkNumParams = host.numParams();
+        p.chunk = host.getChunk(true);
+        p.params.clear();
+    }
+    return p;
+}
+
+FxBank captureBank(PluginHost& host) {
+    FxBank bank;
+    bank.fxID = host.effect()->uniqueID;
+    bank.fxVersion = host.effect()->version;
+    bank.currentProgram = int32_t(host.getProgram());
+    if (usesChunks(host)) {
+        bank.isChunk = true;
+        bank.chunkNumPrograms = host.numPrograms();
+        bank.chunk = host.getChunk(false);
+        return bank;
+    }
+    for (int i = 0; i < host.numPrograms(); ++i) {
+        host.setProgram(i);
+        bank.programs.push_back(captureCurrent(host));
+    }
+    host.setProgram(bank.currentProgram);
+    return bank;
+}
+
+int findParameterByName(PluginHost& host, const std::string& name) {
+    auto lower = [](std::string s) {
+        for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    std::string wanted = lower(name);
+    for (int i = 0; i < host.numParams(); ++i)
+        if (lower(host.paramName(i)) == wanted) return i;
+    return -1;
+}
+
+}  // namespace kx
