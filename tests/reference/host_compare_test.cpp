@@ -245,6 +245,30 @@ TEST_F(HostCompare, HostSampleRateAnswerAtConstruction) {
     }
 }
 
+TEST_F(HostCompare, InstancesOfOneModuleShareTheGenerator) {
+    // Noise, offsets and the random LFO of both instances draw from one
+    // sequence, in the order the host runs them.
+    twin.setParameter(5, 0.5f);
+    twin.events({noteOn(0, 60)});
+    twin.render(300);
+    Twin second;
+    std::string error;
+    ASSERT_TRUE(second.startBeside(twin, &error)) << error;
+    second.setParameter(23, 1.0f);
+    second.setParameter(26, 1.0f);
+    second.setParameter(24, 1.0f);
+    VstTimeInfo t = timeAt(0, 200, false);
+    second.setTime(&t);
+    second.setParameter(13, 0.7f);
+    second.events({noteOn(0, 64)});
+    for (int block = 0; block < 10; ++block) {
+        twin.render(256 + block);
+        second.render(512 - block, block % 2 == 0);
+    }
+    EXPECT_TWIN_MATCHES(twin);
+    EXPECT_TWIN_MATCHES(second);
+}
+
 TEST_F(HostCompare, SuspendResumeReleasesHeldKeysAndKeepsThePhase) {
     twin.setParameter(3, 0.5f);  // long release on osc1
     twin.events({noteOn(0, 48), noteOn(100, 52)});

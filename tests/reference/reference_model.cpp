@@ -458,7 +458,8 @@ double refToNormalised(int index, double r) {
 
 // ---- Instrument ---------------------------------------------------------------------------------
 
-RefSynth::RefSynth(double hostSampleRate) : voice_(rng_) {
+RefSynth::RefSynth(double hostSampleRate, RefRandom* shared)
+    : rng_(shared ? *shared : ownRandom_), voice_(rng_) {
     for (auto& program : programs_) {
         for (int i = 0; i < kRefParamCount; ++i)
             program[i] = kParams[i].defaultStored;

@@ -159,8 +159,11 @@ double refToNormalised(int index, double real);
 class RefSynth {
 public:
     // Construction as the entry point does it, with the host's sample rate
-    // answer (positive answers are taken).
-    explicit RefSynth(double hostSampleRate = 44100.0);
+    // answer (positive answers are taken). Instances of one module share one
+    // generator: pass the first instance's to model a second.
+    explicit RefSynth(double hostSampleRate = 44100.0, RefRandom* shared = nullptr);
+    RefSynth(const RefSynth&) = delete;
+    RefSynth& operator=(const RefSynth&) = delete;
 
     // ---- Parameters -------------------------------------------------------
     void setParameter(int index, float value) { setParameterValue(index, static_cast<double>(value)); }
@@ -203,7 +206,8 @@ private:
     double appliedStored(int index) const;
     double appliedUnit(int index) const { return refToReal(index, appliedStored(index)); }
 
-    RefRandom rng_;
+    RefRandom ownRandom_;
+    RefRandom& rng_;
     RefVoice voice_;
     double sampleRate_ = 44100.0;
     std::array<std::array<double, kRefParamCount>, 10> programs_{};

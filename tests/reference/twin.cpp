@@ -110,6 +110,19 @@ bool Twin::start(std::string* error, double hostRate, float rate) {
     return true;
 }
 
+bool Twin::startBeside(Twin& first, std::string* error) {
+    host_.hostSampleRate = first.host_.hostSampleRate;
+    if (!host_.load(first.host_.path(), error))
+        return false;
+    model_ = std::make_unique<RefSynth>(static_cast<double>(static_cast<VstIntPtr>(host_.hostSampleRate)),
+                                        &first.model().random());
+    host_.open();
+    setSampleRate(44100.0f);
+    host_.setBlockSize(512);
+    resume();
+    return true;
+}
+
 void Twin::setParameter(int index, float value) {
     host_.setParameter(index, value);
     model_->setParameter(index, value);

@@ -50,6 +50,9 @@ public:
     // sample-rate query. Then open, effSetSampleRate(rate) (left out when
     // rate is 0), block size and resume, as a host starts a plug-in.
     bool start(std::string* error, double hostRate = 44100.0, float rate = 44100.0f);
+    // A second instance from the module of a started twin: it shares that
+    // module's generator, as instances in one process do.
+    bool startBeside(Twin& first, std::string* error);
 
     // Parameter traffic reaching both sides.
     void setParameter(int index, float value);
