@@ -314,6 +314,22 @@ TEST_F(HostCompare, ProgramChangeAppliesTheOtherProgram) {
     twin.render(1000);
     twin.setProgram(-1);  // stays, still re-applies
     twin.render(500);
+    // Only a re-application restarts the porta-reset count (0.1 s here):
+    // program 12 is refused outright, -1 re-applies the current program.
+    twin.setParameter(27, 0.0f);
+    twin.setParameter(4, 0.5f);
+    twin.events({noteOff(0, 60)});
+    twin.render(3000);
+    twin.setProgram(12);
+    twin.render(1420);
+    twin.events({noteOn(0, 72)});  // 4420 samples after the release: no glide
+    twin.render(1000);
+    twin.events({noteOff(0, 72)});
+    twin.render(3000);
+    twin.setProgram(-1);
+    twin.render(1420);
+    twin.events({noteOn(0, 60)});  // the count restarted: glides
+    twin.render(2000);
     EXPECT_TWIN_MATCHES(twin);
 }
 

@@ -145,7 +145,9 @@ void Twin::resume() {
 
 void Twin::setProgram(int program) {
     host_.setProgram(program);
-    model_->setProgram(program);
+    // The dispatcher passes on only numbers below 10 (-1 included).
+    if (program < 10)
+        model_->setProgram(program);
 }
 
 void Twin::executeCommand(int command, bool shift, bool control) {
