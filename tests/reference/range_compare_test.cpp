@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <ostream>
 #include <string>
 
@@ -63,6 +64,19 @@ TEST_P(RangeCompare, ValuesApplyClampedAndStayBounded) {
     const double peak = std::fabs(*std::max_element(out.begin(), out.end(),
                                                    [](double a, double b) { return std::fabs(a) < std::fabs(b); }));
     EXPECT_LE(peak, 3.0);
+}
+
+TEST(RangeCompareNaN, NotANumberFromTheHostIsRefused) {
+    Twin twin;
+    std::string error;
+    ASSERT_TRUE(twin.start(&error)) << error;
+    for (int index : {2, 3, 6, 24, 29})
+        twin.setParameter(index, std::numeric_limits<float>::quiet_NaN());
+    twin.events({noteOn(0, 60), noteOff(3000, 60)});
+    twin.renderBlocks(6000, 512);
+    EXPECT_TWIN_MATCHES(twin);
+    for (double v : twin.modelSamples())
+        ASSERT_TRUE(std::isfinite(v));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, RangeCompare,

@@ -166,7 +166,12 @@ public:
     RefSynth& operator=(const RefSynth&) = delete;
 
     // ---- Parameters -------------------------------------------------------
-    void setParameter(int index, float value) { setParameterValue(index, static_cast<double>(value)); }
+    // The host's setParameter. Not a number is refused: stored, it would
+    // reach every time constant of the voice.
+    void setParameter(int index, float value) {
+        if (value == value)
+            setParameterValue(index, static_cast<double>(value));
+    }
     void setParameterValue(int index, double value);
     void setParameterReal(int index, double real);
     double stored(int index) const { return programs_[program_][index]; }
