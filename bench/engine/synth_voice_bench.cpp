@@ -27,11 +27,25 @@ void reportPerSample(benchmark::State& state, double samples)
         benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// As the processing loop renders a block without events.
 void render(benchmark::State& state, kx::SynthVoice& voice)
+{
+    double out[kBlock];
+    for (auto _ : state) {
+        kx::RandomGenerator random = kx::Random::shared();
+        voice.render(out, kBlock, random);
+        kx::Random::shared() = random;
+        benchmark::DoNotOptimize(out);
+    }
+    reportPerSample(state, static_cast<double>(state.iterations()) * kBlock);
+}
+
+// Sample by sample, for comparison with the stretch rendering.
+void tickByTick(benchmark::State& state, kx::SynthVoice& voice)
 {
     double sink = 0;
     for (auto _ : state) {
-        kx::RandomGenerator random = kx::Random::shared(); // as the processing loop does
+        kx::RandomGenerator random = kx::Random::shared();
         for (int i = 0; i < kBlock; ++i) {
             voice.tick(random);
             sink += voice.output;
@@ -50,6 +64,15 @@ void BM_HeldNoteThreeSawtooth(benchmark::State& state)
     render(state, voice);
 }
 BENCHMARK(BM_HeldNoteThreeSawtooth);
+
+void BM_HeldNoteThreeSawtoothTickByTick(benchmark::State& state)
+{
+    kx::SynthVoice voice;
+    setWaves(voice, kx::Oscillator::Sawtooth);
+    voice.noteOn(57);
+    tickByTick(state, voice);
+}
+BENCHMARK(BM_HeldNoteThreeSawtoothTickByTick);
 
 void BM_HeldNoteThreeSine(benchmark::State& state)
 {
@@ -83,23 +106,20 @@ void BM_GlideThreeSawtooth(benchmark::State& state)
         o->portaTime = 1.0;
     voice.noteOn(40);
     voice.noteOn(76);
-    double sink = 0;
+    double out[kBlock];
     int key = 40;
     long long samples = 0;
     for (auto _ : state) {
         kx::RandomGenerator random = kx::Random::shared();
-        for (int i = 0; i < kBlock; ++i) {
-            voice.tick(random);
-            sink += voice.output;
-        }
+        voice.render(out, kBlock, random);
         kx::Random::shared() = random;
+        benchmark::DoNotOptimize(out);
         samples += kBlock;
         if (samples % 32768 == 0) { // a new glide before the last one ends
             voice.noteOn(key);
             key = key == 40 ? 76 : 40;
         }
     }
-    benchmark::DoNotOptimize(sink);
     reportPerSample(state, static_cast<double>(samples));
 }
 BENCHMARK(BM_GlideThreeSawtooth);

@@ -71,6 +71,67 @@ void Oscillator::updateFrequencyCache(double f) noexcept
     gainTarget_ = gainCurve(f);
 }
 
+// Kinds of steady loop: the envelope holds (a waveform) or rests (silence).
+namespace {
+enum SteadyKind { kSteadySine, kSteadyTable, kSteadyOther, kSteadyIdle };
+}
+
+template <int Kind>
+void Oscillator::renderSteady(const double* noise, double* out, int count, double f) noexcept
+{
+    // Per sample this is exactly step(): the envelope, glide, frequency
+    // cache and loudness smoothing would all leave their values unchanged.
+    double ph = phase;
+    const double phaseStep = phaseStep_;
+    const double noiseScale = noiseGain;
+    const double amplitude = gain.value * levelGain * envelope.value;
+    const int table = tableOfWave();
+    const int level = level_;
+    const double fraction = levelFraction_;
+    const bool moves = f > 0.0;
+    for (int i = 0; i < count; ++i) {
+        double w = 0.0;
+        if (moves) {
+            advancePhase(ph, phaseStep);
+            if constexpr (Kind == kSteadySine)
+                w = sinePoly(ph - kPi);
+            else if constexpr (Kind == kSteadyTable)
+                w = tables_->readAtLevel(table, ph, level, fraction);
+        }
+        out[i] = (noise[i] * noiseScale + w) * amplitude;
+    }
+    phase = ph;
+    output = out[count - 1];
+}
+
+void Oscillator::render(const double* noise, double* out, int count) noexcept
+{
+    if (count <= 0)
+        return;
+    const double f = bendFactor * multiplier * currentFreq;
+    const bool holding = envelope.state == EnvelopeState::Sustain;
+    const bool steady = (holding || envelope.isIdle()) && glideRatio == 1.0 && f == cachedFreq_ &&
+                        gain.reached && gain.target == gainTarget_;
+    if (!steady) {
+        for (int i = 0; i < count; ++i) {
+            step(noise[i]);
+            out[i] = output;
+        }
+        return;
+    }
+    if (!holding) {
+        renderSteady<kSteadyIdle>(noise, out, count, f);
+    } else if (wave == Sine) {
+        renderSteady<kSteadySine>(noise, out, count, f);
+    } else if (wave == Triangle || wave == Square || wave == Sawtooth) {
+        if (f > 0.0 && f != levelFreq_)
+            updateLevelCache(f);
+        renderSteady<kSteadyTable>(noise, out, count, f);
+    } else {
+        renderSteady<kSteadyOther>(noise, out, count, f);
+    }
+}
+
 void Oscillator::updateLevelCache(double f) noexcept
 {
     levelFreq_ = f;

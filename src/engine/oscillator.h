@@ -72,7 +72,10 @@ public:
     // Computes the next sample into output (audio thread), drawing its noise
     // from `random`: the shared generator, or a copy of it that a processing
     // loop keeps in registers for the length of a block.
-    void tick(RandomGenerator& random) noexcept
+    void tick(RandomGenerator& random) noexcept { step(random.bipolar()); }
+
+    // The same sample with its noise draw `r` already made.
+    void step(double r) noexcept
     {
         envelope.tick();
 
@@ -90,55 +93,71 @@ public:
 
         double w = 0.0;
         if (f > 0.0) {
-            phase = phase + phaseStep_;
-            if (phase >= kTwoPi) {
-                phase -= kTwoPi;
-                if (phase >= kTwoPi) // only above the sample rate
-                    phase = std::fmod(phase, kTwoPi);
-            }
+            advancePhase(phase, phaseStep_);
             // An idle envelope (level exactly 0) silences the waveform
             // whatever its value: the output is a zero either way.
-            if (!envelope.isIdle()) {
-                switch (wave) {
-                case Sine:
-                    w = sinePoly(phase - kPi);
-                    break;
-                case Triangle:
-                case Square:
-                case Sawtooth:
-                    w = readTable(f);
-                    break;
-                default:
-                    break;
-                }
-            }
+            if (!envelope.isIdle())
+                w = waveAt(phase, f);
         }
 
         // Once the smoothing has settled on an unchanged target, a step
         // would store the same values again.
         if (!(gain.reached && gain.target == gainTarget_))
             gain.tick(gainTarget_);
-        const double r = random.bipolar();
         output = (r * noiseGain + w) * (gain.value * levelGain * envelope.value);
     }
+
+    // `count` samples into out, the noise draws taken from noise[i]: the same
+    // values as `count` steps. A held or silent note with settled pitch and
+    // loudness runs a loop of its own with the state in registers.
+    void render(const double* noise, double* out, int count) noexcept;
 
     void tick() noexcept { tick(Random::shared()); }
 
 private:
+    static void advancePhase(double& ph, double stepSize) noexcept
+    {
+        ph = ph + stepSize;
+        if (ph >= kTwoPi) {
+            ph -= kTwoPi;
+            if (ph >= kTwoPi) // only above the sample rate
+                ph = std::fmod(ph, kTwoPi);
+        }
+    }
+
+    double waveAt(double ph, double f) noexcept
+    {
+        switch (wave) {
+        case Sine:
+            return sinePoly(ph - kPi);
+        case Triangle:
+        case Square:
+        case Sawtooth:
+            return readTable(ph, f);
+        default:
+            return 0.0;
+        }
+    }
+
     // Everything below depends only on the frequency (and the sample rate):
     // kept while it does not change, which is every sample of a held note.
     void updateFrequencyCache(double f) noexcept;
     void updateLevelCache(double f) noexcept;
 
-    double readTable(double f) noexcept
+    int tableOfWave() const noexcept
+    {
+        return wave == Triangle ? WaveTableSet::Triangle : wave == Square ? WaveTableSet::Square : WaveTableSet::Sawtooth;
+    }
+
+    double readTable(double ph, double f) noexcept
     {
         if (f != levelFreq_)
             updateLevelCache(f);
-        return tables_->readAtLevel(wave == Triangle ? WaveTableSet::Triangle
-                                    : wave == Square ? WaveTableSet::Square
-                                                     : WaveTableSet::Sawtooth,
-                                    phase, level_, levelFraction_);
+        return tables_->readAtLevel(tableOfWave(), ph, level_, levelFraction_);
     }
+
+    template <int Kind>
+    void renderSteady(const double* noise, double* out, int count, double f) noexcept;
 
     const WaveTableSet* tables_; // process-wide, read-only
     double cachedFreq_ = std::numeric_limits<double>::quiet_NaN();

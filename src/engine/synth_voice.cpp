@@ -59,6 +59,33 @@ void SynthVoice::releaseAll() noexcept
     releaseEnvelopes();
 }
 
+void SynthVoice::render(double* out, int count, RandomGenerator& random) noexcept
+{
+    double noise1[kChunk], noise2[kChunk], noise3[kChunk], offset[kChunk], lfoValue[kChunk];
+    double out1[kChunk], out2[kChunk], out3[kChunk];
+    for (int start = 0; start < count; start += kChunk) {
+        const int n = count - start < kChunk ? count - start : kChunk;
+        // The draws in tick order: three noises, the LFO's (when a Random
+        // shape wraps), the offset. Nothing here depends on the oscillators.
+        for (int i = 0; i < n; ++i) {
+            noise1[i] = random.bipolar();
+            noise2[i] = random.bipolar();
+            noise3[i] = random.bipolar();
+            lfo.tick(random);
+            lfoValue[i] = lfo.output.value;
+            countPortaReset(); // only glides of later notes depend on it
+            offset[i] = random.unipolar();
+        }
+        osc1.render(noise1, out1, n);
+        osc2.render(noise2, out2, n);
+        osc3.render(noise3, out3, n);
+        for (int i = 0; i < n; ++i)
+            out[start + i] = mix(offset[i], out1[i], out2[i], out3[i], lfoValue[i]);
+    }
+    if (count > 0)
+        output = out[count - 1];
+}
+
 void SynthVoice::resetForSampleRate(double rate) noexcept
 {
     sampleRate = rate;

@@ -54,7 +54,25 @@ public:
         osc2.tick(random);
         osc3.tick(random);
         lfo.tick(random);
+        countPortaReset();
+        // A tiny offset keeps the signal path away from denormal numbers.
+        const double u = random.unipolar();
+        output = mix(u, osc1.output, osc2.output, osc3.output, lfo.output.value);
+    }
 
+    // `count` samples into out: exactly what `count` ticks would produce,
+    // with the same draws in the same order, but each oscillator runs
+    // through a stretch of samples on its own. Call between events only.
+    void render(double* out, int count, RandomGenerator& random) noexcept;
+
+    void tick() noexcept { tick(Random::shared()); }
+
+private:
+    static constexpr int kChunk = 64; // samples per stretch in render
+
+    // Step 2 of a tick: the portamento-reset timer while no key is held.
+    void countPortaReset() noexcept
+    {
         if (noteStack.empty() && portaResetSamples > 0) {
             portaResetCounter += 1;
             if (portaResetCounter > portaResetSamples) {
@@ -64,16 +82,13 @@ public:
                 osc3.hasPlayed = false;
             }
         }
-
-        // A tiny offset keeps the signal path away from denormal numbers.
-        const double u = random.unipolar();
-        output = (u * kAntiDenormal + ((osc2.output + osc1.output) + osc3.output)) * mainGain *
-                 ((lfo.output.value - 1.0) * (lfoDepth * 0.5) + 1.0);
     }
 
-    void tick() noexcept { tick(Random::shared()); }
+    double mix(double u, double o1, double o2, double o3, double lfoValue) const noexcept
+    {
+        return (u * kAntiDenormal + ((o2 + o1) + o3)) * mainGain * ((lfoValue - 1.0) * (lfoDepth * 0.5) + 1.0);
+    }
 
-private:
     void startNotes(double frequency) noexcept;
     void releaseEnvelopes() noexcept;
 };

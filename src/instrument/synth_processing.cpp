@@ -5,10 +5,16 @@
 #include "engine/random.h"
 #include "instrument/synth_effect.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 
 namespace kx {
+
+namespace {
+constexpr int kRenderChunk = 256; // samples rendered into the stack at a time
+}
 
 void SynthEffect::engineSampleRateChanged(double rate) {
     // A rate that is not a positive number would turn every time constant
@@ -31,7 +37,9 @@ void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
     // draws are the same, in the same order, without a trip through memory
     // for each of them. Nothing else on this thread draws during the block.
     RandomGenerator random = Random::shared();
-    for (VstInt32 i = 0; i < sampleFrames; ++i) {
+    double rendered[kRenderChunk];
+    VstInt32 i = 0;
+    while (i < sampleFrames) {
         // Events act at the start of the sample whose count since the last
         // processEvents equals their deltaFrames; delivery stops at the
         // first one that does not match, so they must come sorted.
@@ -40,12 +48,19 @@ void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
                 queue_.eventTarget->processMidiEvent(&queue_.front());
             queue_.pop();
         }
-        // Saturates rather than overflowing when a host never sends events.
-        if (queue_.sampleCounter < INT_MAX)
-            queue_.sampleCounter += 1;
-        voice_.tick(random);
+        // The voice runs on its own up to the next sample that delivers an
+        // event (an event whose count has passed waits for good).
+        std::int64_t run = std::min<std::int64_t>(sampleFrames - i, kRenderChunk);
+        if (queue_.hasEvent() && queue_.front().deltaFrames > queue_.sampleCounter)
+            run = std::min<std::int64_t>(run, std::int64_t{queue_.front().deltaFrames} - queue_.sampleCounter);
+        const int n = static_cast<int>(run);
+        voice_.render(rendered, n, random);
         if (output)
-            output[i] = static_cast<Sample>(voice_.output);
+            for (int k = 0; k < n; ++k)
+                output[i + k] = static_cast<Sample>(rendered[k]);
+        // Saturates rather than overflowing when a host never sends events.
+        queue_.sampleCounter = static_cast<int>(std::min<std::int64_t>(INT_MAX, std::int64_t{queue_.sampleCounter} + n));
+        i += n;
     }
     Random::shared() = random;
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "engine/synth_voice.h"
@@ -83,6 +85,75 @@ TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit)
             Random::setState(z2, w2);
             twin.tick();
             ASSERT_EQ(voice.output, twin.output) << "lfo shape " << lfoShape << " sample " << i;
+        }
+    }
+}
+
+// Renders in stretches between events must give the bits of sample-by-sample
+// ticks: held notes in every wave, silence, glides, noise, random LFO.
+TEST(SynthVoice, RenderInStretchesEqualsTicksBitForBit)
+{
+    const std::vector<Event> script = {
+        {0, 's', 133},  {5, 'n', 57},    {3000, 'n', 69}, {3100, 'b', -3000}, {6000, 'f', 69}, {6001, 'f', 57},
+        {15000, 'n', 40}, {15001, 'n', 100}, {20000, 'f', 100}, {20500, 'f', 40}, {30000, 'n', 127}, {31000, 'f', 127},
+    };
+    for (int wave : {0, 1, 2, 3, 9}) {
+        for (int lfoShape : {0, 5}) {
+            SynthVoice a, b;
+            for (SynthVoice* v : {&a, &b}) {
+                for (Oscillator* o : {&v->osc1, &v->osc2, &v->osc3}) {
+                    o->wave = wave;
+                    o->levelGain = 0.7;
+                    o->attackTime = 0.005;
+                    o->releaseTime = 0.05;
+                }
+                v->osc2.partial = 3;
+                v->osc2.noiseGain = 0.2;
+                v->osc3.detuneCents = -30;
+                v->osc3.portaTime = 0.02;
+                v->osc2.updateMultiplier();
+                v->osc3.updateMultiplier();
+                v->mainGain = 0.5;
+                v->lfoDepth = 0.8;
+                v->bendRange = 3;
+                v->lfo.shape = lfoShape;
+                v->lfo.cyclesPerBar = 7;
+                v->portaResetSamples = 4000;
+            }
+            b.lfo.heldRandom = a.lfo.heldRandom;
+            RandomGenerator ra{123, 456}, rb{123, 456};
+            std::vector<double> out(40000);
+            std::uint32_t runSeed = 7;
+            std::size_t next = 0;
+            int i = 0;
+            while (i < 40000) {
+                while (next < script.size() && script[next].at == i) {
+                    const Event& e = script[next++];
+                    for (SynthVoice* v : {&a, &b}) {
+                        switch (e.kind) {
+                        case 'n': v->noteOn(e.value); break;
+                        case 'f': v->noteOff(e.value); break;
+                        case 'b': v->setPitchBend(e.value); break;
+                        case 's': v->lfo.syncToHost(true, 0.3, e.value); break;
+                        }
+                    }
+                }
+                const int until = next < script.size() ? script[next].at : 40000;
+                runSeed = runSeed * 1103515245u + 12345u;
+                const int run = std::min(until - i, 1 + static_cast<int>((runSeed >> 16) % 300));
+                b.render(out.data() + i, run, rb);
+                for (int k = 0; k < run; ++k) {
+                    a.tick(ra);
+                    ASSERT_EQ(0, std::memcmp(&a.output, &out[static_cast<std::size_t>(i + k)], sizeof(double)))
+                        << "wave " << wave << " lfo " << lfoShape << " sample " << i + k;
+                }
+                i += run;
+            }
+            EXPECT_EQ(ra.z, rb.z);
+            EXPECT_EQ(ra.w, rb.w);
+            EXPECT_EQ(a.osc3.phase, b.osc3.phase);
+            EXPECT_EQ(a.output, b.output);
+            EXPECT_EQ(a.portaResetCounter, b.portaResetCounter);
         }
     }
 }
