@@ -98,7 +98,7 @@ TEST(SynthVoice, RenderInStretchesEqualsTicksBitForBit)
         {15000, 'n', 40}, {15001, 'n', 100}, {20000, 'f', 100}, {20500, 'f', 40}, {30000, 'n', 127}, {31000, 'f', 127},
     };
     for (int wave : {0, 1, 2, 3, 9}) {
-        for (int lfoShape : {0, 5}) {
+        for (int lfoShape : {0, 1, 2, 3, 4, 5, 8}) {
             SynthVoice a, b;
             for (SynthVoice* v : {&a, &b}) {
                 for (Oscillator* o : {&v->osc1, &v->osc2, &v->osc3}) {
