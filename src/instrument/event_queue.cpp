@@ -1,0 +1,31 @@
+#include "instrument/event_queue.h"
+
+#include <cstring>
+#include <new>
+
+namespace kx {
+
+bool EventQueue::allocate() {
+    if (capacity_ >= kCapacity)
+        return true;
+    storage_.reset();
+    capacity_ = 0;
+    storage_.reset(new (std::nothrow) VstMidiEvent[kCapacity]);
+    if (storage_)
+        capacity_ = kCapacity;
+    clear();
+    return capacity_ == kCapacity;
+}
+
+void EventQueue::fill(const VstEvents* events) {
+    clear();
+    if (!events || !storage_)
+        return;
+    for (VstInt32 i = 0; i < events->numEvents && writePos < capacity_; ++i) {
+        const VstEvent* e = events->events[i];
+        if (e && e->type == kVstMidiType)
+            std::memcpy(&storage_[writePos++], e, sizeof(VstMidiEvent));
+    }
+}
+
+}  // namespace kx

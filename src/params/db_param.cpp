@@ -1,0 +1,25 @@
+#include "params/db_param.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace kx {
+
+double KdBParam::toReal(double x) const {
+    double v = 20.0 * std::log10(x * reference_);
+    if (!std::isfinite(v))
+        return v;
+    int decimals = getDecimals();
+    double scale = decimals <= 0 ? 1.0 : std::pow(10.0, decimals);
+    double y = scale * v;
+    y = y >= 0.0 ? y + 0.5 : y - 0.5;
+    // Truncation through a 32-bit integer as the display always did; a value
+    // that no 32-bit integer holds is truncated in floating point instead.
+    if (y > INT32_MIN && y < INT32_MAX)
+        return static_cast<int32_t>(y) / scale;
+    return std::trunc(y) / scale;
+}
+
+double KdBParam::toNormalised(double dB) const { return clampNormalised(std::pow(10.0, dB * 0.05) / reference_); }
+
+}  // namespace kx

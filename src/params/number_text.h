@@ -1,0 +1,24 @@
+// The framework's one number formatter and its reading of typed numbers.
+#pragma once
+
+namespace kx {
+
+// "-Inf" for minus infinity and not-a-number, "Inf" for plus infinity, else
+// a fixed-point number with `decimals` (clamped to 0..20) decimals. The text
+// is cut to `size` bytes and always terminated (nothing is written for a
+// size below 1).
+void formatValue(char* text, int size, double value, int decimals);
+
+// "-Inf" / "Inf" in any letter case give the infinities; anything else is read
+// the way atof reads it (0 when there is no number; null reads as 0).
+double readNumber(const char* text);
+
+// Copies at most `maxChars` characters of `source` into `dest` and always
+// terminates it (dest must hold maxChars + 1 bytes). A null source gives the
+// empty text.
+void copyText(char* dest, const char* source, int maxChars);
+
+// Whole-string comparison ignoring ASCII letter case; false when either is null.
+bool equalsIgnoringCase(const char* a, const char* b);
+
+}  // namespace kx

@@ -1,0 +1,34 @@
+#include "params/param.h"
+
+#include "params/number_text.h"
+
+namespace kx {
+
+void KParam::setUnits(const char* units) { copyText(units_, units, kUnitsLength); }
+
+void KParam::getDisplay(char* text, int size, const void* slot) const {
+    formatValue(text, size, getRealValue(slot), decimals_);
+}
+
+void KParam::getDisplayWithUnits(char* text, int size, const void* slot) const {
+    if (!text || size < 1)
+        return;
+    getDisplay(text, size, slot);
+    if (!units_[0])
+        return;
+    size_t used = std::strlen(text);
+    size_t room = static_cast<size_t>(size) - 1 - used;  // bytes left before the terminator
+    if (room == 0)
+        return;
+    text[used++] = ' ';
+    --room;
+    size_t n = std::strlen(units_);
+    if (n > room)
+        n = room;
+    std::memcpy(text + used, units_, n);
+    text[used + n] = '\0';
+}
+
+void KParam::setFromText(void* slot, const char* text) const { setRealValue(slot, readNumber(text)); }
+
+}  // namespace kx

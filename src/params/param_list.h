@@ -1,0 +1,15 @@
+// The effect's owning lists: parameters by VST index, commands by position.
+#pragma once
+
+#include "params/effect_command.h"
+#include "params/param.h"
+#include "params/pointer_list.h"
+
+namespace kx {
+
+inline constexpr int kEffectListGrowStep = 32;
+
+using KParamList = KOwningList<KParam>;
+using KCommandList = KOwningList<KEffectCommand>;
+
+}  // namespace kx
