@@ -276,9 +276,8 @@ std::unique_ptr<KSkin> parseSkin(KByteSource& source, KEffect* effect, KSkinFact
     return skin;
 }
 
-std::unique_ptr<KSkin> loadSkin(KEffect* effect, KSkinFactory* factory) {
-    char path[kLibraryPathSize];
-    if (makeLibraryFilePath(path, sizeof path, kSkinFileName)) {
+std::unique_ptr<KSkin> loadSkinFrom(const char* path, KEffect* effect, KSkinFactory* factory) {
+    if (path) {
         KFileSource file(path);
         if (file.isOpen())
             if (auto skin = parseSkin(file, effect, factory))
@@ -286,6 +285,12 @@ std::unique_ptr<KSkin> loadSkin(KEffect* effect, KSkinFactory* factory) {
     }
     KMemorySource embedded(kSkinFileName);
     return parseSkin(embedded, effect, factory);
+}
+
+std::unique_ptr<KSkin> loadSkin(KEffect* effect, KSkinFactory* factory) {
+    char path[kLibraryPathSize];
+    bool fits = makeLibraryFilePath(path, sizeof path, kSkinFileName);
+    return loadSkinFrom(fits ? path : nullptr, effect, factory);
 }
 
 }  // namespace kx
