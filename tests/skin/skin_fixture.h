@@ -126,3 +126,61 @@ inline const char* const kBasicResources =
     "AddResource font DefFont 12 red\n";
 
 }  // namespace kx::testing
+
+#include "data/tokenizer.h"
+#include "skin/resource.h"
+#include "skin/skin_factory.h"
+
+namespace kx::testing {
+
+// The colour frame n of a test image is filled with.
+inline uint32_t frameColour(int n) { return packPixel(uint8_t(10 * (n + 1)), uint8_t(20 * (n + 1)), uint8_t(30 * (n + 1))); }
+
+// An image of frames fw x fh laid out in `columns` columns, frame n filled
+// with frameColour(n) and its top-left pixel marked white.
+inline std::unique_ptr<KImage> makeFrameImage(int fw, int fh, int count, int columns) {
+    auto img = std::make_unique<KImage>();
+    int rows = (count + columns - 1) / columns;
+    img->width = fw * columns;
+    img->height = fh * rows;
+    img->pixels.assign(size_t(img->width) * img->height, 0);
+    for (int n = 0; n < count; ++n)
+        for (int y = 0; y < fh; ++y)
+            for (int x = 0; x < fw; ++x)
+                img->pixels[size_t((n / columns) * fh + y) * img->width + (n % columns) * fw + x] =
+                    x == 0 && y == 0 ? 0xFFFFFFFFu : frameColour(n);
+    return img;
+}
+
+// Adds the resource kind "TestImage fw fh count [columns] [declared]" so that
+// tests need no PNG files: `declared` frames are declared over `count` painted
+// ones (default: the same).
+class TestFactory : public KSkinFactory {
+public:
+    using KSkinFactory::KSkinFactory;
+    std::unique_ptr<KResource> CreateResource(KTokenizer& t) override {
+        int at = t.cursor();
+        if (!t.wordIs(at, "TestImage"))
+            return KSkinFactory::CreateResource(t);
+        int fw = t.wordAsInteger(at + 1), fh = t.wordAsInteger(at + 2), count = t.wordAsInteger(at + 3);
+        int columns = t.getWord(at + 4) ? t.wordAsInteger(at + 4) : count;
+        int declared = t.getWord(at + 5) ? t.wordAsInteger(at + 5) : count;
+        return std::make_unique<KImageResource>(makeFrameImage(fw, fh, count, columns), fw, fh, declared);
+    }
+};
+
+class ImageSkinTest : public SkinTest {
+protected:
+    KSkin* loadWithImages(const std::string& script) {
+        KMemorySource source(reinterpret_cast<const uint8_t*>(script.data()), script.size());
+        TestFactory factory(effect.get());
+        skin = parseSkin(source, effect.get(), &factory);
+        if (skin) {
+            skin->setWindow(&window);
+            skin->WindowOpened();
+        }
+        return skin.get();
+    }
+};
+
+}  // namespace kx::testing
