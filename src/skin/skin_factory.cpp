@@ -365,7 +365,7 @@ std::unique_ptr<KControl> makeWave(const KControlInit& in, ArgReader& a) {
 }
 
 std::unique_ptr<KControl> makeZoomWave(const KControlInit& in, ArgReader& a) {
-    if (!a.require(11, "KZoomWave"))
+    if (!a.require(10, "KZoomWave"))
         return nullptr;
     KWaveLook look = readWaveLook(a);
     auto bar = a.colour();
