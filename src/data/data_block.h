@@ -8,28 +8,28 @@
 namespace kx {
 
 class KDataBlock {
- public:
-  KDataBlock() = default;
-  ~KDataBlock() { clear(); }
-  KDataBlock(const KDataBlock&) = delete;
-  KDataBlock& operator=(const KDataBlock&) = delete;
+public:
+    KDataBlock() = default;
+    ~KDataBlock() { clear(); }
+    KDataBlock(const KDataBlock&) = delete;
+    KDataBlock& operator=(const KDataBlock&) = delete;
 
-  const std::uint8_t* bytes() const { return bytes_; }
-  std::uint64_t length() const { return length_; }
-  bool owned() const { return owned_; }
-  bool empty() const { return bytes_ == nullptr || length_ == 0; }
+    const std::uint8_t* bytes() const { return bytes_; }
+    std::uint64_t length() const { return length_; }
+    bool owned() const { return owned_; }
+    bool empty() const { return bytes_ == nullptr || length_ == 0; }
 
-  // Frees owned bytes and forgets the data.
-  void clear();
-  // Points at bytes that outlive the block (built-in data); not owned.
-  void setView(const std::uint8_t* bytes, std::uint64_t length);
-  // Takes a buffer over (for instance from readWholeFile); owned.
-  void adopt(std::unique_ptr<std::uint8_t[]> bytes, std::uint64_t length);
+    // Frees owned bytes and forgets the data.
+    void clear();
+    // Points at bytes that outlive the block (built-in data); not owned.
+    void setView(const std::uint8_t* bytes, std::uint64_t length);
+    // Takes a buffer over (for instance from readWholeFile); owned.
+    void adopt(std::unique_ptr<std::uint8_t[]> bytes, std::uint64_t length);
 
- private:
-  const std::uint8_t* bytes_ = nullptr;
-  std::uint64_t length_ = 0;
-  bool owned_ = false;
+private:
+    const std::uint8_t* bytes_ = nullptr;
+    std::uint64_t length_ = 0;
+    bool owned_ = false;
 };
 
 // Looks `name` up among the built-in files (ignoring letter case) and points

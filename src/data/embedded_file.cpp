@@ -1,5 +1,7 @@
 #include "data/embedded_file.h"
 
+#include "params/number_text.h"
+
 #include <new>
 
 namespace kx {
@@ -11,70 +13,65 @@ constexpr std::size_t kGrowStep = 16;
 // Constant-initialised, so it is ready before any dynamic initialiser of the
 // generated file table runs, whatever the order of translation units.
 struct Registry {
-  const KEmbeddedFile** entries = nullptr;
-  std::size_t count = 0;
-  std::size_t capacity = 0;
+    const KEmbeddedFile** entries = nullptr;
+    std::size_t count = 0;
+    std::size_t capacity = 0;
 
-  constexpr Registry() = default;
-  Registry(const Registry&) = delete;
-  Registry& operator=(const Registry&) = delete;
+    constexpr Registry() = default;
+    Registry(const Registry&) = delete;
+    Registry& operator=(const Registry&) = delete;
 
-  // Released at process exit; later lookups (from other exit-time
-  // destructors) then find nothing instead of reading freed memory.
-  ~Registry() {
-    delete[] entries;
-    entries = nullptr;
-    count = 0;
-    capacity = 0;
-  }
+    // Released at process exit; later lookups (from other exit-time
+    // destructors) then find nothing instead of reading freed memory.
+    ~Registry() {
+        delete[] entries;
+        entries = nullptr;
+        count = 0;
+        capacity = 0;
+    }
 };
 
 Registry registry;
 
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool namesEqual(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    if (lowerAscii(*a) != lowerAscii(*b)) return false;
-    if (*a == '\0') return true;
-  }
-}
-
 }  // namespace
 
 void registerEmbeddedFile(const KEmbeddedFile* file) {
-  if (file == nullptr) return;
-  if (registry.count == registry.capacity) {
-    const std::size_t capacity = registry.capacity + kGrowStep;
-    auto* grown = new (std::nothrow) const KEmbeddedFile*[capacity];
-    if (grown == nullptr) return;  // the file stays unknown; lookups still work
-    for (std::size_t i = 0; i < registry.count; ++i) grown[i] = registry.entries[i];
-    delete[] registry.entries;
-    registry.entries = grown;
-    registry.capacity = capacity;
-  }
-  registry.entries[registry.count++] = file;
+    if (file == nullptr)
+        return;
+    if (registry.count == registry.capacity) {
+        const std::size_t capacity = registry.capacity + kGrowStep;
+        auto* grown = new (std::nothrow) const KEmbeddedFile*[capacity];
+        if (grown == nullptr)
+            return;  // the file stays unknown; lookups still work
+        for (std::size_t i = 0; i < registry.count; ++i)
+            grown[i] = registry.entries[i];
+        delete[] registry.entries;
+        registry.entries = grown;
+        registry.capacity = capacity;
+    }
+    registry.entries[registry.count++] = file;
 }
 
 const std::uint8_t* findEmbeddedFile(const char* name, std::uint64_t* length) {
-  if (length != nullptr) *length = 0;
-  if (name == nullptr) return nullptr;
-  for (std::size_t i = 0; i < registry.count; ++i) {
-    const KEmbeddedFile* file = registry.entries[i];
-    if (namesEqual(file->name, name)) {
-      if (length != nullptr) *length = file->length;
-      return file->bytes;
+    if (length != nullptr)
+        *length = 0;
+    if (name == nullptr)
+        return nullptr;
+    for (std::size_t i = 0; i < registry.count; ++i) {
+        const KEmbeddedFile* file = registry.entries[i];
+        if (equalsIgnoringCase(file->name, name)) {
+            if (length != nullptr)
+                *length = file->length;
+            return file->bytes;
+        }
     }
-  }
-  return nullptr;
+    return nullptr;
 }
 
 std::size_t embeddedFileCount() { return registry.count; }
 
 const KEmbeddedFile* embeddedFileAt(std::size_t index) {
-  return index < registry.count ? registry.entries[index] : nullptr;
+    return index < registry.count ? registry.entries[index] : nullptr;
 }
 
 }  // namespace kx

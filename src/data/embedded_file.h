@@ -10,9 +10,9 @@ namespace kx {
 
 // One built-in file; records are static and live as long as the library.
 struct KEmbeddedFile {
-  const char* name;           // as the skin and preset code ask for it
-  std::uint64_t length;       // number of bytes
-  const std::uint8_t* bytes;  // the file's bytes, unchanged (CR LF kept)
+    const char* name;           // as the skin and preset code ask for it
+    std::uint64_t length;       // number of bytes
+    const std::uint8_t* bytes;  // the file's bytes, unchanged (CR LF kept)
 };
 
 // Appends a record to the process-wide registry. Called only from the static

@@ -1,7 +1,7 @@
 # Built-in files: every file in data/files/ is compiled into kx_core as a byte
 # array and registered when the library loads. Known names come first, in
 # this order; any other file follows, sorted by name. Adding a file needs no
-# code change (re-run CMake: the folder is globbed).
+# code change: the build re-checks the folder and regenerates the table.
 set(KX_EMBED_DIR ${CMAKE_CURRENT_LIST_DIR}/files)
 set(KX_EMBED_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/embed_file.cmake)
 set(KX_EMBED_OUT ${CMAKE_CURRENT_BINARY_DIR}/embedded)

@@ -11,33 +11,34 @@
 namespace kx {
 
 class KLineReader {
- public:
-  static constexpr std::size_t kBufferSize = 2048;
+public:
+    static constexpr std::size_t kBufferSize = 2048;
 
-  // `source` is not owned and may be null (then there are no lines). The
-  // first fill happens here.
-  explicit KLineReader(KByteSource* source);
-  KLineReader(const KLineReader&) = delete;
-  KLineReader& operator=(const KLineReader&) = delete;
+    // `source` is not owned and may be null (then there are no lines). The
+    // first fill happens here.
+    explicit KLineReader(KByteSource* source);
+    KLineReader(const KLineReader&) = delete;
+    KLineReader& operator=(const KLineReader&) = delete;
 
-  // Clears `buffer` (all `size` bytes) and copies the next line into it,
-  // at most size - 2 bytes; the rest of a longer line comes back as the next
-  // line. False at the end of the data, or when `size` leaves no room for a
-  // character (below 3).
-  bool readLine(char* buffer, std::size_t size);
+    // Clears `buffer` (all `size` bytes) and copies the next line into it,
+    // at most size - 2 bytes; the rest of a longer line comes back as the next
+    // line. False at the end of the data, or when `size` leaves no room for a
+    // character (below 3).
+    bool readLine(char* buffer, std::size_t size);
 
- private:
-  void fill();
-  bool atByte() {
-    if (position_ == end_ && !atEnd_) fill();
-    return position_ < end_;
-  }
+private:
+    void fill();
+    bool atByte() {
+        if (position_ == end_ && !atEnd_)
+            fill();
+        return position_ < end_;
+    }
 
-  KByteSource* source_;
-  std::array<std::uint8_t, kBufferSize> buffer_{};
-  std::size_t position_ = 0;
-  std::size_t end_ = 0;
-  bool atEnd_ = false;
+    KByteSource* source_;
+    std::array<std::uint8_t, kBufferSize> buffer_{};
+    std::size_t position_ = 0;
+    std::size_t end_ = 0;
+    bool atEnd_ = false;
 };
 
 }  // namespace kx

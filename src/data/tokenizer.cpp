@@ -1,108 +1,102 @@
 #include "data/tokenizer.h"
 
+#include "params/number_text.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-
 
 namespace kx {
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    if (lowerAscii(*a) != lowerAscii(*b)) return false;
-    if (*a == '\0') return true;
-  }
-}
-
-// Local reading of number words until the parameter model's own is at hand.
-double readNumberWord(const char* text) {
-  if (equalsIgnoringCase(text, "-Inf")) return -std::numeric_limits<double>::infinity();
-  if (equalsIgnoringCase(text, "Inf")) return std::numeric_limits<double>::infinity();
-  return std::atof(text);
-}
-
 }  // namespace
 
 KTokenizer::KTokenizer(KByteSource* source) : reader_(source) {}
 
 void KTokenizer::clearWords() {
-  words_.fill(nullptr);
-  wordCount_ = 0;
-  cursor_ = 0;
+    words_.fill(nullptr);
+    wordCount_ = 0;
+    cursor_ = 0;
 }
 
 bool KTokenizer::nextLine() {
-  line_.fill('\0');
-  clearWords();
-  if (!reader_.readLine(line_.data(), line_.size())) return false;
-  tokenize();
-  return true;
+    line_.fill('\0');
+    clearWords();
+    if (!reader_.readLine(line_.data(), line_.size()))
+        return false;
+    tokenize();
+    return true;
 }
 
 void KTokenizer::setLine(const char* text) {
-  line_.fill('\0');
-  if (text != nullptr) {
-    const std::size_t length = strnlen(text, line_.size() - 2);
-    std::memcpy(line_.data(), text, length);
-  }
-  tokenize();
+    line_.fill('\0');
+    if (text != nullptr) {
+        const std::size_t length = strnlen(text, line_.size() - 2);
+        std::memcpy(line_.data(), text, length);
+    }
+    tokenize();
 }
 
 void KTokenizer::tokenize() {
-  clearWords();
-  char* p = line_.data();
-  // The line always ends inside the array: it holds at most 254 characters.
-  line_.back() = '\0';
-  if (char* comment = std::strchr(p, '#')) *comment = '\0';
+    clearWords();
+    char* p = line_.data();
+    // The line always ends inside the array: it holds at most 254 characters.
+    line_.back() = '\0';
+    if (char* comment = std::strchr(p, '#'))
+        *comment = '\0';
 
-  while (*p != '\0' && wordCount_ < kMaxWords) {
-    while (isBlank(*p)) ++p;
-    if (*p == '"') {
-      char* word = ++p;
-      while (*p != '\0' && *p != '"') ++p;
-      if (*p == '"') *p++ = '\0';
-      words_[wordCount_++] = word;
-      continue;
+    while (*p != '\0' && wordCount_ < kMaxWords) {
+        while (isBlank(*p))
+            ++p;
+        if (*p == '"') {
+            char* word = ++p;
+            while (*p != '\0' && *p != '"')
+                ++p;
+            if (*p == '"')
+                *p++ = '\0';
+            words_[wordCount_++] = word;
+            continue;
+        }
+        if (*p == '\0')
+            break;
+        char* word = p;
+        while (*p != '\0' && !isBlank(*p))
+            ++p;
+        if (*p != '\0')
+            *p++ = '\0';
+        words_[wordCount_++] = word;
     }
-    if (*p == '\0') break;
-    char* word = p;
-    while (*p != '\0' && !isBlank(*p)) ++p;
-    if (*p != '\0') *p++ = '\0';
-    words_[wordCount_++] = word;
-  }
-  cursor_ = 0;
+    cursor_ = 0;
 }
 
 const char* KTokenizer::getWord(int index) const {
-  return index >= 0 && index < wordCount_ ? words_[static_cast<std::size_t>(index)] : nullptr;
+    return index >= 0 && index < wordCount_ ? words_[static_cast<std::size_t>(index)] : nullptr;
 }
 
 bool KTokenizer::wordIs(int index, const char* text) const {
-  const char* word = getWord(index);
-  return word != nullptr && text != nullptr && equalsIgnoringCase(word, text);
+    const char* word = getWord(index);
+    return word != nullptr && text != nullptr && equalsIgnoringCase(word, text);
 }
 
 double KTokenizer::wordAsNumber(int index) const {
-  const char* word = getWord(index);
-  return word != nullptr ? readNumberWord(word) : 0.0;
+    const char* word = getWord(index);
+    return word != nullptr ? readNumber(word) : 0.0;
 }
 
 std::int32_t KTokenizer::wordAsInteger(int index) const {
-  const char* word = getWord(index);
-  if (word == nullptr) return 0;
-  const long value = std::strtol(word, nullptr, 10);
-  // Saturate as a 32-bit long does, rather than wrap.
-  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(value);
+    const char* word = getWord(index);
+    if (word == nullptr)
+        return 0;
+    const long value = std::strtol(word, nullptr, 10);
+    // Saturate as a 32-bit long does, rather than wrap.
+    if (value > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
 }
 
 }  // namespace kx

@@ -21,8 +21,10 @@ void EventQueue::fill(const VstEvents* events) {
     clear();
     if (!events || !storage_)
         return;
+    // The list is declared with two entries but holds numEvents of them.
+    VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < events->numEvents && writePos < capacity_; ++i) {
-        const VstEvent* e = events->events[i];
+        const VstEvent* e = list[i];
         if (e && e->type == kVstMidiType)
             std::memcpy(&storage_[writePos++], e, sizeof(VstMidiEvent));
     }

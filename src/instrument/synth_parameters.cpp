@@ -36,21 +36,18 @@ KParam* makeRange(const char* name, const char* units, double minimum, double ma
     return p;
 }
 
-// Gains shown in dB with one decimal, reference gain 1.
-KParam* makeGain(const char* name, double defaultNormalised) {
-    auto* p = new KdBParam;
-    p->setName(name);
-    p->setUnits("dB");
-    p->setDefault(defaultNormalised);
-    p->setDecimals(1);
-    return p;
-}
+// Gains shown in dB with one decimal, reference gain 1. Most defaults are
+// stored gains; the main level's is given in dB.
+enum class GainDefault { Stored, Decibels };
 
-KParam* makeGainDb(const char* name, double defaultDb) {
+KParam* makeGain(const char* name, double defaultValue, GainDefault kind = GainDefault::Stored) {
     auto* p = new KdBParam;
     p->setName(name);
     p->setUnits("dB");
-    p->setDefaultReal(defaultDb);
+    if (kind == GainDefault::Decibels)
+        p->setDefaultReal(defaultValue);
+    else
+        p->setDefault(defaultValue);
     p->setDecimals(1);
     return p;
 }
@@ -86,7 +83,7 @@ void SynthEffect::createParameters() {
     addParam(kLFODepth, makeRange("LFODepth", "%", 0, 100, 100, 0, 0));
     addParam(kPortaRst, makeRange("PortaRst", "s", 0.1, 5, 49, 2, 1));
     addParam(kPtchBend, makeRange("PtchBend", "semis", 0, 12, 120, 2, 1));
-    addParam(kMainLvl, makeGainDb("MainLvl", -12.5));
+    addParam(kMainLvl, makeGain("MainLvl", -12.5, GainDefault::Decibels));
 }
 
 void SynthEffect::createCommands() {

@@ -12,14 +12,16 @@ constexpr int kScratchSize = 256;
 
 
 // Text answers: true with at most `maxChars` characters written, else false
-// and the host's buffer untouched.
+// with the empty text.
 template <class Get>
 VstIntPtr answerText(void* ptr, int maxChars, Get get) {
     if (!ptr)
         return 0;
     char scratch[kScratchSize] = {};
-    if (!get(scratch))
+    if (!get(scratch)) {
+        static_cast<char*>(ptr)[0] = '\0';
         return 0;
+    }
     scratch[kScratchSize - 1] = '\0';
     copyText(static_cast<char*>(ptr), scratch, maxChars);
     return 1;
@@ -35,7 +37,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return canParameterBeAutomated(index);
     case effString2Parameter:
         // A null text asks whether typed values are supported at all.
-        return ptr ? string2parameter(index, static_cast<const char*>(ptr)) : 0;
+        return string2parameter(index, static_cast<const char*>(ptr));
     case effGetProgramNameIndexed:
         return answerText(ptr, kVstMaxProgNameLen,
                           [&](char* t) { return getProgramNameIndexed(static_cast<VstInt32>(value), index, t); });

@@ -15,7 +15,7 @@ public:
     // Audio thread, before the processing call of the block; 1 when taken.
     virtual VstInt32 processEvents(VstEvents* events) { (void)events; return 0; }
     virtual bool canParameterBeAutomated(VstInt32 index) { (void)index; return false; }
-    // `text` is not null.
+    // A null `text` only asks whether the parameter takes typed values.
     virtual bool string2parameter(VstInt32 index, const char* text) { (void)index; (void)text; return false; }
     // `text` is a buffer of at least 33 bytes.
     virtual bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) {

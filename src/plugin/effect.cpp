@@ -44,20 +44,20 @@ void KEffect::addParam(int index, KParam* param) {
 // ---- Parameters and programs -----------------------------------------------
 
 void KEffect::setParameterValue(int index, double normalised) {
-    KParam* p = params_.get(index);
-    if (!p)
-        return;
-    p->setValue(bank_.slotOf(curProgram, index), normalised);
-    bank_.refreshText(curProgram, index);
-    parameterChanged(index);
-    parametersChanged(0);
+    if (KParam* p = params_.get(index)) {
+        p->setValue(bank_.slotOf(curProgram, index), normalised);
+        valueChanged(index);
+    }
 }
 
 void KEffect::setParameterReal(int index, double real) {
-    KParam* p = params_.get(index);
-    if (!p)
-        return;
-    p->setRealValue(bank_.slotOf(curProgram, index), real);
+    if (KParam* p = params_.get(index)) {
+        p->setRealValue(bank_.slotOf(curProgram, index), real);
+        valueChanged(index);
+    }
+}
+
+void KEffect::valueChanged(int index) {
     bank_.refreshText(curProgram, index);
     parameterChanged(index);
     parametersChanged(0);
@@ -116,9 +116,8 @@ bool KEffect::string2parameter(VstInt32 index, const char* text) {
     if (!p->acceptsText())
         return false;
     if (text) {
-        bank_.setFromText(curProgram, index, text);
-        parameterChanged(index);
-        parametersChanged(0);
+        p->setFromText(bank_.slotOf(curProgram, index), text);
+        valueChanged(index);
     }
     return true;
 }

@@ -124,6 +124,9 @@ protected:
     void addParam(int index, KParam* param);
 
 private:
+    // Refreshes the value's texts and tells the product about the change.
+    void valueChanged(int index);
+
     KParamList params_{kEffectListGrowStep};
     KProgramBank bank_;
     KCommandList commands_{kEffectListGrowStep};

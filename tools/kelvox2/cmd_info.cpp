@@ -3,10 +3,12 @@
 
 #include "kelvox2/host/plugin_host.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace kelvox2 {
 
@@ -137,10 +139,20 @@ int runInfo(int argc, char** argv) {
     printPins(host, false, e->numOutputs);
 
     std::printf("\nParameters (%d):\n", host.numParams());
-    std::printf("  %5s  %-8s  %-8s  %s\n", "index", "name", "label", "display");
-    for (int i = 0; i < host.numParams(); ++i)
-        std::printf("  %5d  %-8s  %-8s  %s\n", i, host.paramName(i).c_str(), host.paramLabel(i).c_str(),
-                    host.paramDisplay(i).c_str());
+    struct ParamText {
+        std::string name, label, display;
+    };
+    std::vector<ParamText> params;
+    int nameWidth = 4, labelWidth = 5;  // at least the headings
+    for (int i = 0; i < host.numParams(); ++i) {
+        params.push_back({host.paramName(i), host.paramLabel(i), host.paramDisplay(i)});
+        nameWidth = std::max(nameWidth, static_cast<int>(params.back().name.size()));
+        labelWidth = std::max(labelWidth, static_cast<int>(params.back().label.size()));
+    }
+    std::printf("  %5s  %-*s  %-*s  %s\n", "index", nameWidth, "name", labelWidth, "label", "display");
+    for (size_t i = 0; i < params.size(); ++i)
+        std::printf("  %5zu  %-*s  %-*s  %s\n", i, nameWidth, params[i].name.c_str(), labelWidth,
+                    params[i].label.c_str(), params[i].display.c_str());
 
     VstIntPtr current = host.getProgram();
     std::printf("\nPrograms (%d, current %ld):\n", host.numPrograms(), static_cast<long>(current));

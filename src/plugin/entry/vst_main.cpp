@@ -1,6 +1,12 @@
 // The library's entry point: one effect per call.
 #include "plugin/effect.h"
 
+#if defined(_WIN32)
+#define KX_EXPORT __declspec(dllexport)
+#else
+#define KX_EXPORT __attribute__((visibility("default")))
+#endif
+
 namespace {
 
 AEffect* createEffect(audioMasterCallback host) {
@@ -19,11 +25,11 @@ AEffect* createEffect(audioMasterCallback host) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
+extern "C" KX_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
     return createEffect(host);
 }
 
 // The pre-2.4 entry name; C++ forbids a function called main with this
 // signature, so the linker symbol is set by an asm label.
-extern "C" __attribute__((visibility("default"))) AEffect* legacyEntry(audioMasterCallback host) __asm__("main");
+extern "C" KX_EXPORT AEffect* legacyEntry(audioMasterCallback host) __asm__("main");
 extern "C" AEffect* legacyEntry(audioMasterCallback host) { return createEffect(host); }

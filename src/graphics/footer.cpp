@@ -1,0 +1,43 @@
+#include "graphics/footer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "graphics/canvas.h"
+#include "graphics/font.h"
+
+namespace kx {
+
+namespace {
+
+constexpr size_t kLabelChars = 127;
+constexpr KColour kFooterText{127, 127, 127, 255};
+
+int32_t widthOf(const KFont& font, const char* text) {
+    return font.platformFont() ? std::max(measureText(*font.platformFont(), text), 0) : 0;
+}
+
+}  // namespace
+
+void paintFooterStrip(KCanvas& canvas, int32_t skinWidth, int32_t skinHeight, const char* vendor,
+                      const char* product) {
+    const int32_t top = skinHeight - kFooterHeight;
+    canvas.fillRect(0, top, skinWidth, kFooterHeight, KColour{0, 0, 0, 255});
+
+    char label[kLabelChars + 1];
+    std::snprintf(label, sizeof label, "%s %s", vendor ? vendor : "", product ? product : "");
+    const KFont font(kFooterHeight, kFooterText);  // no face: sans-serif, normal weight
+    const int64_t labelWidth = widthOf(font, label);
+    const int32_t longWidth = widthOf(font, kFooterCreditLong);
+    const int32_t shortWidth = widthOf(font, kFooterCreditShort);
+
+    const int32_t available = skinWidth - 4;
+    if (labelWidth + longWidth < available)
+        canvas.drawText(label, 2, top, available, kFooterHeight, &font, int32_t(KTextAlign::left));
+    if (longWidth < available)
+        canvas.drawText(kFooterCreditLong, 2, top, available, kFooterHeight, &font, int32_t(KTextAlign::right));
+    else if (shortWidth < available)
+        canvas.drawText(kFooterCreditShort, 2, top, available, kFooterHeight, &font, int32_t(KTextAlign::right));
+}
+
+}  // namespace kx
