@@ -1,11 +1,14 @@
 #include "skin/footer.h"
 
-#include "graphics/canvas.h"
+#include "graphics/footer.h"
+#include "plugin/effect.h"
 
 namespace kx {
 
-void drawFooterStrip(KCanvas& canvas, int width, int height, KEffect*) {
-    canvas.fillRect(0, height - 12, width, 12, KColour{0, 0, 0, 255});
+void drawFooterStrip(KCanvas& canvas, int width, int height, KEffect* effect) {
+    const char* vendor = effect ? effect->getVendorText() : nullptr;
+    const char* product = effect ? effect->getProductText() : nullptr;
+    paintFooterStrip(canvas, width, height, vendor, product);
 }
 
 }  // namespace kx

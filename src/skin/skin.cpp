@@ -26,7 +26,7 @@ uint32_t monotonicTick() {
 
 }  // namespace
 
-KSkin::KSkin(KEffect* effect) : clock_(monotonicTick), effect_(effect) {}
+KSkin::KSkin(KEffect* effect) : effect_(effect), clock_(monotonicTick) {}
 
 void KSkin::setClock(Clock clock) { clock_ = clock ? clock : monotonicTick; }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/canvas.h"
+#include "graphics/footer.h"
 #include "skin/condition.h"
 
 namespace kx {
@@ -45,9 +46,6 @@ enum : int { kCursorArrow = 1, kCursorHand = 2, kCursorText = 3 };
 
 class KSkin {
 public:
-    // Rows the editor reserves under the skin area for the footer strip.
-    static constexpr int kFooterHeight = 12;
-
     explicit KSkin(KEffect* effect);
     virtual ~KSkin();
     KSkin(const KSkin&) = delete;

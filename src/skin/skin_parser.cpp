@@ -5,10 +5,9 @@
 
 #include "controls/control.h"
 #include "data/byte_source.h"
-#include "data/data_block.h"
 #include "data/file_access.h"
 #include "data/tokenizer.h"
-#include "graphics/text_renderer.h"
+#include "graphics/font_install.h"
 #include "skin/check.h"
 #include "skin/resource.h"
 #include "skin/skin.h"
@@ -197,7 +196,7 @@ private:
                 addControl(2, t_.getWord(1));
                 break;
             case Command::InstallTTF:
-                if (!installSkinFont(t_.getWord(1), t_.getWord(2)))
+                if (!installFont(t_.getWord(1), t_.getWord(2)))
                     return ignore("no built-in font file of that name");
                 break;
         }
@@ -251,13 +250,6 @@ private:
 };
 
 }  // namespace
-
-bool installSkinFont(const char* name, const char* file) {
-    KDataBlock block;
-    if (!name || !file || !loadEmbedded(block, file) || block.empty())
-        return false;
-    return installFontData(name, block.bytes(), static_cast<size_t>(block.length()));
-}
 
 std::unique_ptr<KSkin> parseSkin(KByteSource& source, KEffect* effect, KSkinFactory* factory,
                                  KSkinDiagnostics* diagnostics) {

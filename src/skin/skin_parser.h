@@ -37,8 +37,4 @@ std::unique_ptr<KSkin> loadSkin(KEffect* effect, KSkinFactory* factory = nullptr
 // The same with the file's path given (null: straight to the built-in one).
 std::unique_ptr<KSkin> loadSkinFrom(const char* path, KEffect* effect, KSkinFactory* factory = nullptr);
 
-// Installs a TrueType font from the built-in files under the skin's name for
-// it; false when the file is missing, empty or not a font.
-bool installSkinFont(const char* name, const char* file);
-
 }  // namespace kx
