@@ -2,13 +2,24 @@
 
 #include "skin/skin.h"
 
+#include <algorithm>
+
 namespace kx {
 
+namespace {
+
+// Scripts may place controls anywhere an int reaches; beyond this range no
+// canvas exists anyway, and keeping inside it lets every control add and
+// subtract its coordinates without overflow.
+int clampGeometry(int v) { return std::clamp(v, -kMaxControlCoordinate, kMaxControlCoordinate); }
+
+}  // namespace
+
 KControl::KControl(const KControlInit& init)
-    : x_(init.x),
-      y_(init.y),
-      width_(init.width),
-      height_(init.height),
+    : x_(clampGeometry(init.x)),
+      y_(clampGeometry(init.y)),
+      width_(clampGeometry(init.width)),
+      height_(clampGeometry(init.height)),
       page_(init.page),
       effect_(init.effect),
       skin_(init.skin) {

@@ -26,6 +26,9 @@ struct KControlInit {
     KSkin* skin = nullptr;
 };
 
+// Control rectangles are kept within +-2^24 pixels (see KControl's constructor).
+inline constexpr int kMaxControlCoordinate = 1 << 24;
+
 // Text alignment within a box, as the canvas takes it.
 enum : int { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
 

@@ -12,7 +12,7 @@ constexpr double kPositionEpsilon = 1e-7;
 constexpr double kDotRadius = 2;
 
 void drawHighlight(KCanvas& canvas, int width, int height, const KColourResource* colour) {
-    canvas.drawDot(width * 0.5, height * 0.5, (width - 1) * 0.5, colour->colour());
+    canvas.drawDot(width * 0.5, height * 0.5, (width - 1.0) * 0.5, colour->colour());
 }
 
 void drawDotAt(KCanvas& canvas, int width, int height, double distance, double v,

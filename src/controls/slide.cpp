@@ -1,5 +1,6 @@
 #include "controls/slide.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "controls/effect_link.h"
@@ -14,7 +15,10 @@ KSlide::KSlide(const KControlInit& init, int param, const KImageResource* handle
       handle_(handle),
       highlight_(highlight),
       highlightRect_(highlightRect),
-      travel_(init.height - handle->frameHeight()) {}
+      travel_(height_ - std::min(handle->frameHeight(), kMaxControlCoordinate)) {
+    for (int* v : {&highlightRect_.x, &highlightRect_.y, &highlightRect_.w, &highlightRect_.h})
+        *v = std::clamp(*v, -kMaxControlCoordinate, kMaxControlCoordinate);
+}
 
 int KSlide::handleY() const {
     double v = paramQuantised(effect_, param_);
@@ -23,7 +27,7 @@ int KSlide::handleY() const {
 
 bool KSlide::onHandle(int x, int y) const {
     return x >= 0 && x < handle_->frameWidth() && y >= lastHandleY_ &&
-           y - lastHandleY_ < handle_->frameHeight();
+           static_cast<long long>(y) - lastHandleY_ < handle_->frameHeight();
 }
 
 int KSlide::CursorAt(int x, int y) const {

@@ -80,7 +80,7 @@ void KWave::Draw(KCanvas& canvas) { drawWave(canvas, height_, 1.0); }
 
 KZoomWave::KZoomWave(const KControlInit& init, const KWaveLook& look, const KColourResource* bar,
                      const KColourResource* handle, const KColourResource* dragging, const KFontResource* font)
-    : KWave(init, look), bar_(bar), handle_(handle), dragging_(dragging), font_(font), travel_(init.width - 41) {
+    : KWave(init, look), bar_(bar), handle_(handle), dragging_(dragging), font_(font), travel_(width_ - 41) {
     setZoom(1);
 }
 

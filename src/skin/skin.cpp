@@ -1,6 +1,7 @@
 #include "skin/skin.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <strings.h>
 #include <time.h>
 
@@ -22,6 +23,13 @@ uint32_t monotonicTick() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+}
+
+// Event coordinates relative to a control, saturated: events may come from
+// anywhere an int reaches.
+int relative(int a, int origin) {
+    long long d = static_cast<long long>(a) - origin;
+    return static_cast<int>(std::clamp<long long>(d, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace
@@ -154,14 +162,14 @@ int KSkin::CursorAt(int x, int y) const {
     if (t < 0)
         return kCursorArrow;
     const KControl& c = *controls_[t];
-    return c.CursorAt(x - c.x(), y - c.y());
+    return c.CursorAt(relative(x, c.x()), relative(y, c.y()));
 }
 
 int KSkin::MouseMove(bool shift, int x, int y) {
     int t = target(x, y);
     if (t >= 0) {
         KControl& c = *controls_[t];
-        c.MouseMove(shift, x - c.x(), y - c.y());
+        c.MouseMove(shift, relative(x, c.x()), relative(y, c.y()));
     }
     return CursorAt(x, y);
 }
@@ -171,7 +179,7 @@ bool KSkin::LeftDown(bool shift, bool ctrl, int x, int y) {
     if (t < 0)
         return false;
     KControl& c = *controls_[t];
-    if (!c.LeftDown(shift, ctrl, x - c.x(), y - c.y()))
+    if (!c.LeftDown(shift, ctrl, relative(x, c.x()), relative(y, c.y())))
         return false;
     captured_ = t;
     return true;
@@ -182,7 +190,7 @@ bool KSkin::LeftUp(bool shift, bool ctrl, int x, int y) {
     if (t < 0)
         return false;
     KControl& c = *controls_[t];
-    if (!c.LeftUp(shift, ctrl, x - c.x(), y - c.y()))
+    if (!c.LeftUp(shift, ctrl, relative(x, c.x()), relative(y, c.y())))
         return false;
     captured_ = -1;
     return true;
@@ -193,7 +201,7 @@ bool KSkin::RightDown(bool shift, bool ctrl, int x, int y) {
     if (t < 0)
         return false;
     KControl& c = *controls_[t];
-    if (!c.RightDown(shift, ctrl, x - c.x(), y - c.y()))
+    if (!c.RightDown(shift, ctrl, relative(x, c.x()), relative(y, c.y())))
         return false;
     captured_ = t;
     return true;
@@ -204,7 +212,7 @@ bool KSkin::RightUp(bool shift, bool ctrl, int x, int y) {
     if (t < 0)
         return false;
     KControl& c = *controls_[t];
-    if (!c.RightUp(shift, ctrl, x - c.x(), y - c.y()))
+    if (!c.RightUp(shift, ctrl, relative(x, c.x()), relative(y, c.y())))
         return false;
     captured_ = -1;
     return true;

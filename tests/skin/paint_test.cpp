@@ -185,6 +185,29 @@ TEST_F(PaintTest, ImageWithThreeFramesOnTwoPagesShowsFrameZeroOnBoth) {
     EXPECT_EQ(pixel(2, 2), frameColour(2) & 0xFFFFFF);
 }
 
+// Rectangles and events at the ends of the int range: nothing overflows
+// (the sanitizer build checks), the controls still work.
+TEST_F(PaintTest, ExtremeGeometryAndEvents) {
+    ASSERT_TRUE(loadWithImages(std::string(kBasicResources) +
+                               "AddResource img TestImage 10 10 1\n"
+                               "Init 50 50 1\n"
+                               "AddControl 1 -2147483648 -2147483648 2147483647 2147483647 KPotDot Detune1 red 11 red\n"
+                               "AddControl 1 2147483647 0 -2147483648 10 KSlide Attk1 img red 2147483647 0 1 1\n"
+                               "AddControl 1 -5 -5 2147483647 2147483647 KZoomWave nosuch Null Null red red red red red red font\n"
+                               "AddControl 1 -5 -5 2147483647 -2147483648 KHlSwitch Noise1 -2147483648 0 2147483647 5 red red red\n"));
+    paintNew();
+    const int big = 2147483647, small = -2147483647 - 1;
+    for (int x : {small, -1, 0, 25, big})
+        for (int y : {small, 0, big}) {
+            skin->LeftDown(true, false, x, y);
+            skin->MouseMove(true, y, x);
+            skin->RightDown(false, true, x, y);
+            skin->LeftUp(false, false, x, y);
+            paint();
+        }
+    skin->CaptureLost();
+}
+
 // --- image resources -----------------------------------------------------------
 
 TEST(ImageResource, FramesAreCellsLeftToRightThenTopToBottom) {
