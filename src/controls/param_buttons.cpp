@@ -67,32 +67,17 @@ bool KImgButton::NeedsDraw(KCanvas& canvas) {
     return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame());
 }
 
-// --- toggle switch ----------------------------------------------------------
+// --- switches and radios ---------------------------------------------------
 
-bool KSwitchBase::isOn() const { return paramQuantised(effect_, param_) >= 0.5; }
+int KEditPressBase::CursorAt(int, int) const { return kControlCursorHand; }
 
-int KSwitchBase::CursorAt(int, int) const { return kControlCursorHand; }
-
-bool KSwitchBase::LeftDown(bool, bool ctrl, int, int) {
-    pressed_ = true;
-    double value;
-    if (ctrl) {
-        hostBeginEdit(effect_, param_);
-        hostAutomate(effect_, param_);
-        value = paramDefault(effect_, param_);
-    } else {
-        bool wasOn = isOn();
-        hostBeginEdit(effect_, param_);
-        hostAutomate(effect_, param_);
-        value = wasOn ? 0 : 1;
-    }
+void KEditPressBase::pressWith(double value) {
     setParamValue(effect_, param_, value);
     hostAutomate(effect_, param_);
     Refresh();
-    return true;
 }
 
-bool KSwitchBase::LeftUp(bool, bool, int, int) {
+bool KEditPressBase::LeftUp(bool, bool, int, int) {
     if (!pressed_)
         return false;
     pressed_ = false;
@@ -101,7 +86,18 @@ bool KSwitchBase::LeftUp(bool, bool, int, int) {
     return true;
 }
 
-void KSwitchBase::CancelCapture() { LeftUp(false, false, 0, 0); }
+void KEditPressBase::CancelCapture() { LeftUp(false, false, 0, 0); }
+
+bool KSwitchBase::isOn() const { return paramQuantised(effect_, param_) >= 0.5; }
+
+bool KSwitchBase::LeftDown(bool, bool ctrl, int, int) {
+    pressed_ = true;
+    bool wasOn = isOn();
+    hostBeginEdit(effect_, param_);
+    hostAutomate(effect_, param_);
+    pressWith(ctrl ? paramDefault(effect_, param_) : wasOn ? 0 : 1);
+    return true;
+}
 
 int KImgSwitch::CurrentFrame() const { return stateFrame(view_.frameCount(), pressed_, isOn()); }
 
@@ -134,7 +130,7 @@ void KHlSwitch::Draw(KCanvas& canvas) {
 // --- radio members ----------------------------------------------------------
 
 KRadioBase::KRadioBase(const KControlInit& init, int param, int position, int lastPosition)
-    : KControl(init), param_(param), position_(position), lastPosition_(lastPosition) {
+    : KEditPressBase(init, param), position_(position), lastPosition_(lastPosition) {
     // In doubles: the script's integers are unchecked for the Hl variant.
     double n = 2.0 * lastPosition + 2;
     ownValue_ = (2.0 * position + 1) / n;
@@ -147,28 +143,13 @@ bool KRadioBase::isSelected() const {
     return (bandLow_ <= v && v < bandHigh_) || (v == 1 && bandHigh_ == 1);
 }
 
-int KRadioBase::CursorAt(int, int) const { return kControlCursorHand; }
-
 bool KRadioBase::LeftDown(bool, bool ctrl, int, int) {
     pressed_ = true;
     hostBeginEdit(effect_, param_);
     hostAutomate(effect_, param_);
-    setParamValue(effect_, param_, ctrl ? paramDefault(effect_, param_) : ownValue_);
-    hostAutomate(effect_, param_);
-    Refresh();
+    pressWith(ctrl ? paramDefault(effect_, param_) : ownValue_);
     return true;
 }
-
-bool KRadioBase::LeftUp(bool, bool, int, int) {
-    if (!pressed_)
-        return false;
-    pressed_ = false;
-    hostEndEdit(effect_, param_);
-    Refresh();
-    return true;
-}
-
-void KRadioBase::CancelCapture() { LeftUp(false, false, 0, 0); }
 
 int KImgRadio::CurrentFrame() const { return stateFrame(view_.frameCount(), pressed_, isSelected()); }
 

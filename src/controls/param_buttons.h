@@ -38,20 +38,30 @@ private:
     KFrameView view_;
 };
 
-class KSwitchBase : public KControl {
+// Switches and radios: a press sets the parameter inside one begin/end edit
+// pair that the release (or a lost capture) closes.
+class KEditPressBase : public KControl {
 public:
-    KSwitchBase(const KControlInit& init, int param) : KControl(init), param_(param) {}
+    KEditPressBase(const KControlInit& init, int param) : KControl(init), param_(param) {}
     int CursorAt(int x, int y) const override;
-    bool LeftDown(bool shift, bool ctrl, int x, int y) override;
     bool LeftUp(bool shift, bool ctrl, int x, int y) override;
     // A press cut short still ends its edit gesture.
     void CancelCapture() override;
-    bool isOn() const;
     bool isPressed() const { return pressed_; }
 
 protected:
+    // Opens the gesture and stores the value the press chose.
+    void pressWith(double value);
+
     int param_;
     bool pressed_ = false;
+};
+
+class KSwitchBase : public KEditPressBase {
+public:
+    using KEditPressBase::KEditPressBase;
+    bool LeftDown(bool shift, bool ctrl, int x, int y) override;
+    bool isOn() const;
 };
 
 class KImgSwitch : public KSwitchBase {
@@ -91,22 +101,16 @@ private:
     bool lastOn_ = false;
 };
 
-class KRadioBase : public KControl {
+class KRadioBase : public KEditPressBase {
 public:
     KRadioBase(const KControlInit& init, int param, int position, int lastPosition);
-    int CursorAt(int x, int y) const override;
     bool LeftDown(bool shift, bool ctrl, int x, int y) override;
-    bool LeftUp(bool shift, bool ctrl, int x, int y) override;
-    void CancelCapture() override;
     bool isSelected() const;
     double ownValue() const { return ownValue_; }
-    bool isPressed() const { return pressed_; }
 
 protected:
-    int param_;
     int position_;
     int lastPosition_;
-    bool pressed_ = false;
     double ownValue_;
     double bandLow_;
     double bandHigh_;

@@ -4,12 +4,13 @@
 #pragma once
 
 #include "controls/control.h"
+#include "controls/drag_gesture.h"
 
 namespace kx {
 
 class KPotBase : public KControl {
 public:
-    KPotBase(const KControlInit& init, int param) : KControl(init), param_(param) {}
+    KPotBase(const KControlInit& init, int param) : KControl(init), param_(param), drag_(param) {}
 
     int CursorAt(int x, int y) const override;
     bool LeftDown(bool shift, bool ctrl, int x, int y) override;
@@ -17,17 +18,14 @@ public:
     void MouseMove(bool shift, int x, int y) override;
     void CancelCapture() override;
 
-    bool isHeld() const { return held_; }
+    bool isHeld() const { return drag_.isHeld(); }
 
 protected:
     // The value shown: the parameter's quantised value.
     double shownValue() const;
 
     int param_;
-    int lastX_ = 0;
-    int lastY_ = 0;
-    bool held_ = false;
-    bool dragging_ = false;
+    KDragGesture drag_;
 };
 
 // The point at distance r from the centre for value v: a 270-degree sweep,

@@ -34,7 +34,7 @@ KPotDot::KPotDot(const KControlInit& init, int param, const KColourResource* hig
 
 void KPotDot::Draw(KCanvas& canvas) {
     double v = shownValue();
-    if (held_)
+    if (isHeld())
         drawHighlight(canvas, width_, height_, highlight_);
     drawDotAt(canvas, width_, height_, radius_, v, dot_);
     lastPosition_ = v;
@@ -46,7 +46,7 @@ KBgPotDot::KBgPotDot(const KControlInit& init, int param, const KImageResource* 
 
 void KBgPotDot::Draw(KCanvas& canvas) {
     double v = shownValue();
-    image_->drawFrame(canvas, held_ && image_->frameCount() > 1 ? 1 : 0, 0, 0);
+    image_->drawFrame(canvas, isHeld() && image_->frameCount() > 1 ? 1 : 0, 0, 0);
     drawDotAt(canvas, width_, height_, radius_, v, dot_);
     lastPosition_ = v;
 }
@@ -57,7 +57,7 @@ KPotLine::KPotLine(const KControlInit& init, int param, const KColourResource* h
 
 void KPotLine::Draw(KCanvas& canvas) {
     double v = shownValue();
-    if (held_)
+    if (isHeld())
         drawHighlight(canvas, width_, height_, highlight_);
     double cx = width_ * 0.5, cy = height_ * 0.5, px, py;
     potAnglePoint(cx, cy, length_, v, px, py);

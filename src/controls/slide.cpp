@@ -15,7 +15,8 @@ KSlide::KSlide(const KControlInit& init, int param, const KImageResource* handle
       handle_(handle),
       highlight_(highlight),
       highlightRect_(highlightRect),
-      travel_(height_ - std::min(handle->frameHeight(), kMaxControlCoordinate)) {
+      travel_(height_ - std::min(handle->frameHeight(), kMaxControlCoordinate)),
+      drag_(param) {
     for (int* v : {&highlightRect_.x, &highlightRect_.y, &highlightRect_.w, &highlightRect_.h})
         *v = std::clamp(*v, -kMaxControlCoordinate, kMaxControlCoordinate);
 }
@@ -31,56 +32,30 @@ bool KSlide::onHandle(int x, int y) const {
 }
 
 int KSlide::CursorAt(int x, int y) const {
-    return held_ || onHandle(x, y) ? kControlCursorHand : kControlCursorArrow;
+    return drag_.isHeld() || onHandle(x, y) ? kControlCursorHand : kControlCursorArrow;
 }
 
 bool KSlide::LeftDown(bool, bool ctrl, int x, int y) {
+    // The track can't be clicked: only a press on the handle takes.
     if (!onHandle(x, y))
-        return held_;
-    if (held_)
-        return true;
-    held_ = true;
-    if (ctrl) {
-        dragging_ = false;
-        hostBeginEdit(effect_, param_);
-        hostAutomate(effect_, param_);
-        setParamValue(effect_, param_, paramDefault(effect_, param_));
-    } else {
-        dragging_ = true;
-        lastX_ = x;
-        lastY_ = y;
-        hostBeginEdit(effect_, param_);
-    }
-    hostAutomate(effect_, param_);
-    Refresh();
-    return held_;
+        return drag_.isHeld();
+    if (drag_.press(effect_, ctrl, x, y))
+        Refresh();
+    return true;
 }
 
 void KSlide::MouseMove(bool shift, int x, int y) {
     // A handle as tall as the track (or taller) leaves no travel to scale a
     // drag by: the slider then holds still instead of dividing by zero.
-    if (!dragging_ || travel_ <= 0)
+    if (!drag_.isDragging() || travel_ <= 0)
         return;
-    double delta = (static_cast<double>(lastY_) - y) / travel_;
-    if (shift)
-        delta *= 0.1;
-    double value = paramValue(effect_, param_) + delta;
-    if (std::isnan(value))
-        value = 0;
-    value = value < 0 ? 0 : value > 1 ? 1 : value;
-    setParamValue(effect_, param_, value);
-    hostAutomate(effect_, param_);
-    lastX_ = x;
-    lastY_ = y;
+    drag_.move(effect_, shift, x, y, (static_cast<double>(drag_.lastY()) - y) / travel_);
     Refresh();
 }
 
 bool KSlide::LeftUp(bool, bool, int, int) {
-    if (!held_)
+    if (!drag_.release(effect_))
         return false;
-    held_ = false;
-    dragging_ = false;
-    hostEndEdit(effect_, param_);
     Refresh();
     return true;
 }
@@ -94,7 +69,7 @@ bool KSlide::NeedsDraw(KCanvas& canvas) {
 void KSlide::Draw(KCanvas& canvas) {
     int hy = handleY();
     handle_->drawFrame(canvas, 0, 0, hy);
-    if (held_)
+    if (drag_.isHeld())
         canvas.blendRect(highlightRect_.x, hy + highlightRect_.y, highlightRect_.w, highlightRect_.h,
                          highlight_->colour());
     lastHandleY_ = hy;

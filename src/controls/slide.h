@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/control.h"
+#include "controls/drag_gesture.h"
 
 namespace kx {
 
@@ -35,10 +36,7 @@ private:
     KRect highlightRect_;  // relative to the handle's top-left
     int travel_;
     int lastHandleY_ = -1;
-    int lastX_ = 0;
-    int lastY_ = 0;
-    bool held_ = false;
-    bool dragging_ = false;
+    KDragGesture drag_;
 };
 
 }  // namespace kx
