@@ -44,7 +44,9 @@ protected:
                                    "AddControl 1 0 150 200 50 KZoomWave wave Null Null red green blue half red green font\n"  // 6
                                    "AddControl 1 50 20 40 10 KTextPeak level FullRnd font font\n"    // 7
                                    "AddControl 1 0 0 10 10 KBarFracMeter nosuch LeftToRight red\n"
-                                   "AddControl 1 0 0 10 10 KImgMeter count 0 1 ten\n"));
+                                   "AddControl 1 0 0 10 10 KImgMeter count 0 1 ten\n"       // scale 0
+                                   "AddControl 1 0 0 10 10 KImgMeter level 1 0 ten\n"       // a real, not an integer
+                                   "AddControl 1 0 0 10 10 KWave level Null Null red red red\n"));
         ASSERT_EQ(skin->controlCount(), 8u);
     }
     int frameOf(int i) { return static_cast<KFrameMeter*>(skin->control(i))->CurrentFrame(); }
