@@ -99,7 +99,12 @@ int main(int argc, char** argv) {
             usage(stdout);
             return 0;
         }
-        if ((arg == "--out" || arg == "--preview" || arg == "--bold-font") && i + 1 < argc) {
+        if (arg == "--out" || arg == "--preview" || arg == "--bold-font") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "skin-art: %s needs a value\n", arg.c_str());
+                usage(stderr);
+                return 2;
+            }
             (arg == "--out" ? outDir : arg == "--preview" ? previewDir : boldFont) = argv[++i];
             continue;
         }

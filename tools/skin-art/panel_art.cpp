@@ -16,7 +16,8 @@ constexpr double kPi = std::numbers::pi;
 
 void drawPanelBase(Painter& p) {
     KCanvas& c = p.canvas();
-    for (int y = 0; y < kFrameH; ++y) c.fillRect(0, y, kFrameW, 1, mix(kPanelTop, kPanelBottom, y / double(kFrameH - 1)));
+    for (int y = 0; y < kFrameH; ++y)
+        c.fillRect(0, y, kFrameW, 1, mix(kPanelTop, kPanelBottom, y / double(kFrameH - 1)));
     // A faint sheen along the top edge, as if lit from above.
     for (int y = 0; y < 3; ++y) c.blendRect(0, y, kFrameW, 1, rgb(255, 255, 255, 18 - 6 * y));
 }
@@ -24,10 +25,12 @@ void drawPanelBase(Painter& p) {
 void drawTitle(Painter& p, FontBox& fonts) {
     KCanvas& c = p.canvas();
     drawText(c, "Kelvox2", {14, 5, 150, 30}, fonts.get(27, kTitle, true), 0);
+    // The maker's name under the product name, right-aligned with it, led in by a rule.
     const int width = inkWidth("Kelvox2", 27, true, fonts);
-    // The maker's name under the product name, right-aligned with it.
+    const int makerWidth = inkWidth("TAMLOW", 10, true, fonts);
     drawText(c, "TAMLOW", {14, 36, width, 13}, fonts.get(10, kAccent, true), 2);
-    p.fill({14, 40, width - 50, 6}, segment(15.5, 42.5, 14 + width - 54.5, 42.5, 0.5), withAlpha(kAccent, 110));
+    const double ruleEnd = 14 + width - makerWidth - 7;
+    p.fill({14, 40, width, 6}, segment(15.5, 42.5, ruleEnd, 42.5, 0.5), withAlpha(kAccent, 110));
 }
 
 void drawTab(Painter& p, FontBox& fonts, const Box& b, const char* text, bool active) {
@@ -53,10 +56,10 @@ void drawSection(Painter& p, FontBox& fonts, const Box& b, const char* legend) {
     p.fill(area, roundRect(b.x, b.y, b.w, b.h, 7), vertical(rgb(255, 255, 255, 14), kBoxFill, b.y, b.y + 30));
     Shape border = outline(roundRect(b.x + 0.5, b.y + 0.5, b.w - 1, b.h - 1, 6.5), 0.5);
     if (legend) {
-        const int width = inkWidth(legend, 10, true, fonts);
+        const int width = inkWidth(legend, 11, true, fonts);
         const int lx = b.x + 12;
         border = cutOut(border, roundRect(lx - 5, b.y - 4, width + 10, 9, 0));
-        drawText(p.canvas(), legend, {lx, b.y - 6, width + 2, 13}, fonts.get(10, kAccent, true), 0);
+        drawText(p.canvas(), legend, {lx, b.y - 6, width + 2, 13}, fonts.get(11, kAccent, true), 0);
     }
     p.fill(area, border, kBoxBorder);
 }
@@ -104,14 +107,14 @@ void drawWell(Painter& p, const Box& b) {
 }
 
 void drawDial(Painter& p, FontBox& fonts, const DialSpot& d) {
-    drawText(p.canvas(), d.caption, {d.x - 12, d.y - 15, 64, 14}, fonts.get(12, kCaption), 1);
+    drawText(p.canvas(), d.caption, {d.x - 12, d.y - 15, 64, 14}, fonts.get(13, kCaption), 1);
     drawKnob(p, d.x, d.y, d.bipolar, d.ticks);
     drawWell(p, valueWell(d.x, d.y));
 }
 
 // The first oscillator sounds at the fundamental: its Partial slot says so.
 void drawFixedPartial(Painter& p, FontBox& fonts, int x, int y) {
-    drawText(p.canvas(), "Partial", {x - 12, y - 15, 64, 14}, fonts.get(12, kDim), 1);
+    drawText(p.canvas(), "Partial", {x - 12, y - 15, 64, 14}, fonts.get(13, kDim), 1);
     const double cx = x + kDialSize * 0.5, cy = y + kDialSize * 0.5;
     p.fill({x, y, kDialSize, kDialSize}, outline(circle(cx, cy, 14.5), 0.6), withAlpha(kDim, 150));
     drawText(p.canvas(), "1", {x, y, kDialSize, kDialSize}, fonts.get(15, kDim, true), 1);
@@ -123,7 +126,7 @@ void drawOscillator(Painter& p, FontBox& fonts, int index) {
     drawSection(p, fonts, b, nullptr);
     const int y = kOscRowY[size_t(index)];
     // The heading stands in the strip left of the Wave read-out.
-    drawText(p.canvas(), "OSC", {b.x, y - 2, 52, 12}, fonts.get(10, kAccent, true), 1);
+    drawText(p.canvas(), "OSC", {b.x, y - 2, 52, 12}, fonts.get(11, kAccent, true), 1);
     const char digit[2] = {char('1' + index), 0};
     drawText(p.canvas(), digit, {b.x, y + 10, 52, 34}, fonts.get(28, kTitle, true), 1);
     for (const DialSpot& d : oscRow(y)) {
@@ -191,7 +194,8 @@ void drawButtonFace(KCanvas& canvas, FontBox& fonts, const Box& b, const char* l
                rgb(255, 255, 255, 60));
     }
     const int shift = pressed ? 1 : 0;
-    const KFont* font = fonts.get(12, pressed ? kAccent : kButtonText, true);
+    // One-line labels run nearly the button's width: a size smaller keeps a margin.
+    const KFont* font = fonts.get(line2 ? 12 : 11, pressed ? kAccent : kButtonText, true);
     if (line2) {
         const int half = b.h / 2;
         drawText(canvas, line1, {b.x, b.y + shift + 1, b.w, half}, font, 1);
