@@ -139,8 +139,9 @@ TEST(CheckSkinTool, BuiltInSkinIsClean) {
     ToolRun r = run(std::string("check-skin ") + KX_SOURCE_DIR + "/src/data/files/Kelvox2Skin.txt");
     // Until the images are built in, their resources and the buttons that
     // use them are the only lines passed over.
-    if (r.out.find("no built-in file") == std::string::npos)
+    if (r.out.find("no built-in file") == std::string::npos) {
         EXPECT_EQ(r.status, 0) << r.out;
+    }
     EXPECT_NE(r.out.find("665 x 407, 2 pages"), std::string::npos) << r.out;
 }
 
