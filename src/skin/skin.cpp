@@ -174,48 +174,33 @@ int KSkin::MouseMove(bool shift, int x, int y) {
     return CursorAt(x, y);
 }
 
-bool KSkin::LeftDown(bool shift, bool ctrl, int x, int y) {
+bool KSkin::routeButton(ButtonHandler handler, bool press, bool shift, bool ctrl, int x, int y) {
     int t = target(x, y);
     if (t < 0)
         return false;
     KControl& c = *controls_[t];
-    if (!c.LeftDown(shift, ctrl, relative(x, c.x()), relative(y, c.y())))
+    if (!(c.*handler)(shift, ctrl, relative(x, c.x()), relative(y, c.y())))
         return false;
-    captured_ = t;
+    // A press that a control takes captures the mouse for it; a release it
+    // answers lets the mouse go.
+    captured_ = press ? t : -1;
     return true;
+}
+
+bool KSkin::LeftDown(bool shift, bool ctrl, int x, int y) {
+    return routeButton(&KControl::LeftDown, true, shift, ctrl, x, y);
 }
 
 bool KSkin::LeftUp(bool shift, bool ctrl, int x, int y) {
-    int t = target(x, y);
-    if (t < 0)
-        return false;
-    KControl& c = *controls_[t];
-    if (!c.LeftUp(shift, ctrl, relative(x, c.x()), relative(y, c.y())))
-        return false;
-    captured_ = -1;
-    return true;
+    return routeButton(&KControl::LeftUp, false, shift, ctrl, x, y);
 }
 
 bool KSkin::RightDown(bool shift, bool ctrl, int x, int y) {
-    int t = target(x, y);
-    if (t < 0)
-        return false;
-    KControl& c = *controls_[t];
-    if (!c.RightDown(shift, ctrl, relative(x, c.x()), relative(y, c.y())))
-        return false;
-    captured_ = t;
-    return true;
+    return routeButton(&KControl::RightDown, true, shift, ctrl, x, y);
 }
 
 bool KSkin::RightUp(bool shift, bool ctrl, int x, int y) {
-    int t = target(x, y);
-    if (t < 0)
-        return false;
-    KControl& c = *controls_[t];
-    if (!c.RightUp(shift, ctrl, relative(x, c.x()), relative(y, c.y())))
-        return false;
-    captured_ = -1;
-    return true;
+    return routeButton(&KControl::RightUp, false, shift, ctrl, x, y);
 }
 
 void KSkin::CaptureLost() {

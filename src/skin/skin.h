@@ -134,6 +134,8 @@ private:
     const KBackground* activeBackground() const;
     void drawBackground(KCanvas& canvas, const KBackground* bg);
     void drawFooter(KCanvas& canvas);
+    using ButtonHandler = bool (KControl::*)(bool shift, bool ctrl, int x, int y);
+    bool routeButton(ButtonHandler handler, bool press, bool shift, bool ctrl, int x, int y);
     int hitTest(int x, int y) const;
     int target(int x, int y) const;
 
