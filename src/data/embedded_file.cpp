@@ -31,7 +31,7 @@ struct Registry {
     }
 };
 
-Registry registry;
+constinit Registry registry;
 
 }  // namespace
 

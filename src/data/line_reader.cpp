@@ -37,8 +37,7 @@ bool KLineReader::readLine(char* buffer, std::size_t size) {
     }
     while (atByte() && isLineEnd(buffer_[position_]))
         ++position_;
-    // Whatever the source holds after the last line is read lazily: the
-    // at-end flag is only known once a refill comes back empty.
+    // Refill now, so that the next call knows whether any data is left.
     atByte();
     return true;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Buffered reading of text lines from a byte source. CR LF, LF and CR all end
-// a line; runs of line ends are skipped, so empty lines never come back.
+// a line, and the run of line ends after a line is skipped, so blank lines
+// never come back (only a text that starts with a line end gives one empty
+// line first).
 
 #include <array>
 #include <cstddef>

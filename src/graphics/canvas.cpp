@@ -36,6 +36,19 @@ struct CoverageTable {
 };
 constexpr CoverageTable kCoverage;
 
+// Coverage of a rim pixel: the share of the 3 x 3 samples around (x, y)
+// that lie inside the shape.
+template <class Inside>
+inline double rimCoverage(double x, double y, Inside inside) {
+    int count = 0;
+    for (int j = -1; j <= 1; ++j) {
+        const double sy = y + j * kSampleStep;
+        for (int i = -1; i <= 1; ++i)
+            count += inside(x + i * kSampleStep, sy);
+    }
+    return kCoverage.value[count];
+}
+
 // Row or column range [lo, hi) of an anti-aliased shape, from its unclamped
 // extent in doubles; false when nothing of it lies in 0..limit.
 bool spanOf(double from, double to, int32_t limit, int32_t& lo, int32_t& hi) {
@@ -59,6 +72,32 @@ inline double segmentDistance2(double px, double py, double x1, double y1, doubl
         return d2;
     const double d = d1 - t * t * L;
     return d <= 0.0 ? 0.0 : d;
+}
+
+// The pixels a fill covers: a negative origin is moved to 0 without
+// shortening the rectangle, then the size is cut at the clip window. Empty
+// (cols or rows 0) when nothing is covered.
+struct Area {
+    int32_t x, y, cols, rows;
+};
+
+Area fillArea(int32_t x, int32_t y, int32_t w, int32_t h, int32_t clipW, int32_t clipH) {
+    const int32_t x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int64_t cols = std::min<int64_t>(w, int64_t(clipW) - x0);
+    const int64_t rows = std::min<int64_t>(h, int64_t(clipH) - y0);
+    if (cols <= 0 || rows <= 0)
+        return {0, 0, 0, 0};
+    return {x0, y0, int32_t(cols), int32_t(rows)};
+}
+
+// A span that starts below 0 on one side starts at 0 instead; the paired
+// start on the other side moves along and the span gets shorter.
+inline void trimNegativeStart(int64_t& start, int64_t& paired, int64_t& length) {
+    if (start < 0) {
+        paired -= start;
+        length += start;
+        start = 0;
+    }
 }
 
 }  // namespace
@@ -97,16 +136,11 @@ void KCanvas::resetClip() {
 }
 
 void KCanvas::fillRect(int32_t x, int32_t y, int32_t w, int32_t h, KColour c) {
-    const int64_t x0 = std::max(x, 0);
-    const int64_t y0 = std::max(y, 0);
-    const int64_t cols = std::min<int64_t>(w, int64_t(clipW_) - x0);
-    const int64_t rows = std::min<int64_t>(h, int64_t(clipH_) - y0);
-    if (cols <= 0 || rows <= 0)
-        return;
+    const Area a = fillArea(x, y, w, h, clipW_, clipH_);
     const uint32_t p = packPixel(c.r, c.g, c.b);
-    for (int64_t row = 0; row < rows; ++row) {
-        uint32_t* line = &at(int32_t(x0), int32_t(y0 + row));
-        std::fill(line, line + cols, p);
+    for (int32_t row = 0; row < a.rows; ++row) {
+        uint32_t* line = &at(a.x, a.y + row);
+        std::fill(line, line + a.cols, p);
     }
 }
 
@@ -117,15 +151,10 @@ void KCanvas::blendSpan(int32_t x, int32_t y, int32_t n, uint32_t r, uint32_t g,
 }
 
 void KCanvas::blendRect(int32_t x, int32_t y, int32_t w, int32_t h, KColour c) {
-    const int64_t x0 = std::max(x, 0);
-    const int64_t y0 = std::max(y, 0);
-    const int64_t cols = std::min<int64_t>(w, int64_t(clipW_) - x0);
-    const int64_t rows = std::min<int64_t>(h, int64_t(clipH_) - y0);
-    if (cols <= 0 || rows <= 0)
-        return;
+    const Area a = fillArea(x, y, w, h, clipW_, clipH_);
     const double alpha = c.a * kInv255;
-    for (int64_t row = 0; row < rows; ++row)
-        blendSpan(int32_t(x0), int32_t(y0 + row), int32_t(cols), c.r, c.g, c.b, alpha);
+    for (int32_t row = 0; row < a.rows; ++row)
+        blendSpan(a.x, a.y + row, a.cols, c.r, c.g, c.b, alpha);
 }
 
 void KCanvas::blendVLine(int32_t x, int32_t y1, int32_t y2, KColour c) {
@@ -154,28 +183,12 @@ void KCanvas::blitImage(const KImage& image, const KRect* src, const KPoint* dst
         return;
     int64_t sx = src->x, sy = src->y, sw = src->w, sh = src->h;
     int64_t dx = dst->x, dy = dst->y;
-    if (dx < 0) {
-        sx -= dx;
-        sw += dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        sy -= dy;
-        sh += dy;
-        dy = 0;
-    }
+    trimNegativeStart(dx, sx, sw);
+    trimNegativeStart(dy, sy, sh);
     // A source rectangle reaching outside the image is cut to it rather than
     // read out of bounds; the part outside draws nothing.
-    if (sx < 0) {
-        dx -= sx;
-        sw += sx;
-        sx = 0;
-    }
-    if (sy < 0) {
-        dy -= sy;
-        sh += sy;
-        sy = 0;
-    }
+    trimNegativeStart(sx, dx, sw);
+    trimNegativeStart(sy, dy, sh);
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() < size_t(image.width) * size_t(image.height))
         return;
@@ -239,15 +252,9 @@ void KCanvas::drawDot(double cx, double cy, double r, KColour c) {
             if (D < inner) {
                 line[col] = blendPixel(line[col], c.r, c.g, c.b, alpha);
             } else if (D < outer) {
-                int inside = 0;
-                for (int j = -1; j <= 1; ++j) {
-                    const double sy = dy + j * kSampleStep;
-                    for (int i = -1; i <= 1; ++i) {
-                        const double sx = dx + i * kSampleStep;
-                        inside += sx * sx + sy * sy <= r2;
-                    }
-                }
-                line[col] = blendPixel(line[col], c.r, c.g, c.b, alpha * kCoverage.value[inside]);
+                const double coverage =
+                    rimCoverage(dx, dy, [r2](double sx, double sy) { return sx * sx + sy * sy <= r2; });
+                line[col] = blendPixel(line[col], c.r, c.g, c.b, alpha * coverage);
             }
         }
     }
@@ -275,15 +282,10 @@ void KCanvas::drawLine(double x1, double y1, double x2, double y2, KColour c) {
             if (D <= kLineCore) {
                 line[col] = blendPixel(line[col], c.r, c.g, c.b, alpha);
             } else if (D < kLineOuter) {
-                int inside = 0;
-                for (int j = -1; j <= 1; ++j) {
-                    const double sy = py + j * kSampleStep;
-                    for (int i = -1; i <= 1; ++i) {
-                        const double sx = px + i * kSampleStep;
-                        inside += segmentDistance2(sx, sy, x1, y1, x2, y2, L) <= kLineHalfWidth2;
-                    }
-                }
-                line[col] = blendPixel(line[col], c.r, c.g, c.b, alpha * kCoverage.value[inside]);
+                const double coverage = rimCoverage(px, py, [&](double sx, double sy) {
+                    return segmentDistance2(sx, sy, x1, y1, x2, y2, L) <= kLineHalfWidth2;
+                });
+                line[col] = blendPixel(line[col], c.r, c.g, c.b, alpha * coverage);
             }
         }
     }

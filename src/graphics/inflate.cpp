@@ -366,50 +366,59 @@ private:
     }
 
     PngError huffmanBlock() {
+        // The bit reader and the position work as locals: every byte stored
+        // through `out` could alias a member, which would keep them in memory.
+        BitReader bits = bits_;
+        size_t pos = pos_;
+        const PngError result = decodeSymbols(bits, pos);
+        bits_ = bits;
+        pos_ = pos;
+        return result;
+    }
+
+    [[gnu::always_inline]] inline PngError decodeSymbols(BitReader& bits, size_t& pos) {
         uint8_t* const out = out_;
         const size_t outSize = outSize_;
-        size_t pos = pos_;
         for (;;) {
-            bits_.refill();
-            Entry e = lookup(litLen_, bits_);
-            bits_.consume(e.bits);
+            bits.refill();
+            Entry e = lookup(litLen_, bits);
+            bits.consume(e.bits);
             if (e.kind == kLiteral) {
                 // A second literal without refilling: 56 - 15 bits remain.
                 if (pos >= outSize)
                     return PngError::outputOverrun;
                 out[pos++] = uint8_t(e.value);
-                e = lookup(litLen_, bits_);
-                bits_.consume(e.bits);
+                e = lookup(litLen_, bits);
+                bits.consume(e.bits);
                 if (e.kind == kLiteral) {
-                    if (bits_.overrun())
+                    if (bits.overrun())
                         return PngError::inputOverrun;
                     if (pos >= outSize)
                         return PngError::outputOverrun;
                     out[pos++] = uint8_t(e.value);
                     continue;
                 }
-                bits_.refill();
+                bits.refill();
             }
             if (e.kind != kLength) {
-                if (bits_.overrun())
+                if (bits.overrun())
                     return PngError::inputOverrun;
-                pos_ = pos;
                 if (e.kind == kEndOfBlock)
                     return PngError::none;
                 return e.kind == kEmpty ? PngError::badCode : PngError::badSymbol;
             }
             // Length extra (5) + distance code (15) + extra (13) fit in what is
             // left after a refill and at most 15 + 15 bits used.
-            const size_t length = e.value + bits_.take(e.extra);
-            Entry d = lookup(distance_, bits_);
-            bits_.consume(d.bits);
+            const size_t length = e.value + bits.take(e.extra);
+            Entry d = lookup(distance_, bits);
+            bits.consume(d.bits);
             if (d.kind != kDistance) {
-                if (bits_.overrun())
+                if (bits.overrun())
                     return PngError::inputOverrun;
                 return d.kind == kEmpty ? PngError::badCode : PngError::badSymbol;
             }
-            const size_t distance = d.value + bits_.take(d.extra);
-            if (bits_.overrun())
+            const size_t distance = d.value + bits.take(d.extra);
+            if (bits.overrun())
                 return PngError::inputOverrun;
             if (distance > pos)
                 return PngError::distanceTooFar;

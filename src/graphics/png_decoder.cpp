@@ -213,9 +213,9 @@ void convertGreyAlpha(const uint8_t* row, uint32_t* out, uint32_t w, unsigned de
     }
 }
 
-void convertTruecolourAlpha(const uint8_t* row, uint32_t* out, uint32_t w, unsigned depth) {
+void convertTruecolourAlpha(const uint8_t* __restrict row, uint32_t* __restrict out, uint32_t w, unsigned depth) {
     if (depth == 8) {
-        for (uint32_t x = 0; x < w; ++x) {
+        for (size_t x = 0; x < w; ++x) {
             uint32_t v;
             std::memcpy(&v, row + 4 * x, 4);  // bytes r, g, b, a: exchange r and b
             out[x] = (v & 0xFF00FF00u) | (v >> 16 & 0xFFu) | (v & 0xFFu) << 16;

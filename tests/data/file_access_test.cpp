@@ -1,3 +1,4 @@
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,6 +60,28 @@ TEST(LibraryDirectory, IsTheFolderOfTheProgramHoldingTheCode) {
     EXPECT_EQ(std::string(buffer), executableDirectory());
     EXPECT_EQ(end, buffer + std::strlen(buffer));
     EXPECT_EQ(end[-1], '/');
+}
+
+TEST(LibraryDirectory, InsideAModuleIsTheModulesFolderEvenWhenLoadedByARelativePath) {
+    const std::string probe = KX_LIBRARY_PROBE_PATH;
+    const std::string folder = probe.substr(0, probe.rfind('/') + 1);
+    const std::string file = probe.substr(probe.rfind('/') + 1);
+    char previous[PATH_MAX] = {};
+    ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(::chdir(folder.c_str()), 0);
+    void* module = ::dlopen(("./" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_EQ(::chdir(previous), 0);
+    ASSERT_NE(module, nullptr) << ::dlerror();
+
+    using Lookup = char* (*)(char*, std::size_t);
+    auto lookup = reinterpret_cast<Lookup>(::dlsym(module, "kx_probe_library_directory"));
+    ASSERT_NE(lookup, nullptr);
+    char buffer[kLibraryPathSize];
+    ASSERT_NE(lookup(buffer, sizeof buffer), nullptr);
+    char real[PATH_MAX] = {};
+    ASSERT_NE(::realpath(folder.c_str(), real), nullptr);
+    EXPECT_EQ(std::string(buffer), std::string(real) + "/");
+    ::dlclose(module);
 }
 
 TEST(LibraryDirectory, APathThatDoesNotFitGivesAnEmptyText) {

@@ -23,17 +23,19 @@ KCanvas whiteCanvas(int32_t w, int32_t h) {
     return c;
 }
 
-// Bounding box of every pixel that differs from the background.
+// Where the ink lands: a bounding box, inclusive.
 struct Ink {
-    int32_t left = INT32_MAX, top = INT32_MAX, right = -1, bottom = -1;  // inclusive
+    int32_t left = INT32_MAX, top = INT32_MAX, right = -1, bottom = -1;
     bool any() const { return right >= 0; }
 };
 
-Ink inkOf(const KCanvas& c, uint32_t background) {
+// Every pixel that is neither the background nor `also` (a second background,
+// such as the footer's black) counts as ink.
+Ink inkOf(const KCanvas& c, uint32_t background, uint32_t also = 0) {
     Ink ink;
     for (int32_t y = 0; y < c.height(); ++y)
         for (int32_t x = 0; x < c.width(); ++x)
-            if (c.pixels()[y * c.width() + x] != background) {
+            if (const uint32_t p = c.pixels()[y * c.width() + x]; p != background && p != also) {
                 ink.left = std::min(ink.left, x);
                 ink.right = std::max(ink.right, x);
                 ink.top = std::min(ink.top, y);
@@ -190,33 +192,21 @@ TEST(FooterStrip, NarrowSkinsDropTheLabelAndFallBackToTheShortCredit) {
     ASSERT_LT(shortCredit, longCredit);
 
     // Wide enough for the long credit alone, not with the label: only the credit, right-aligned.
+    auto footerInk = [](int32_t width, const char* picture) {
+        KCanvas c = whiteCanvas(width, 30);
+        paintFooterStrip(c, width, 30, "Tamlow", "Kelvox2");
+        keepPicture(c, picture);
+        return inkOf(c, kWhite, 0xFF000000u);
+    };
     const int32_t w1 = longCredit + 5;
     ASSERT_GE(label + longCredit, w1 - 4);
-    KCanvas a = whiteCanvas(w1, 30);
-    paintFooterStrip(a, w1, 30, "Tamlow", "Kelvox2");
-    keepPicture(a, "footer-credit-only");
-    Ink inkA;
-    for (int32_t y = 18; y < 30; ++y)
-        for (int32_t x = 0; x < w1; ++x)
-            if (a.pixels()[y * w1 + x] != 0xFF000000u) {
-                inkA.left = std::min(inkA.left, x);
-                inkA.right = std::max(inkA.right, x);
-            }
+    const Ink inkA = footerInk(w1, "footer-credit-only");
     ASSERT_TRUE(inkA.any());
     EXPECT_GE(inkA.left, w1 - 2 - longCredit);
 
     // Too narrow for the long credit: the short one, ending at W - 2.
     const int32_t w2 = shortCredit + 10;
-    KCanvas b = whiteCanvas(w2, 30);
-    paintFooterStrip(b, w2, 30, "Tamlow", "Kelvox2");
-    keepPicture(b, "footer-short");
-    Ink inkB;
-    for (int32_t y = 18; y < 30; ++y)
-        for (int32_t x = 0; x < w2; ++x)
-            if (b.pixels()[y * w2 + x] != 0xFF000000u) {
-                inkB.left = std::min(inkB.left, x);
-                inkB.right = std::max(inkB.right, x);
-            }
+    const Ink inkB = footerInk(w2, "footer-short");
     ASSERT_TRUE(inkB.any());
     EXPECT_GE(inkB.left, w2 - 2 - shortCredit);
     EXPECT_LE(inkB.right, w2 - 2);

@@ -3,6 +3,7 @@
 #include "data/linux/posix_file.h"
 
 #include <dlfcn.h>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 #include <climits>
@@ -26,6 +27,50 @@ bool readFully(int fd, std::uint8_t* buffer, std::size_t count) {
     return true;
 }
 
+// Whether `info` describes the executable rather than a loaded module: the
+// executable's program headers lie in its first mapping.
+bool inMainProgram(const Dl_info& info) {
+    const auto* headers = reinterpret_cast<const void*>(::getauxval(AT_PHDR));
+    Dl_info executable{};
+    return headers != nullptr && ::dladdr(headers, &executable) != 0 && executable.dli_fbase == info.dli_fbase;
+}
+
+// Full path of the object that holds this code, into `path` (PATH_MAX
+// bytes); false when it cannot be found.
+bool findModulePath(char* path) {
+    path[0] = '\0';
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&findModulePath), &info) == 0)
+        return false;
+    if (inMainProgram(info)) {
+        // The loader names the main program by its argv[0], which may be
+        // relative, a bare name found on the PATH, or anything at all.
+        const ssize_t n = ::readlink("/proc/self/exe", path, PATH_MAX - 1);
+        if (n <= 0)
+            return false;
+        path[n] = '\0';
+        return true;
+    }
+    if (info.dli_fname == nullptr || info.dli_fname[0] == '\0')
+        return false;
+    // A host may load the module by a relative path, which only means the
+    // same file while the current directory is unchanged.
+    if (info.dli_fname[0] != '/' && ::realpath(info.dli_fname, path) != nullptr)
+        return true;
+    if (std::strlen(info.dli_fname) >= PATH_MAX)
+        return false;
+    std::strcpy(path, info.dli_fname);
+    return true;
+}
+
+// The module's path, resolved while the library loads: the host's dlopen
+// runs this before it can change the current directory.
+struct LoadedModulePath {
+    char text[PATH_MAX];
+    LoadedModulePath() { findModulePath(text); }
+};
+const LoadedModulePath loadedModulePath;
+
 }  // namespace
 
 char* getLibraryDirectory(char* buffer, std::size_t size) {
@@ -33,28 +78,14 @@ char* getLibraryDirectory(char* buffer, std::size_t size) {
         return nullptr;
     buffer[0] = '\0';
 
-    // The object that holds this very function: the plug-in module when loaded
-    // by a host, the executable when the framework is linked into a program.
-    Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&getLibraryDirectory), &info) == 0)
-        return nullptr;
-    const char* path = info.dli_fname;
-    char resolved[PATH_MAX];
-    // A host may have loaded us by a relative path; make it absolute while the
-    // current directory is still the one it was loaded from.
-    if (path != nullptr && path[0] != '/' && std::strchr(path, '/') != nullptr &&
-        ::realpath(path, resolved) != nullptr) {
-        path = resolved;
-    }
-    // The main program's entry may name it without any folder.
-    if (path == nullptr || std::strchr(path, '/') == nullptr) {
-        const ssize_t n = ::readlink("/proc/self/exe", resolved, sizeof resolved - 1);
-        if (n <= 0)
+    char found[PATH_MAX];
+    const char* path = loadedModulePath.text;
+    if (path[0] == '\0') {
+        // Asked before this file's initialiser ran, or it failed then.
+        if (!findModulePath(found))
             return nullptr;
-        resolved[n] = '\0';
-        path = resolved;
+        path = found;
     }
-
     const std::size_t length = std::strlen(path);
     if (length == 0 || length >= size)
         return nullptr;

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <strings.h>
 #include <vector>
 
@@ -34,13 +35,17 @@ constexpr int32_t kMaxCellHeight = 1024;
 constexpr int32_t kDefaultCellHeight = 12;  // a height of 0 asks for the default
 constexpr size_t kInstalledNameChars = 35;
 
-// The library lives as long as the process (the module) does.
-FT_Library freetype() {
-    static FT_Library library = [] {
-        FT_Library l = nullptr;
-        return FT_Init_FreeType(&l) == 0 ? l : nullptr;
-    }();
-    return library;
+// Each font has a FreeType library of its own: a library is not safe to use
+// from two threads, and a host may create instances (and so skins and their
+// fonts) on several threads at once.
+struct LibraryDeleter {
+    void operator()(FT_Library library) const { FT_Done_FreeType(library); }
+};
+using LibraryPtr = std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryDeleter>;
+
+LibraryPtr newLibrary() {
+    FT_Library library = nullptr;
+    return LibraryPtr(FT_Init_FreeType(&library) == 0 ? library : nullptr);
 }
 
 // A font installed from embedded data. The bytes are shared with every face
@@ -79,9 +84,9 @@ struct Glyph {
 
 class PlatformFont {
 public:
-    PlatformFont(FT_Face face, std::shared_ptr<const std::vector<uint8_t>> bytes)
-        : face_(face), bytes_(std::move(bytes)) {}
-    ~PlatformFont() { FT_Done_Face(face_); }
+    PlatformFont(LibraryPtr library, FT_Face face, std::shared_ptr<const std::vector<uint8_t>> bytes)
+        : library_(std::move(library)), face_(face), bytes_(std::move(bytes)) {}
+    ~PlatformFont() { FT_Done_Face(face_); }  // before the library goes
 
     bool setCellHeight(int32_t height) {
         if (height == 0)
@@ -148,6 +153,7 @@ public:
     }
 
 private:
+    LibraryPtr library_;
     FT_Face face_;
     std::shared_ptr<const std::vector<uint8_t>> bytes_;  // the memory of an installed face
     int32_t cellHeight_ = 0;
@@ -159,10 +165,26 @@ void PlatformFontDeleter::operator()(PlatformFont* font) const { delete font; }
 
 namespace {
 
+// The module's own fontconfig configuration: the host may use fontconfig
+// itself, so its default configuration is neither shared nor torn down.
+class FontConfig {
+public:
+    FontConfig() : config_(FcInitLoadConfigAndFonts()) {}
+    ~FontConfig() {
+        if (config_)
+            FcConfigDestroy(config_);
+    }
+    FcConfig* get() const { return config_; }
+
+private:
+    FcConfig* config_;
+};
+
 // The file and face index that fontconfig offers for a description.
 bool matchSystemFont(const KFontDescription& d, std::string& file, int& index) {
-    static const bool ready = FcInit();
-    if (!ready)
+    static const FontConfig fontConfig;  // lives until the module is unloaded
+    FcConfig* config = fontConfig.get();
+    if (!config)
         return false;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern)
@@ -175,10 +197,10 @@ bool matchSystemFont(const KFontDescription& d, std::string& file, int& index) {
     if (d.weight > 0)
         FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(d.weight));
     FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (!match)
         return false;
@@ -196,7 +218,8 @@ bool matchSystemFont(const KFontDescription& d, std::string& file, int& index) {
 }  // namespace
 
 PlatformFontPtr createPlatformFont(const KFontDescription& description) {
-    FT_Library library = freetype();
+    LibraryPtr owner = newLibrary();
+    FT_Library library = owner.get();
     if (!library)
         return nullptr;
     FT_Face face = nullptr;
@@ -219,7 +242,7 @@ PlatformFontPtr createPlatformFont(const KFontDescription& description) {
         if (!matchSystemFont(description, file, index) || FT_New_Face(library, file.c_str(), index, &face) != 0)
             return nullptr;
     }
-    PlatformFontPtr font(new PlatformFont(face, std::move(bytes)));
+    PlatformFontPtr font(new PlatformFont(std::move(owner), face, std::move(bytes)));
     if (!font->setCellHeight(description.height))
         return nullptr;
     return font;
@@ -267,7 +290,8 @@ void renderText(KCanvas& canvas, const PlatformFont& font, KColour colour, const
 }
 
 bool installFontData(const char* name, const uint8_t* data, size_t size) {
-    FT_Library library = freetype();
+    const LibraryPtr owner = newLibrary();  // only to read the family names
+    FT_Library library = owner.get();
     if (!library || !data || size == 0)
         return false;
     auto bytes = std::make_shared<const std::vector<uint8_t>>(data, data + size);
