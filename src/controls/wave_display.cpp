@@ -48,8 +48,10 @@ void KWave::drawWave(KCanvas& canvas, int areaHeight, double zoom) {
         int y = middle - nearestClamped(scale * d * zoom, areaHeight + 1);
         return std::clamp(y, 0, std::max(areaHeight, 0));
     };
-    if (h && h->capacity > 0) {
-        int cap = h->capacity;
+    // The arrays bound the slots read, whatever the capacity field says.
+    int cap = h ? static_cast<int>(std::min({static_cast<size_t>(std::max(h->capacity, 0)), h->outerLow.size(),
+                                              h->outerHigh.size(), h->innerLow.size(), h->innerHigh.size()})) : 0;
+    if (cap > 0) {
         int columns = std::min(cap, width_);
         for (int i = 0; i < columns; ++i) {
             // The modulo keeps a write position out of range inside the arrays.

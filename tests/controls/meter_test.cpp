@@ -140,6 +140,9 @@ TEST_F(MeterTest, WaveFillsOnlyAsManyColumnsAsItHasSlots) {
     paint();
     h.writePosition = -1000;
     paint();
+    h.capacity = 5000;  // more than the arrays hold: only what they hold is read
+    ++h.changeCounter;
+    paint();
 }
 
 TEST_F(MeterTest, ZoomBarDragsAndCtrlClickResets) {
