@@ -208,6 +208,47 @@ TEST_F(PaintTest, ExtremeGeometryAndEvents) {
     skin->CaptureLost();
 }
 
+TEST_F(PaintTest, DefaultSkinButtonsAndTabs) {
+    KMemorySource source(kSkinFileName);
+    skin = parseSkin(source, effect.get());
+    ASSERT_TRUE(skin);
+    if (skin->controlCount() != 77u)
+        GTEST_SKIP() << "the skin's images are not built in";
+    skin->setWindow(&window);
+    skin->WindowOpened();
+    paintNew();
+    // Part Random at (15, 70) 85 x 20: its pressed frame differs from the rest one.
+    std::vector<uint32_t> rest;
+    for (int y = 70; y < 90; ++y)
+        for (int x = 15; x < 100; ++x)
+            rest.push_back(pixel(x, y));
+    ASSERT_TRUE(skin->LeftDown(false, false, 50, 80));
+    paint();
+    int differ = 0, i = 0;
+    for (int y = 70; y < 90; ++y)
+        for (int x = 15; x < 100; ++x)
+            differ += pixel(x, y) != rest[i++];
+    EXPECT_GT(differ, 100);
+    skin->CaptureLost();
+    paint();
+    i = 0;
+    for (int y = 70; y < 90; ++y)
+        for (int x = 15; x < 100; ++x)
+            ASSERT_EQ(pixel(x, y), rest[i++]);
+    // The info tab switches to page 2 on the press, lit by alpha 20 while held.
+    uint32_t page1 = pixel(300, 200);
+    ASSERT_TRUE(skin->LeftDown(false, false, 260, 10));
+    EXPECT_EQ(skin->GetPage(), 2);
+    paint();
+    EXPECT_NE(pixel(300, 200), page1);
+    uint32_t held = pixel(250, 5);
+    ASSERT_TRUE(skin->LeftUp(false, false, 260, 10));
+    paint();
+    uint32_t released = pixel(250, 5);
+    EXPECT_NE(held, released);
+    EXPECT_NEAR(int(held & 0xFF), int(released & 0xFF) + (250 - int(released & 0xFF)) * 20 / 255, 1);
+}
+
 // --- image resources -----------------------------------------------------------
 
 TEST(ImageResource, FramesAreCellsLeftToRightThenTopToBottom) {
