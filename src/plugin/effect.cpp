@@ -1,6 +1,7 @@
 #include "plugin/effect.h"
 
 #include "params/number_text.h"
+#include "skin/skin.h"
 
 #include <cmath>
 #include <cstring>
@@ -31,6 +32,7 @@ KEffect::~KEffect() {
     // The editor goes first, while the parameters its controls show and the
     // effect it reports to still exist.
     editor.reset();
+    skin_.reset();
 }
 
 void KEffect::addParam(int index, KParam* param) {

@@ -8,11 +8,17 @@
 // identity hooks may be called from any thread and must not allocate.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "params/param_list.h"
 #include "params/program_bank.h"
 #include "plugin/audio_effect_x.h"
+#include "plugin/display_value.h"
 
 namespace kx {
+
+class KSkin;
 
 class KEffect : public AudioEffectX {
 public:
@@ -76,6 +82,15 @@ public:
     const VstSpeakerArrangement& getInputArrangement() const { return inputArrangement_; }
     const VstSpeakerArrangement& getOutputArrangement() const { return outputArrangement_; }
 
+    // ---- Skin and display values ---------------------------------------------
+    // The skin loadSkin found (null without one); kept for the editor.
+    KSkin* getSkin() const { return skin_.get(); }
+    // Values published for the skin's meters; the effect keeps the data
+    // current, the records only point at it.
+    void addDisplayValue(std::unique_ptr<KDisplayValue> value);
+    // First value of that name (exact) and type; null when absent.
+    const KDisplayValue* findDisplayValue(const char* name, KDisplayValueType type) const;
+
     // ---- VST requests ---------------------------------------------------------
     void setProgram(VstInt32 program) override;
     void setProgramName(const char* name) override;
@@ -119,6 +134,8 @@ private:
     VstSpeakerArrangement inputArrangement_;
     VstSpeakerArrangement outputArrangement_;
     bool bypass_ = false;
+    std::vector<std::unique_ptr<KDisplayValue>> displayValues_;
+    std::unique_ptr<KSkin> skin_;  // destroyed before the lists it refers to
 };
 
 // Constructs the product's effect; defined once by the product.

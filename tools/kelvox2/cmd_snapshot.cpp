@@ -1,12 +1,147 @@
-#include "subcommands.h"
-
+// kelvox2 snapshot: paints the instrument's editor headless into a PNG file,
+// optionally after replaying pointer events through the skin.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "data/byte_source.h"
+#include "skin/skin_parser.h"
+#include "skin_session.h"
+#include "subcommands.h"
 
 namespace kelvox2 {
 
-int runSnapshot(int, char** argv) {
-    std::fprintf(stderr, "kelvox2 %s: not available in this build yet\n", argv[0]);
-    return 2;
+namespace {
+
+void printHelp(FILE* out) {
+    std::fprintf(out,
+                 "usage: kelvox2 snapshot [--page N] [--events FILE] [--skin SKIN.txt] OUT.png\n"
+                 "\n"
+                 "Builds the instrument's editor skin without a window (the skin next to the tool,\n"
+                 "else the built-in one), paints it and writes the picture as PNG.\n"
+                 "\n"
+                 "  --page N         show page N (after the start page has been shown)\n"
+                 "  --events FILE    replay pointer events, one per line, in canvas pixels:\n"
+                 "                     down X Y [shift] [ctrl]    left button pressed\n"
+                 "                     up X Y [shift] [ctrl]      left button released\n"
+                 "                     rdown X Y ..., rup X Y ... the right button\n"
+                 "                     move X Y [shift]           pointer moved\n"
+                 "                     page N                     switch page\n"
+                 "                     lost                       mouse capture lost\n"
+                 "                   blank lines and lines starting with # are skipped\n"
+                 "  --skin FILE      use this skin script instead\n"
+                 "  -h, --help       show this help\n");
+}
+
+bool parsePage(const char* text, int& page) {
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(text, &end, 10);
+    if (errno || end == text || *end || v < 0 || v > 1000000)
+        return false;
+    page = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+int runSnapshot(int argc, char** argv) {
+    const char* out = nullptr;
+    const char* events = nullptr;
+    const char* skinPath = nullptr;
+    int page = -1;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "-h" || a == "--help") {
+            printHelp(stdout);
+            return 0;
+        }
+        if (a == "--page" || a == "--events" || a == "--skin") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "kelvox2 snapshot: %s needs a value\n", a.c_str());
+                return 2;
+            }
+            const char* v = argv[++i];
+            if (a == "--page" && !parsePage(v, page)) {
+                std::fprintf(stderr, "kelvox2 snapshot: bad page number '%s'\n", v);
+                return 2;
+            }
+            if (a == "--events")
+                events = v;
+            if (a == "--skin")
+                skinPath = v;
+        } else if (!a.empty() && a[0] == '-') {
+            std::fprintf(stderr, "kelvox2 snapshot: unknown option '%s'\n\n", a.c_str());
+            printHelp(stderr);
+            return 2;
+        } else if (out) {
+            std::fprintf(stderr, "kelvox2 snapshot: one output file only ('%s' and '%s')\n", out, a.c_str());
+            return 2;
+        } else {
+            out = argv[i];
+        }
+    }
+    if (!out) {
+        std::fprintf(stderr, "kelvox2 snapshot: no output file given\n\n");
+        printHelp(stderr);
+        return 2;
+    }
+
+    std::unique_ptr<kx::KEffect> effect = createInProcessInstrument();
+    std::unique_ptr<kx::KSkin> ownSkin;
+    kx::KSkin* skin = effect ? effect->getSkin() : nullptr;
+    if (skinPath) {
+        kx::KFileSource file(skinPath);
+        if (!file.isOpen()) {
+            std::fprintf(stderr, "kelvox2 snapshot: cannot read %s: %s\n", skinPath, std::strerror(errno));
+            return 2;
+        }
+        ownSkin = kx::parseSkin(file, effect.get());
+        if (!ownSkin) {
+            std::fprintf(stderr, "kelvox2 snapshot: %s declares no size and pages (see check-skin)\n", skinPath);
+            return 2;
+        }
+        skin = ownSkin.get();
+    }
+    if (!skin) {
+        std::fprintf(stderr, "kelvox2 snapshot: the instrument has no skin\n");
+        return 2;
+    }
+    SkinView view(*skin);
+    if (!view.canvas()) {
+        std::fprintf(stderr, "kelvox2 snapshot: the skin's size %d x %d is too large to paint\n", skin->width(),
+                     skin->height());
+        return 2;
+    }
+    if (page >= 0) {
+        skin->SetPage(page);
+        view.paint();
+    }
+    if (events) {
+        std::ifstream in(events);
+        if (!in) {
+            std::fprintf(stderr, "kelvox2 snapshot: cannot read %s: %s\n", events, std::strerror(errno));
+            return 2;
+        }
+        std::string line, error;
+        for (int n = 1; std::getline(in, line); ++n) {
+            if (!view.replay(line, error)) {
+                std::fprintf(stderr, "kelvox2 snapshot: %s:%d: %s\n", events, n, error.c_str());
+                return 2;
+            }
+        }
+    }
+    view.paint();
+    std::string error;
+    if (!writeCanvasPng(*view.canvas(), out, error)) {
+        std::fprintf(stderr, "kelvox2 snapshot: %s\n", error.c_str());
+        return 2;
+    }
+    std::printf("%s: %d x %d, page %d\n", out, view.canvas()->width(), view.canvas()->height(), skin->GetPage());
+    return 0;
 }
 
 }  // namespace kelvox2

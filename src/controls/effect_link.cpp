@@ -1,0 +1,109 @@
+#include "controls/effect_link.h"
+
+#include "plugin/display_value.h"
+#include "plugin/effect.h"
+
+namespace kx {
+
+namespace {
+
+// The parameter and its slot in the current program; both null outside the list.
+const KParam* paramAndSlot(const KEffect* effect, int index, const void** slot) {
+    const KParam* p = effect ? effect->getParam(index) : nullptr;
+    *slot = p ? effect->getBank().slotOf(effect->getCurrentProgram(), index) : nullptr;
+    return *slot ? p : nullptr;
+}
+
+}  // namespace
+
+int findParameterIndex(const KEffect* effect, const char* name) {
+    return effect && name ? effect->findParameter(name) : -1;
+}
+
+int findCommandNumber(const KEffect* effect, const char* name) {
+    if (!effect || !name)
+        return -1;
+    const KCommandList& list = effect->getCommandList();
+    for (int i = 0; i < list.count(); ++i)
+        if (list.get(i)->isNamed(name))
+            return list.get(i)->commandNumber;
+    return -1;
+}
+
+const KDisplayValue* findDisplayValue(const KEffect* effect, const char* name, KDisplayValueType type) {
+    return effect ? effect->findDisplayValue(name, type) : nullptr;
+}
+
+double paramValue(const KEffect* effect, int index) {
+    const void* slot;
+    const KParam* p = paramAndSlot(effect, index, &slot);
+    return p ? p->getValue(slot) : 0.0;
+}
+
+double paramQuantised(const KEffect* effect, int index) {
+    const void* slot;
+    const KParam* p = paramAndSlot(effect, index, &slot);
+    return p ? p->getQuantisedValue(slot) : 0.0;
+}
+
+double paramRealValue(const KEffect* effect, int index) {
+    const void* slot;
+    const KParam* p = paramAndSlot(effect, index, &slot);
+    return p ? p->getRealValue(slot) : 0.0;
+}
+
+double paramDefault(const KEffect* effect, int index) {
+    const KParam* p = effect ? effect->getParam(index) : nullptr;
+    return p ? p->getDefault() : 0.0;
+}
+
+bool paramAcceptsText(const KEffect* effect, int index) {
+    const KParam* p = effect ? effect->getParam(index) : nullptr;
+    return p && p->acceptsText();
+}
+
+const char* paramUnitText(const KEffect* effect, int index) {
+    return effect ? effect->getBank().unitText(effect->getCurrentProgram(), index) : "";
+}
+
+void setParamValue(KEffect* effect, int index, double value) {
+    if (effect)
+        effect->setParameterValue(index, value);
+}
+
+void hostAutomate(KEffect* effect, int index) {
+    if (effect)  // callHost skips a missing host callback
+        effect->callHost(audioMasterAutomate, index, 0, nullptr,
+                         static_cast<float>(effect->getParameterValue(index)));
+}
+
+void hostBeginEdit(KEffect* effect, int index) {
+    if (effect)
+        effect->beginEdit(index);
+}
+
+void hostEndEdit(KEffect* effect, int index) {
+    if (effect)
+        effect->endEdit(index);
+}
+
+int effectInputCount(const KEffect* effect) { return effect ? effect->getInputArrangement().numChannels : 0; }
+
+int effectOutputCount(const KEffect* effect) {
+    return effect ? effect->getOutputArrangement().numChannels : 0;
+}
+
+void runEffectCommand(KEffect* effect, int command, bool shift, bool ctrl) {
+    if (effect)
+        effect->executeCommand(command, shift, ctrl);
+}
+
+void expandEffectVariables(KEffect* effect, char* out, size_t size, const char* text) {
+    if (!size)
+        return;
+    out[0] = '\0';
+    if (effect)
+        effect->expandVariables(out, static_cast<int>(size), text);
+}
+
+}  // namespace kx

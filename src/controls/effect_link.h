@@ -1,0 +1,41 @@
+// The one funnel through which the skin and its controls read and change the
+// effect: parameter values and texts, host edit notifications, commands and
+// variables. Editor thread only, except where said.
+#pragma once
+
+#include <cstddef>
+
+namespace kx {
+
+class KEffect;
+class KDisplayValue;
+enum class KDisplayValueType;
+
+// Lookups by name; -1 when absent.
+int findParameterIndex(const KEffect* effect, const char* name);   // case-insensitive
+int findCommandNumber(const KEffect* effect, const char* name);    // exact
+const KDisplayValue* findDisplayValue(const KEffect* effect, const char* name, KDisplayValueType type);
+
+// Values of the current program. An index outside the parameter list reads 0.
+double paramValue(const KEffect* effect, int index);
+double paramQuantised(const KEffect* effect, int index);
+double paramRealValue(const KEffect* effect, int index);
+double paramDefault(const KEffect* effect, int index);
+bool paramAcceptsText(const KEffect* effect, int index);
+// The bank's cached display text with units; never null.
+const char* paramUnitText(const KEffect* effect, int index);
+
+// Stores a normalised value in the current program (texts and engine follow).
+void setParamValue(KEffect* effect, int index, double value);
+
+// Host notifications; each is skipped when the host gave no callback.
+void hostAutomate(KEffect* effect, int index);  // with the value the host sees
+void hostBeginEdit(KEffect* effect, int index);
+void hostEndEdit(KEffect* effect, int index);
+
+int effectInputCount(const KEffect* effect);
+int effectOutputCount(const KEffect* effect);
+void runEffectCommand(KEffect* effect, int command, bool shift, bool ctrl);
+void expandEffectVariables(KEffect* effect, char* out, size_t size, const char* text);
+
+}  // namespace kx

@@ -1,0 +1,43 @@
+#include "controls/pot_base.h"
+
+#include <cmath>
+
+#include "controls/effect_link.h"
+
+namespace kx {
+
+void potAnglePoint(double cx, double cy, double r, double v, double& px, double& py) {
+    double theta = v * 1.5 * M_PI + M_PI / 4;
+    px = cx - r * std::sin(theta);
+    py = cy + r * std::cos(theta);
+}
+
+double KPotBase::shownValue() const { return paramQuantised(effect_, param_); }
+
+int KPotBase::CursorAt(int, int) const { return kControlCursorHand; }
+
+bool KPotBase::LeftDown(bool, bool ctrl, int x, int y) {
+    if (drag_.press(effect_, ctrl, x, y))
+        Refresh();
+    return true;
+}
+
+void KPotBase::MouseMove(bool shift, int x, int y) {
+    if (!drag_.isDragging())
+        return;
+    // 100 pixels up cover the range; moving right counts a quarter as much.
+    double delta = ((static_cast<double>(drag_.lastY()) - y) + 0.25 * (static_cast<double>(x) - drag_.lastX())) * 0.01;
+    drag_.move(effect_, shift, x, y, delta);
+    Refresh();
+}
+
+bool KPotBase::LeftUp(bool, bool, int, int) {
+    if (!drag_.release(effect_))
+        return false;
+    Refresh();
+    return true;
+}
+
+void KPotBase::CancelCapture() { LeftUp(false, false, 0, 0); }
+
+}  // namespace kx

@@ -1,0 +1,44 @@
+#include "controls/value_controls.h"
+
+#include <cmath>
+
+#include "controls/effect_link.h"
+#include "skin/resource.h"
+#include "skin/skin.h"
+#include "skin/skin_window.h"
+
+namespace kx {
+
+KValue::KValue(const KControlInit& init, int param, const KFontResource* font)
+    : KControl(init), param_(param), font_(font) {}
+
+bool KValue::NeedsDraw(KCanvas& canvas) {
+    return KControl::NeedsDraw(canvas) ||
+           std::fabs(paramQuantised(effect_, param_) - lastValue_) >= 1e-7;
+}
+
+void KValue::Draw(KCanvas& canvas) {
+    canvas.drawText(paramUnitText(effect_, param_), 0, 0, width_, height_, font_->fontPtr(), kAlignCentre);
+    lastValue_ = paramQuantised(effect_, param_);
+}
+
+int KValue::CursorAt(int, int) const {
+    return paramAcceptsText(effect_, param_) ? kControlCursorText : kControlCursorArrow;
+}
+
+bool KValue::LeftDown(bool, bool, int, int) {
+    if (paramAcceptsText(effect_, param_) && skin_ && skin_->window())
+        skin_->window()->openTextEntry(x_, y_, width_, height_, font_, param_);
+    return false;  // the press never captures
+}
+
+KBgValue::KBgValue(const KControlInit& init, int param, const KImageResource* image,
+                   const KFontResource* font)
+    : KValue(init, param, font), image_(image) {}
+
+void KBgValue::Draw(KCanvas& canvas) {
+    image_->drawFrame(canvas, 0, 0, 0);
+    KValue::Draw(canvas);
+}
+
+}  // namespace kx

@@ -1,0 +1,72 @@
+// Named checks that skin conditions test: a parameter against a value, the
+// effect's input and output counts, or the date the skin was loaded.
+#pragma once
+
+#include "params/named_object.h"
+
+namespace kx {
+
+class KEffect;
+class KTokenizer;
+
+// Comparison operators as the script writes them; kInvalid rejects the line.
+enum class KCheckOp { Equal, NotEqual, Greater, Less, GreaterEqual, LessEqual, Invalid };
+
+KCheckOp parseCheckOp(const char* word);
+bool compareByOp(double live, KCheckOp op, double value);
+
+class KCheck : public KNamedObjectN<35> {
+public:
+    explicit KCheck(KEffect* effect) : effect_(effect) {}
+    virtual bool Evaluate() const = 0;
+
+protected:
+    KEffect* effect_;  // not owned
+};
+
+class KParamCheck : public KCheck {
+public:
+    KParamCheck(KEffect* effect, int param, KCheckOp op, double value)
+        : KCheck(effect), param_(param), op_(op), value_(value) {}
+    const char* getClassName() const override { return "KParamCheck"; }
+    bool Evaluate() const override;
+
+private:
+    int param_;
+    KCheckOp op_;
+    double value_;
+};
+
+class KInOutCheck : public KCheck {
+public:
+    KInOutCheck(KEffect* effect, KCheckOp inOp, int inCount, KCheckOp outOp, int outCount)
+        : KCheck(effect), inOp_(inOp), inCount_(inCount), outOp_(outOp), outCount_(outCount) {}
+    const char* getClassName() const override { return "KInOutCheck"; }
+    bool Evaluate() const override;
+
+private:
+    KCheckOp inOp_;
+    int inCount_;
+    KCheckOp outOp_;
+    int outCount_;
+};
+
+// Decided once, from the local date when the skin is loaded.
+class KDateCheck : public KCheck {
+public:
+    KDateCheck(KEffect* effect, bool result) : KCheck(effect), result_(result) {}
+    const char* getClassName() const override { return "KDateCheck"; }
+    bool Evaluate() const override { return result_; }
+
+private:
+    bool result_;
+};
+
+// Today as month * 100 + day of the month, local time.
+int todayMonthDay();
+
+// Builds the check an AddCheck line describes, the tokenizer's cursor on the
+// kind word; null with a reason when the line is invalid.
+KCheck* createCheck(KEffect* effect, KTokenizer& tokens, const char** reason);
+
+}  // namespace kx

@@ -1,0 +1,13 @@
+// The footer strip under the skin area: the product's name and the credit.
+#pragma once
+
+namespace kx {
+
+class KCanvas;
+class KEffect;
+
+// Draws the 12-row strip below a skin of the given width and stored height
+// (script height + 12), with the clip window the whole canvas.
+void drawFooterStrip(KCanvas& canvas, int width, int height, KEffect* effect);
+
+}  // namespace kx

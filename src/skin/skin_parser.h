@@ -1,0 +1,40 @@
+// Reading a skin script into a KSkin, and finding the script to read.
+#pragma once
+
+#include <memory>
+
+namespace kx {
+
+class KByteSource;
+class KEffect;
+class KSkin;
+class KSkinFactory;
+
+// The file name of the skin script, next to the library or built in.
+inline constexpr const char* kSkinFileName = "Kelvox2Skin.txt";
+
+// Told about every line the parser passes over and why. The parser itself
+// never reports anything; the skin checker listens through this.
+class KSkinDiagnostics {
+public:
+    virtual ~KSkinDiagnostics() = default;
+    // line: the ordinal of the line as the line reader delivered it (1-based;
+    // runs of line ends count once); text: its words, re-joined.
+    virtual void lineIgnored(int line, const char* text, const char* reason) = 0;
+    // The whole script was rejected.
+    virtual void skinRejected(const char* reason) = 0;
+};
+
+// Parses the script from the source. Null when it declares no positive size
+// and page count. The factory (defaults to the framework's) makes the
+// controls and resources; it is pointed at the new skin while parsing.
+std::unique_ptr<KSkin> parseSkin(KByteSource& source, KEffect* effect, KSkinFactory* factory = nullptr,
+                                 KSkinDiagnostics* diagnostics = nullptr);
+
+// The skin for an effect: the script next to the library when it parses,
+// else the built-in one; null when neither does.
+std::unique_ptr<KSkin> loadSkin(KEffect* effect, KSkinFactory* factory = nullptr);
+// The same with the file's path given (null: straight to the built-in one).
+std::unique_ptr<KSkin> loadSkinFrom(const char* path, KEffect* effect, KSkinFactory* factory = nullptr);
+
+}  // namespace kx

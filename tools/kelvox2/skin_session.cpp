@@ -1,0 +1,162 @@
+#include "skin_session.h"
+
+#include <png.h>
+
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+#include "instrument/synth_effect.h"
+
+namespace kelvox2 {
+
+namespace {
+
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+    switch (opcode) {
+        case audioMasterVersion: return 2400;
+        case audioMasterGetSampleRate: return 44100;
+        case audioMasterGetBlockSize: return 1024;
+        case audioMasterGetVendorString:
+            if (ptr)
+                std::strcpy(static_cast<char*>(ptr), "kelvox2");
+            return 1;
+        case audioMasterGetProductString:
+            if (ptr)
+                std::strcpy(static_cast<char*>(ptr), "snapshot");
+            return 1;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<kx::KEffect> createInProcessInstrument() {
+    return std::unique_ptr<kx::KEffect>(static_cast<kx::KEffect*>(kx::createEffectInstance(quietHost)));
+}
+
+SkinView::SkinView(kx::KSkin& skin) : skin_(skin) {
+    long long pixels = static_cast<long long>(skin.width()) * skin.height();
+    skin_.setWindow(&window_);
+    skin_.WindowOpened();
+    if (pixels > 0 && pixels <= kMaxPixels) {
+        canvas_ = std::make_unique<kx::KCanvas>(skin.width(), skin.height());
+        skin_.ResetCanvas(*canvas_);
+        skin_.Paint(*canvas_);
+    }
+}
+
+SkinView::~SkinView() { skin_.setWindow(nullptr); }
+
+void SkinView::paint() {
+    if (canvas_)
+        skin_.Paint(*canvas_);
+}
+
+bool SkinView::replay(const std::string& line, std::string& error) {
+    std::istringstream in(line);
+    std::string verb;
+    if (!(in >> verb) || verb[0] == '#')
+        return true;
+    auto readPoint = [&](int& x, int& y) {
+        if (in >> x >> y)
+            return true;
+        error = "'" + verb + "' needs X and Y";
+        return false;
+    };
+    bool shift = false, ctrl = false;
+    auto readKeys = [&]() {
+        std::string key;
+        while (in >> key) {
+            if (key == "shift")
+                shift = true;
+            else if (key == "ctrl")
+                ctrl = true;
+            else {
+                error = "unknown key '" + key + "' (shift or ctrl)";
+                return false;
+            }
+        }
+        return true;
+    };
+    int x = 0, y = 0;
+    if (verb == "down" || verb == "up" || verb == "rdown" || verb == "rup") {
+        if (!readPoint(x, y) || !readKeys())
+            return false;
+        if (verb == "down")
+            skin_.LeftDown(shift, ctrl, x, y);
+        else if (verb == "up")
+            skin_.LeftUp(shift, ctrl, x, y);
+        else if (verb == "rdown")
+            skin_.RightDown(shift, ctrl, x, y);
+        else
+            skin_.RightUp(shift, ctrl, x, y);
+    } else if (verb == "move") {
+        if (!readPoint(x, y) || !readKeys())
+            return false;
+        if (ctrl) {
+            error = "'move' takes only shift";
+            return false;
+        }
+        skin_.MouseMove(shift, x, y);
+    } else if (verb == "page") {
+        int page = 0;
+        if (!(in >> page)) {
+            error = "'page' needs a page number";
+            return false;
+        }
+        skin_.SetPage(page);
+    } else if (verb == "lost") {
+        skin_.CaptureLost();
+    } else {
+        error = "unknown event '" + verb + "' (down, up, rdown, rup, move, page, lost)";
+        return false;
+    }
+    paint();
+    return true;
+}
+
+bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& error) {
+    const uint32_t* pixels = canvas.pixels();
+    int w = canvas.width(), h = canvas.height();
+    if (!pixels || w <= 0 || h <= 0) {
+        error = "nothing to write";
+        return false;
+    }
+    FILE* file = std::fopen(path, "wb");
+    if (!file) {
+        error = std::string("cannot write ") + path + ": " + std::strerror(errno);
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    std::vector<png_byte> row(static_cast<size_t>(w) * 3);
+    bool ok = false;
+    if (png && info && !setjmp(png_jmpbuf(png))) {
+        png_init_io(png, file);
+        png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        for (int y = 0; y < h; ++y) {
+            const uint32_t* src = pixels + static_cast<size_t>(y) * w;
+            for (int x = 0; x < w; ++x) {
+                row[x * 3] = static_cast<png_byte>(src[x] >> 16);
+                row[x * 3 + 1] = static_cast<png_byte>(src[x] >> 8);
+                row[x * 3 + 2] = static_cast<png_byte>(src[x]);
+            }
+            png_write_row(png, row.data());
+        }
+        png_write_end(png, nullptr);
+        ok = true;
+    }
+    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
+    if (std::fclose(file) != 0)
+        ok = false;
+    if (!ok) {
+        error = std::string("failed writing ") + path;
+        std::remove(path);
+    }
+    return ok;
+}
+
+}  // namespace kelvox2
