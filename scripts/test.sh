@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 fuzz_seconds=${KX_FUZZ_SECONDS:-20}
 
-bash scripts/build.sh
+bash scripts/build.sh -DKX_TESTS=ON -DKX_BENCH=ON
 ctest --test-dir build -j2 --output-on-failure
 
 cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
