@@ -266,6 +266,9 @@ TEST(BenchTool, PrintsARowPerPluginAndRefusesMissingOnes) {
     ASSERT_NE(first, std::string::npos) << r.output;
     EXPECT_NE(r.output.find("\nKelvox2 ", first + 1), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("x real time"), std::string::npos) << r.output;
+    // Into a pipe the progress comes as whole lines, not rewritten in place.
+    EXPECT_EQ(r.output.find('\r'), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("bench: round 0 of 1\nbench: round 1 of 1\n"), std::string::npos) << r.output;
 
     r = run("bench /nonexistent/plugin.so");
     EXPECT_NE(r.exitCode, 0);
