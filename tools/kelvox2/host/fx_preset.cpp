@@ -215,7 +215,7 @@ template <class T>
 bool readPresetFile(const char* path, T& out, bool (*parse)(const uint8_t*, size_t, T&, std::string&),
                     std::string& error) {
     std::vector<uint8_t> bytes;
-    bool ok = readWholeFile(path, kMaxPresetFileBytes, bytes, error) && parse(bytes.data(), bytes.size(), out, error);
+    bool ok = readFileCapped(path, kMaxPresetFileBytes, bytes, error) && parse(bytes.data(), bytes.size(), out, error);
     if (!ok) error = std::string(path) + ": " + error;
     return ok;
 }
