@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -239,6 +240,42 @@ TEST_F(RenderTool, SettingsSurviveAProgramFileRoundTrip) {
     r = run("render --fxp " + path("other.fxp") + " --save-fxp " + path("x.fxp"));
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.output.find("belongs to plug-in 'abcd'"), std::string::npos) << r.output;
+}
+
+TEST_F(RenderTool, ChunkProgramsLoadWholeOrFail) {
+    // A whole program record: 25 bytes of name, then 30 doubles.
+    FxProgram program;
+    program.fxID = fourCC('k', 'v', 'M', 't');
+    program.isChunk = true;
+    program.chunkNumParams = 30;
+    program.name = "Chunky";
+    program.chunk.assign(25 + 30 * 8, 0);
+    std::memcpy(program.chunk.data(), "Chunky", 6);
+    for (int i = 0; i < 30; ++i) {
+        const double quarter = 0.25;
+        std::memcpy(program.chunk.data() + 25 + 8 * i, &quarter, 8);
+    }
+    std::string error;
+    ASSERT_TRUE(writeFile(path("whole.fxp").c_str(), writeFxp(program), error)) << error;
+    RunResult r = run("render --fxp " + path("whole.fxp") + " --save-fxp " + path("back.fxp"));
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    FxProgram back;
+    ASSERT_TRUE(readFxpFile(path("back.fxp").c_str(), back, error)) << error;
+    EXPECT_EQ(back.name, "Chunky");
+    EXPECT_EQ(back.params, std::vector<float>(30, 0.25f));
+
+    // A chunk the plug-in refuses (too short to be a program) fails the run
+    // instead of rendering the old program as if the file had loaded.
+    for (size_t size : {size_t(0), size_t(5), program.chunk.size() - 1}) {
+        FxProgram cut = program;
+        cut.chunk.resize(size);
+        ASSERT_TRUE(writeFile(path("cut.fxp").c_str(), writeFxp(cut), error)) << error;
+        r = run("render --fxp " + path("cut.fxp") + " " + demo() + " " + path("out.wav") + " --quiet");
+        EXPECT_NE(r.exitCode, 0) << size;
+        EXPECT_NE(r.output.find("cut.fxp: the "), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find(" chunk"), std::string::npos) << r.output;
+        EXPECT_FALSE(fs::exists(path("out.wav"))) << size;
+    }
 }
 
 TEST_F(RenderTool, PeersRenderToo) {
