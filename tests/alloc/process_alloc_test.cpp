@@ -131,5 +131,31 @@ TEST(AudioThread, ProcessingAllocatesNothing)
     EXPECT_EQ(allocations.load(), 1);
 }
 
+// Hosts automate parameters from the audio thread between (or inside) blocks:
+// storing the value, refreshing its texts and re-applying the program must
+// not reach the heap either, whatever value the host sends.
+TEST(AudioThread, AutomationAllocatesNothing)
+{
+#ifdef KX_UNDER_ASAN
+    GTEST_SKIP() << "the sanitizer owns the allocation functions";
+#endif
+    SynthHost host;
+    Instance inst;
+    std::vector<float> out(256);
+    float* outs[1] = {out.data()};
+    const float values[] = {0.0f, 0.37f, 1.0f, -1.0f, 2.5f, 1e30f, -1e30f, 3.4e38f, -3.4e38f, 1e-40f};
+
+    allocations = 0;
+    counting = true;
+    for (float v : values) {
+        for (int i = 0; i < kSynthParamCount; ++i)
+            inst.set(i, v);
+        (void)inst.get(kMainLvl);
+        inst.effect->processReplacing(inst.effect, nullptr, outs, 256);
+    }
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+}
+
 } // namespace
 } // namespace kx::test
