@@ -278,6 +278,30 @@ TEST_F(RenderTool, ChunkProgramsLoadWholeOrFail) {
     }
 }
 
+TEST_F(RenderTool, AFailedRenderKeepsTheEarlierOutput) {
+    const std::string out = path("take.wav");
+    std::ofstream(out, std::ios::binary) << "the earlier take";
+    // Files may not grow past 64 KiB: the render fails while writing, as on a
+    // full disk (the size signal is ignored so that the write reports it).
+    std::string command = "(trap '' XFSZ; ulimit -f 128; exec " + std::string(KX_TOOL_PATH) + " render " + plugin() +
+                          " " + demo() + " " + out + " --quiet) 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) output.append(buf, n);
+    int status = pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_NE(WEXITSTATUS(status), 0) << output;
+    EXPECT_NE(output.find("write failed"), std::string::npos) << output;
+
+    std::ifstream in(out, std::ios::binary);
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "the earlier take");
+    EXPECT_FALSE(fs::exists(out + ".partial"));
+}
+
 TEST_F(RenderTool, PeersRenderToo) {
     const std::string nekobi = "/usr/lib/vst/Nekobi-vst.so";
     if (!fs::exists(nekobi)) GTEST_SKIP() << "no " << nekobi;
