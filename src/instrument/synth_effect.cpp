@@ -3,6 +3,7 @@
 #include "params/number_text.h"
 
 #include <cstring>
+#include <memory>
 
 namespace kx {
 
@@ -79,9 +80,10 @@ VstInt32 SynthEffect::canDo(const char* text) {
 }
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
-    auto* effect = new SynthEffect(audioMaster);
+    // Held until the skin is loaded, so that a throw there frees the effect.
+    auto effect = std::make_unique<SynthEffect>(audioMaster);
     effect->loadSkin();
-    return effect;
+    return effect.release();
 }
 
 }  // namespace kx

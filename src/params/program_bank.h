@@ -44,7 +44,8 @@ public:
     const unsigned char* slotOf(int program, int index) const;
     unsigned char* record(int program);
     const unsigned char* record(int program) const;
-    // The program's name; the empty text outside 0..9.
+    // The program's name; the empty text outside 0..9. A chunk from the host
+    // may fill all 25 bytes without a terminator: read at most 24 characters.
     const char* programName(int program) const;
     // Copies at most 24 characters; bytes after the terminator keep older
     // characters, as they always did.

@@ -80,7 +80,9 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         VstKeyCode key = {};
         key.character = index;
         key.virt = static_cast<unsigned char>(value);
-        key.modifier = static_cast<unsigned char>(opt);
+        // The modifiers arrive as a float; one outside a byte (or not a
+        // number) cannot be converted and means no modifier.
+        key.modifier = opt >= 0.0f && opt < 256.0f ? static_cast<unsigned char>(opt) : 0;
         return opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
     }
     case effSetEditKnobMode:

@@ -22,15 +22,33 @@ namespace {
 
 std::atomic<bool> counting{false};
 std::atomic<int> allocations{0};
+// While counting: the allocation with this number (1 = the first) fails.
+std::atomic<int> failAt{0};
+// Blocks handed out minus blocks given back while `tracking`.
+std::atomic<bool> tracking{false};
+std::atomic<long> live{0};
 
 #ifndef KX_UNDER_ASAN
 void* allocate(std::size_t size)
 {
-    if (counting.load(std::memory_order_relaxed))
-        allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
+    if (counting.load(std::memory_order_relaxed)) {
+        const int n = allocations.fetch_add(1, std::memory_order_relaxed) + 1;
+        if (n == failAt.load(std::memory_order_relaxed))
+            throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size ? size : 1)) {
+        if (tracking.load(std::memory_order_relaxed))
+            live.fetch_add(1, std::memory_order_relaxed);
         return p;
+    }
     throw std::bad_alloc();
+}
+
+void release(void* p) noexcept
+{
+    if (p && tracking.load(std::memory_order_relaxed))
+        live.fetch_sub(1, std::memory_order_relaxed);
+    std::free(p);
 }
 
 void* allocateAligned(std::size_t size, std::align_val_t align)
@@ -70,10 +88,10 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 }
 void* operator new(std::size_t size, std::align_val_t align) { return allocateAligned(size, align); }
 void* operator new[](std::size_t size, std::align_val_t align) { return allocateAligned(size, align); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
 void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
@@ -129,6 +147,67 @@ TEST(AudioThread, ProcessingAllocatesNothing)
     counting = false;
     delete probe;
     EXPECT_EQ(allocations.load(), 1);
+}
+
+// Hosts automate parameters from the audio thread between (or inside) blocks:
+// storing the value, refreshing its texts and re-applying the program must
+// not reach the heap either, whatever value the host sends.
+TEST(AudioThread, AutomationAllocatesNothing)
+{
+#ifdef KX_UNDER_ASAN
+    GTEST_SKIP() << "the sanitizer owns the allocation functions";
+#endif
+    SynthHost host;
+    Instance inst;
+    std::vector<float> out(256);
+    float* outs[1] = {out.data()};
+    const float values[] = {0.0f, 0.37f, 1.0f, -1.0f, 2.5f, 1e30f, -1e30f, 3.4e38f, -3.4e38f, 1e-40f};
+
+    allocations = 0;
+    counting = true;
+    for (float v : values) {
+        for (int i = 0; i < kSynthParamCount; ++i)
+            inst.set(i, v);
+        (void)inst.get(kMainLvl);
+        inst.effect->processReplacing(inst.effect, nullptr, outs, 256);
+    }
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+}
+
+// Each allocation of an instance's construction, skin included, failing in
+// turn: the failure comes out as bad_alloc (the entry point turns it into no
+// effect) and whatever was built is freed again.
+TEST(Construction, AFailedAllocationLeavesNothingBehind)
+{
+#ifdef KX_UNDER_ASAN
+    GTEST_SKIP() << "the sanitizer owns the allocation functions";
+#endif
+    // A first instance sets up what the process keeps (tables, registries).
+    delete createEffectInstance(&SynthHost::callback);
+    allocations = 0;
+    counting = true;
+    delete createEffectInstance(&SynthHost::callback);
+    counting = false;
+    const int total = allocations.load();
+    ASSERT_GT(total, 0);
+    for (int n = 1; n <= total; ++n) {
+        allocations = 0;
+        failAt = n;
+        live = 0;
+        tracking = true;
+        counting = true;
+        AudioEffect* effect = nullptr;
+        try {
+            effect = createEffectInstance(&SynthHost::callback);
+        } catch (const std::bad_alloc&) {
+        }
+        counting = false;
+        delete effect;  // built anyway when the failed allocation was optional
+        tracking = false;
+        EXPECT_EQ(live.load(), 0) << "allocation " << n << " of " << total;
+    }
+    failAt = 0;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace kx {
@@ -196,6 +197,37 @@ TEST(EffectDispatcher, RefusesWhatItCannotCheck) {
     // A null typed text asks whether the parameter takes text at all.
     EXPECT_EQ(e->dispatcher(e, effString2Parameter, kMainLvl, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(e->dispatcher(e, effString2Parameter, 30, 0, nullptr, 0.0f), 0);
+    EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
+}
+
+// Keeps the last key code the dispatcher built.
+class KeyEditor : public AEffEditor {
+public:
+    bool getRect(ERect**) override { return false; }
+    bool open(void*) override { return false; }
+    void close() override {}
+    bool onKeyDown(VstKeyCode& key) override {
+        last = key;
+        return true;
+    }
+    VstKeyCode last{};
+};
+
+TEST(EffectDispatcher, KeyCodesTakeOnlyModifiersThatFitAByte) {
+    auto* synth = new CountingSynth;
+    auto editor = std::make_unique<KeyEditor>();
+    KeyEditor* keys = editor.get();
+    synth->setEditor(std::move(editor));
+    AEffect* e = synth->getAeffect();
+    EXPECT_EQ(e->dispatcher(e, effEditKeyDown, 'a', 0x20, nullptr, 3.0f), 1);
+    EXPECT_EQ(keys->last.character, 'a');
+    EXPECT_EQ(keys->last.virt, 0x20);
+    EXPECT_EQ(keys->last.modifier, 3);
+    // A host's stray float must not be converted past a byte's range.
+    for (float opt : {-1.0f, 256.0f, 1e30f, -INFINITY, NAN}) {
+        e->dispatcher(e, effEditKeyDown, 'b', 0, nullptr, opt);
+        EXPECT_EQ(keys->last.modifier, 0) << opt;
+    }
     EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
 }
 

@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kx {
 namespace {
@@ -160,6 +167,36 @@ TEST(FxPreset, WrongByteSizeIsToleratedButShortContentIsNot) {
     fb.resize(fb.size() - 4);
     EXPECT_FALSE(parseFxb(fb.data(), fb.size(), bankBack, error));
     EXPECT_EQ(error.rfind("program 1: ", 0), 0u) << error;
+}
+
+TEST(FxPreset, AFailedSaveKeepsTheEarlierFile) {
+    const std::string path = ::testing::TempDir() + "kx_keep_" + std::to_string(::getpid()) + ".fxb";
+    std::string error;
+    const std::vector<uint8_t> old = writeFxp(sampleProgram("Old", 0.25f));
+    ASSERT_TRUE(writeFile(path.c_str(), old, error)) << error;
+
+    // A child whose files may not grow past 64 KiB fails to save 1 MiB, as a
+    // full disk would.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{65536, 65536};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::string why;
+        ::_exit(writeFile(path.c_str(), std::vector<uint8_t>(1 << 20, 7), why) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save was reported as done";
+
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream kept;
+    kept << in.rdbuf();
+    EXPECT_EQ(kept.str(), std::string(old.begin(), old.end()));
+    EXPECT_NE(::access((path + ".partial").c_str(), F_OK), 0);
+    std::remove(path.c_str());
 }
 
 }  // namespace

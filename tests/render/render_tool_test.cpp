@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -241,6 +242,66 @@ TEST_F(RenderTool, SettingsSurviveAProgramFileRoundTrip) {
     EXPECT_NE(r.output.find("belongs to plug-in 'abcd'"), std::string::npos) << r.output;
 }
 
+TEST_F(RenderTool, ChunkProgramsLoadWholeOrFail) {
+    // A whole program record: 25 bytes of name, then 30 doubles.
+    FxProgram program;
+    program.fxID = fourCC('k', 'v', 'M', 't');
+    program.isChunk = true;
+    program.chunkNumParams = 30;
+    program.name = "Chunky";
+    program.chunk.assign(25 + 30 * 8, 0);
+    std::memcpy(program.chunk.data(), "Chunky", 6);
+    for (int i = 0; i < 30; ++i) {
+        const double quarter = 0.25;
+        std::memcpy(program.chunk.data() + 25 + 8 * i, &quarter, 8);
+    }
+    std::string error;
+    ASSERT_TRUE(writeFile(path("whole.fxp").c_str(), writeFxp(program), error)) << error;
+    RunResult r = run("render --fxp " + path("whole.fxp") + " --save-fxp " + path("back.fxp"));
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    FxProgram back;
+    ASSERT_TRUE(readFxpFile(path("back.fxp").c_str(), back, error)) << error;
+    EXPECT_EQ(back.name, "Chunky");
+    EXPECT_EQ(back.params, std::vector<float>(30, 0.25f));
+
+    // A chunk the plug-in refuses (too short to be a program) fails the run
+    // instead of rendering the old program as if the file had loaded.
+    for (size_t size : {size_t(0), size_t(5), program.chunk.size() - 1}) {
+        FxProgram cut = program;
+        cut.chunk.resize(size);
+        ASSERT_TRUE(writeFile(path("cut.fxp").c_str(), writeFxp(cut), error)) << error;
+        r = run("render --fxp " + path("cut.fxp") + " " + demo() + " " + path("out.wav") + " --quiet");
+        EXPECT_NE(r.exitCode, 0) << size;
+        EXPECT_NE(r.output.find("cut.fxp: the "), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find(" chunk"), std::string::npos) << r.output;
+        EXPECT_FALSE(fs::exists(path("out.wav"))) << size;
+    }
+}
+
+TEST_F(RenderTool, AFailedRenderKeepsTheEarlierOutput) {
+    const std::string out = path("take.wav");
+    std::ofstream(out, std::ios::binary) << "the earlier take";
+    // Files may not grow past 64 KiB: the render fails while writing, as on a
+    // full disk (the size signal is ignored so that the write reports it).
+    std::string command = "(trap '' XFSZ; ulimit -f 128; exec " + std::string(KX_TOOL_PATH) + " render " + plugin() +
+                          " " + demo() + " " + out + " --quiet) 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) output.append(buf, n);
+    int status = pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_NE(WEXITSTATUS(status), 0) << output;
+    EXPECT_NE(output.find("write failed"), std::string::npos) << output;
+
+    std::ifstream in(out, std::ios::binary);
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "the earlier take");
+    EXPECT_FALSE(fs::exists(out + ".partial"));
+}
+
 TEST_F(RenderTool, PeersRenderToo) {
     const std::string nekobi = "/usr/lib/vst/Nekobi-vst.so";
     if (!fs::exists(nekobi)) GTEST_SKIP() << "no " << nekobi;
@@ -266,6 +327,9 @@ TEST(BenchTool, PrintsARowPerPluginAndRefusesMissingOnes) {
     ASSERT_NE(first, std::string::npos) << r.output;
     EXPECT_NE(r.output.find("\nKelvox2 ", first + 1), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("x real time"), std::string::npos) << r.output;
+    // Into a pipe the progress comes as whole lines, not rewritten in place.
+    EXPECT_EQ(r.output.find('\r'), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("bench: round 0 of 1\nbench: round 1 of 1\n"), std::string::npos) << r.output;
 
     r = run("bench /nonexistent/plugin.so");
     EXPECT_NE(r.exitCode, 0);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace kelvox2 {
 
 namespace {
@@ -145,6 +147,7 @@ int runBench(int argc, char** argv) {
     }
 
     const kx::MidiSong song = workload();
+    const bool overwrite = isatty(STDERR_FILENO) != 0;
     for (int round = 0; round <= rounds; ++round) {  // round 0 warms caches and lazy set-up
         for (Contender& c : contenders) {
             double ns = 0.0;
@@ -155,10 +158,11 @@ int runBench(int argc, char** argv) {
             }
             if (round > 0) c.nanoseconds.push_back(ns);
         }
-        std::fprintf(stderr, "\rbench: round %d of %d", round, rounds);
+        // Rewrite one line in place on a terminal; a log or pipe gets whole lines.
+        std::fprintf(stderr, overwrite ? "\rbench: round %d of %d" : "bench: round %d of %d\n", round, rounds);
         std::fflush(stderr);
     }
-    std::fprintf(stderr, "\n");
+    if (overwrite) std::fputc('\n', stderr);
 
     std::printf("%-24s %7s %14s %12s %16s\n", "plug-in", "outputs", "x real time", "ns/sample", "best ns/sample");
     for (const Contender& c : contenders) {

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace kx {
 
@@ -29,10 +31,8 @@ int formatFor(const std::string& path) {
 
 }  // namespace
 
-AudioWriter::~AudioWriter() {
-    std::string ignored;
-    close(ignored);
-}
+// An output that was never closed is unfinished: it does not replace anything.
+AudioWriter::~AudioWriter() { discard(); }
 
 bool AudioWriter::supportedExtension(const std::string& path) { return formatFor(path) != 0; }
 
@@ -55,11 +55,15 @@ bool AudioWriter::open(const std::string& path, int sampleRate, int channels, st
                 std::to_string(sampleRate) + " Hz";
         return false;
     }
-    file_ = sf_open(path.c_str(), SFM_WRITE, &info);
+    // The audio goes to a file beside the target and replaces it on close,
+    // so that a failed render leaves an earlier file of that name as it was.
+    const std::string partial = path + ".partial";
+    file_ = sf_open(partial.c_str(), SFM_WRITE, &info);
     if (!file_) {
         error = path + ": cannot create: " + sf_strerror(nullptr);
         return false;
     }
+    partial_ = partial;
     // Integer formats clip rather than wrap on overs.
     sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     path_ = path;
@@ -101,6 +105,11 @@ bool AudioWriter::close(std::string& error) {
         error = path_ + ": closing failed: " + sf_error_number(rc);
         return false;
     }
+    if (std::rename(partial_.c_str(), path_.c_str()) != 0) {
+        error = path_ + ": cannot replace: " + std::strerror(errno);
+        return false;
+    }
+    partial_.clear();
     return true;
 }
 
@@ -109,7 +118,8 @@ void AudioWriter::discard() {
         sf_close(file_);
         file_ = nullptr;
     }
-    if (!path_.empty()) std::remove(path_.c_str());
+    if (!partial_.empty()) std::remove(partial_.c_str());
+    partial_.clear();
 }
 
 }  // namespace kx

@@ -22,9 +22,11 @@ public:
     // channels[c][i], frames samples each; float or double.
     bool write(const float* const* channels, size_t frames, std::string& error);
     bool write(const double* const* channels, size_t frames, std::string& error);
-    // Closes the file; returns false when the last writes did not reach the disk.
+    // Closes the file and puts it in place of any earlier file at the path;
+    // false when the last writes did not reach the disk or it could not.
     bool close(std::string& error);
-    // Closes and deletes a half-written file.
+    // Closes and deletes a half-written file; an earlier file at the path
+    // stays. Destruction without close does the same.
     void discard();
 
     static bool supportedExtension(const std::string& path);
@@ -35,6 +37,7 @@ private:
 
     sf_private_tag* file_ = nullptr;
     std::string path_;
+    std::string partial_;  // what is being written; empty once in place
     int channels_ = 0;
     std::vector<double> interleaved_;
 };

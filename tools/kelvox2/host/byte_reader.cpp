@@ -5,7 +5,7 @@
 
 namespace kx {
 
-bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& out, std::string& error) {
+bool readFileCapped(const char* path, size_t maxBytes, std::vector<uint8_t>& out, std::string& error) {
     out.clear();
     std::FILE* f = std::fopen(path, "rb");
     if (!f) {

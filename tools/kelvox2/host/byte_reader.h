@@ -71,6 +71,6 @@ private:
 };
 
 // Whole-file read with a size cap; on failure error holds the reason (not the path).
-bool readWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>& out, std::string& error);
+bool readFileCapped(const char* path, size_t maxBytes, std::vector<uint8_t>& out, std::string& error);
 
 }  // namespace kx

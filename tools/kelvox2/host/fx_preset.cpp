@@ -215,7 +215,7 @@ template <class T>
 bool readPresetFile(const char* path, T& out, bool (*parse)(const uint8_t*, size_t, T&, std::string&),
                     std::string& error) {
     std::vector<uint8_t> bytes;
-    bool ok = readWholeFile(path, kMaxPresetFileBytes, bytes, error) && parse(bytes.data(), bytes.size(), out, error);
+    bool ok = readFileCapped(path, kMaxPresetFileBytes, bytes, error) && parse(bytes.data(), bytes.size(), out, error);
     if (!ok) error = std::string(path) + ": " + error;
     return ok;
 }
@@ -231,16 +231,21 @@ bool readFxbFile(const char* path, FxBank& bank, std::string& error) {
 }
 
 bool writeFile(const char* path, const std::vector<uint8_t>& bytes, std::string& error) {
-    std::FILE* f = std::fopen(path, "wb");
+    // Written beside the target and renamed over it, so that a failed write
+    // leaves an earlier file of that name as it was.
+    const std::string partial = std::string(path) + ".partial";
+    std::FILE* f = std::fopen(partial.c_str(), "wb");
     if (!f) {
         error = std::string(path) + ": cannot create: " + std::strerror(errno);
         return false;
     }
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = (std::fclose(f) == 0) && ok;
+    if (ok && std::rename(partial.c_str(), path) != 0)
+        ok = false;
     if (!ok) {
         error = std::string(path) + ": write failed: " + std::strerror(errno);
-        std::remove(path);
+        std::remove(partial.c_str());
     }
     return ok;
 }

@@ -307,7 +307,7 @@ bool parseMidi(const uint8_t* data, size_t size, MidiSong& song, MidiError& erro
 
 bool readMidiFile(const char* path, MidiSong& song, std::string& error) {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(path, kMaxMidiFileBytes, bytes, error)) {
+    if (!readFileCapped(path, kMaxMidiFileBytes, bytes, error)) {
         error = std::string(path) + ": " + error;
         return false;
     }

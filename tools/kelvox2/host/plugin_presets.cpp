@@ -42,6 +42,8 @@ bool loadParameters(const PluginHost& host, const FxProgram& p, std::string& err
     return true;
 }
 
+bool usesChunks(const PluginHost& host) { return host.effect()->flags & effFlagsProgramChunks; }
+
 bool loadChunk(const PluginHost& host, const std::vector<uint8_t>& chunk, bool isProgram, int32_t fxVersion,
                int32_t elements, std::string& error) {
     VstPatchChunkInfo info{};
@@ -49,11 +51,22 @@ bool loadChunk(const PluginHost& host, const std::vector<uint8_t>& chunk, bool i
     info.pluginUniqueID = host.effect()->uniqueID;
     info.pluginVersion = fxVersion;
     info.numElements = elements;
-    if (host.dispatch(isProgram ? effBeginLoadProgram : effBeginLoadBank, 0, 0, &info) == -1) {
-        error = std::string("the plug-in refused the ") + (isProgram ? "program" : "bank");
+    const char* what = isProgram ? "program" : "bank";
+    if (chunk.empty()) {
+        error = std::string("the ") + what + " chunk is empty";
         return false;
     }
-    host.setChunk(chunk, isProgram);
+    if (host.dispatch(isProgram ? effBeginLoadProgram : effBeginLoadBank, 0, 0, &info) == -1) {
+        error = std::string("the plug-in refused the ") + what;
+        return false;
+    }
+    // Plug-ins that keep their state in chunks often answer 0 whatever
+    // happened. One without that flag answers the bytes it took, or 0 when
+    // it refused the chunk (a short one) or cannot take chunks at all.
+    if (host.setChunk(chunk, isProgram) == 0 && !usesChunks(host)) {
+        error = "the plug-in did not take the " + std::to_string(chunk.size()) + "-byte " + what + " chunk";
+        return false;
+    }
     return true;
 }
 
@@ -65,8 +78,6 @@ FxProgram captureCurrent(const PluginHost& host) {
     for (int i = 0; i < host.numParams(); ++i) p.params.push_back(host.getParameter(i));
     return p;
 }
-
-bool usesChunks(const PluginHost& host) { return host.effect()->flags & effFlagsProgramChunks; }
 
 }  // namespace
 
