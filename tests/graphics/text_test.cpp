@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "data/embedded_file.h"
 #include "graphics/canvas.h"
@@ -261,6 +263,34 @@ TEST(InstalledFonts, ComeFromEmbeddedDataAndServeTheirFamily) {
     KCanvas c = whiteCanvas(80, 20);
     c.drawText("abc", 0, 0, 80, 20, &mono, 0);
     EXPECT_TRUE(inkOf(c, kWhite).any());
+}
+
+}  // namespace
+}  // namespace kx
+
+namespace kx {
+namespace {
+
+// Instruments (and so their skins) may be built on several threads at once:
+// installing fonts on one while another looks its faces up must be safe.
+TEST(InstalledFonts, AreSharedSafelyBetweenThreads) {
+    if (!registerTestFont())
+        GTEST_SKIP() << "DejaVu Sans Mono is not installed";
+    std::atomic<int> failures{0};
+    auto buildSkins = [&failures] {
+        for (int i = 0; i < 40; ++i) {
+            if (!installFont("Mono", "TestMono.ttf"))
+                ++failures;
+            KFont mono(12, KColour{}, "DejaVu Sans Mono");
+            if (!mono.platformFont())
+                ++failures;
+        }
+    };
+    std::thread a(buildSkins), b(buildSkins);
+    a.join();
+    b.join();
+    EXPECT_EQ(failures.load(), 0);
+    removeInstalledFonts();
 }
 
 }  // namespace
