@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -146,6 +147,18 @@ TEST(Text, IsCutAtTheClipWindowNotAtTheBox) {
     for (int32_t i = 0; i < 120 * 60; ++i)
         solid |= c.pixels()[i] == 0xFFC80000u;
     EXPECT_TRUE(solid);
+}
+
+TEST(FooterStrip, AKeptFontPaintsTheSameStripEveryTime) {
+    // Glyphs cached by the first paint must draw the second exactly alike.
+    KCanvas once = whiteCanvas(600, 40);
+    paintFooterStrip(once, 600, 40, "Tamlow", "Kelvox2");
+    const std::unique_ptr<KFont> kept = createFooterFont();
+    for (int round = 0; round < 2; ++round) {
+        KCanvas c = whiteCanvas(600, 40);
+        paintFooterStrip(c, 600, 40, "Tamlow", "Kelvox2", *kept);
+        ASSERT_EQ(std::memcmp(c.pixels(), once.pixels(), 600 * 40 * sizeof(uint32_t)), 0) << round;
+    }
 }
 
 TEST(FooterStrip, LabelLeftCreditRightInGreyOnBlack) {
