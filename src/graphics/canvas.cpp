@@ -201,7 +201,15 @@ void KCanvas::blitImage(const KImage& image, const KRect* src, const KPoint* dst
         uint32_t* to = &at(int32_t(dx), int32_t(dy + row));
         for (int64_t col = 0; col < cols; ++col) {
             const uint32_t p = from[col];
-            to[col] = blendPixel(to[col], (p >> 16) & 0xFFu, (p >> 8) & 0xFFu, p & 0xFFu, (p >> 24) * kInv255);
+            // Skin images are mostly opaque or fully transparent; for those
+            // the blend gives the source or the destination made opaque.
+            const uint32_t alpha = p >> 24;
+            if (alpha == 0xFFu)
+                to[col] = p;
+            else if (alpha == 0)
+                to[col] |= 0xFF000000u;
+            else
+                to[col] = blendPixel(to[col], (p >> 16) & 0xFFu, (p >> 8) & 0xFFu, p & 0xFFu, alpha * kInv255);
         }
     }
 }

@@ -19,14 +19,22 @@ int32_t widthOf(const KFont& font, const char* text) {
 
 }  // namespace
 
+std::unique_ptr<KFont> createFooterFont() {
+    return std::make_unique<KFont>(kFooterHeight, kFooterText);  // no face: sans-serif, normal weight
+}
+
 void paintFooterStrip(KCanvas& canvas, int32_t skinWidth, int32_t skinHeight, const char* vendor,
                       const char* product) {
+    paintFooterStrip(canvas, skinWidth, skinHeight, vendor, product, *createFooterFont());
+}
+
+void paintFooterStrip(KCanvas& canvas, int32_t skinWidth, int32_t skinHeight, const char* vendor,
+                      const char* product, const KFont& font) {
     const int32_t top = skinHeight - kFooterHeight;
     canvas.fillRect(0, top, skinWidth, kFooterHeight, KColour{0, 0, 0, 255});
 
     char label[kLabelChars + 1];
     std::snprintf(label, sizeof label, "%s %s", vendor ? vendor : "", product ? product : "");
-    const KFont font(kFooterHeight, kFooterText);  // no face: sans-serif, normal weight
     const int64_t labelWidth = widthOf(font, label);
     const int32_t longWidth = widthOf(font, kFooterCreditLong);
     const int32_t shortWidth = widthOf(font, kFooterCreditShort);

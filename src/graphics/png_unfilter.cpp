@@ -65,7 +65,7 @@ bool unfilterAll(uint8_t* raw, size_t rowBytes, uint32_t height) {
         if (type > kPaeth)
             return false;
         uint8_t* x = row + 1;
-        const uint8_t* b = x - stride;
+        const uint8_t* b = y > 0 ? x - stride : x;  // row 0 never reads it; no pointer before the buffer
         switch (y == 0 ? kFirstRow[type] : type) {
             case kNone: break;
             case kSub: sub<B>(x, rowBytes); break;

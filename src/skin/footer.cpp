@@ -5,10 +5,10 @@
 
 namespace kx {
 
-void drawFooterStrip(KCanvas& canvas, int width, int height, KEffect* effect) {
+void drawFooterStrip(KCanvas& canvas, int width, int height, KEffect* effect, const KFont& font) {
     const char* vendor = effect ? effect->getVendorText() : nullptr;
     const char* product = effect ? effect->getProductText() : nullptr;
-    paintFooterStrip(canvas, width, height, vendor, product);
+    paintFooterStrip(canvas, width, height, vendor, product, font);
 }
 
 }  // namespace kx

@@ -7,6 +7,7 @@
 
 #include "controls/control.h"
 #include "controls/effect_link.h"
+#include "graphics/font.h"
 #include "plugin/display_value.h"
 #include "skin/check.h"
 #include "skin/footer.h"
@@ -86,7 +87,11 @@ void KSkin::drawBackground(KCanvas& canvas, const KBackground* bg) {
     drawFooter(canvas);
 }
 
-void KSkin::drawFooter(KCanvas& canvas) { drawFooterStrip(canvas, width_, height_, effect_); }
+void KSkin::drawFooter(KCanvas& canvas) {
+    if (!footerFont_)
+        footerFont_ = createFooterFont();
+    drawFooterStrip(canvas, width_, height_, effect_, *footerFont_);
+}
 
 void KSkin::Paint(KCanvas& canvas) {
     canvas.resetClip();

@@ -18,6 +18,7 @@ class KCheck;
 class KControl;
 class KResource;
 class KColourResource;
+class KFont;
 class KFontResource;
 class KImageResource;
 class KSkinWindow;
@@ -152,6 +153,7 @@ private:
     int height_ = 0;
     int pageCount_ = 0;
     int startPage_ = 1;
+    std::unique_ptr<KFont> footerFont_;  // made at the first footer paint, kept for the next
     const KBackground* lastBackground_ = nullptr;
     int lastBackgroundPage_ = 0;  // the page a range entry was drawn for
     Clock clock_;

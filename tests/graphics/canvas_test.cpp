@@ -129,6 +129,21 @@ TEST(Canvas, BlitImageCutsANegativeDestinationFromTheSource) {
     c.blitImage(image, nullptr, nullptr);
 }
 
+TEST(Canvas, BlitImageBlendsEveryAlphaByTheOneRule) {
+    // Opaque and transparent pixels take shortcuts; they must agree with the
+    // blend bit for bit, as every partial alpha does.
+    KImage image;
+    image.width = 256;
+    image.height = 1;
+    for (uint32_t a = 0; a < 256; ++a)
+        image.pixels.push_back(a << 24 | packPixel(200, uint8_t(a), 13, 0));
+    const uint32_t dst = 0x12507090u;  // alpha byte 0x12: the canvas alpha is never read
+    KCanvas c = filledCanvas(256, 1, dst);
+    c.blitImage(image, KRect{0, 0, 256, 1}, KPoint{0, 0});
+    for (uint32_t a = 0; a < 256; ++a)
+        EXPECT_EQ(px(c, int32_t(a), 0), blendPixel(dst, 200, a, 13, a * kInv255)) << a;
+}
+
 TEST(Canvas, BlitImageNeverReadsOutsideTheImage) {
     const KImage image = rampImage(4, 4);
     KCanvas c = filledCanvas(10, 10, kMarker);

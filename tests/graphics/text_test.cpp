@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "data/embedded_file.h"
 #include "graphics/canvas.h"
@@ -146,6 +149,18 @@ TEST(Text, IsCutAtTheClipWindowNotAtTheBox) {
     EXPECT_TRUE(solid);
 }
 
+TEST(FooterStrip, AKeptFontPaintsTheSameStripEveryTime) {
+    // Glyphs cached by the first paint must draw the second exactly alike.
+    KCanvas once = whiteCanvas(600, 40);
+    paintFooterStrip(once, 600, 40, "Tamlow", "Kelvox2");
+    const std::unique_ptr<KFont> kept = createFooterFont();
+    for (int round = 0; round < 2; ++round) {
+        KCanvas c = whiteCanvas(600, 40);
+        paintFooterStrip(c, 600, 40, "Tamlow", "Kelvox2", *kept);
+        ASSERT_EQ(std::memcmp(c.pixels(), once.pixels(), 600 * 40 * sizeof(uint32_t)), 0) << round;
+    }
+}
+
 TEST(FooterStrip, LabelLeftCreditRightInGreyOnBlack) {
     KCanvas c = whiteCanvas(600, 100);
     paintFooterStrip(c, 600, 100, "Tamlow", "Kelvox2");
@@ -261,6 +276,34 @@ TEST(InstalledFonts, ComeFromEmbeddedDataAndServeTheirFamily) {
     KCanvas c = whiteCanvas(80, 20);
     c.drawText("abc", 0, 0, 80, 20, &mono, 0);
     EXPECT_TRUE(inkOf(c, kWhite).any());
+}
+
+}  // namespace
+}  // namespace kx
+
+namespace kx {
+namespace {
+
+// Instruments (and so their skins) may be built on several threads at once:
+// installing fonts on one while another looks its faces up must be safe.
+TEST(InstalledFonts, AreSharedSafelyBetweenThreads) {
+    if (!registerTestFont())
+        GTEST_SKIP() << "DejaVu Sans Mono is not installed";
+    std::atomic<int> failures{0};
+    auto buildSkins = [&failures] {
+        for (int i = 0; i < 40; ++i) {
+            if (!installFont("Mono", "TestMono.ttf"))
+                ++failures;
+            KFont mono(12, KColour{}, "DejaVu Sans Mono");
+            if (!mono.platformFont())
+                ++failures;
+        }
+    };
+    std::thread a(buildSkins), b(buildSkins);
+    a.join();
+    b.join();
+    EXPECT_EQ(failures.load(), 0);
+    removeInstalledFonts();
 }
 
 }  // namespace

@@ -112,6 +112,13 @@ TEST(SnapshotTool, RefusesBadInputClearly) {
     r = run("snapshot /nonexistent-dir/out.png");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("cannot write"), std::string::npos);
+    // A folder given as the skin is named as such, not with a stale error.
+    r = run("snapshot --skin " + ::testing::TempDir() + " " + temp("x.png"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("not a regular file"), std::string::npos) << r.out;
+    r = run("check-skin " + ::testing::TempDir());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("not a regular file"), std::string::npos) << r.out;
     std::remove(events.c_str());
 }
 

@@ -100,9 +100,11 @@ int runCheckSkin(int argc, char** argv) {
         return 2;
     }
     uint64_t length = 0;
+    errno = 0;  // an empty file or a directory fails without an error of its own
     std::unique_ptr<uint8_t[]> bytes = kx::readWholeFile(path, &length);
     if (!bytes) {
-        std::fprintf(stderr, "kelvox2 check-skin: cannot read %s%s%s\n", path, errno ? ": " : " (empty?)",
+        std::fprintf(stderr, "kelvox2 check-skin: cannot read %s%s%s\n", path,
+                     errno ? ": " : " (empty, or not a regular file)",
                      errno ? std::strerror(errno) : "");
         return 2;
     }

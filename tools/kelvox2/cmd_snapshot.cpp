@@ -94,9 +94,11 @@ int runSnapshot(int argc, char** argv) {
     std::unique_ptr<kx::KSkin> ownSkin;
     kx::KSkin* skin = effect ? effect->getSkin() : nullptr;
     if (skinPath) {
+        errno = 0;  // a directory opens without an error of its own
         kx::KFileSource file(skinPath);
         if (!file.isOpen()) {
-            std::fprintf(stderr, "kelvox2 snapshot: cannot read %s: %s\n", skinPath, std::strerror(errno));
+            std::fprintf(stderr, "kelvox2 snapshot: cannot read %s: %s\n", skinPath,
+                         errno ? std::strerror(errno) : "not a regular file");
             return 2;
         }
         ownSkin = kx::parseSkin(file, effect.get());

@@ -23,7 +23,7 @@ const Subcommand kSubcommands[] = {
     {"render", "render [PLUGIN] IN.mid OUT.wav", "play a Standard MIDI File through a plug-in into a WAV or FLAC file", runRender},
     {"bench", "bench [PLUGIN...]", "real-time factor and nanoseconds per sample of plug-ins", runBench},
     {"png", "png FILE [--raw OUT]", "decode a PNG file with the instrument's own decoder", runPng},
-    {"snapshot", "snapshot [--page N] [--events FILE] OUT.png", "paint the editor headless into a PNG file", runSnapshot},
+    {"snapshot", "snapshot [--page N] [--events FILE] [--skin FILE] OUT.png", "paint the editor headless into a PNG file", runSnapshot},
     {"check-skin", "check-skin SKIN.txt", "report every line of a skin script that the parser ignores", runCheckSkin},
 };
 

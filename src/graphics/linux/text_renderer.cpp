@@ -17,8 +17,10 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <strings.h>
 #include <vector>
 
@@ -60,6 +62,13 @@ struct InstalledFont {
 std::vector<InstalledFont>& installedFonts() {
     static std::vector<InstalledFont> fonts;
     return fonts;
+}
+
+// Skins are parsed when instruments are constructed, and a host may construct
+// them on several threads: the list is only touched under this lock.
+std::mutex& installedFontsLock() {
+    static std::mutex lock;
+    return lock;
 }
 
 // Single-byte text is Windows-1252; 0x80..0x9F differ from Latin-1.
@@ -226,11 +235,16 @@ PlatformFontPtr createPlatformFont(const KFontDescription& description) {
     std::shared_ptr<const std::vector<uint8_t>> bytes;
     // A named face is looked for among the installed fonts first.
     if (description.faceName[0]) {
-        for (const InstalledFont& f : installedFonts()) {
-            if (strcasecmp(f.family.c_str(), description.faceName) != 0)
-                continue;
-            if (FT_New_Memory_Face(library, f.bytes->data(), FT_Long(f.bytes->size()), f.faceIndex, &face) == 0) {
-                bytes = f.bytes;
+        std::vector<std::pair<std::shared_ptr<const std::vector<uint8_t>>, FT_Long>> candidates;
+        {
+            const std::lock_guard<std::mutex> hold(installedFontsLock());
+            for (const InstalledFont& f : installedFonts())
+                if (strcasecmp(f.family.c_str(), description.faceName) == 0)
+                    candidates.emplace_back(f.bytes, f.faceIndex);
+        }
+        for (const auto& [data, faceIndex] : candidates) {
+            if (FT_New_Memory_Face(library, data->data(), FT_Long(data->size()), faceIndex, &face) == 0) {
+                bytes = data;
                 break;
             }
             face = nullptr;
@@ -310,6 +324,7 @@ bool installFontData(const char* name, const uint8_t* data, size_t size) {
             f.family = face->family_name;
             f.faceIndex = i;
             f.bytes = bytes;
+            const std::lock_guard<std::mutex> hold(installedFontsLock());
             installedFonts().push_back(std::move(f));
             any = true;
         }
@@ -318,6 +333,9 @@ bool installFontData(const char* name, const uint8_t* data, size_t size) {
     return any;
 }
 
-void removeInstalledFonts() { installedFonts().clear(); }
+void removeInstalledFonts() {
+    const std::lock_guard<std::mutex> hold(installedFontsLock());
+    installedFonts().clear();
+}
 
 }  // namespace kx
