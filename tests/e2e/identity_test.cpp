@@ -16,8 +16,8 @@ TEST_F(PluginTest, AEffectRecordHoldsTheInstrumentsValues) {
     EXPECT_EQ(e->numParams, 30);
     EXPECT_EQ(e->numInputs, 0);
     EXPECT_EQ(e->numOutputs, 1);
-    // The editor flag depends on whether a skin loaded; chunks are never offered.
-    EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x1110);
+    // The built-in skin gives an editor; chunks are never offered.
+    EXPECT_EQ(e->flags, 0x1111);
     EXPECT_EQ(e->initialDelay, 0);
     EXPECT_EQ(e->ioRatio, 1.0f);
     EXPECT_EQ(e->uniqueID, 0x6B764D74);  // 'kvMt'
