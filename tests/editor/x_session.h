@@ -6,9 +6,11 @@
 
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kx::testing {
@@ -30,11 +32,11 @@ private:
     std::string name_;
 };
 
-// The host: its own connection and a mapped top-level window at the
-// screen's origin.
+// The host: its own connection and a mapped top-level window, at the
+// screen's origin unless placed elsewhere.
 class XHost {
 public:
-    XHost(int width, int height);
+    XHost(int width, int height, int x = 0, int y = 0);
     ~XHost();
     XHost(const XHost&) = delete;
     XHost& operator=(const XHost&) = delete;
@@ -65,6 +67,27 @@ public:
 private:
     Display* display_ = nullptr;
     Window window_ = 0;
+};
+
+// Another program holding the clipboard: it owns the CLIPBOARD selection
+// on a connection of its own and answers requests for its text (as UTF-8 or
+// Latin-1) from a thread of its own, until destroyed.
+class ClipboardOwner {
+public:
+    explicit ClipboardOwner(std::string text);
+    ~ClipboardOwner();
+    ClipboardOwner(const ClipboardOwner&) = delete;
+    ClipboardOwner& operator=(const ClipboardOwner&) = delete;
+    bool owns() const { return owns_; }
+
+private:
+    void serve();
+    std::string text_;
+    Display* display_ = nullptr;
+    Window window_ = 0;
+    bool owns_ = false;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
 
 // Polls until the condition holds or the time runs out, calling step (the
