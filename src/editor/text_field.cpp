@@ -65,25 +65,26 @@ void KTextField::removeSelection() {
     anchor_ = caret_ = from;
 }
 
-void KTextField::insert(const char* text, size_t count) {
+bool KTextField::insert(const char* text, size_t count) {
+    const bool hadSelection = hasSelection();
     removeSelection();
     size_t room = size_t(kMaxLength - length_);
     size_t n = std::min(count, room);
     if (n == 0 || !text)
-        return;
+        return hadSelection;
     std::memmove(text_ + caret_ + n, text_ + caret_, size_t(length_ - caret_) + 1);
     std::memcpy(text_ + caret_, text, n);
     length_ += int(n);
     caret_ += int(n);
     anchor_ = caret_;
+    return true;
 }
 
 bool KTextField::character(unsigned char c) {
     if (!isText(c))
         return false;
     char one = char(c);
-    insert(&one, 1);
-    return true;
+    return insert(&one, 1);
 }
 
 bool KTextField::keyDown(unsigned virtualKey, bool shift, bool control, KWindowSystem* paste) {

@@ -41,7 +41,8 @@ public:
     // EM_SETSEL: start -1 deselects; end -1 (or past the end) is the end.
     void select(int start, int end);
     // Replaces the selection; what would pass kMaxLength is left out.
-    void insert(const char* text, size_t count);
+    // False when nothing changed.
+    bool insert(const char* text, size_t count);
     // One key; true when the text or the selection changed. paste supplies
     // the clipboard's text for Ctrl+V and Shift+Insert.
     bool keyDown(unsigned virtualKey, bool shift, bool control, KWindowSystem* paste);

@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -169,6 +170,34 @@ void XHost::type(const char* text) {
 }
 
 void XHost::sync() { XSync(display_, False); }
+
+std::vector<unsigned long> XHost::cursorImage() const {
+    std::vector<unsigned long> out;
+    XFixesCursorImage* image = XFixesGetCursorImage(display_);
+    if (!image)
+        return out;
+    out.assign(image->pixels, image->pixels + size_t(image->width) * size_t(image->height));
+    out.push_back(image->width);
+    out.push_back(image->height);
+    XFree(image);
+    return out;
+}
+
+std::vector<unsigned long> XHost::fontCursorImage(unsigned shape) {
+    // A small window of its own, off the editor, with that cursor.
+    Window probe = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 1200, 1000, 20, 20, 0, 0, 0);
+    Cursor cursor = XCreateFontCursor(display_, shape);
+    XDefineCursor(display_, probe, cursor);
+    XMapWindow(display_, probe);
+    XSync(display_, False);
+    XTestFakeMotionEvent(display_, -1, 1210, 1010, CurrentTime);
+    XSync(display_, False);
+    std::vector<unsigned long> image = cursorImage();
+    XDestroyWindow(display_, probe);
+    XFreeCursor(display_, cursor);
+    XSync(display_, False);
+    return image;
+}
 
 std::vector<uint32_t> XHost::pixels(Window window, int width, int height) const {
     std::vector<uint32_t> out;

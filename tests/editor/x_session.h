@@ -61,6 +61,11 @@ public:
     void type(const char* text);
     void sync();
 
+    // The cursor the server shows now, as its ARGB image; and the image of
+    // a standard cursor (XC_left_ptr, XC_hand2, ...) for comparison.
+    std::vector<unsigned long> cursorImage() const;
+    std::vector<unsigned long> fontCursorImage(unsigned shape);
+
     // The RGB words (0x00RRGGBB) of a window's pixels, or empty.
     std::vector<uint32_t> pixels(Window window, int width, int height) const;
 

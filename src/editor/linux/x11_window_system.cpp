@@ -396,8 +396,7 @@ void X11WindowSystem::setCapture(KWindowHandle window) {
     if (capture_)
         releaseCapture();
     X11ErrorTrap trap(display_, errors_);
-    grabSerial_ = NextRequest(display_);
-    XGrabPointer(display_, r->xid, False, kCaptureEvents, GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+    regrab(*r);
     capture_ = window;
 }
 
@@ -644,14 +643,26 @@ void X11WindowSystem::onMotion(XEvent& event) {
 }
 
 void X11WindowSystem::onCrossing(const XCrossingEvent& event) {
-    // The server ended our capture grab (its window became unviewable, say):
-    // events from grabs we released ourselves carry older serials.
-    if (capture_ && event.mode == NotifyUngrab && event.serial >= grabSerial_) {
+    if (!capture_ || event.window != capture_ || event.mode == NotifyGrab || event.serial < grabSerial_)
+        return;
+    // The pointer left or entered while captured, or the server ended the
+    // grab (its window became unviewable: hidden or moved away by the host).
+    // Asking for the grab again tells which: it stays ours only in a drag.
+    Record* r = find(capture_);
+    const bool held = r && !r->gone && event.mode == NotifyNormal && regrab(*r);
+    if (!held) {
         const KWindowHandle old = capture_;
         capture_ = 0;
-        if (Record* r = find(old))
-            deliver(*r, WM_CAPTURECHANGED, 0, 0);
+        XUngrabPointer(display_, CurrentTime);
+        if (Record* lost = find(old))
+            deliver(*lost, WM_CAPTURECHANGED, 0, 0);
     }
+}
+
+bool X11WindowSystem::regrab(Record& record) {
+    grabSerial_ = NextRequest(display_);
+    return XGrabPointer(display_, record.xid, False, kCaptureEvents, GrabModeAsync, GrabModeAsync, None, None,
+                        CurrentTime) == GrabSuccess;
 }
 
 void X11WindowSystem::onFocus(const XFocusChangeEvent& event) {

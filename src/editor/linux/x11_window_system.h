@@ -97,6 +97,9 @@ private:
     void onButton(const XButtonEvent& event);
     void onMotion(XEvent& event);
     void onCrossing(const XCrossingEvent& event);
+    // Takes (or confirms) the capture grab for the window; false when the
+    // server refuses it.
+    bool regrab(Record& record);
     void onFocus(const XFocusChangeEvent& event);
     void onKey(XKeyEvent& event);
     void onDestroyed(Window window);
