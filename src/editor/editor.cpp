@@ -91,6 +91,9 @@ bool KEditor::openWindow(void* parent) {
         system_ = connectWindowSystem();
     if (!system_)
         return false;
+    // Opened again: a host that destroyed its window since then has taken
+    // ours with it, which only its events tell.
+    system_->processEvents();
     window_->create(*system_, systemWindow_);
     if (!window_->KWindow::isLive())
         return false;

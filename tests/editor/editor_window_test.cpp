@@ -318,6 +318,15 @@ TEST_F(EditorTest, AHostWindowDestroyedJustBeforeCloseCostsAtMostAFewTrappedErro
     XSetErrorHandler(nullptr);
 }
 
+TEST_F(EditorTest, OpeningIntoANewHostWindowAfterTheOldOneWentShowsTheEditorThere) {
+    ASSERT_TRUE(open());
+    host->destroyWindow();
+    host = std::make_unique<XHost>(width, height);
+    ASSERT_TRUE(open());  // no close, no idle in between
+    EXPECT_NE(host->child(), 0u);
+    EXPECT_EQ(differing(onScreen(), headless()), 0u);
+}
+
 TEST_F(EditorTest, AutomationFromAnotherThreadWhileTheEditorIdlesEndsPaintedAsLeft) {
     ASSERT_TRUE(open());
     std::atomic<bool> done{false};

@@ -133,7 +133,8 @@ TEST(HostKeys, VirtualKeysAndCharactersBecomeWindowKeys) {
 }
 
 TEST(SingleByteText, Utf8BecomesWindows1252WithQuestionMarksForTheRest) {
-    const char* utf8 = "a\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD\xF0\x9F\x8E\xB9\xC3";  // a é € 中 🎹, then a cut sequence
+    // a, é, €, 中, 🎹, then a sequence cut short
+    const char* utf8 = "a\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD\xF0\x9F\x8E\xB9\xC3";
     char out[16];
     size_t n = utf8ToSingleByte(reinterpret_cast<const unsigned char*>(utf8), std::strlen(utf8), out, sizeof out);
     EXPECT_EQ(std::string(out, n), "a\xE9\x80??" "?");

@@ -30,6 +30,8 @@ constexpr int kMaxWindowSide = 32767;
 constexpr int kClipboardWaitMs = 100;
 
 int windowSide(int requested) { return requested == CW_USEDEFAULT ? 1 : std::clamp(requested, 1, kMaxWindowSide); }
+// Positions travel as 16-bit numbers; skin rectangles may lie far outside.
+int windowPosition(int requested) { return requested == CW_USEDEFAULT ? 0 : std::clamp(requested, -32768, 32767); }
 
 unsigned buttonKeys(unsigned state) {
     return (state & Button1Mask ? MK_LBUTTON : 0) | (state & Button3Mask ? MK_RBUTTON : 0) |
@@ -154,7 +156,7 @@ KWindowHandle X11WindowSystem::createWindow(const KCreateStruct& params) {
         return 0;
     Screen* screen = parentAttributes.screen;
     const int width = windowSide(params.width), height = windowSide(params.height);
-    const int x = params.x == CW_USEDEFAULT ? 0 : params.x, y = params.y == CW_USEDEFAULT ? 0 : params.y;
+    const int x = windowPosition(params.x), y = windowPosition(params.y);
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.border_pixel = 0;
@@ -369,7 +371,8 @@ void X11WindowSystem::setWindowPos(KWindowHandle window, int x, int y, int width
     X11ErrorTrap trap(display_, errors_);
     width = windowSide(width);
     height = windowSide(height);
-    XMoveResizeWindow(display_, r->xid, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XMoveResizeWindow(display_, r->xid, windowPosition(x), windowPosition(y), static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
     r->invalid = true;
     deliver(*r, WM_SIZE, 0, makeLParam(width, height));
 }
