@@ -28,7 +28,7 @@ long long nowMs() {
 
 }  // namespace
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(int depth) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return;
@@ -43,7 +43,8 @@ XvfbServer::XvfbServer() {
             dup2(quiet, 2);
         }
         std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+        std::string screen = "1280x1024x" + std::to_string(depth);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
                "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }

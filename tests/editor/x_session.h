@@ -17,9 +17,9 @@ namespace kx::testing {
 
 class XvfbServer {
 public:
-    // Starts the server and points DISPLAY at it; running() tells whether
-    // it came up.
-    XvfbServer();
+    // Starts the server (its screen of the given depth) and points DISPLAY
+    // at it; running() tells whether it came up.
+    explicit XvfbServer(int depth = 24);
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;

@@ -33,8 +33,8 @@ void destroyImageShell(XImage* image) {
 
 }  // namespace
 
-X11Picture::X11Picture(Display* display, Visual* visual, int depth, X11ErrorRecord& errors)
-    : display_(display), visual_(visual), depth_(depth), errors_(errors) {}
+X11Picture::X11Picture(Display* display, Visual* visual, int depth, X11ErrorRecord& errors, bool allowSharedMemory)
+    : display_(display), visual_(visual), depth_(depth), errors_(errors), shmRefused_(!allowSharedMemory) {}
 
 X11Picture::~X11Picture() { release(); }
 

@@ -20,7 +20,8 @@ class KCanvas;
 
 class X11Picture {
 public:
-    X11Picture(Display* display, Visual* visual, int depth, X11ErrorRecord& errors);
+    // allowSharedMemory false: always over the connection.
+    X11Picture(Display* display, Visual* visual, int depth, X11ErrorRecord& errors, bool allowSharedMemory = true);
     ~X11Picture();
     X11Picture(const X11Picture&) = delete;
     X11Picture& operator=(const X11Picture&) = delete;
