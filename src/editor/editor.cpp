@@ -14,8 +14,6 @@ namespace {
 
 int16_t rectField(int v) { return static_cast<int16_t>(std::clamp(v, 0, 32767)); }
 
-}  // namespace
-
 // Counts the editor's entry points in progress; the outermost one carries
 // out a close that a host asked for from inside.
 class KEditorCall {
@@ -36,6 +34,8 @@ private:
     int& depth_;
     bool& closeDeferred_;
 };
+
+}  // namespace
 
 KEditor::KEditor(KEffect* effect, std::unique_ptr<KSkin> skin) : effect_(effect), skin_(std::move(skin)) {
     if (skin_)

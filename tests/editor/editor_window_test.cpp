@@ -350,6 +350,37 @@ TEST_F(EditorTest, AutomationFromAnotherThreadWhileTheEditorIdlesLeavesItPaintin
     EXPECT_EQ(differing(onScreen(), headless()), 0u);
 }
 
+// A host that answers the end of an edit by idling and then closing the
+// editor, from inside the editor's own call.
+AEffect* gReentrantEffect = nullptr;
+VstIntPtr reentrantHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    if (gReentrantEffect && (opcode == audioMasterAutomate || opcode == audioMasterEndEdit))
+        gReentrantEffect->dispatcher(gReentrantEffect, effEditIdle, 0, 0, nullptr, 0.0f);
+    if (gReentrantEffect && opcode == audioMasterEndEdit)
+        gReentrantEffect->dispatcher(gReentrantEffect, effEditClose, 0, 0, nullptr, 0.0f);
+    return recordingHost(effect, opcode, index, value, ptr, opt);
+}
+
+TEST_F(EditorTest, AHostThatIdlesAndClosesTheEditorFromItsCallbacksIsServedSafely) {
+    instance.reset(createEffectInstance(reentrantHost));
+    effect = static_cast<KEffect*>(instance.get());
+    aeffect = effect->getAeffect();
+    gReentrantEffect = aeffect;
+    ASSERT_TRUE(open());
+    host->moveTo(kWave1Dial.x, kWave1Dial.y);
+    host->press(1);
+    host->moveTo(kWave1Dial.x, kWave1Dial.y - 10);
+    host->release(1);
+    host->sync();
+    const bool closed = idleUntil([&] { return !editor().isOpen(); });
+    gReentrantEffect = nullptr;
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(hostCalls().back(), end(param("Wave1")));
+    EXPECT_EQ(editor().windowSystem(), nullptr);
+    host->sync();
+    EXPECT_EQ(host->child(), 0u);
+}
+
 TEST_F(EditorTest, OpenAnswersFalseWithoutADisplayOrAParentWindow) {
     const std::string display = getenv("DISPLAY");
     unsetenv("DISPLAY");
