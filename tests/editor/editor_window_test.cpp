@@ -73,6 +73,7 @@ TEST_F(EditorTest, OpenShowsWhatTheSnapshotPaintsForTheSameState) {
 
 TEST_F(EditorTest, DialDragChangesTheParameterAndTheHostHearsBeginAutomateEnd) {
     ASSERT_TRUE(open());
+    XSetInputFocus(host->display(), host->window(), RevertToParent, CurrentTime);
     const int wave = param("Wave1");
     const double before = value(wave);
     host->moveTo(kWave1Dial.x, kWave1Dial.y);
@@ -89,6 +90,11 @@ TEST_F(EditorTest, DialDragChangesTheParameterAndTheHostHearsBeginAutomateEnd) {
         EXPECT_EQ(hostCalls()[i], automate(wave));
     EXPECT_EQ(system()->capture(), 0u);
     EXPECT_EQ(differing(onScreen(), headless()), 0u);
+    // A plain click leaves the keyboard with the host.
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(host->display(), &focus, &revert);
+    EXPECT_EQ(focus, host->window());
 }
 
 TEST_F(EditorTest, ADialDragFollowsThePointerBeyondTheWindowUntilRelease) {
