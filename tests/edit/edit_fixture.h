@@ -1,6 +1,6 @@
-// Shared by the `kelvox2 edit` tests: a private Xvfb server, the tool run as
-// a child process whose output lines are read as they come, and PNG files
-// read back.
+// Shared by the `kelvox2 edit` tests: the tool run as a child process whose
+// output lines are read as they come, under the editor tests' private Xvfb,
+// and PNG files read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,65 +21,20 @@
 #include <string>
 #include <vector>
 
+#include "editor/x_session.h"
+
 extern char** environ;
 
 namespace kelvox2::testing {
-
-// An X server of our own: Xvfb picks a free display and tells its number
-// through a pipe (-displayfd), since other test runs use displays too.
-class XvfbServer {
-public:
-    XvfbServer() {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            // The server ends with the test program, even one that crashed.
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-            ::close(fds[0]);
-            int null = ::open("/dev/null", O_RDWR);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            std::string fd = std::to_string(fds[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                     "-noreset", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        std::string number;
-        char c;
-        pollfd p{fds[0], POLLIN, 0};
-        while (pid_ > 0 && ::poll(&p, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(fds[0]);
-        if (!number.empty())
-            display_ = ":" + number;
-    }
-    ~XvfbServer() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-        }
-    }
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
-
-    // Empty when the server did not start.
-    const std::string& display() const { return display_; }
-
-private:
-    pid_t pid_ = 0;
-    std::string display_;
-};
 
 // The tool as a child process: stdout read line by line as it is written,
 // stderr gathered in a file.
 class ToolProcess {
 public:
-    // `display` empty: the child has no DISPLAY at all.
-    ToolProcess(const std::vector<std::string>& args, const std::string& display) {
+    // `display` empty: the child has no DISPLAY at all. `extraEnv` holds
+    // NAME=VALUE entries added to (or replacing) the test's environment.
+    ToolProcess(const std::vector<std::string>& args, const std::string& display,
+                const std::vector<std::string>& extraEnv = {}) {
         errorPath_ = ::testing::TempDir() + "kx_edit_stderr_" + std::to_string(::getpid()) + "_" +
                      std::to_string(counter()++);
         std::vector<std::string> all = {KX_TOOL_PATH};
@@ -90,9 +44,16 @@ public:
             argv.push_back(a.data());
         argv.push_back(nullptr);
         std::vector<std::string> env;
-        for (char** e = environ; *e; ++e)
-            if (std::strncmp(*e, "DISPLAY=", 8) != 0)
+        std::vector<std::string> replaced = extraEnv;
+        replaced.push_back("DISPLAY=");
+        for (char** e = environ; *e; ++e) {
+            bool keep = true;
+            for (const std::string& r : replaced)
+                keep = keep && std::strncmp(*e, r.c_str(), r.find('=') + 1) != 0;
+            if (keep)
                 env.push_back(*e);
+        }
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         if (!display.empty())
             env.push_back("DISPLAY=" + display);
         std::vector<char*> envp;
@@ -245,18 +206,18 @@ inline bool fileExists(const std::string& path) { return ::access(path.c_str(), 
 // Tests that need a display share one server per test program run.
 class EditToolTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server_ = new XvfbServer; }
+    static void SetUpTestSuite() { server_ = new kx::testing::XvfbServer; }
     static void TearDownTestSuite() {
         delete server_;
         server_ = nullptr;
     }
     void SetUp() override {
-        if (server_->display().empty())
+        if (!server_->running())
             FAIL() << "Xvfb did not start (scripts/install-deps.sh installs it)";
     }
-    const std::string& display() const { return server_->display(); }
+    const std::string& display() const { return server_->name(); }
 
-    static inline XvfbServer* server_ = nullptr;
+    static inline kx::testing::XvfbServer* server_ = nullptr;
 };
 
 }  // namespace kelvox2::testing
