@@ -25,7 +25,7 @@ const Subcommand kSubcommands[] = {
     {"png", "png FILE [--raw OUT]", "decode a PNG file with the instrument's own decoder", runPng},
     {"snapshot", "snapshot [--page N] [--events FILE] [--skin FILE] OUT.png", "paint the editor headless into a PNG file", runSnapshot},
     {"check-skin", "check-skin SKIN.txt", "report every line of a skin script that the parser ignores", runCheckSkin},
-    {"edit", "edit [PLUGIN] [--events FILE] [--screenshot OUT]", "open a plug-in's editor in a window, as a host does", runEdit},
+    {"edit", "edit [PLUGIN] [--skin FILE] [--events FILE] [--screenshot OUT]", "open a plug-in's editor in a window, as a host does", runEdit},
 };
 
 void printUsage(FILE* out) {

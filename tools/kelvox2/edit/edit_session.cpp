@@ -55,6 +55,38 @@ int tolerateXError(Display* display, XErrorEvent* event) {
     return 0;
 }
 
+// While a session shows its window: SIGINT and SIGTERM close it, a reader of
+// our lines that goes away (| head) does not end the process before the
+// editor is closed and the private folder removed, and X errors are reported
+// instead of ending the process. Everything is put back on destruction.
+class SessionSignals {
+public:
+    explicit SessionSignals(bool reportXErrors) {
+        gReportXErrors = reportXErrors;
+        previousXHandler_ = XSetErrorHandler(tolerateXError);
+        struct sigaction stop {}, ignore{};
+        stop.sa_handler = onStopSignal;
+        sigemptyset(&stop.sa_mask);
+        sigaction(SIGINT, &stop, &previousInt_);
+        sigaction(SIGTERM, &stop, &previousTerm_);
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGPIPE, &ignore, &previousPipe_);
+    }
+    ~SessionSignals() {
+        sigaction(SIGINT, &previousInt_, nullptr);
+        sigaction(SIGTERM, &previousTerm_, nullptr);
+        sigaction(SIGPIPE, &previousPipe_, nullptr);
+        XSetErrorHandler(previousXHandler_);
+    }
+    SessionSignals(const SessionSignals&) = delete;
+    SessionSignals& operator=(const SessionSignals&) = delete;
+
+private:
+    XErrorHandler previousXHandler_ = nullptr;
+    struct sigaction previousInt_ {}, previousTerm_{}, previousPipe_{};
+};
+
 const char* const kMessagePrefix = "kelvox2 edit: ";
 
 void message(const std::string& text) { std::fprintf(stderr, "%s%s\n", kMessagePrefix, text.c_str()); }
@@ -388,14 +420,7 @@ int EditSession::run() {
         return 1;
     }
 
-    gReportXErrors = options_.verbose;
-    XErrorHandler previousHandler = XSetErrorHandler(tolerateXError);
-    struct sigaction stop {}, previousInt{}, previousTerm{};
-    stop.sa_handler = onStopSignal;
-    sigemptyset(&stop.sa_mask);
-    sigaction(SIGINT, &stop, &previousInt);
-    sigaction(SIGTERM, &stop, &previousTerm);
-
+    SessionSignals signals(options_.verbose);
     int status = 0;
     int width = kDefaultSide, height = kDefaultSide;
     editorSize(width, height);
@@ -412,9 +437,6 @@ int EditSession::run() {
     }
     closeEditor(true);
     window_.close();
-    sigaction(SIGINT, &previousInt, nullptr);
-    sigaction(SIGTERM, &previousTerm, nullptr);
-    XSetErrorHandler(previousHandler);
     return status;
 }
 
