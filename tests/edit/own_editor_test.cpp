@@ -111,6 +111,23 @@ TEST_F(OwnEditorTest, ProgramBeyondTheBankIsRefused) {
         << tool.errors();
 }
 
+// A skin asking for more pixels than a canvas may hold: the editor refuses
+// to open and the host carries on, for sizes a host rectangle can carry and
+// sizes beyond it.
+TEST_F(OwnEditorTest, SkinTooLargeToPaintLeavesTheEditorClosedAndTheHostRunning) {
+    for (const char* init : {"Init 30000 30000 1\n", "Init 2147483647 2147483635 1\n"}) {
+        SCOPED_TRACE(init);
+        std::string skin = tempPath("huge.txt");
+        writeFile(skin, std::string("AddResource white RGBColour 255 255 255\n") + init +
+                            "AddControl 1 40 10 40 40 KPotDot Detune1 white 11 white\n");
+        ToolProcess tool({"edit", KX_PLUGIN_PATH, "--skin", skin, "--quit"}, display());
+        tool.readAll();
+        EXPECT_EQ(tool.wait(), 1);
+        EXPECT_NE(tool.errors().find("the plug-in's editor did not open"), std::string::npos) << tool.errors();
+        std::remove(skin.c_str());
+    }
+}
+
 const char* const kSkinA =
     "AddResource white RGBColour 255 255 255\n"
     "AddResource dot RGBColour 255 0 0\n"
