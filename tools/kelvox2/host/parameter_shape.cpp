@@ -17,15 +17,6 @@ constexpr size_t kMaxUnitChars = 12;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string trimmed(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
-
 bool isUnitWord(const std::string& rest) {
     if (rest.size() > kMaxUnitChars)
         return false;
@@ -50,6 +41,15 @@ std::string withUnit(const std::string& number, const std::string& label) {
 }
 
 }  // namespace
+
+std::string trimmed(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && isBlank(s[b]))
+        ++b;
+    while (e > b && isBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
 
 bool readDisplayNumber(const std::string& text, double& number, int* decimals) {
     const std::string t = trimmed(text);
@@ -120,10 +120,10 @@ ParameterShape probeParameter(const PluginHost& host, int index) {
         const float middle = float(run.first + run.last) / 2 / kProbeSteps;
         const int span = run.last - run.first;
         size_t i = 0;
-        while (i < shape.named.size() && shape.named[i].text != run.text)
+        while (i < shape.named.size() && shape.named[i].text != trimmed(run.text))
             ++i;
         if (i == shape.named.size()) {
-            shape.named.push_back({run.text, middle});
+            shape.named.push_back({trimmed(run.text), middle});
             spans.push_back(span);
         } else if (span > spans[i]) {
             shape.named[i].value = middle;

@@ -14,7 +14,7 @@ namespace kx {
 
 struct ParameterShape {
     struct NamedValue {
-        std::string text;
+        std::string text;    // as displayed, without surrounding blanks
         float value = 0.0f;  // the middle of the longest stretch that shows the text
     };
 
@@ -39,6 +39,9 @@ ParameterShape probeParameter(const PluginHost& host, int index);
 // "-Inf"/"Inf" too) and nothing else but blanks and a unit word. False for
 // any other text.
 bool readDisplayNumber(const std::string& text, double& number, int* decimals = nullptr);
+
+// The text without the blanks and tabs around it.
+std::string trimmed(const std::string& text);
 
 // "one of Sine, Triangle, Square, Sawtooth", "a number from 0.01 to 2.00 s",
 // "a number from 0 to 100 %, or Off".

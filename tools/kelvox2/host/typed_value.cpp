@@ -24,7 +24,6 @@ const UnitScale kUnits[] = {
     {"cents", "pitch", 1.0},   {"cent", "pitch", 1.0},     {"ct", "pitch", 1.0},
     {"semis", "pitch", 100.0}, {"semi", "pitch", 100.0},   {"st", "pitch", 100.0},
     {"semitone", "pitch", 100.0}, {"semitones", "pitch", 100.0},
-    {"dB", "level", 1.0},      {"%", "percent", 1.0},
 };
 
 const UnitScale* findUnit(const std::string& unit) {
@@ -39,13 +38,6 @@ std::string lower(std::string s) {
         if (c >= 'A' && c <= 'Z')
             c = char(c - 'A' + 'a');
     return s;
-}
-
-std::string trimmed(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return {};
-    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
 }
 
 // The number as the shortest text that reads back to it, in C notation.
@@ -119,10 +111,10 @@ const ParameterShape::NamedValue* findNamed(const ParameterShape& shape, const s
 bool setNamed(const PluginHost& host, const ParameterShape& shape, const ParameterShape::NamedValue& named) {
     // The plug-in's own reading of its own text is exact where the middle of
     // the stretch is only near.
-    if (host.string2parameter(shape.index, named.text) && host.paramDisplay(shape.index) == named.text)
+    if (host.string2parameter(shape.index, named.text) && trimmed(host.paramDisplay(shape.index)) == named.text)
         return true;
     host.setParameter(shape.index, named.value);
-    return host.paramDisplay(shape.index) == named.text;
+    return trimmed(host.paramDisplay(shape.index)) == named.text;
 }
 
 }  // namespace
