@@ -1,5 +1,4 @@
 #include "kelvox2/host/parameter_shape.h"
-#include "kelvox2/host/typed_value.h"
 
 #include <gtest/gtest.h>
 
@@ -22,26 +21,6 @@ TEST(DisplayNumbers, NumbersWithAUnitWordReadAndOtherTextsDoNot) {
     EXPECT_TRUE(readDisplayNumber("-6.0dB", v));
     for (const char* text : {"", "Sine", "1/4", "3:2", "nan", "1.5.2", "12 bars 3", "Off"})
         EXPECT_FALSE(readDisplayNumber(text, v)) << text;
-}
-
-TEST(DisplayNumbers, ScaledUnitsConvertWithinTheirKindOnly) {
-    double f = 0.0;
-    EXPECT_TRUE(unitFactor("", "s", f));
-    EXPECT_EQ(f, 1.0);
-    EXPECT_TRUE(unitFactor("S", "s", f));
-    EXPECT_EQ(f, 1.0);
-    EXPECT_TRUE(unitFactor("ms", "s", f));
-    EXPECT_EQ(f, 1e-3);
-    EXPECT_TRUE(unitFactor("s", "ms", f));
-    EXPECT_EQ(f, 1e3);
-    EXPECT_TRUE(unitFactor("kHz", "Hz", f));
-    EXPECT_EQ(f, 1e3);
-    EXPECT_TRUE(unitFactor("semis", "cents", f));
-    EXPECT_EQ(f, 100.0);
-    EXPECT_TRUE(unitFactor("per bar", "per bar", f));
-    EXPECT_FALSE(unitFactor("Hz", "s", f));
-    EXPECT_FALSE(unitFactor("ms", "", f));
-    EXPECT_FALSE(unitFactor("dB", "%", f));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "host/typed_value.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -50,11 +51,11 @@ const char kUsage[] =
     "  --program N        select program N first\n"
     "  --fxb FILE         load a bank (.fxb) before that\n"
     "  --fxp FILE         load a program (.fxp) into the current program\n"
-    "  --set NAME=VALUE   set the parameter NAME (case ignored); repeatable. VALUE is\n"
-    "                     one of its choices (case ignored, or a unique start:\n"
-    "                     Wave2=saw) or a number, with its unit or a scaled one\n"
-    "                     (Attk1=500ms); numbers outside the range are clamped.\n"
-    "                     'kelvox2 info --params' lists what each one takes\n"
+    "  --set NAME=VALUE   set a parameter; repeatable. NAME in any letter case, or a\n"
+    "                     unique start of it. VALUE is one of its choices (any case,\n"
+    "                     or a unique start: Wave2=saw) or a number, with its unit\n"
+    "                     or a scaled one (Attk1=500ms); numbers outside the range\n"
+    "                     are clamped. 'kelvox2 info --params' lists what each takes\n"
     "  --tail SECONDS     keep rendering after the song, 0..3600 (default 2); 'auto'\n"
     "                     renders until the output has stayed below -90 dBFS for\n"
     "                     a second, 60 s at the most\n"
@@ -150,19 +151,40 @@ int parseOptions(int argc, char** argv, RenderOptions& o) {
     return -1;
 }
 
+// The parameter a --set names: its whole name or a unique start of it, in
+// any letter case; -1 with a message otherwise.
+int findParameter(const kx::PluginHost& host, const std::string& name, std::string& error) {
+    std::vector<int> starts;
+    std::string lowered = name, known;
+    for (char& c : lowered) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (int i = 0; i < host.numParams(); ++i) {
+        std::string candidate = host.paramName(i);
+        known += (i ? ", " : "") + candidate;
+        for (char& c : candidate) c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (candidate == lowered) return i;
+        if (candidate.compare(0, lowered.size(), lowered) == 0) starts.push_back(i);
+    }
+    if (starts.size() == 1) return starts.front();
+    if (starts.empty()) {
+        error = "the plug-in has no parameter '" + name + "' (it has: " + known + ")";
+    } else {
+        error = "'" + name + "' could be ";
+        for (size_t i = 0; i < starts.size(); ++i)
+            error += (i == 0 ? "" : i + 1 == starts.size() ? " or " : ", ") + host.paramName(starts[i]);
+    }
+    return -1;
+}
+
 // Types each --set value as a musician would; -1 when all were set.
 int applySets(kx::PluginHost& host, const RenderOptions& o) {
     for (const std::string& s : o.sets) {
         size_t eq = s.find('=');
         std::string name = s.substr(0, eq), text = s.substr(eq + 1);
-        int index = kx::findParameterByName(host, name);
-        if (index < 0) {
-            std::string known;
-            for (int i = 0; i < host.numParams(); ++i) known += (i ? ", " : "") + host.paramName(i);
-            return usageError("--set " + s + ": the plug-in has no parameter '" + name + "' (it has: " + known + ")");
-        }
+        std::string error;
+        int index = findParameter(host, name, error);
+        if (index < 0) return usageError("--set " + s + ": " + error);
         kx::ParameterShape shape = kx::probeParameter(host, index);
-        std::string warning, error;
+        std::string warning;
         if (!kx::setTypedValue(host, shape, text, warning, error)) return usageError("--set " + s + ": " + error);
         if (!warning.empty()) warn(warning);
     }

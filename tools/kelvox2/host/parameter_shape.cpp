@@ -60,7 +60,6 @@ bool readDisplayNumber(const std::string& text, double& number, int* decimals) {
     double v = readNumberPrefix(start, &end);
     if (end == start || std::isnan(v))
         return false;
-    // "-Inf" alone reads as minus infinity; "-Infinite" would not be a number.
     std::string rest = trimmed(std::string(end));
     if (!isUnitWord(rest))
         return false;
@@ -90,8 +89,7 @@ ParameterShape probeParameter(const PluginHost& host, int index) {
         host.setParameter(index, x);
         const std::string text = host.paramDisplay(index);
         double number = 0.0;
-        int decimals = 0;
-        if (readDisplayNumber(text, number, &decimals)) {
+        if (readDisplayNumber(text, number)) {
             shape.numeric = true;
             if (!haveLow) {
                 shape.low = number;
@@ -102,7 +100,6 @@ ParameterShape probeParameter(const PluginHost& host, int index) {
             shape.high = number;
             shape.highValue = x;
             shape.highText = trimmed(text);
-            shape.decimals = std::max(shape.decimals, decimals);
             continue;
         }
         if (!runs.empty() && runs.back().text == text && runs.back().last == step - 1)

@@ -28,7 +28,6 @@ struct ParameterShape {
     double low = 0.0, high = 0.0;
     float lowValue = 0.0f, highValue = 1.0f;
     std::string lowText, highText;
-    int decimals = 0;  // the most decimals a display showed
 };
 
 // Steps through the normalised range (setParameter, effGetParamDisplay) and
@@ -37,7 +36,7 @@ ParameterShape probeParameter(const PluginHost& host, int index);
 
 // A display text read as a number: optional blanks, the number (C notation,
 // "-Inf"/"Inf" too) and nothing else but blanks and a unit word. False for
-// any other text.
+// any other text. `decimals`: how many the text shows.
 bool readDisplayNumber(const std::string& text, double& number, int* decimals = nullptr);
 
 // The text without the blanks and tabs around it.

@@ -90,12 +90,17 @@ void searchNumber(const PluginHost& host, const ParameterShape& shape, double wa
     host.setParameter(shape.index, std::fabs(atA - wanted) < std::fabs(atB - wanted) ? a : b);
 }
 
-// The named value the text stands for: whole names first, then starts.
-const ParameterShape::NamedValue* findNamed(const ParameterShape& shape, const std::string& text,
-                                            std::string& ambiguity) {
+const ParameterShape::NamedValue* findWholeName(const ParameterShape& shape, const std::string& text) {
     for (const ParameterShape::NamedValue& n : shape.named)
         if (equalsIgnoringCase(n.text.c_str(), text.c_str()))
             return &n;
+    return nullptr;
+}
+
+// The one named value that starts with the text; null with the candidates
+// in `ambiguity` when several do.
+const ParameterShape::NamedValue* findStartOfName(const ParameterShape& shape, const std::string& text,
+                                                  std::string& ambiguity) {
     std::vector<const ParameterShape::NamedValue*> starts;
     const std::string wanted = lower(text);
     for (const ParameterShape::NamedValue& n : shape.named)
@@ -141,8 +146,20 @@ bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const st
         return false;
     }
 
+    // A whole name first, then a number, then the start of a name: "1" is a
+    // number where names such as "1/4" and "1/8" also start with it.
+    const ParameterShape::NamedValue* named = findWholeName(shape, typed);
+    const char* start = typed.c_str();
+    const char* end = start;
+    // C notation, "-Inf" as a gain shows it included.
+    const double number = readNumberPrefix(start, &end);
+    const std::string unit = trimmed(std::string(end));
+    double factor = 1.0;
+    const bool isNumber = end != start && !std::isnan(number) && unitFactor(unit, shape.label, factor);
     std::string ambiguity;
-    if (const ParameterShape::NamedValue* named = findNamed(shape, typed, ambiguity)) {
+    if (!named && !(isNumber && shape.numeric))
+        named = findStartOfName(shape, typed, ambiguity);
+    if (named) {
         if (setNamed(host, shape, *named))
             return true;
         error = "the plug-in did not take '" + named->text + "' for " + shape.name;
@@ -152,22 +169,10 @@ bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const st
         error = "'" + typed + "' could be " + ambiguity + " (" + takes + ")";
         return false;
     }
-
-    if (!shape.numeric) {
-        // A parameter that shows nothing we can read: the plug-in reads the text.
-        if (shape.named.empty() && host.string2parameter(shape.index, typed))
-            return true;
-        error = takes + ", not '" + typed + "'";
-        return false;
-    }
-
-    const char* start = typed.c_str();
-    const char* end = start;
-    // C notation, "-Inf" as a gain shows it included.
-    const double number = readNumberPrefix(start, &end);
-    const std::string unit = trimmed(std::string(end));
-    double factor = 1.0;
-    if (end == start || std::isnan(number) || !unitFactor(unit, shape.label, factor)) {
+    // A parameter that shows nothing we can read: the plug-in reads the text.
+    if (!shape.numeric && shape.named.empty() && host.string2parameter(shape.index, typed))
+        return true;
+    if (!shape.numeric || !isNumber) {
         error = takes + ", not '" + typed + "'";
         if (end != start && unit.size() > 1 && unit[0] == ',' && unit[1] >= '0' && unit[1] <= '9')
             error += " (decimals take a point: " + std::string(start, end) + "." + unit.substr(1) + ")";
