@@ -44,8 +44,6 @@ public:
     bool start(std::string& error);
     // Renders the next block into the outputs; 0 when the song and tail are done.
     int renderBlock();
-    // True once the song is over and the tail is being rendered.
-    bool inTail() const { return position_ >= schedule_.songFrames(); }
     // Stops processing and suspends.
     void stop();
 
