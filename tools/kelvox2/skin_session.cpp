@@ -1,7 +1,9 @@
 #include "skin_session.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <sstream>
 #include <vector>
@@ -116,6 +118,59 @@ bool SkinView::replay(const std::string& line, std::string& error) {
     return true;
 }
 
+namespace {
+
+// libpng reports through these instead of printing its own text: the
+// message and the system's error at that moment are kept for ours.
+struct PngWriteFailure {
+    FILE* file = nullptr;
+    std::string message;
+    int systemError = 0;
+};
+
+[[noreturn]] void keepPngError(png_structp png, png_const_charp message) {
+    auto* failure = static_cast<PngWriteFailure*>(png_get_error_ptr(png));
+    failure->message = message ? message : "";
+    failure->systemError = failure->file && std::ferror(failure->file) ? errno : 0;
+    png_longjmp(png, 1);
+}
+
+void ignorePngWarning(png_structp, png_const_charp) {}
+
+// The canvas as an 8-bit RGB PNG into an open file.
+bool encodeRgbPng(FILE* file, const uint32_t* pixels, int w, int h, PngWriteFailure& failure) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, keepPngError, ignorePngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info) {
+        png_destroy_write_struct(png ? &png : nullptr, nullptr);
+        failure.message = "out of memory";
+        return false;
+    }
+    std::vector<png_byte> row(static_cast<size_t>(w) * 3);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* src = pixels + static_cast<size_t>(y) * w;
+        for (int x = 0; x < w; ++x) {
+            row[x * 3] = static_cast<png_byte>(src[x] >> 16);
+            row[x * 3 + 1] = static_cast<png_byte>(src[x] >> 8);
+            row[x * 3 + 2] = static_cast<png_byte>(src[x]);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+}  // namespace
+
 bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& error) {
     const uint32_t* pixels = canvas.pixels();
     int w = canvas.width(), h = canvas.height();
@@ -128,33 +183,27 @@ bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& er
         error = std::string("cannot write ") + path + ": " + std::strerror(errno);
         return false;
     }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    std::vector<png_byte> row(static_cast<size_t>(w) * 3);
-    bool ok = false;
-    if (png && info && !setjmp(png_jmpbuf(png))) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                     PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < h; ++y) {
-            const uint32_t* src = pixels + static_cast<size_t>(y) * w;
-            for (int x = 0; x < w; ++x) {
-                row[x * 3] = static_cast<png_byte>(src[x] >> 16);
-                row[x * 3 + 1] = static_cast<png_byte>(src[x] >> 8);
-                row[x * 3 + 2] = static_cast<png_byte>(src[x]);
-            }
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, nullptr);
-        ok = true;
-    }
-    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    if (std::fclose(file) != 0)
+    PngWriteFailure failure;
+    failure.file = file;
+    bool ok = encodeRgbPng(file, pixels, w, h, failure);
+    if (std::fflush(file) != 0 && ok) {
         ok = false;
+        failure.systemError = errno;
+    }
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        failure.systemError = errno;
+    }
     if (!ok) {
-        error = std::string("failed writing ") + path;
-        std::remove(path);
+        error = std::string("cannot write ") + path + ": ";
+        if (failure.systemError)
+            error += std::strerror(failure.systemError);
+        else
+            error += "the PNG encoder stopped (" + failure.message + ")";
+        // Half a picture is no use; but a device or pipe is not ours to remove.
+        struct stat st;
+        if (stat(path, &st) == 0 && S_ISREG(st.st_mode))
+            std::remove(path);
     }
     return ok;
 }
