@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-if dpkg-query -W -f='${Status}' kelvox2 2>/dev/null | grep -q "installed"; then
+installed() { dpkg-query -W -f='${Status}' kelvox2 2>/dev/null | grep -q "install ok installed"; }
+if installed; then
   echo "check-package: kelvox2 is installed on this machine already; remove it first" >&2
   exit 2
 fi
@@ -22,6 +23,7 @@ deb=$(ls "$out"/kelvox2_*.deb)
 echo "check-package: built $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB)"
 echo "check-package: depends on $(dpkg-deb -f "$deb" Depends)"
 
+# Removed as a user removes it; purged afterwards so that dpkg keeps no record.
 removed=no
 remove() {
   if [ "$removed" = no ]; then
@@ -29,10 +31,11 @@ remove() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq kelvox2 >/dev/null
   fi
 }
-trap 'remove; rm -rf "$out"' EXIT
+purge() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq kelvox2 >/dev/null 2>&1 || true; }
+trap 'remove; purge; rm -rf "$out"' EXIT
 
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
-files=$(dpkg -L kelvox2 | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+files=$(dpkg -L kelvox2 | while read -r f; do if [ -f "$f" ]; then echo "$f"; fi; done)
 echo "check-package: installed"
 echo "$files" | sed 's/^/  /'
 
@@ -47,7 +50,7 @@ zcat /usr/share/man/man1/kelvox2.1.gz | groff -man -ww -z || fail "the manual pa
 echo "check-package: the installed tool loads the installed plug-in, renders the demo, exports a clean skin"
 
 remove
-if dpkg-query -W -f='${Status}' kelvox2 2>/dev/null | grep -q "installed"; then fail "apt did not remove kelvox2"; fi
-left=$(echo "$files" | while read -r f; do [ -e "$f" ] && echo "$f"; done)
+if installed; then fail "apt did not remove kelvox2"; fi
+left=$(echo "$files" | while read -r f; do if [ -e "$f" ]; then echo "$f"; fi; done)
 [ -z "$left" ] || fail "left behind after removal: $left"
 echo "check-package: removed cleanly, nothing left behind"
