@@ -29,9 +29,7 @@ namespace kx {
 
 namespace {
 
-using ArgReader = KArgReader;
-
-KMarkLook readMarkLook(ArgReader& a) {
+KMarkLook readMarkLook(KArgReader& a) {
     KMarkLook look{};
     look.mark.x = a.integer("mark x");
     look.mark.y = a.integer("mark y");
@@ -43,7 +41,7 @@ KMarkLook readMarkLook(ArgReader& a) {
     return look;
 }
 
-KWaveLook readWaveLook(ArgReader& a) {
+KWaveLook readWaveLook(KArgReader& a) {
     KWaveLook look{};
     look.history = a.history();
     look.marker1 = a.optionalReal("first marker");
@@ -56,16 +54,16 @@ KWaveLook readWaveLook(ArgReader& a) {
 
 // Each maker reads its arguments (the type word already taken) and answers
 // the control, or null with the reason left in the reader.
-using ControlMaker = std::unique_ptr<KControl> (*)(const KControlInit&, ArgReader&);
+using ControlMaker = std::unique_ptr<KControl> (*)(const KControlInit&, KArgReader&);
 
 template <typename T, typename... Args>
-std::unique_ptr<KControl> make(ArgReader& a, Args&&... args) {
+std::unique_ptr<KControl> make(KArgReader& a, Args&&... args) {
     if (!a.ok())
         return nullptr;
     return std::make_unique<T>(std::forward<Args>(args)...);
 }
 
-std::unique_ptr<KControl> makePotDot(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makePotDot(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto hl = a.colour("highlight colour");
     double radius = a.number("radius");
@@ -75,7 +73,7 @@ std::unique_ptr<KControl> makePotDot(const KControlInit& in, ArgReader& a) {
     return make<KPotDot>(a, in, p, hl, radius, dot);
 }
 
-std::unique_ptr<KControl> makeBgPotDot(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeBgPotDot(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto img = a.image("background image");
     double radius = a.number("radius");
@@ -85,7 +83,7 @@ std::unique_ptr<KControl> makeBgPotDot(const KControlInit& in, ArgReader& a) {
     return make<KBgPotDot>(a, in, p, img, radius, dot);
 }
 
-std::unique_ptr<KControl> makePotLine(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makePotLine(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto hl = a.colour("highlight colour");
     double length = a.number("length");
@@ -93,13 +91,13 @@ std::unique_ptr<KControl> makePotLine(const KControlInit& in, ArgReader& a) {
     return make<KPotLine>(a, in, p, hl, length, line);
 }
 
-std::unique_ptr<KControl> makeImgPot(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgPot(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto img = a.image();
     return make<KImgPot>(a, in, p, img);
 }
 
-std::unique_ptr<KControl> makeSlide(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeSlide(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto handle = a.image("handle image");
     auto hl = a.colour("highlight colour");
@@ -111,13 +109,13 @@ std::unique_ptr<KControl> makeSlide(const KControlInit& in, ArgReader& a) {
     return make<KSlide>(a, in, p, handle, hl, r);
 }
 
-std::unique_ptr<KControl> makeValue(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeValue(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto font = a.font();
     return make<KValue>(a, in, p, font);
 }
 
-std::unique_ptr<KControl> makeBgValue(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeBgValue(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto img = a.image("background image");
     auto font = a.font();
@@ -126,7 +124,7 @@ std::unique_ptr<KControl> makeBgValue(const KControlInit& in, ArgReader& a) {
 
 // An alignment word is read by its first letter, so a misspelt one still
 // aligns somewhere; tell the author where.
-void checkAlignmentWord(ArgReader& a, const char* word) {
+void checkAlignmentWord(KArgReader& a, const char* word) {
     static const char* const kWords[] = {"Left", "Centre", "Center", "Right", "L", "C", "R"};
     if (!word)
         return;
@@ -139,7 +137,7 @@ void checkAlignmentWord(ArgReader& a, const char* word) {
 }
 
 // A variable that expands to nothing shows as nothing; names are case-sensitive.
-void checkVariables(ArgReader& a, KEffect* effect, const char* text) {
+void checkVariables(KArgReader& a, KEffect* effect, const char* text) {
     static const char* const kKnown[] = {"PlugVer",  "PlugBuild", "Platform", "BuildDate", "SRate",
                                          "HostVend", "HostName",  "Inputs",   "Outputs"};
     for (const char* p = text ? std::strstr(text, "${") : nullptr; p; p = std::strstr(p, "${")) {
@@ -168,7 +166,7 @@ void checkVariables(ArgReader& a, KEffect* effect, const char* text) {
     }
 }
 
-std::unique_ptr<KControl> makeLabel(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeLabel(const KControlInit& in, KArgReader& a) {
     const char* align = a.text("alignment");
     const char* text = a.text("text");
     auto font = a.font();
@@ -180,7 +178,7 @@ std::unique_ptr<KControl> makeLabel(const KControlInit& in, ArgReader& a) {
     return make<KLabel>(a, in, align, text, font, refresh);
 }
 
-std::unique_ptr<KControl> makeTextPeak(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeTextPeak(const KControlInit& in, KArgReader& a) {
     auto level = a.real("level value");
     int cmd = a.command();
     auto font = a.font();
@@ -188,7 +186,7 @@ std::unique_ptr<KControl> makeTextPeak(const KControlInit& in, ArgReader& a) {
     return make<KTextPeak>(a, in, level, cmd, font, peakFont);
 }
 
-std::unique_ptr<KControl> makePageSelHlt(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makePageSelHlt(const KControlInit& in, KArgReader& a) {
     int page = a.integer("page");
     auto hl = a.colour("highlight colour");
     if (page <= 0)
@@ -196,7 +194,7 @@ std::unique_ptr<KControl> makePageSelHlt(const KControlInit& in, ArgReader& a) {
     return make<KPageSelHlt>(a, in, page, hl);
 }
 
-std::unique_ptr<KControl> makeImgPageSel(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgPageSel(const KControlInit& in, KArgReader& a) {
     auto img = a.image();
     int page = a.integer("page");
     if (page <= 0)
@@ -204,36 +202,36 @@ std::unique_ptr<KControl> makeImgPageSel(const KControlInit& in, ArgReader& a) {
     return make<KImgPageSel>(a, in, img, page);
 }
 
-std::unique_ptr<KControl> makeImgCommand(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgCommand(const KControlInit& in, KArgReader& a) {
     int cmd = a.command();
     auto img = a.image();
     return make<KImgCommand>(a, in, cmd, img);
 }
 
-std::unique_ptr<KControl> makeUrl(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeUrl(const KControlInit& in, KArgReader& a) {
     const char* target = a.text("link target");
     return make<KUrl>(a, in, target);
 }
 
-std::unique_ptr<KControl> makeImgUrl(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgUrl(const KControlInit& in, KArgReader& a) {
     auto img = a.image();
     const char* target = a.text("link target");
     return make<KImgUrl>(a, in, img, target);
 }
 
-std::unique_ptr<KControl> makeImgButton(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgButton(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto img = a.image();
     return make<KImgButton>(a, in, p, img);
 }
 
-std::unique_ptr<KControl> makeImgSwitch(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgSwitch(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto img = a.image();
     return make<KImgSwitch>(a, in, p, img);
 }
 
-std::unique_ptr<KControl> makeHlSwitch(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeHlSwitch(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     KMarkLook look = readMarkLook(a);
     return make<KHlSwitch>(a, in, p, look);
@@ -241,12 +239,12 @@ std::unique_ptr<KControl> makeHlSwitch(const KControlInit& in, ArgReader& a) {
 
 // Positions outside 0..last would give bands beyond 0..1 (or a division by
 // zero), so both radio types insist on them.
-void checkRadioPositions(ArgReader& a, int position, int last) {
+void checkRadioPositions(KArgReader& a, int position, int last) {
     if (position < 0 || position > last)
         a.failWith("radio position must lie within 0..last position");
 }
 
-std::unique_ptr<KControl> makeImgRadio(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgRadio(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     int pos = a.integer("position");
     int last = a.integer("last position");
@@ -255,7 +253,7 @@ std::unique_ptr<KControl> makeImgRadio(const KControlInit& in, ArgReader& a) {
     return make<KImgRadio>(a, in, p, pos, last, img);
 }
 
-std::unique_ptr<KControl> makeHlRadio(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeHlRadio(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     int pos = a.integer("position");
     int last = a.integer("last position");
@@ -264,12 +262,12 @@ std::unique_ptr<KControl> makeHlRadio(const KControlInit& in, ArgReader& a) {
     return make<KHlRadio>(a, in, p, pos, last, look);
 }
 
-std::unique_ptr<KControl> makeImg(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImg(const KControlInit& in, KArgReader& a) {
     auto img = a.image();
     return make<KImg>(a, in, img);
 }
 
-std::unique_ptr<KControl> makeBarFracMeter(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeBarFracMeter(const KControlInit& in, KArgReader& a) {
     auto value = a.real();
     const char* direction = a.text("direction");
     KBarDirection dir = barDirectionFromWord(direction);
@@ -280,13 +278,13 @@ std::unique_ptr<KControl> makeBarFracMeter(const KControlInit& in, ArgReader& a)
     return make<KBarFracMeter>(a, in, value, dir, colour);
 }
 
-std::unique_ptr<KControl> makeImgFracMeter(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgFracMeter(const KControlInit& in, KArgReader& a) {
     auto value = a.real();
     auto img = a.image();
     return make<KImgFracMeter>(a, in, value, img);
 }
 
-std::unique_ptr<KControl> makeImgMeter(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgMeter(const KControlInit& in, KArgReader& a) {
     auto value = a.integerValue();
     double scale = a.number("scale");
     double offset = a.number("offset");
@@ -296,19 +294,19 @@ std::unique_ptr<KControl> makeImgMeter(const KControlInit& in, ArgReader& a) {
     return make<KImgMeter>(a, in, value, scale, offset, img);
 }
 
-std::unique_ptr<KControl> makeImgPeak(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeImgPeak(const KControlInit& in, KArgReader& a) {
     auto value = a.real();
     int cmd = a.command();
     auto img = a.image();
     return make<KImgPeak>(a, in, value, cmd, img);
 }
 
-std::unique_ptr<KControl> makeWave(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeWave(const KControlInit& in, KArgReader& a) {
     KWaveLook look = readWaveLook(a);
     return make<KWave>(a, in, look);
 }
 
-std::unique_ptr<KControl> makeZoomWave(const KControlInit& in, ArgReader& a) {
+std::unique_ptr<KControl> makeZoomWave(const KControlInit& in, KArgReader& a) {
     KWaveLook look = readWaveLook(a);
     auto bar = a.colour("bar colour");
     auto handle = a.colour("handle colour");
@@ -358,6 +356,13 @@ KColour colourFromInts(int r, int g, int b, int a) {
 
 }  // namespace
 
+bool KSkinFactory::isFrameworkControlType(const char* word) {
+    for (const ControlType& t : kControlTypes)
+        if (word && !strcasecmp(word, t.word))
+            return true;
+    return false;
+}
+
 std::unique_ptr<KControl> KSkinFactory::CreateControl(const KControlInit& init, KTokenizer& tokens) {
     clearFailure();
     const char* type = tokens.takeWord();
@@ -366,7 +371,7 @@ std::unique_ptr<KControl> KSkinFactory::CreateControl(const KControlInit& init, 
     for (const ControlType& t : kControlTypes) {
         if (strcasecmp(type, t.word) != 0)
             continue;
-        ArgReader args(tokens, *skin_, listening_);
+        KArgReader args(tokens, *skin_, listening_);
         std::unique_ptr<KControl> control = t.make(init, args);
         if (!control)
             return fail(args.reason(t.word));
@@ -381,7 +386,7 @@ std::unique_ptr<KResource> KSkinFactory::CreateResource(KTokenizer& tokens) {
     const char* kind = tokens.takeWord();
     if (!kind)
         return fail("the resource kind is missing");
-    ArgReader a(tokens, *skin_, listening_);
+    KArgReader a(tokens, *skin_, listening_);
     std::unique_ptr<KResource> resource;
     if (!strcasecmp(kind, "PngFile") || !strcasecmp(kind, "PngResource"))
         resource = makeImageResource(a, !strcasecmp(kind, "PngFile"));

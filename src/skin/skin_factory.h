@@ -30,6 +30,9 @@ public:
     // the resource can't be made.
     virtual std::unique_ptr<KResource> CreateResource(KTokenizer& tokens);
 
+    // Whether the word names one of the framework's control types (any letter case).
+    static bool isFrameworkControlType(const char* word);
+
     void setSkin(KSkin* skin) { skin_ = skin; }
     KEffect* effect() const { return effect_; }
     KSkin* skin() const { return skin_; }

@@ -86,18 +86,6 @@ const CommandWord kCommands[] = {
     {"InstallTTF", Command::InstallTTF, 3, kFontFileArgs},
 };
 
-bool isControlType(const char* word) {
-    static const char* const kTypes[] = {
-        "KPotDot",     "KBgPotDot",  "KPotLine",   "KImgPot",    "KSlide",        "KValue",        "KBgValue",
-        "KLabel",      "KTextPeak",  "KPageSelHlt", "KImgPageSel", "KImgCommand",  "KUrl",          "KImgUrl",
-        "KImgButton",  "KImgSwitch", "KHlSwitch",  "KImgRadio",  "KHlRadio",      "KImg",          "KBarFracMeter",
-        "KImgFracMeter", "KImgMeter", "KImgPeak",  "KWave",      "KZoomWave"};
-    for (const char* type : kTypes)
-        if (word && !strcasecmp(word, type))
-            return true;
-    return false;
-}
-
 // Text editors on some systems start a UTF-8 file with a byte-order mark;
 // read as text it would glue itself to the first command word.
 class ByteOrderMarkSkipper final : public KByteSource {
@@ -424,7 +412,7 @@ private:
         if (!diagnostics_)
             return {};
         for (int i = 0; i < 5; ++i)
-            if (isControlType(t_.getWord(first + i)))
+            if (KSkinFactory::isFrameworkControlType(t_.getWord(first + i)))
                 return std::string("the ") + kControlArgs[i].what + " is missing ('" + t_.getWord(first + i) +
                        "' stands in its place)";
         return factory_.lastFailure();
