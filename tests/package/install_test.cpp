@@ -1,28 +1,28 @@
 // cmake --install into a fresh prefix, as a user installs from source.
 #include <regex>
 
-#include "shell.h"
+#include "installed_files.h"
 
 namespace kx::testing {
 namespace {
 
 TEST(Install, PutsThePlugInToolManualAndDocumentsUnderThePrefix) {
-    std::string prefix = scratch("install_prefix");
-    Shell r = sh(std::string("'") + KX_CMAKE_COMMAND + "' --install '" + KX_BINARY_DIR + "' --prefix '" + prefix + "'");
+    std::string prefix = freshFolder("install_prefix");
+    CommandRun r = runCommand(std::string("'") + KX_CMAKE_COMMAND + "' --install '" + KX_BINARY_DIR + "' --prefix '" + prefix + "'");
     ASSERT_EQ(r.status, 0) << r.out;
 
-    r = sh("cd '" + prefix + "' && find . -type f -printf '%P %m\\n'");
+    r = runCommand("cd '" + prefix + "' && find . -type f -printf '%P %m\\n'");
     std::set<std::string> expected;
     for (const std::string& f : installedFiles())
         expected.insert(f + (f == "bin/kelvox2" ? " 755" : " 644"));  // a plug-in is loaded, not run
-    EXPECT_EQ(lines(r.out), expected) << r.out;
+    EXPECT_EQ(lineSet(r.out), expected) << r.out;
 
     // The installed tool loads the installed plug-in, and neither leans on the build tree.
-    r = sh("'" + prefix + "/bin/kelvox2' info '" + prefix + "/lib/vst/Kelvox2.so'");
+    r = runCommand("'" + prefix + "/bin/kelvox2' info '" + prefix + "/lib/vst/Kelvox2.so'");
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Kelvox2"), std::string::npos) << r.out;
     for (const char* file : {"/bin/kelvox2", "/lib/vst/Kelvox2.so"}) {
-        r = sh("readelf -d '" + prefix + file + "'");
+        r = runCommand("readelf -d '" + prefix + file + "'");
         ASSERT_EQ(r.status, 0) << r.out;
         EXPECT_EQ(r.out.find(KX_BINARY_DIR), std::string::npos) << file << " still points into the build tree";
     }
@@ -30,13 +30,13 @@ TEST(Install, PutsThePlugInToolManualAndDocumentsUnderThePrefix) {
 
 // The manual page as the build makes it from docs/kelvox2.1.
 std::string manualSource() {
-    Shell r = sh(std::string("zcat -f '") + KX_BINARY_DIR + "/docs/kelvox2.1.gz'");
+    CommandRun r = runCommand(std::string("zcat -f '") + KX_BINARY_DIR + "/docs/kelvox2.1.gz'");
     EXPECT_EQ(r.status, 0) << r.out;
     return r.out;
 }
 
 TEST(Install, ManualPageFormatsWithoutWarnings) {
-    Shell r = sh(std::string("zcat -f '") + KX_BINARY_DIR + "/docs/kelvox2.1.gz' | groff -man -ww -z");
+    CommandRun r = runCommand(std::string("zcat -f '") + KX_BINARY_DIR + "/docs/kelvox2.1.gz' | groff -man -ww -z");
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out, "");
     std::string page = manualSource();
@@ -47,7 +47,7 @@ TEST(Install, ManualPageFormatsWithoutWarnings) {
 // its place in the manual page.
 TEST(Install, ManualPageDescribesEveryCommandAndOptionOfTheTool) {
     const std::string page = manualSource();
-    Shell usage = sh(std::string(KX_TOOL_PATH) + " --help");
+    CommandRun usage = runCommand(std::string(KX_TOOL_PATH) + " --help");
     ASSERT_EQ(usage.status, 0) << usage.out;
     std::regex commandLine("^  ([a-z][a-z-]*)");
     std::regex option("--[a-z][a-z0-9-]*");
@@ -60,7 +60,7 @@ TEST(Install, ManualPageDescribesEveryCommandAndOptionOfTheTool) {
         std::string command = m[1];
         ++commands;
         EXPECT_NE(page.find(".SS \"" + command), std::string::npos) << "no section for " << command;
-        Shell help = sh(std::string(KX_TOOL_PATH) + " " + command + " --help");
+        CommandRun help = runCommand(std::string(KX_TOOL_PATH) + " " + command + " --help");
         for (auto it = std::sregex_iterator(help.out.begin(), help.out.end(), option); it != std::sregex_iterator();
              ++it) {
             std::string name = it->str();

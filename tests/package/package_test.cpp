@@ -3,7 +3,7 @@
 // left to scripts/check-package.sh: tests must not change the machine.)
 #include <regex>
 
-#include "shell.h"
+#include "installed_files.h"
 
 namespace kx::testing {
 namespace {
@@ -13,18 +13,18 @@ protected:
     void SetUp() override {
         if (KX_SANITIZED)
             GTEST_SKIP() << "a sanitizer build is not packaged";
-        dir = scratch(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        Shell r = sh("cd '" + dir + "' && '" + KX_CPACK_COMMAND + "' -G DEB --config '" + KX_BINARY_DIR +
+        dir = freshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        CommandRun r = runCommand("cd '" + dir + "' && '" + KX_CPACK_COMMAND + "' -G DEB --config '" + KX_BINARY_DIR +
                      "/CPackConfig.cmake' -B '" + dir + "'");
         ASSERT_EQ(r.status, 0) << r.out;
-        Shell arch = sh("dpkg --print-architecture");
+        CommandRun arch = runCommand("dpkg --print-architecture");
         ASSERT_EQ(arch.status, 0);
         deb = dir + "/kelvox2_" + KX_VERSION + "_" + arch.out.substr(0, arch.out.find('\n')) + ".deb";
-        ASSERT_EQ(sh("test -f '" + deb + "'").status, 0) << "no " << deb;
+        ASSERT_EQ(runCommand("test -f '" + deb + "'").status, 0) << "no " << deb;
     }
 
     std::string field(const char* name) {
-        Shell r = sh("dpkg-deb -f '" + deb + "' " + name);
+        CommandRun r = runCommand("dpkg-deb -f '" + deb + "' " + name);
         EXPECT_EQ(r.status, 0) << r.out;
         return r.out.substr(0, r.out.find('\n'));
     }
@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_F(DebianPackage, HoldsTheInstalledFilesUnderUsr) {
-    Shell r = sh("dpkg-deb -c '" + deb + "'");
+    CommandRun r = runCommand("dpkg-deb -c '" + deb + "'");
     ASSERT_EQ(r.status, 0) << r.out;
     std::set<std::string> files;
     std::regex entry(R"(^(\S+) \S+ +\d+ \S+ \S+ \./usr/(\S+[^/])$)");
@@ -62,21 +62,21 @@ TEST_F(DebianPackage, DependsOnThePackagesOfEveryLibraryItsBinariesLoad) {
     EXPECT_TRUE(packages.count("libc6")) << depends;
 
     std::string extracted = dir + "/root";
-    ASSERT_EQ(sh("dpkg-deb -x '" + deb + "' '" + extracted + "'").status, 0);
+    ASSERT_EQ(runCommand("dpkg-deb -x '" + deb + "' '" + extracted + "'").status, 0);
     for (const char* file : {"/usr/bin/kelvox2", "/usr/lib/vst/Kelvox2.so"}) {
-        Shell needed = sh("readelf -d '" + extracted + file + "' | sed -n 's/.*Shared library: \\[\\(.*\\)\\]/\\1/p'");
+        CommandRun needed = runCommand("readelf -d '" + extracted + file + "' | sed -n 's/.*Shared library: \\[\\(.*\\)\\]/\\1/p'");
         ASSERT_EQ(needed.status, 0) << needed.out;
         // Where this machine finds each library it names, and whose it is
         // (the path may be registered with or without the /usr of merged /usr).
-        Shell resolved = sh("ldd '" + extracted + file + "'");
+        CommandRun resolved = runCommand("ldd '" + extracted + file + "'");
         ASSERT_EQ(resolved.status, 0) << resolved.out;
-        for (const std::string& soname : lines(needed.out)) {
+        for (const std::string& soname : lineSet(needed.out)) {
             std::smatch m;
             std::regex found("(?:^|\\n)\\s*(?:" + std::regex_replace(soname, std::regex(R"([.+])"), R"(\$&)") +
                              R"( => )?(/\S*))");
             ASSERT_TRUE(std::regex_search(resolved.out, m, found)) << soname << " not resolved:\n" << resolved.out;
             std::string path = m[1], other = path.rfind("/usr/", 0) == 0 ? path.substr(4) : "/usr" + path;
-            Shell owner = sh("dpkg -S '" + path + "' 2>/dev/null || dpkg -S '" + other + "'");
+            CommandRun owner = runCommand("dpkg -S '" + path + "' 2>/dev/null || dpkg -S '" + other + "'");
             std::string package = owner.status == 0 ? owner.out.substr(0, owner.out.find(':')) : "";
             ASSERT_FALSE(package.empty()) << soname << " at " << path << ": " << owner.out;
             EXPECT_TRUE(packages.count(package)) << file << " loads " << soname << " from " << package
@@ -87,13 +87,13 @@ TEST_F(DebianPackage, DependsOnThePackagesOfEveryLibraryItsBinariesLoad) {
 
 TEST_F(DebianPackage, ItsToolLoadsItsPlugIn) {
     std::string root = dir + "/root";
-    ASSERT_EQ(sh("dpkg-deb -x '" + deb + "' '" + root + "'").status, 0);
-    Shell r = sh("'" + root + "/usr/bin/kelvox2' info '" + root + "/usr/lib/vst/Kelvox2.so'");
+    ASSERT_EQ(runCommand("dpkg-deb -x '" + deb + "' '" + root + "'").status, 0);
+    CommandRun r = runCommand("'" + root + "/usr/bin/kelvox2' info '" + root + "/usr/lib/vst/Kelvox2.so'");
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Kelvox2"), std::string::npos) << r.out;
     // Stripped for the package, and still exporting only the two entry points.
-    r = sh("nm -D --defined-only '" + root + "/usr/lib/vst/Kelvox2.so' | awk '{print $3}'");
-    EXPECT_EQ(lines(r.out), (std::set<std::string>{"VSTPluginMain", "main"})) << r.out;
+    r = runCommand("nm -D --defined-only '" + root + "/usr/lib/vst/Kelvox2.so' | awk '{print $3}'");
+    EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"VSTPluginMain", "main"})) << r.out;
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tool_run.h"
+#include "support/command_run.h"
 
 namespace kx::testing {
 namespace {
@@ -25,7 +25,7 @@ struct Checked {
 Checked check(const std::string& folder, const std::string& script) {
     std::string path = folder + "/Kelvox2Skin.txt";
     writeFile(path, script);
-    ToolRun r = runTool("check-skin " + path);
+    CommandRun r = runTool("check-skin " + path);
     return {r.status, r.out};
 }
 
@@ -218,7 +218,7 @@ TEST(CheckSkinReports, ImagesAreLookedForNextToTheSkinFile) {
     writeFile(dir + "/skin.txt", "AddResource b PngFile button.png 50 35 2\nInit 100 100 1\n"
                                  "AddControl 1 0 0 50 35 KImg b\n");
     // Run from elsewhere: the folder that counts is the script's.
-    ToolRun r = runTool("check-skin " + dir + "/skin.txt");
+    CommandRun r = runTool("check-skin " + dir + "/skin.txt");
     EXPECT_EQ(r.status, 0) << r.out;
     r = runTool("check-skin skin.txt");
     EXPECT_EQ(r.status, 2) << r.out;

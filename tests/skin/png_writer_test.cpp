@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "kelvox2/skin_session.h"
-#include "tool_run.h"
+#include "support/command_run.h"
 
 namespace kx::testing {
 namespace {

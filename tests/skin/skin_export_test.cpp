@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tool_run.h"
+#include "support/command_run.h"
 
 namespace kx::testing {
 namespace {
@@ -16,7 +16,7 @@ std::string builtIn(const std::string& name) { return readFile(std::string(KX_SO
 
 TEST(SkinExport, WritesTheBuiltInSkinWithItsImagesAsFiles) {
     std::string dir = freshFolder("export_new") + "/my skin/nested";
-    ToolRun r = runTool("skin export '" + dir + "'");
+    CommandRun r = runTool("skin export '" + dir + "'");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("wrote " + dir + "/Kelvox2Skin.txt"), std::string::npos) << r.out;
     for (const char* image : kImages)
@@ -43,7 +43,7 @@ TEST(SkinExport, KeepsFilesThatExistUnlessToldToReplaceThem) {
     writeFile(dir + "/Kelvox2Skin.txt", "# my own work\n");
     ASSERT_EQ(unlink((dir + "/Kelvox2.png").c_str()), 0);
 
-    ToolRun r = runTool("skin export " + dir);
+    CommandRun r = runTool("skin export " + dir);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find(dir + "/Kelvox2Skin.txt exists already"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("nothing written; use --force to replace them"), std::string::npos) << r.out;
@@ -74,7 +74,7 @@ TEST(SkinExport, ReplacingThroughALinkWritesItsTarget) {
 }
 
 TEST(SkinExport, RefusesWhatItCannotDoWithAClearMessage) {
-    ToolRun r = runTool("skin export");
+    CommandRun r = runTool("skin export");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("no folder given"), std::string::npos) << r.out;
     r = runTool("skin");

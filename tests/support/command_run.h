@@ -1,4 +1,5 @@
-// Running the kelvox2 tool as a user does, for the tests that drive it.
+// Running commands and the kelvox2 tool as a user does, and the files they
+// leave, for the tests that drive them from outside.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,19 +9,21 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
 
 namespace kx::testing {
 
-struct ToolRun {
-    int status;
+struct CommandRun {
+    int status;       // exit status, -1 when it did not exit
     std::string out;  // stdout and stderr together
 };
 
-inline ToolRun runTool(const std::string& args) {
-    std::string cmd = std::string(KX_TOOL_PATH) + " " + args + " 2>&1";
-    ToolRun r{-1, {}};
-    FILE* p = popen(cmd.c_str(), "r");
+// Runs a shell command line.
+inline CommandRun runCommand(const std::string& command) {
+    CommandRun r{-1, {}};
+    FILE* p = popen(("{ " + command + "; } 2>&1").c_str(), "r");
     if (!p)
         return r;
     std::array<char, 4096> buf;
@@ -32,6 +35,8 @@ inline ToolRun runTool(const std::string& args) {
     return r;
 }
 
+inline CommandRun runTool(const std::string& args) { return runCommand(std::string(KX_TOOL_PATH) + " " + args); }
+
 inline void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -41,13 +46,22 @@ inline std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A fresh, empty folder under the test's temporary directory.
+// A fresh, empty folder of its own under the test's temporary directory.
 inline std::string freshFolder(const std::string& name) {
     std::string dir = ::testing::TempDir() + "kx_" + name;
-    std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0)
+    if (runCommand("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").status != 0)
         ADD_FAILURE() << "cannot make " << dir;
     return dir;
+}
+
+// The non-empty lines of a text.
+inline std::set<std::string> lineSet(const std::string& text) {
+    std::set<std::string> set;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty())
+            set.insert(line);
+    return set;
 }
 
 }  // namespace kx::testing
