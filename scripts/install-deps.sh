@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, the demo and the tests need.
+# Installs the Debian 12 packages that building, packaging, the demo and the
+# tests need.
 # Only what is missing is installed; needs root (or sudo) when something is.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   libx11-dev libxext-dev libxtst-dev libxfixes-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libsndfile1-dev
   xvfb xauth locales
+  dpkg-dev file groff-base
   dpf-plugins-vst amsynth
 )
 

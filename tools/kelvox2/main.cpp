@@ -26,6 +26,7 @@ const Subcommand kSubcommands[] = {
     {"png", "png FILE [--raw OUT]", "decode a PNG file with the instrument's own decoder", runPng},
     {"snapshot", "snapshot [--page N] [--events FILE] [--skin FILE] OUT.png", "paint the editor headless into a PNG file", runSnapshot},
     {"check-skin", "check-skin SKIN.txt", "report every line of a skin script that the parser ignores", runCheckSkin},
+    {"skin", "skin export [--force] DIR", "write the built-in skin and its images as files to start from", runSkin},
 };
 
 void printUsage(FILE* out) {

@@ -1,7 +1,9 @@
 #include "skin_session.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <sstream>
 #include <vector>
@@ -139,6 +141,16 @@ void appendToVector(png_structp png, png_bytep data, png_size_t length) {
 
 void noFlush(png_structp) {}
 
+// libpng reports through this instead of printing its own text; the message
+// is kept for ours.
+[[noreturn]] void keepPngError(png_structp png, png_const_charp message) {
+    auto* kept = static_cast<std::string*>(png_get_error_ptr(png));
+    *kept = message ? message : "";
+    png_longjmp(png, 1);
+}
+
+void ignorePngWarning(png_structp, png_const_charp) {}
+
 }  // namespace
 
 bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& error) {
@@ -150,7 +162,8 @@ bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& er
     }
     // Encoded in memory first: the file is then written whole, or not at all.
     std::vector<uint8_t> encoded;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    std::string pngMessage;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &pngMessage, keepPngError, ignorePngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<png_byte> row(static_cast<size_t>(w) * 3);
     volatile bool ok = false;  // set after setjmp, read after a longjmp
@@ -173,7 +186,8 @@ bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& er
     }
     png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
     if (!ok) {
-        error = std::string("cannot encode the picture for ") + path;
+        error = std::string("cannot write ") + path + ": the PNG encoder stopped (" +
+                (pngMessage.empty() ? std::string("out of memory") : pngMessage) + ")";
         return false;
     }
     kx::OutputFile out;
