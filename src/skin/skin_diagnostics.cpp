@@ -54,8 +54,9 @@ bool isWholeNumber(const char* word) {
         return false;
     if (equalsIgnoringCase(word, "Inf") || equalsIgnoringCase(word, "-Inf"))
         return true;
-    char* end = nullptr;
-    double value = std::strtod(word, &end);
+    // Read as the parser reads numbers, whatever the locale.
+    const char* end = word;
+    double value = readNumberPrefix(word, &end);
     return end != word && *end == '\0' && !std::isnan(value);
 }
 

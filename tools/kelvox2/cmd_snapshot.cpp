@@ -11,6 +11,7 @@
 #include "data/file_access.h"
 #include "host/output_file.h"
 #include "skin/skin_parser.h"
+#include "skin/skin_factory.h"
 #include "skin_session.h"
 #include "subcommands.h"
 
@@ -120,7 +121,12 @@ int runSnapshot(int argc, char** argv) {
                          errno ? std::strerror(errno) : "not a regular file");
             return 2;
         }
-        ownSkin = kx::parseSkin(file, effect.get());
+        // Images the script names lie beside it, as they would beside the plug-in.
+        kx::KSkinFactory factory(effect.get());
+        std::string folder(skinPath);
+        folder.erase(folder.find_last_of('/') + 1);
+        factory.setFileFolder(folder.empty() ? "./" : folder);
+        ownSkin = kx::parseSkin(file, effect.get(), &factory);
         if (!ownSkin) {
             std::fprintf(stderr, "kelvox2 snapshot: %s declares no size and pages (see check-skin)\n", skinPath);
             return 2;

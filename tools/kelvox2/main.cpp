@@ -65,7 +65,10 @@ const char* defaultPluginPath() {
             std::string dir(self);
             dir.erase(dir.find_last_of('/') + 1);
             path = dir + KX_DEFAULT_PLUGIN_NAME;
-        } else {
+        }
+        // An installed tool sits apart from the plug-in: the bare name is
+        // then looked for where plug-ins are installed.
+        if (n <= 0 || access(path.c_str(), F_OK) != 0) {
             path = KX_DEFAULT_PLUGIN_NAME;
         }
     }
