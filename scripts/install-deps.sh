@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, the demo and the tests need.
+# Installs the Debian 12 packages that building, packaging, the demo and the
+# tests need.
 # Only what is missing is installed; needs root (or sudo) when something is.
 set -euo pipefail
 
@@ -9,7 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxext-dev libxtst-dev libxfixes-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libsndfile1-dev
-  xvfb xauth
+  xvfb xauth locales
+  dpkg-dev file groff-base
   dpf-plugins-vst amsynth
 )
 
@@ -20,14 +22,20 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "install-deps: every package is installed"
-  exit 0
-fi
-
-echo "install-deps: installing ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: every package is installed"
+else
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A decimal-comma locale, for the tests of numbers under a host's locale.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "install-deps: generating the de_DE.UTF-8 locale"
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "controls/effect_link.h"
+#include "params/number_text.h"
 #include "plugin/display_value.h"
 #include "skin/resource.h"
 
@@ -21,10 +22,9 @@ double KTextPeak::level() const {
 void KTextPeak::formatPeak(double level, char* out, size_t size, bool& overFullScale) {
     double d = 20 * std::log10(level);
     overFullScale = d > 0;
-    if (std::isinf(d))
-        std::snprintf(out, size, "Peak: %s dB", d < 0 ? "-Inf" : "Inf");
-    else
-        std::snprintf(out, size, "Peak: %.1f dB", d);
+    char number[16];
+    formatValue(number, sizeof number, d, 1);
+    std::snprintf(out, size, "Peak: %.15s dB", number);
 }
 
 bool KTextPeak::NeedsDraw(KCanvas& canvas) {

@@ -13,13 +13,14 @@ KValue::KValue(const KControlInit& init, int param, const KFontResource* font)
     : KControl(init), param_(param), font_(font) {}
 
 bool KValue::NeedsDraw(KCanvas& canvas) {
-    return KControl::NeedsDraw(canvas) ||
-           std::fabs(paramQuantised(effect_, param_) - lastValue_) >= 1e-7;
+    return KControl::NeedsDraw(canvas) || std::fabs(paramQuantised(effect_, param_) - lastValue_) >= 1e-7 ||
+           lastText_ != paramUnitText(effect_, param_);
 }
 
 void KValue::Draw(KCanvas& canvas) {
-    canvas.drawText(paramUnitText(effect_, param_), 0, 0, width_, height_, font_->fontPtr(), kAlignCentre);
     lastValue_ = paramQuantised(effect_, param_);
+    lastText_ = paramUnitText(effect_, param_);
+    canvas.drawText(lastText_.c_str(), 0, 0, width_, height_, font_->fontPtr(), kAlignCentre);
 }
 
 int KValue::CursorAt(int, int) const {

@@ -2,6 +2,8 @@
 // opens the text box to type a new value.
 #pragma once
 
+#include <string>
+
 #include "controls/control.h"
 
 namespace kx {
@@ -22,6 +24,10 @@ protected:
     int param_;
     const KFontResource* font_;
     double lastValue_ = 0;
+    // What was drawn: the value and its text are stored one after the other
+    // by whichever thread changes them, so a paint between the two must not
+    // be taken for the final picture.
+    std::string lastText_;
 };
 
 class KBgValue : public KValue {

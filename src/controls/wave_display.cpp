@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "params/number_text.h"
 #include "plugin/display_value.h"
 #include "skin/resource.h"
 #include "skin/skin.h"
@@ -95,7 +96,9 @@ void KZoomWave::setZoom(float z) {
     zoom_ = z;
     if (travel_ > 0)
         handleX_ = 1 + nearestClamped(std::log2(10.0 * z) * travel_ / std::log2(100.0), 1 << 30);
-    std::snprintf(zoomText_, sizeof zoomText_, "%.2fx", static_cast<double>(z));
+    char number[sizeof zoomText_];
+    formatValue(number, sizeof number, static_cast<double>(z), 2);
+    std::snprintf(zoomText_, sizeof zoomText_, "%.6sx", number);
 }
 
 void KZoomWave::zoomFromX(int x) {

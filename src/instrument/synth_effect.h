@@ -40,7 +40,7 @@ public:
     VstInt32 processEvents(VstEvents* events) override;
     VstInt32 getVendorVersion() override { return kSynthVendorVersion; }
     VstInt32 canDo(const char* text) override;
-    VstPlugCategory getPlugCategory() override { return kPlugCategEffect; }
+    VstPlugCategory getPlugCategory() override { return kPlugCategSynth; }
 
     const char* getEffectNameText() override { return "Kelvox2"; }
     const char* getVendorText() override { return "Tamlow"; }

@@ -1,4 +1,6 @@
 // The framework's one number formatter and its reading of typed numbers.
+// Both behave as the C library does in the "C" locale (a point before the
+// decimals), whatever locale the host process has set.
 #pragma once
 
 namespace kx {
@@ -10,8 +12,14 @@ namespace kx {
 void formatValue(char* text, int size, double value, int decimals);
 
 // "-Inf" / "Inf" in any letter case give the infinities; anything else is read
-// the way atof reads it (0 when there is no number; null reads as 0).
+// the way atof reads it (0 when there is no number; null reads as 0). "nan"
+// is no number either and reads as 0.
 double readNumber(const char* text);
+
+// strtod: leading blanks, then the longest prefix that forms a number (decimal
+// or hex, "inf", "nan"); 0 with *end = text when there is none. Out-of-range
+// numbers give the infinities or 0. `end` may be null.
+double readNumberPrefix(const char* text, const char** end);
 
 // Copies at most `maxChars` characters of `source` into `dest` and always
 // terminates it (dest must hold maxChars + 1 bytes). A null source gives the

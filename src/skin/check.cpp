@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "controls/effect_link.h"
-#include "data/tokenizer.h"
+#include "params/number_text.h"
+#include "skin/arg_reader.h"
 
 namespace kx {
 
@@ -47,55 +49,55 @@ int todayMonthDay() {
     return (local.tm_mon + 1) * 100 + local.tm_mday;
 }
 
-KCheck* createCheck(KEffect* effect, KTokenizer& tokens, const char** reason) {
-    int at = tokens.cursor();
-    int count = tokens.wordCount();
-    if (tokens.wordIs(at, "Param")) {
-        if (count - at < 4) {
-            *reason = "Param check needs a parameter, an operator and a value";
+namespace {
+
+KCheckOp readOp(KArgReader& args, const char* what) {
+    const char* word = args.text(what);
+    KCheckOp op = parseCheckOp(word);
+    if (op == KCheckOp::Invalid && word)
+        args.failWith(std::string("'") + word + "' is not a comparison (==, !=, >, <, >=, <=)");
+    return op;
+}
+
+}  // namespace
+
+KCheck* createCheck(KEffect* effect, const char* kind, KArgReader& args, std::string& reason) {
+    if (equalsIgnoringCase(kind, "Param")) {
+        int param = args.param();
+        KCheckOp op = readOp(args, "comparison");
+        double value = args.number("value");
+        if (!args.ok()) {
+            reason = args.reason("a Param check");
             return nullptr;
         }
-        int param = findParameterIndex(effect, tokens.getWord(at + 1));
-        if (param < 0) {
-            *reason = "no parameter of that name";
-            return nullptr;
-        }
-        KCheckOp op = parseCheckOp(tokens.getWord(at + 2));
-        if (op == KCheckOp::Invalid) {
-            *reason = "unknown comparison operator";
-            return nullptr;
-        }
-        return new KParamCheck(effect, param, op, tokens.wordAsNumber(at + 3));
+        return new KParamCheck(effect, param, op, value);
     }
-    if (tokens.wordIs(at, "InOut")) {
-        if (count - at < 5) {
-            *reason = "InOut check needs two operators and two counts";
+    if (equalsIgnoringCase(kind, "InOut")) {
+        KCheckOp inOp = readOp(args, "input comparison");
+        int inCount = args.integer("input count");
+        KCheckOp outOp = readOp(args, "output comparison");
+        int outCount = args.integer("output count");
+        if (!args.ok()) {
+            reason = args.reason("an InOut check");
             return nullptr;
         }
-        KCheckOp inOp = parseCheckOp(tokens.getWord(at + 1));
-        KCheckOp outOp = parseCheckOp(tokens.getWord(at + 3));
-        if (inOp == KCheckOp::Invalid || outOp == KCheckOp::Invalid) {
-            *reason = "unknown comparison operator";
-            return nullptr;
-        }
-        return new KInOutCheck(effect, inOp, tokens.wordAsInteger(at + 2), outOp,
-                               tokens.wordAsInteger(at + 4));
+        return new KInOutCheck(effect, inOp, inCount, outOp, outCount);
     }
-    if (tokens.wordIs(at, "Date")) {
-        if (count - at < 4) {
-            *reason = "Date check needs an operator, a month and a day";
+    if (equalsIgnoringCase(kind, "Date")) {
+        KCheckOp op = readOp(args, "comparison");
+        int month = args.integer("month");
+        int day = args.integer("day");
+        if (!args.ok()) {
+            reason = args.reason("a Date check");
             return nullptr;
         }
-        KCheckOp op = parseCheckOp(tokens.getWord(at + 1));
-        if (op == KCheckOp::Invalid) {
-            *reason = "unknown comparison operator";
-            return nullptr;
-        }
+        if (month < 1 || month > 12 || day < 1 || day > 31)
+            args.warn(std::to_string(month) + "/" + std::to_string(day) + " is no date (month 1..12, day 1..31)");
         // In doubles: absurd months must not overflow.
-        double script = tokens.wordAsInteger(at + 2) * 100.0 + tokens.wordAsInteger(at + 3);
+        double script = month * 100.0 + day;
         return new KDateCheck(effect, compareByOp(todayMonthDay(), op, script));
     }
-    *reason = "unknown check kind";
+    reason = kind ? std::string("unknown check kind '") + kind + "' (Param, InOut, Date)" : "the check kind is missing";
     return nullptr;
 }
 

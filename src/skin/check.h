@@ -2,12 +2,14 @@
 // effect's input and output counts, or the date the skin was loaded.
 #pragma once
 
+#include <string>
+
 #include "params/named_object.h"
 
 namespace kx {
 
 class KEffect;
-class KTokenizer;
+class KArgReader;
 
 // Comparison operators as the script writes them; kInvalid rejects the line.
 enum class KCheckOp { Equal, NotEqual, Greater, Less, GreaterEqual, LessEqual, Invalid };
@@ -65,8 +67,9 @@ private:
 // Today as month * 100 + day of the month, local time.
 int todayMonthDay();
 
-// Builds the check an AddCheck line describes, the tokenizer's cursor on the
-// kind word; null with a reason when the line is invalid.
-KCheck* createCheck(KEffect* effect, KTokenizer& tokens, const char** reason);
+// Builds the check of that kind ("Param", "InOut", "Date") from the
+// arguments that follow the kind word; null with the reason when the line is
+// invalid.
+KCheck* createCheck(KEffect* effect, const char* kind, KArgReader& args, std::string& reason);
 
 }  // namespace kx

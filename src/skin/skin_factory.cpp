@@ -1,9 +1,11 @@
 #include "skin/skin_factory.h"
 
 #include <cstring>
+#include <filesystem>
 #include <strings.h>
 
 #include "controls/command_button.h"
+#include "controls/effect_link.h"
 #include "controls/label.h"
 #include "controls/links.h"
 #include "controls/meters.h"
@@ -18,266 +20,218 @@
 #include "data/file_access.h"
 #include "data/tokenizer.h"
 #include "graphics/png_decoder.h"
+#include "skin/arg_reader.h"
 #include "skin/resource.h"
 #include "skin/skin.h"
+#include "skin/skin_diagnostics.h"
 
 namespace kx {
 
 namespace {
 
-// Takes a control's or resource's arguments from the cursor onwards and
-// resolves the names; the first missing word or name is remembered and
-// makes every later read a no-op.
-class ArgReader {
-public:
-    ArgReader(KTokenizer& tokens, const KSkin& skin) : tokens_(tokens), skin_(skin) {}
-
-    bool ok() const { return reason_.empty(); }
-    const std::string& reason() const { return reason_; }
-    bool require(int count, const char* what) {
-        if (tokens_.wordsLeft() < count)
-            failWith(std::string(what) + " needs " + std::to_string(count) + " arguments");
-        return ok();
-    }
-    void failWith(const std::string& reason) {
-        if (ok())
-            reason_ = reason;
-    }
-
-    const char* word() { return tokens_.takeWord(); }
-    int integer() {
-        int at = tokens_.cursor();
-        tokens_.skipWords(1);
-        return tokens_.wordAsInteger(at);
-    }
-    double number() {
-        int at = tokens_.cursor();
-        tokens_.skipWords(1);
-        return tokens_.wordAsNumber(at);
-    }
-    int param() { return found(skin_.findParameter(lookupWord()), "parameter"); }
-    int command() { return found(skin_.findCommand(lookupWord()), "command"); }
-    const KColourResource* colour() { return found(skin_.findColour(lookupWord()), "colour"); }
-    const KImageResource* image() { return found(skin_.findImage(lookupWord()), "image"); }
-    const KFontResource* font() { return found(skin_.findFont(lookupWord()), "font"); }
-    const KDisplayValue* real() { return found(skin_.findReal(lookupWord()), "real value"); }
-    const KDisplayValue* integerValue() { return found(skin_.findInteger(lookupWord()), "integer value"); }
-    const KDisplayValue* history() { return found(skin_.findHistory(lookupWord()), "history"); }
-    // A marker level that may be absent (or "Null").
-    const KDisplayValue* optionalReal() { return skin_.findReal(word()); }
-
-private:
-    const char* lookupWord() {
-        last_ = word();
-        return last_;
-    }
-    template <typename T>
-    T found(T value, const char* what) {
-        if (!value)
-            failWith(std::string("no ") + what + " named '" + (last_ ? last_ : "") + "'");
-        return value;
-    }
-    int found(int index, const char* what) {
-        if (index < 0)
-            failWith(std::string("no ") + what + " named '" + (last_ ? last_ : "") + "'");
-        return index;
-    }
-
-    KTokenizer& tokens_;
-    const KSkin& skin_;
-    const char* last_ = nullptr;
-    std::string reason_;
-};
-
-KMarkLook readMarkLook(ArgReader& a) {
+KMarkLook readMarkLook(KArgReader& a) {
     KMarkLook look{};
-    look.mark.x = a.integer();
-    look.mark.y = a.integer();
-    look.mark.w = a.integer();
-    look.mark.h = a.integer();
-    look.off = a.colour();
-    look.on = a.colour();
-    look.press = a.colour();
+    look.mark.x = a.integer("mark x");
+    look.mark.y = a.integer("mark y");
+    look.mark.w = a.integer("mark width");
+    look.mark.h = a.integer("mark height");
+    look.off = a.colour("off colour");
+    look.on = a.colour("on colour");
+    look.press = a.colour("press colour");
     return look;
 }
 
-KWaveLook readWaveLook(ArgReader& a) {
+KWaveLook readWaveLook(KArgReader& a) {
     KWaveLook look{};
     look.history = a.history();
-    look.marker1 = a.optionalReal();
-    look.marker2 = a.optionalReal();
-    look.outer = a.colour();
-    look.inner = a.colour();
-    look.line = a.colour();
+    look.marker1 = a.optionalReal("first marker");
+    look.marker2 = a.optionalReal("second marker");
+    look.outer = a.colour("outer colour");
+    look.inner = a.colour("inner colour");
+    look.line = a.colour("line colour");
     return look;
 }
 
 // Each maker reads its arguments (the type word already taken) and answers
 // the control, or null with the reason left in the reader.
-using ControlMaker = std::unique_ptr<KControl> (*)(const KControlInit&, ArgReader&);
+using ControlMaker = std::unique_ptr<KControl> (*)(const KControlInit&, KArgReader&);
 
 template <typename T, typename... Args>
-std::unique_ptr<KControl> make(ArgReader& a, Args&&... args) {
+std::unique_ptr<KControl> make(KArgReader& a, Args&&... args) {
     if (!a.ok())
         return nullptr;
     return std::make_unique<T>(std::forward<Args>(args)...);
 }
 
-std::unique_ptr<KControl> makePotDot(const KControlInit& in, ArgReader& a) {
-    if (!a.require(4, "KPotDot"))
-        return nullptr;
+std::unique_ptr<KControl> makePotDot(const KControlInit& in, KArgReader& a) {
     int p = a.param();
-    auto hl = a.colour();
-    double radius = a.number();
-    auto dot = a.colour();
+    auto hl = a.colour("highlight colour");
+    double radius = a.number("radius");
+    auto dot = a.colour("dot colour");
     if (!(radius > 0))
         a.failWith("radius must be above 0");
     return make<KPotDot>(a, in, p, hl, radius, dot);
 }
 
-std::unique_ptr<KControl> makeBgPotDot(const KControlInit& in, ArgReader& a) {
-    if (!a.require(4, "KBgPotDot"))
-        return nullptr;
+std::unique_ptr<KControl> makeBgPotDot(const KControlInit& in, KArgReader& a) {
     int p = a.param();
-    auto img = a.image();
-    double radius = a.number();
-    auto dot = a.colour();
+    auto img = a.image("background image");
+    double radius = a.number("radius");
+    auto dot = a.colour("dot colour");
     if (!(radius > 0))
         a.failWith("radius must be above 0");
     return make<KBgPotDot>(a, in, p, img, radius, dot);
 }
 
-std::unique_ptr<KControl> makePotLine(const KControlInit& in, ArgReader& a) {
-    if (!a.require(4, "KPotLine"))
-        return nullptr;
+std::unique_ptr<KControl> makePotLine(const KControlInit& in, KArgReader& a) {
     int p = a.param();
-    auto hl = a.colour();
-    double length = a.number();
-    auto line = a.colour();
+    auto hl = a.colour("highlight colour");
+    double length = a.number("length");
+    auto line = a.colour("line colour");
     return make<KPotLine>(a, in, p, hl, length, line);
 }
 
-std::unique_ptr<KControl> makeImgPot(const KControlInit& in, ArgReader& a) {
-    if (!a.require(2, "KImgPot"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgPot(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto img = a.image();
     return make<KImgPot>(a, in, p, img);
 }
 
-std::unique_ptr<KControl> makeSlide(const KControlInit& in, ArgReader& a) {
-    if (!a.require(7, "KSlide"))
-        return nullptr;
+std::unique_ptr<KControl> makeSlide(const KControlInit& in, KArgReader& a) {
     int p = a.param();
-    auto handle = a.image();
-    auto hl = a.colour();
+    auto handle = a.image("handle image");
+    auto hl = a.colour("highlight colour");
     KRect r;
-    r.x = a.integer();
-    r.y = a.integer();
-    r.w = a.integer();
-    r.h = a.integer();
+    r.x = a.integer("highlight x");
+    r.y = a.integer("highlight y");
+    r.w = a.integer("highlight width");
+    r.h = a.integer("highlight height");
     return make<KSlide>(a, in, p, handle, hl, r);
 }
 
-std::unique_ptr<KControl> makeValue(const KControlInit& in, ArgReader& a) {
-    if (!a.require(2, "KValue"))
-        return nullptr;
+std::unique_ptr<KControl> makeValue(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto font = a.font();
     return make<KValue>(a, in, p, font);
 }
 
-std::unique_ptr<KControl> makeBgValue(const KControlInit& in, ArgReader& a) {
-    if (!a.require(3, "KBgValue"))
-        return nullptr;
+std::unique_ptr<KControl> makeBgValue(const KControlInit& in, KArgReader& a) {
     int p = a.param();
-    auto img = a.image();
+    auto img = a.image("background image");
     auto font = a.font();
     return make<KBgValue>(a, in, p, img, font);
 }
 
-std::unique_ptr<KControl> makeLabel(const KControlInit& in, ArgReader& a) {
-    if (!a.require(4, "KLabel"))
-        return nullptr;
-    const char* align = a.word();
-    const char* text = a.word();
+// An alignment word is read by its first letter, so a misspelt one still
+// aligns somewhere; tell the author where.
+void checkAlignmentWord(KArgReader& a, const char* word) {
+    static const char* const kWords[] = {"Left", "Centre", "Center", "Right", "L", "C", "R"};
+    if (!word)
+        return;
+    for (const char* known : kWords)
+        if (!strcasecmp(word, known))
+            return;
+    static const char* const kShown[] = {"left", "centred", "right"};
+    a.warn(std::string("'") + word + "' is not an alignment (Left, Centre, Right): the text is " +
+           kShown[alignmentFromWord(word)]);
+}
+
+// A variable that expands to nothing shows as nothing; names are case-sensitive.
+void checkVariables(KArgReader& a, KEffect* effect, const char* text) {
+    static const char* const kKnown[] = {"PlugVer",  "PlugBuild", "Platform", "BuildDate", "SRate",
+                                         "HostVend", "HostName",  "Inputs",   "Outputs"};
+    for (const char* p = text ? std::strstr(text, "${") : nullptr; p; p = std::strstr(p, "${")) {
+        const char* close = std::strchr(p + 2, '}');
+        if (!close) {
+            a.warn(std::string("'") + p + "' has no closing '}': everything after '${' is taken as a variable name");
+            return;
+        }
+        const std::string variable(p, close + 1), name(p + 2, close);
+        p = close + 1;
+        const char* sameButCase = nullptr;
+        bool known = false;
+        for (const char* k : kKnown) {
+            known = known || name == k;
+            if (!strcasecmp(name.c_str(), k))
+                sameButCase = k;
+        }
+        char value[64];
+        expandEffectVariables(effect, value, sizeof value, variable.c_str());
+        if (known || value[0] || !effect)
+            continue;
+        a.warn("unknown variable '" + variable + "' shows as nothing" +
+               (sameButCase ? std::string(" (names are case-sensitive: ${") + sameButCase + "})"
+                            : std::string(" (the variables: PlugVer, PlugBuild, Platform, BuildDate, SRate, HostVend, "
+                                          "HostName, Inputs, Outputs)")));
+    }
+}
+
+std::unique_ptr<KControl> makeLabel(const KControlInit& in, KArgReader& a) {
+    const char* align = a.text("alignment");
+    const char* text = a.text("text");
     auto font = a.font();
-    int refresh = a.integer();
+    int refresh = a.integer("refresh interval");
+    if (a.listening()) {
+        checkAlignmentWord(a, align);
+        checkVariables(a, in.effect, text);
+    }
     return make<KLabel>(a, in, align, text, font, refresh);
 }
 
-std::unique_ptr<KControl> makeTextPeak(const KControlInit& in, ArgReader& a) {
-    if (!a.require(4, "KTextPeak"))
-        return nullptr;
-    auto level = a.real();
+std::unique_ptr<KControl> makeTextPeak(const KControlInit& in, KArgReader& a) {
+    auto level = a.real("level value");
     int cmd = a.command();
     auto font = a.font();
-    auto peakFont = a.font();
+    auto peakFont = a.font("peak font");
     return make<KTextPeak>(a, in, level, cmd, font, peakFont);
 }
 
-std::unique_ptr<KControl> makePageSelHlt(const KControlInit& in, ArgReader& a) {
-    if (!a.require(2, "KPageSelHlt"))
-        return nullptr;
-    int page = a.integer();
-    auto hl = a.colour();
+std::unique_ptr<KControl> makePageSelHlt(const KControlInit& in, KArgReader& a) {
+    int page = a.integer("page");
+    auto hl = a.colour("highlight colour");
     if (page <= 0)
         a.failWith("page must be above 0");
     return make<KPageSelHlt>(a, in, page, hl);
 }
 
-std::unique_ptr<KControl> makeImgPageSel(const KControlInit& in, ArgReader& a) {
-    if (!a.require(2, "KImgPageSel"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgPageSel(const KControlInit& in, KArgReader& a) {
     auto img = a.image();
-    int page = a.integer();
+    int page = a.integer("page");
     if (page <= 0)
         a.failWith("page must be above 0");
     return make<KImgPageSel>(a, in, img, page);
 }
 
-std::unique_ptr<KControl> makeImgCommand(const KControlInit& in, ArgReader& a) {
-    if (!a.require(2, "KImgCommand"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgCommand(const KControlInit& in, KArgReader& a) {
     int cmd = a.command();
     auto img = a.image();
     return make<KImgCommand>(a, in, cmd, img);
 }
 
-std::unique_ptr<KControl> makeUrl(const KControlInit& in, ArgReader& a) {
-    if (!a.require(1, "KUrl"))
-        return nullptr;
-    const char* target = a.word();
+std::unique_ptr<KControl> makeUrl(const KControlInit& in, KArgReader& a) {
+    const char* target = a.text("link target");
     return make<KUrl>(a, in, target);
 }
 
-std::unique_ptr<KControl> makeImgUrl(const KControlInit& in, ArgReader& a) {
-    if (!a.require(2, "KImgUrl"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgUrl(const KControlInit& in, KArgReader& a) {
     auto img = a.image();
-    const char* target = a.word();
+    const char* target = a.text("link target");
     return make<KImgUrl>(a, in, img, target);
 }
 
-std::unique_ptr<KControl> makeImgButton(const KControlInit& in, ArgReader& a) {
-    if (!a.require(2, "KImgButton"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgButton(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto img = a.image();
     return make<KImgButton>(a, in, p, img);
 }
 
-std::unique_ptr<KControl> makeImgSwitch(const KControlInit& in, ArgReader& a) {
-    if (!a.require(2, "KImgSwitch"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgSwitch(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     auto img = a.image();
     return make<KImgSwitch>(a, in, p, img);
 }
 
-std::unique_ptr<KControl> makeHlSwitch(const KControlInit& in, ArgReader& a) {
-    if (!a.require(8, "KHlSwitch"))
-        return nullptr;
+std::unique_ptr<KControl> makeHlSwitch(const KControlInit& in, KArgReader& a) {
     int p = a.param();
     KMarkLook look = readMarkLook(a);
     return make<KHlSwitch>(a, in, p, look);
@@ -285,92 +239,78 @@ std::unique_ptr<KControl> makeHlSwitch(const KControlInit& in, ArgReader& a) {
 
 // Positions outside 0..last would give bands beyond 0..1 (or a division by
 // zero), so both radio types insist on them.
-void checkRadioPositions(ArgReader& a, int position, int last) {
+void checkRadioPositions(KArgReader& a, int position, int last) {
     if (position < 0 || position > last)
         a.failWith("radio position must lie within 0..last position");
 }
 
-std::unique_ptr<KControl> makeImgRadio(const KControlInit& in, ArgReader& a) {
-    if (!a.require(4, "KImgRadio"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgRadio(const KControlInit& in, KArgReader& a) {
     int p = a.param();
-    int pos = a.integer();
-    int last = a.integer();
+    int pos = a.integer("position");
+    int last = a.integer("last position");
     auto img = a.image();
     checkRadioPositions(a, pos, last);
     return make<KImgRadio>(a, in, p, pos, last, img);
 }
 
-std::unique_ptr<KControl> makeHlRadio(const KControlInit& in, ArgReader& a) {
-    if (!a.require(10, "KHlRadio"))
-        return nullptr;
+std::unique_ptr<KControl> makeHlRadio(const KControlInit& in, KArgReader& a) {
     int p = a.param();
-    int pos = a.integer();
-    int last = a.integer();
+    int pos = a.integer("position");
+    int last = a.integer("last position");
     KMarkLook look = readMarkLook(a);
     checkRadioPositions(a, pos, last);
     return make<KHlRadio>(a, in, p, pos, last, look);
 }
 
-std::unique_ptr<KControl> makeImg(const KControlInit& in, ArgReader& a) {
-    if (!a.require(1, "KImg"))
-        return nullptr;
+std::unique_ptr<KControl> makeImg(const KControlInit& in, KArgReader& a) {
     auto img = a.image();
     return make<KImg>(a, in, img);
 }
 
-std::unique_ptr<KControl> makeBarFracMeter(const KControlInit& in, ArgReader& a) {
-    if (!a.require(3, "KBarFracMeter"))
-        return nullptr;
+std::unique_ptr<KControl> makeBarFracMeter(const KControlInit& in, KArgReader& a) {
     auto value = a.real();
-    KBarDirection dir = barDirectionFromWord(a.word());
+    const char* direction = a.text("direction");
+    KBarDirection dir = barDirectionFromWord(direction);
+    if (dir == KBarDirection::None && direction)
+        a.warn(std::string("'") + direction +
+               "' is not a direction (LeftToRight, RightToLeft, TopToBottom, BottomToTop): the bar is never drawn");
     auto colour = a.colour();
     return make<KBarFracMeter>(a, in, value, dir, colour);
 }
 
-std::unique_ptr<KControl> makeImgFracMeter(const KControlInit& in, ArgReader& a) {
-    if (!a.require(2, "KImgFracMeter"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgFracMeter(const KControlInit& in, KArgReader& a) {
     auto value = a.real();
     auto img = a.image();
     return make<KImgFracMeter>(a, in, value, img);
 }
 
-std::unique_ptr<KControl> makeImgMeter(const KControlInit& in, ArgReader& a) {
-    if (!a.require(4, "KImgMeter"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgMeter(const KControlInit& in, KArgReader& a) {
     auto value = a.integerValue();
-    double scale = a.number();
-    double offset = a.number();
+    double scale = a.number("scale");
+    double offset = a.number("offset");
     auto img = a.image();
     if (!(scale > 0))
         a.failWith("scale must be above 0");
     return make<KImgMeter>(a, in, value, scale, offset, img);
 }
 
-std::unique_ptr<KControl> makeImgPeak(const KControlInit& in, ArgReader& a) {
-    if (!a.require(3, "KImgPeak"))
-        return nullptr;
+std::unique_ptr<KControl> makeImgPeak(const KControlInit& in, KArgReader& a) {
     auto value = a.real();
     int cmd = a.command();
     auto img = a.image();
     return make<KImgPeak>(a, in, value, cmd, img);
 }
 
-std::unique_ptr<KControl> makeWave(const KControlInit& in, ArgReader& a) {
-    if (!a.require(6, "KWave"))
-        return nullptr;
+std::unique_ptr<KControl> makeWave(const KControlInit& in, KArgReader& a) {
     KWaveLook look = readWaveLook(a);
     return make<KWave>(a, in, look);
 }
 
-std::unique_ptr<KControl> makeZoomWave(const KControlInit& in, ArgReader& a) {
-    if (!a.require(10, "KZoomWave"))
-        return nullptr;
+std::unique_ptr<KControl> makeZoomWave(const KControlInit& in, KArgReader& a) {
     KWaveLook look = readWaveLook(a);
-    auto bar = a.colour();
-    auto handle = a.colour();
-    auto dragging = a.colour();
+    auto bar = a.colour("bar colour");
+    auto handle = a.colour("handle colour");
+    auto dragging = a.colour("dragging colour");
     auto font = a.font();
     return make<KZoomWave>(a, in, look, bar, handle, dragging, font);
 }
@@ -394,17 +334,18 @@ const ControlType kControlTypes[] = {
 
 // --- resources ---------------------------------------------------------------
 
-std::unique_ptr<KResource> makeImage(std::unique_ptr<KImage> bitmap, int fw, int fh, int count,
-                                     std::string& why) {
-    if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) {
-        why = "image could not be decoded";
-        return nullptr;
-    }
-    if (fw <= 0 || fh <= 0 || count <= 0) {
-        why = "frame width, height and count must be above 0";
-        return nullptr;
-    }
-    return std::make_unique<KImageResource>(std::move(bitmap), fw, fh, count);
+// Why a PngFile's file could not be read, saying where it was looked for.
+std::string describeUnreadableFile(const std::string& path, const char* name) {
+    if (path.empty())
+        return std::string("the path to '") + name + "' is too long";
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return "there is no file " + path;
+    if (!std::filesystem::is_regular_file(path, error))
+        return path + " is not a regular file";
+    if (std::filesystem::file_size(path, error) == 0 && !error)
+        return path + " is empty";
+    return path + " cannot be read";
 }
 
 KColour colourFromInts(int r, int g, int b, int a) {
@@ -415,18 +356,26 @@ KColour colourFromInts(int r, int g, int b, int a) {
 
 }  // namespace
 
+bool KSkinFactory::isFrameworkControlType(const char* word) {
+    for (const ControlType& t : kControlTypes)
+        if (word && !strcasecmp(word, t.word))
+            return true;
+    return false;
+}
+
 std::unique_ptr<KControl> KSkinFactory::CreateControl(const KControlInit& init, KTokenizer& tokens) {
     clearFailure();
     const char* type = tokens.takeWord();
     if (!type)
-        return fail("no control type");
+        return fail("the control type is missing");
     for (const ControlType& t : kControlTypes) {
         if (strcasecmp(type, t.word) != 0)
             continue;
-        ArgReader args(tokens, *skin_);
+        KArgReader args(tokens, *skin_, listening_);
         std::unique_ptr<KControl> control = t.make(init, args);
         if (!control)
-            return fail(args.reason());
+            return fail(args.reason(t.word));
+        setWarnings(args.warnings());
         return control;
     }
     return fail(std::string("unknown control type '") + type + "'");
@@ -436,54 +385,103 @@ std::unique_ptr<KResource> KSkinFactory::CreateResource(KTokenizer& tokens) {
     clearFailure();
     const char* kind = tokens.takeWord();
     if (!kind)
-        return fail("no resource kind");
-    ArgReader a(tokens, *skin_);
-    std::string why;
-    if (!strcasecmp(kind, "PngFile") || !strcasecmp(kind, "PngResource")) {
-        if (!a.require(4, kind))
-            return fail(a.reason());
-        const char* file = a.word();
-        int fw = a.integer(), fh = a.integer(), count = a.integer();
-        std::unique_ptr<KImage> bitmap;
-        if (!strcasecmp(kind, "PngFile")) {
-            char path[kLibraryPathSize];
-            uint64_t length = 0;
-            std::unique_ptr<uint8_t[]> bytes;
-            if (makeLibraryFilePath(path, sizeof path, file))
-                bytes = readWholeFile(path, &length);
-            if (!bytes)
-                return fail(std::string("no file '") + file + "' next to the library");
-            bitmap = decodePng(bytes.get(), length);
-        } else {
-            KDataBlock block;
-            if (!loadEmbedded(block, file))
-                return fail(std::string("no built-in file '") + file + "'");
-            bitmap = decodePng(block.bytes(), block.length());
-        }
-        auto image = makeImage(std::move(bitmap), fw, fh, count, why);
-        return image ? std::move(image) : fail(why);
+        return fail("the resource kind is missing");
+    KArgReader a(tokens, *skin_, listening_);
+    std::unique_ptr<KResource> resource;
+    if (!strcasecmp(kind, "PngFile") || !strcasecmp(kind, "PngResource"))
+        resource = makeImageResource(a, !strcasecmp(kind, "PngFile"));
+    else if (!strcasecmp(kind, "RGBColour") || !strcasecmp(kind, "RGBAColour"))
+        resource = makeColourResource(a, !strcasecmp(kind, "RGBAColour"));
+    else if (!strcasecmp(kind, "DefFont"))
+        resource = makeFontResource(a);
+    else
+        return fail(std::string("unknown resource kind '") + kind + "'");
+    if (!resource)
+        return fail(a.reason(kind));
+    setWarnings(a.warnings());
+    return resource;
+}
+
+std::unique_ptr<KResource> KSkinFactory::makeImageResource(KArgReader& a, bool fromFile) {
+    const char* file = a.text("file name");
+    int fw = a.integer("frame width"), fh = a.integer("frame height"), count = a.integer("frame count");
+    if (a.missing())
+        return nullptr;
+    KDataBlock block;
+    std::unique_ptr<uint8_t[]> bytes;
+    uint64_t length = 0;
+    const uint8_t* data = nullptr;
+    if (fromFile) {
+        std::string path;
+        if (readImageFile(file, bytes, length, path))
+            data = bytes.get();
+        else
+            a.failWith(describeUnreadableFile(path, file));
+    } else {
+        data = loadEmbedded(block, file);
+        length = block.length();
+        if (!data)
+            a.failWith(std::string("no built-in file '") + file + "'");
     }
-    if (!strcasecmp(kind, "RGBColour") || !strcasecmp(kind, "RGBAColour")) {
-        bool alpha = !strcasecmp(kind, "RGBAColour");
-        if (!a.require(alpha ? 4 : 3, kind))
-            return fail(a.reason());
-        int r = a.integer(), g = a.integer(), b = a.integer();
-        int al = alpha ? a.integer() : 255;
-        return std::make_unique<KColourResource>(colourFromInts(r, g, b, al));
+    if (!data)
+        return nullptr;
+    PngError error = PngError::none;
+    std::unique_ptr<KImage> bitmap = decodePng(data, length, &error);
+    if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) {
+        std::string why = std::string("'") + file + "' does not decode as PNG: " + pngErrorText(error);
+        if (error == PngError::unsupportedHeader)
+            why += " (save it as a non-interlaced PNG of 8 bits per channel)";
+        a.failWith(why);
+        return nullptr;
     }
-    if (!strcasecmp(kind, "DefFont")) {
-        if (!a.require(2, kind))
-            return fail(a.reason());
-        int height = a.integer();
-        const KColourResource* colour = a.colour();
-        const char* face = a.word();
-        if (!a.ok())
-            return fail(a.reason());
-        if (height <= 0)
-            return fail("font height must be above 0");
-        return std::make_unique<KFontResource>(std::make_unique<KFont>(height, colour->colour(), face));
+    if (fw <= 0 || fh <= 0 || count <= 0) {
+        a.failWith("frame width, height and count must be above 0");
+        return nullptr;
     }
-    return fail(std::string("unknown resource kind '") + kind + "'");
+    if (a.listening())
+        a.warn(describeImageFit(bitmap->width, bitmap->height, fw, fh, count));
+    return std::make_unique<KImageResource>(std::move(bitmap), fw, fh, count);
+}
+
+std::unique_ptr<KResource> KSkinFactory::makeColourResource(KArgReader& a, bool withAlpha) {
+    static const char* const kComponents[] = {"red", "green", "blue", "alpha"};
+    int c[4] = {0, 0, 0, 255};
+    for (int i = 0; i < (withAlpha ? 4 : 3); ++i) {
+        c[i] = a.integer(kComponents[i]);
+        if (a.listening() && (c[i] < 0 || c[i] > 255))
+            a.warn(std::to_string(c[i]) + " lies outside 0..255: the " + kComponents[i] + " keeps its low 8 bits, " +
+                   std::to_string(static_cast<uint8_t>(c[i])));
+    }
+    if (a.missing())
+        return nullptr;
+    return std::make_unique<KColourResource>(colourFromInts(c[0], c[1], c[2], c[3]));
+}
+
+std::unique_ptr<KResource> KSkinFactory::makeFontResource(KArgReader& a) {
+    int height = a.integer("height");
+    const KColourResource* colour = a.colour();
+    const char* face = a.optionalText();
+    if (!a.ok())
+        return nullptr;
+    if (height <= 0) {
+        a.failWith("font height must be above 0");
+        return nullptr;
+    }
+    return std::make_unique<KFontResource>(std::make_unique<KFont>(height, colour->colour(), face));
+}
+
+bool KSkinFactory::readImageFile(const char* name, std::unique_ptr<uint8_t[]>& bytes, uint64_t& length,
+                                 std::string& path) const {
+    if (fileFolder_.empty()) {
+        char buffer[kLibraryPathSize];
+        if (!makeLibraryFilePath(buffer, sizeof buffer, name))
+            return false;
+        path = buffer;
+    } else {
+        path = fileFolder_ + name;
+    }
+    bytes = readWholeFile(path.c_str(), &length);
+    return bytes != nullptr;
 }
 
 }  // namespace kx

@@ -3,11 +3,14 @@
 // deriving from it and overriding CreateControl or CreateResource.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kx {
 
+class KArgReader;
 class KControl;
 class KEffect;
 class KResource;
@@ -27,13 +30,26 @@ public:
     // the resource can't be made.
     virtual std::unique_ptr<KResource> CreateResource(KTokenizer& tokens);
 
+    // Whether the word names one of the framework's control types (any letter case).
+    static bool isFrameworkControlType(const char* word);
+
     void setSkin(KSkin* skin) { skin_ = skin; }
     KEffect* effect() const { return effect_; }
     KSkin* skin() const { return skin_; }
 
-    // Why the last Create call made nothing (for the skin checker; the
-    // parser itself stays silent).
+    // PngFile images are read from this folder (ending in a separator)
+    // instead of the library's: a tool checks a skin where it will be placed.
+    void setFileFolder(const std::string& folder) { fileFolder_ = folder; }
+
+    // While listening (the skin checker does), Create calls also note words
+    // that apply but read as something other than they say.
+    void setListening(bool listening) { listening_ = listening; }
+    bool listening() const { return listening_; }
+
+    // Why the last Create call made nothing, and what the last one that made
+    // something noted (for the skin checker; the parser itself stays silent).
     const char* lastFailure() const { return failure_.c_str(); }
+    const std::vector<std::string>& lastWarnings() const { return warnings_; }
 
 protected:
     // Records the reason and answers null, so that `return fail(...)` reads well.
@@ -41,12 +57,26 @@ protected:
         failure_ = reason;
         return nullptr;
     }
-    void clearFailure() { failure_.clear(); }
+    void clearFailure() {
+        failure_.clear();
+        warnings_.clear();
+    }
+    void setWarnings(std::vector<std::string> warnings) { warnings_ = std::move(warnings); }
 
 private:
+    std::unique_ptr<KResource> makeImageResource(KArgReader& args, bool fromFile);
+    std::unique_ptr<KResource> makeColourResource(KArgReader& args, bool withAlpha);
+    std::unique_ptr<KResource> makeFontResource(KArgReader& args);
+    // The bytes of an image file named by a PngFile line; `path` is where it was looked for.
+    bool readImageFile(const char* name, std::unique_ptr<uint8_t[]>& bytes, uint64_t& length,
+                       std::string& path) const;
+
     KEffect* effect_;    // not owned
     KSkin* skin_ = nullptr;  // the skin being built; not owned
+    std::string fileFolder_;
+    bool listening_ = false;
     std::string failure_;
+    std::vector<std::string> warnings_;
 };
 
 }  // namespace kx

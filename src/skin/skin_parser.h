@@ -3,6 +3,8 @@
 
 #include <memory>
 
+#include "skin/skin_diagnostics.h"
+
 namespace kx {
 
 class KByteSource;
@@ -13,21 +15,10 @@ class KSkinFactory;
 // The file name of the skin script, next to the library or built in.
 inline constexpr const char* kSkinFileName = "Kelvox2Skin.txt";
 
-// Told about every line the parser passes over and why. The parser itself
-// never reports anything; the skin checker listens through this.
-class KSkinDiagnostics {
-public:
-    virtual ~KSkinDiagnostics() = default;
-    // line: the ordinal of the line as the line reader delivered it (1-based;
-    // runs of line ends count once); text: its words, re-joined.
-    virtual void lineIgnored(int line, const char* text, const char* reason) = 0;
-    // The whole script was rejected.
-    virtual void skinRejected(const char* reason) = 0;
-};
-
 // Parses the script from the source. Null when it declares no positive size
 // and page count. The factory (defaults to the framework's) makes the
-// controls and resources; it is pointed at the new skin while parsing.
+// controls and resources; it is pointed at the new skin while parsing. A
+// UTF-8 byte-order mark at the start of the text is skipped.
 std::unique_ptr<KSkin> parseSkin(KByteSource& source, KEffect* effect, KSkinFactory* factory = nullptr,
                                  KSkinDiagnostics* diagnostics = nullptr);
 

@@ -34,7 +34,7 @@ TEST_F(PluginTest, IdentityRequests) {
     EXPECT_EQ(host.productString(), "Kelvox2");
     EXPECT_EQ(host.vendorVersion(), 1200);
     EXPECT_EQ(host.vstVersion(), 2400);
-    EXPECT_EQ(host.plugCategory(), 1);  // effect, although it is a synth
+    EXPECT_EQ(host.plugCategory(), kPlugCategSynth);  // hosts list it with the instruments
     EXPECT_EQ(host.dispatch(effIdentify), VST_FOURCC('N', 'v', 'E', 'f'));
     EXPECT_EQ(host.dispatch(effGetTailSize), 0);
     EXPECT_EQ(host.dispatch(effGetNumMidiInputChannels), 0);

@@ -122,6 +122,30 @@ TEST(SnapshotTool, RefusesBadInputClearly) {
     std::remove(events.c_str());
 }
 
+TEST(SnapshotTool, RefusesPagesTheSkinDoesNotHaveNamingThePageCount) {
+    std::string skin = temp("pages.txt"), events = temp("page-events.txt"), out = temp("pages.png");
+    write(skin, kSkin);
+    std::remove(out.c_str());
+    for (const char* page : {"7", "0", "3"}) {
+        ToolRun r = run("snapshot --skin " + skin + " --page " + page + " " + out);
+        EXPECT_EQ(r.status, 2) << page << "\n" << r.out;
+        EXPECT_NE(r.out.find(std::string("--page ") + page + ": the skin has 2 pages (1 to 2)"), std::string::npos)
+            << r.out;
+    }
+    write(events, "page 2\n# then\npage 9\n");
+    ToolRun r = run("snapshot --skin " + skin + " --events " + events + " " + out);
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find(events + ":3: page 9: the skin has 2 pages (1 to 2)"), std::string::npos) << r.out;
+    std::FILE* written = std::fopen(out.c_str(), "rb");
+    EXPECT_EQ(written, nullptr) << "a refused snapshot wrote a picture";
+    if (written)
+        std::fclose(written);
+    // The last page is there to be shown.
+    EXPECT_EQ(run("snapshot --skin " + skin + " --page 2 " + out).status, 0);
+    for (const std::string& f : {skin, events, out})
+        std::remove(f.c_str());
+}
+
 TEST(CheckSkinTool, ReportsIgnoredLinesWithTheirLineNumbers) {
     std::string skin = temp("check.txt");
     write(skin, std::string(kSkin) + "\r\n\r\nAddControl 1 0 0 10 10 KPotDot Nope white 11 dot\nBogus\n");

@@ -1,7 +1,11 @@
 // kelvox2 info: what a VST 2.4 plug-in tells a host about itself.
 #include "subcommands.h"
 
+#include "kelvox2/host/fx_preset.h"
+#include "kelvox2/host/option_reader.h"
+#include "kelvox2/host/parameter_shape.h"
 #include "kelvox2/host/plugin_host.h"
+#include "kelvox2/host/plugin_presets.h"
 
 #include <algorithm>
 #include <cctype>
@@ -46,14 +50,19 @@ const char* const kCategoryNames[] = {"unknown",  "effect",      "synth",       
 
 void printUsage(FILE* out) {
     std::fprintf(out,
-                 "usage: kelvox2 info [PLUGIN]\n"
+                 "usage: kelvox2 info [PLUGIN] [--params | --fxp FILE | --fxb FILE]\n"
                  "\n"
                  "Loads a VST 2.4 plug-in (.so) and prints what it tells a host: identity, flags,\n"
                  "audio inputs and outputs, every parameter with its name, label and display text,\n"
                  "the program names and the answers to the usual canDo questions.\n"
-                 "PLUGIN defaults to the Kelvox2.so next to this tool.\n"
+                 "PLUGIN is a path or a name looked for in VST_PATH, ~/.vst, /usr/local/lib/vst\n"
+                 "and /usr/lib/vst; it defaults to the Kelvox2.so next to this tool.\n"
                  "\n"
                  "options:\n"
+                 "  --params     only the parameters: index, name, unit, default and what each\n"
+                 "               takes (its range or its choices), as 'render --set' reads them\n"
+                 "  --fxp FILE   what a program file (.fxp) sets: each parameter's value\n"
+                 "  --fxb FILE   what a bank file (.fxb) sets: each program's values\n"
                  "  -h, --help   show this help\n");
 }
 
@@ -78,42 +87,155 @@ void printPins(const kx::PluginHost& host, bool inputs, int count) {
     }
 }
 
+std::string withUnit(const std::string& value, const std::string& unit) {
+    return unit.empty() || value.empty() ? value : value + " " + unit;
+}
+
+// Every parameter with what it takes, as render --set reads it.
+int printParameterShapes(const kx::PluginHost& host) {
+    struct Row {
+        std::string index, name, unit, initial, takes;
+    };
+    std::vector<Row> rows{{"index", "name", "unit", "default", "takes"}};
+    for (int i = 0; i < host.numParams(); ++i) {
+        const std::string initial = host.paramDisplay(i);
+        kx::ParameterShape shape = kx::probeParameter(host, i);
+        rows.push_back({std::to_string(i), shape.name, shape.label, initial, kx::describeRange(shape)});
+    }
+    size_t w[4] = {};
+    for (const Row& row : rows) {
+        w[0] = std::max(w[0], row.index.size());
+        w[1] = std::max(w[1], row.name.size());
+        w[2] = std::max(w[2], row.unit.size());
+        w[3] = std::max(w[3], row.initial.size());
+    }
+    std::printf("Parameters of %s (%d):\n", host.effectName().c_str(), host.numParams());
+    for (const Row& row : rows)
+        std::printf("  %*s  %-*s  %-*s  %-*s  %s\n", int(w[0]), row.index.c_str(), int(w[1]), row.name.c_str(),
+                    int(w[2]), row.unit.c_str(), int(w[3]), row.initial.c_str(), row.takes.c_str());
+    return 0;
+}
+
+// The current program's values, a few to a line.
+void printValues(const kx::PluginHost& host) {
+    std::vector<std::string> cells;
+    size_t width = 0;
+    for (int i = 0; i < host.numParams(); ++i) {
+        cells.push_back(host.paramName(i) + " " + withUnit(host.paramDisplay(i), host.paramLabel(i)));
+        width = std::max(width, cells.back().size());
+    }
+    const size_t perLine = std::max<size_t>(1, 96 / (width + 3));
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const bool lastOnLine = (i + 1) % perLine == 0 || i + 1 == cells.size();
+        std::printf("%s%-*s%s", i % perLine ? "   " : "    ", lastOnLine ? 0 : int(width), cells[i].c_str(),
+                    lastOnLine ? "\n" : "");
+    }
+}
+
+std::string describeContent(bool isChunk, size_t chunkBytes, size_t count, const char* what) {
+    if (isChunk)
+        return "the plug-in's own chunk of " + std::to_string(chunkBytes) + " bytes";
+    return std::to_string(count) + " " + what;
+}
+
+// What a program or bank file sets, read into the plug-in as render loads it.
+int printPreset(kx::PluginHost& host, const std::string& fxp, const std::string& fxb) {
+    std::string error;
+    const std::string& path = fxp.empty() ? fxb : fxp;
+    kx::FxProgram program;
+    kx::FxBank bank;
+    bool ok = fxp.empty() ? kx::readFxbFile(path.c_str(), bank, error) : kx::readFxpFile(path.c_str(), program, error);
+    if (!ok) {
+        std::fprintf(stderr, "kelvox2 info: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("File:        %s\n", path.c_str());
+    if (!fxp.empty()) {
+        std::printf("Holds:       a program, %s\n",
+                    describeContent(program.isChunk, program.chunk.size(), program.params.size(), "parameter values")
+                        .c_str());
+        std::printf("For plug-in: %s, version %d\n", kx::describeId(program.fxID).c_str(), int(program.fxVersion));
+        ok = kx::applyProgram(host, program, error);
+    } else {
+        std::printf("Holds:       a bank, %s\n",
+                    describeContent(bank.isChunk, bank.chunk.size(), bank.programs.size(), "programs").c_str());
+        std::printf("For plug-in: %s, version %d\n", kx::describeId(bank.fxID).c_str(), int(bank.fxVersion));
+        ok = kx::applyBank(host, bank, error);
+    }
+    if (!ok) {
+        std::fprintf(stderr, "kelvox2 info: %s: %s\n", path.c_str(), error.c_str());
+        return 1;
+    }
+    if (!fxp.empty()) {
+        std::printf("Program:     \"%s\"\n\n", host.programName().c_str());
+        printValues(host);
+        return 0;
+    }
+    const VstIntPtr current = host.getProgram();
+    const int count = bank.isChunk ? host.numPrograms() : int(bank.programs.size());
+    std::printf("Current:     program %ld\n", static_cast<long>(current));
+    for (int p = 0; p < count; ++p) {
+        host.setProgram(p);
+        std::printf("\nProgram %d \"%s\":\n", p, host.programName().c_str());
+        printValues(host);
+    }
+    host.setProgram(current);
+    return 0;
+}
+
 }  // namespace
 
 int runInfo(int argc, char** argv) {
-    const char* pluginPath = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+    std::string pluginName, fxp, fxb;
+    bool onlyParams = false;
+    kx::OptionReader r(argc, argv);
+    std::string value;
+    auto usageError = [](const std::string& message) {
+        std::fprintf(stderr, "kelvox2 info: %s\n\n", message.c_str());
+        printUsage(stderr);
+        return 2;
+    };
+    while (r.next()) {
+        if (r.isOperand()) {
+            if (!pluginName.empty())
+                return usageError("more than one plug-in given ('" + r.operand() + "')");
+            pluginName = r.operand();
+        } else if (r.is("-h") || r.is("--help")) {
             printUsage(stdout);
             return 0;
+        } else if (r.is("--params")) {
+            onlyParams = true;
+        } else if (r.is("--fxp") || r.is("--fxb")) {
+            std::string name = r.name();
+            if (!r.value(value) || value.empty())
+                return usageError(name + " needs a file name");
+            (name == "--fxp" ? fxp : fxb) = value;
+        } else {
+            return usageError("unknown option '" + r.name() + "'");
         }
-        if (argv[i][0] == '-' && argv[i][1]) {
-            std::fprintf(stderr, "kelvox2 info: unknown option '%s'\n\n", argv[i]);
-            printUsage(stderr);
-            return 2;
-        }
-        if (pluginPath) {
-            std::fprintf(stderr, "kelvox2 info: more than one plug-in given ('%s')\n\n", argv[i]);
-            printUsage(stderr);
-            return 2;
-        }
-        pluginPath = argv[i];
+        if (r.hasUnusedValue())
+            return usageError("option '" + r.name() + "' takes no value");
     }
-    if (!pluginPath)
-        pluginPath = defaultPluginPath();
+    if (int(onlyParams) + int(!fxp.empty()) + int(!fxb.empty()) > 1)
+        return usageError("--params, --fxp and --fxb go one at a time");
+    if (pluginName.empty())
+        pluginName = defaultPluginPath();
 
     kx::PluginHost host;
     std::string error;
-    if (!host.load(pluginPath, &error)) {
+    if (!host.load(pluginName, &error)) {
         std::fprintf(stderr, "kelvox2 info: %s\n", error.c_str());
         return 1;
     }
     host.open();
     host.setSampleRate(static_cast<float>(host.hostSampleRate));
     host.setBlockSize(host.hostBlockSize);
-
+    if (onlyParams)
+        return printParameterShapes(host);
+    if (!fxp.empty() || !fxb.empty())
+        return printPreset(host, fxp, fxb);
     const AEffect* e = host.effect();
-    std::printf("Plug-in:     %s\n", pluginPath);
+    std::printf("Plug-in:     %s\n", host.path().c_str());
     std::printf("Name:        %s\n", host.effectName().c_str());
     std::printf("Vendor:      %s\n", host.vendorString().c_str());
     std::printf("Product:     %s\n", host.productString().c_str());

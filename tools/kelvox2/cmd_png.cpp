@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "graphics/png_decoder.h"
+#include "host/output_file.h"
 
 namespace kelvox2 {
 
@@ -20,7 +22,9 @@ void printHelp(FILE* out) {
                  "options:\n"
                  "  --raw OUT   also write the pixels to OUT as little-endian 32-bit words\n"
                  "              0xAARRGGBB, row by row from the top (4 x WIDTH x HEIGHT bytes)\n"
-                 "  --help      show this help\n");
+                 "  --help      show this help\n\n"
+                 "OUT never replaces FILE; writing through a symbolic link writes the file\n"
+                 "it points to.\n");
 }
 
 bool readFile(const char* path, std::vector<uint8_t>& bytes) {
@@ -67,6 +71,14 @@ int runPng(int argc, char** argv) {
         return 2;
     }
 
+    kx::FileRoles files;
+    files.input("the PNG file", input);
+    files.output("--raw", rawPath ? rawPath : "");
+    if (std::string clash = files.clash(); !clash.empty()) {
+        std::fprintf(stderr, "kelvox2 png: %s\n", clash.c_str());
+        return 2;
+    }
+
     std::vector<uint8_t> bytes;
     errno = 0;
     if (!readFile(input, bytes)) {
@@ -80,25 +92,15 @@ int runPng(int argc, char** argv) {
         return 1;
     }
     if (rawPath) {
-        FILE* out = std::fopen(rawPath, "wb");
-        if (!out) {
-            std::fprintf(stderr, "kelvox2 png: cannot write '%s': %s\n", rawPath, std::strerror(errno));
-            return 2;
-        }
         // Words are written byte by byte so that the file is little-endian on any host.
-        std::vector<uint8_t> row(size_t(image->width) * 4);
-        bool ok = true;
-        for (int32_t y = 0; y < image->height && ok; ++y) {
-            for (int32_t x = 0; x < image->width; ++x) {
-                const uint32_t p = image->at(x, y);
-                for (int k = 0; k < 4; ++k)
-                    row[size_t(x) * 4 + k] = uint8_t(p >> (8 * k));
-            }
-            ok = std::fwrite(row.data(), 1, row.size(), out) == row.size();
-        }
-        if (std::fclose(out) != 0 || !ok) {
-            std::fprintf(stderr, "kelvox2 png: writing '%s' failed\n", rawPath);
-            std::remove(rawPath);
+        std::vector<uint8_t> raw(image->pixels.size() * 4);
+        for (size_t i = 0; i < image->pixels.size(); ++i)
+            for (int k = 0; k < 4; ++k)
+                raw[4 * i + k] = uint8_t(image->pixels[i] >> (8 * k));
+        kx::OutputFile out;
+        std::string error;
+        if (!out.open(rawPath, error) || !out.write(raw.data(), raw.size(), error) || !out.commit(error)) {
+            std::fprintf(stderr, "kelvox2 png: %s\n", error.c_str());
             return 2;
         }
     }

@@ -5,15 +5,20 @@
 #include "host/fx_preset.h"
 #include "host/midi_file.h"
 #include "host/midi_renderer.h"
-#include "host/plugin_host.h"
-#include "host/plugin_presets.h"
 #include "host/option_reader.h"
+#include "host/output_file.h"
+#include "host/parameter_shape.h"
+#include "host/plugin_host.h"
+#include "host/plugin_lookup.h"
+#include "host/plugin_presets.h"
+#include "host/typed_value.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -25,30 +30,49 @@ namespace {
 constexpr double kMaxSongSeconds = 24 * 3600.0;
 
 const char kUsage[] =
-    "usage: kelvox2 render [PLUGIN] IN.mid OUT.wav [OPTIONS]\n"
+    "usage: kelvox2 render [PLUGIN] IN.mid OUT [OPTIONS]\n"
     "       kelvox2 render [PLUGIN] --save-fxp FILE | --save-fxb FILE [OPTIONS]\n"
     "\n"
     "Plays a Standard MIDI File (format 0 or 1) through a VST 2.4 plug-in and\n"
-    "writes what it plays to OUT: 32-bit float .wav or .aiff, or 24-bit .flac.\n"
-    "PLUGIN defaults to the Kelvox2.so next to this program.\n"
+    "writes what it plays to OUT. Notes still sounding when the song ends get\n"
+    "their note-offs there, so that their release rings in the tail.\n"
+    "PLUGIN is a path or a name looked for in VST_PATH, ~/.vst, /usr/local/lib/vst\n"
+    "and /usr/lib/vst; it defaults to the Kelvox2.so next to this program.\n"
     "\n"
     "options:\n"
+    "  --format FORMAT    float (32-bit float WAV), wav16, wav24, flac (24-bit) or\n"
+    "                     aiff (32-bit float); by default OUT's extension decides:\n"
+    "                     .wav float, .flac, .aif/.aiff\n"
+    "  --channels N       channels in OUT, 1..8 (default: the plug-in's outputs);\n"
+    "                     a mono plug-in plays on every channel\n"
     "  --rate HZ          sample rate (default 44100)\n"
     "  --block FRAMES     frames per processing block, 1..8192 (default 512)\n"
     "  --double           process in 64-bit floating point\n"
     "  --program N        select program N first\n"
     "  --fxb FILE         load a bank (.fxb) before that\n"
     "  --fxp FILE         load a program (.fxp) into the current program\n"
-    "  --set NAME=TEXT    type TEXT into the parameter NAME (case ignored); repeatable\n"
-    "  --tail SECONDS     keep rendering after the last MIDI event (default 2)\n"
+    "  --set NAME=VALUE   set a parameter; repeatable. NAME in any letter case, or a\n"
+    "                     unique start of it. VALUE is one of its choices (any case,\n"
+    "                     or a unique start: Wave2=saw) or a number, with its unit\n"
+    "                     or a scaled one (Attk1=500ms); numbers outside the range\n"
+    "                     are clamped. 'kelvox2 info --params' lists what each takes\n"
+    "  --tail SECONDS     keep rendering after the song, 0..3600 (default 2); 'auto'\n"
+    "                     renders until the output has stayed below -90 dBFS for\n"
+    "                     a second, 60 s at the most\n"
     "  --save-fxp FILE    save the current program, after the settings above\n"
     "  --save-fxb FILE    save the whole bank, after the settings above\n"
     "  --quiet            no progress line\n"
-    "  -h, --help         show this help\n";
+    "  -h, --help         show this help\n"
+    "\n"
+    "An output never replaces one of the inputs; writing through a symbolic link\n"
+    "writes the file it points to. A failed render leaves an earlier OUT as it was.\n";
 
 struct RenderOptions {
     std::vector<std::string> operands;
     kx::RenderSettings settings;
+    bool formatGiven = false;
+    kx::AudioFormat format = kx::AudioFormat::Float;
+    int channels = 0;  // 0: as many as the plug-in has outputs
     int program = -1;
     std::string fxp, fxb, saveFxp, saveFxb;
     std::vector<std::string> sets;
@@ -65,6 +89,8 @@ int failure(const std::string& message) {
     return 1;
 }
 
+void warn(const std::string& message) { std::fprintf(stderr, "kelvox2 render: warning: %s\n", message.c_str()); }
+
 // Returns -1 when parsing succeeded, else the exit code.
 int parseOptions(int argc, char** argv, RenderOptions& o) {
     kx::OptionReader r(argc, argv);
@@ -79,6 +105,13 @@ int parseOptions(int argc, char** argv, RenderOptions& o) {
             o.settings.doublePrecision = true;
         } else if (r.is("--quiet")) {
             o.quiet = true;
+        } else if (r.is("--format")) {
+            if (!r.value(value) || !kx::audioFormatFromName(value, o.format))
+                return usageError("--format needs float, wav16, wav24, flac or aiff, not '" + value + "'");
+            o.formatGiven = true;
+        } else if (r.is("--channels")) {
+            if (!r.value(value) || !kx::parseInteger(value, 1, 8, o.channels))
+                return usageError("--channels needs a channel count from 1 to 8, not '" + value + "'");
         } else if (r.is("--rate")) {
             int rate = 0;
             if (!r.value(value) || !kx::parseInteger(value, 8000, 384000, rate))
@@ -90,14 +123,21 @@ int parseOptions(int argc, char** argv, RenderOptions& o) {
                 return usageError("--block needs a frame count from 1 to 8192, not '" + value + "'");
             o.settings.blockSize = block;
         } else if (r.is("--tail")) {
-            if (!r.value(value) || !kx::parseNumber(value, 0, 3600, o.settings.tailSeconds))
-                return usageError("--tail needs seconds from 0 to 3600, not '" + value + "'");
+            bool ok = r.value(value);
+            if (ok && value == "auto") {
+                o.settings.tailUntilQuiet = true;
+                o.settings.tailSeconds = kx::kMaxAutoTailSeconds;
+            } else if (ok && kx::parseNumber(value, 0, 3600, o.settings.tailSeconds)) {
+                o.settings.tailUntilQuiet = false;
+            } else {
+                return usageError("--tail needs seconds from 0 to 3600 or 'auto', not '" + value + "'");
+            }
         } else if (r.is("--program")) {
             if (!r.value(value) || !kx::parseInteger(value, 0, 1 << 20, o.program))
                 return usageError("--program needs a program number, not '" + value + "'");
         } else if (r.is("--set")) {
             if (!r.value(value) || value.find('=') == std::string::npos || value.front() == '=')
-                return usageError("--set needs NAME=TEXT, not '" + value + "'");
+                return usageError("--set needs NAME=VALUE, not '" + value + "'");
             o.sets.push_back(value);
         } else if (r.is("--fxp") || r.is("--fxb") || r.is("--save-fxp") || r.is("--save-fxb")) {
             std::string name = r.name();
@@ -107,6 +147,46 @@ int parseOptions(int argc, char** argv, RenderOptions& o) {
             return usageError("unknown option '" + r.name() + "'");
         }
         if (r.hasUnusedValue()) return usageError("option '" + r.name() + "' takes no value");
+    }
+    return -1;
+}
+
+// The parameter a --set names: its whole name or a unique start of it, in
+// any letter case; -1 with a message otherwise.
+int findParameter(const kx::PluginHost& host, const std::string& name, std::string& error) {
+    std::vector<int> starts;
+    std::string lowered = name, known;
+    for (char& c : lowered) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (int i = 0; i < host.numParams(); ++i) {
+        std::string candidate = host.paramName(i);
+        known += (i ? ", " : "") + candidate;
+        for (char& c : candidate) c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (candidate == lowered) return i;
+        if (candidate.compare(0, lowered.size(), lowered) == 0) starts.push_back(i);
+    }
+    if (starts.size() == 1) return starts.front();
+    if (starts.empty()) {
+        error = "the plug-in has no parameter '" + name + "' (it has: " + known + ")";
+    } else {
+        error = "'" + name + "' could be ";
+        for (size_t i = 0; i < starts.size(); ++i)
+            error += (i == 0 ? "" : i + 1 == starts.size() ? " or " : ", ") + host.paramName(starts[i]);
+    }
+    return -1;
+}
+
+// Types each --set value as a musician would; -1 when all were set.
+int applySets(kx::PluginHost& host, const RenderOptions& o) {
+    for (const std::string& s : o.sets) {
+        size_t eq = s.find('=');
+        std::string name = s.substr(0, eq), text = s.substr(eq + 1);
+        std::string error;
+        int index = findParameter(host, name, error);
+        if (index < 0) return usageError("--set " + s + ": " + error);
+        kx::ParameterShape shape = kx::probeParameter(host, index);
+        std::string warning;
+        if (!kx::setTypedValue(host, shape, text, warning, error)) return usageError("--set " + s + ": " + error);
+        if (!warning.empty()) warn(warning);
     }
     return -1;
 }
@@ -131,18 +211,8 @@ int applySettings(kx::PluginHost& host, const RenderOptions& o) {
         if (!kx::readFxpFile(o.fxp.c_str(), program, error)) return failure(error);
         if (!kx::applyProgram(host, program, error)) return failure(o.fxp + ": " + error);
     }
-    for (const std::string& s : o.sets) {
-        size_t eq = s.find('=');
-        std::string name = s.substr(0, eq), text = s.substr(eq + 1);
-        int index = kx::findParameterByName(host, name);
-        if (index < 0) {
-            std::string known;
-            for (int i = 0; i < host.numParams(); ++i) known += (i ? ", " : "") + host.paramName(i);
-            return failure("--set: the plug-in has no parameter '" + name + "' (it has: " + known + ")");
-        }
-        if (!host.string2parameter(index, text))
-            return failure("--set: the plug-in did not accept '" + text + "' for " + host.paramName(index));
-    }
+    int rc = applySets(host, o);
+    if (rc >= 0) return rc;
     if (!o.saveFxp.empty() && !kx::writeFile(o.saveFxp.c_str(), kx::writeFxp(kx::captureProgram(host)), error))
         return failure(error);
     if (!o.saveFxb.empty() && !kx::writeFile(o.saveFxb.c_str(), kx::writeFxb(kx::captureBank(host)), error))
@@ -153,20 +223,24 @@ int applySettings(kx::PluginHost& host, const RenderOptions& o) {
 // On a terminal one line that updates in place; in a log a line per quarter.
 class Progress {
 public:
-    Progress(bool enabled, double totalSeconds)
-        : enabled_(enabled && totalSeconds > 5.0), live_(isatty(STDERR_FILENO) == 1), total_(totalSeconds) {}
+    Progress(bool enabled, double totalSeconds, bool totalIsLimit)
+        : enabled_(enabled && totalSeconds > 5.0), live_(isatty(STDERR_FILENO) == 1), total_(totalSeconds),
+          limit_(totalIsLimit) {}
     void update(double doneSeconds) {
         if (!enabled_) return;
         int percent = int(100.0 * doneSeconds / total_);
+        char line[96];
+        std::snprintf(line, sizeof line, "rendering: %3d%% (%.1f of %s%.1f s)", percent, doneSeconds,
+                      limit_ ? "at most " : "", total_);
         if (live_) {
             auto now = std::chrono::steady_clock::now();
             if (shown_ && now - last_ < std::chrono::milliseconds(200)) return;
             last_ = now;
-            std::fprintf(stderr, "\rrendering: %3d%% (%.1f of %.1f s)", percent, doneSeconds, total_);
+            std::fprintf(stderr, "\r%s   ", line);
         } else {
             if (shown_ && percent / 25 == lastQuarter_) return;
             lastQuarter_ = percent / 25;
-            std::fprintf(stderr, "rendering: %3d%% (%.1f of %.1f s)\n", percent, doneSeconds, total_);
+            std::fprintf(stderr, "%s\n", line);
         }
         shown_ = true;
         std::fflush(stderr);
@@ -179,42 +253,73 @@ private:
     bool enabled_;
     bool live_;
     double total_;
+    bool limit_;
     bool shown_ = false;
     int lastQuarter_ = -1;
     std::chrono::steady_clock::time_point last_;
 };
 
+// What the render wrote, for the closing line and the warnings.
+struct Levels {
+    double peak = 0.0;
+    int64_t nonFinite = 0;
+    int64_t overFullScale = 0;
+
+    template <class T>
+    void measure(const T* const* channels, int count, int frames) {
+        for (int c = 0; c < count; ++c)
+            for (int i = 0; i < frames; ++i) {
+                const double v = channels[c][i];
+                if (!std::isfinite(v)) {
+                    ++nonFinite;
+                    continue;
+                }
+                peak = std::max(peak, std::fabs(v));
+                overFullScale += std::fabs(v) > 1.0;
+            }
+    }
+};
+
+std::string decibels(double level) {
+    char text[32] = "-inf";
+    if (level > 0.0) std::snprintf(text, sizeof text, "%+.1f", 20.0 * std::log10(level));
+    return text;
+}
+
 int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& outPath, const RenderOptions& o) {
     kx::MidiRenderer renderer(host, song, o.settings);
     std::string error;
+    const int fileChannels = o.channels > 0 ? o.channels : renderer.channels();
+    // File channel c plays output c; a plug-in with fewer outputs repeats its last.
+    std::vector<const float*> floatChannels(size_t(std::max(fileChannels, 0)));
+    std::vector<const double*> doubleChannels(floatChannels.size());
+    auto outputFor = [&](int c) { return std::min(c, renderer.channels() - 1); };
     kx::AudioWriter writer;
-    if (!writer.open(outPath, int(std::lround(o.settings.sampleRate)), renderer.channels(), error))
+    if (renderer.channels() < 1) return failure("nothing to write: the plug-in has no audio outputs");
+    if (!writer.open(outPath, o.format, int(std::lround(o.settings.sampleRate)), fileChannels, error))
         return failure(error);
     if (!renderer.start(error)) {
         writer.discard();
         return failure(error);
     }
     double rate = o.settings.sampleRate;
-    Progress progress(!o.quiet, double(renderer.totalFrames()) / rate);
-    double peak = 0.0;
-    int64_t nonFinite = 0;
+    Progress progress(!o.quiet, double(renderer.totalFrames()) / rate, o.settings.tailUntilQuiet);
+    Levels levels;
     for (;;) {
         int frames = renderer.renderBlock();
         if (frames == 0) break;
-        for (int c = 0; c < renderer.channels(); ++c) {
-            for (int i = 0; i < frames; ++i) {
-                double v = o.settings.doublePrecision ? renderer.doubleOutputs()[c][i] : renderer.floatOutputs()[c][i];
-                if (!std::isfinite(v))
-                    ++nonFinite;
-                else
-                    peak = std::max(peak, std::fabs(v));
-            }
+        for (int c = 0; c < fileChannels; ++c) {
+            floatChannels[size_t(c)] = renderer.floatOutputs()[outputFor(c)];
+            doubleChannels[size_t(c)] = renderer.doubleOutputs()[outputFor(c)];
         }
         bool ok;
-        if (o.settings.doublePrecision)
-            ok = writer.write(renderer.doubleOutputs(), size_t(frames), error);
-        else
-            ok = writer.write(renderer.floatOutputs(), size_t(frames), error);
+        if (o.settings.doublePrecision) {
+            levels.measure(renderer.doubleOutputs(), renderer.channels(), frames);
+            ok = writer.write(doubleChannels.data(), size_t(frames), error);
+        } else {
+            levels.measure(renderer.floatOutputs(), renderer.channels(), frames);
+            ok = writer.write(floatChannels.data(), size_t(frames), error);
+        }
         if (!ok) {
             renderer.stop();
             writer.discard();
@@ -224,19 +329,42 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
     }
     renderer.stop();
     progress.finish();
-    if (!writer.close(error)) {
-        writer.discard();
-        return failure(error);
-    }
-    double seconds = double(renderer.totalFrames()) / rate;
-    char level[32] = "-inf";
-    if (peak > 0.0) std::snprintf(level, sizeof level, "%.1f", 20.0 * std::log10(peak));
-    std::printf("wrote %s: %.3f s, %d channel%s at %g Hz, peak %s dBFS\n", outPath.c_str(), seconds,
-                renderer.channels(), renderer.channels() == 1 ? "" : "s", rate, level);
-    if (nonFinite > 0)
-        return failure("the plug-in produced " + std::to_string(nonFinite) + " samples that are not numbers; " +
+    if (!writer.close(error)) return failure(error);
+    const double seconds = double(renderer.totalFrames()) / rate;
+    const double tail = double(renderer.totalFrames() - renderer.songFrames()) / rate;
+    std::printf("wrote %s: %.3f s (tail %.3f s), %s, %d channel%s at %g Hz, peak %s dBFS\n", outPath.c_str(),
+                seconds, std::max(tail, 0.0), kx::describeAudioFormat(o.format), fileChannels,
+                fileChannels == 1 ? "" : "s", rate, decibels(levels.peak).c_str());
+    if (o.settings.tailUntilQuiet && renderer.totalFrames() - renderer.songFrames() >=
+                                         int64_t(std::ceil(kx::kMaxAutoTailSeconds * rate)))
+        warn("the output had not fallen below -90 dBFS after " + std::to_string(int(kx::kMaxAutoTailSeconds)) +
+             " s of tail; the file ends there");
+    if (kx::isIntegerFormat(o.format) && levels.overFullScale > 0)
+        warn("the output peaks at " + decibels(levels.peak) + " dBFS: " + std::to_string(levels.overFullScale) +
+             " samples above full scale were clipped in the " + kx::describeAudioFormat(o.format) +
+             " file (use --format float to keep them, or lower the level)");
+    if (levels.nonFinite > 0)
+        return failure("the plug-in produced " + std::to_string(levels.nonFinite) + " samples that are not numbers; " +
                        outPath + " holds them as they came");
     return 0;
+}
+
+// Chooses the format from --format and OUT's name; -1 when they agree.
+int settleFormat(const std::string& outPath, RenderOptions& o) {
+    kx::AudioFormat byName;
+    const bool known = kx::audioFormatFromExtension(outPath, byName);
+    if (!o.formatGiven) {
+        if (!known)
+            return usageError("unknown output format '" + outPath +
+                              "' (name it .wav, .flac or .aiff, or choose one with --format)");
+        o.format = byName;
+        return -1;
+    }
+    if (known && std::strcmp(kx::audioFormatExtension(byName), kx::audioFormatExtension(o.format)) != 0)
+        return usageError(std::string("--format writes ") + kx::describeAudioFormat(o.format) + ", but '" + outPath +
+                          "' is named as " + kx::audioFormatExtension(byName) + "; name it ." +
+                          kx::audioFormatExtension(o.format));
+    return -1;
 }
 
 }  // namespace
@@ -247,27 +375,36 @@ int runRender(int argc, char** argv) {
     if (rc >= 0) return rc;
 
     bool saving = !o.saveFxp.empty() || !o.saveFxb.empty();
-    std::string pluginPath = defaultPluginPath();
+    std::string pluginName = defaultPluginPath();
     std::string midiPath, outPath;
     size_t n = o.operands.size();
-    if (n == 3 || (n == 1 && saving)) pluginPath = o.operands[0];
+    if (n == 3 || (n == 1 && saving)) pluginName = o.operands[0];
     if (n >= 2) {
         midiPath = o.operands[n - 2];
         outPath = o.operands[n - 1];
     } else if (!(saving && n <= 1)) {
-        return usageError(n == 0 ? "missing IN.mid and OUT.wav" : "missing OUT.wav");
+        return usageError(n == 0 ? "missing IN.mid and OUT" : "missing OUT");
     }
     if (n > 3) return usageError("too many operands");
-    if (!outPath.empty() && !kx::AudioWriter::supportedExtension(outPath))
-        return usageError("unknown output format '" + outPath + "' (use .wav, .flac or .aiff)");
+    if (!outPath.empty()) {
+        rc = settleFormat(outPath, o);
+        if (rc >= 0) return rc;
+    }
 
-    std::error_code ec;
-    if (!midiPath.empty() && std::filesystem::equivalent(midiPath, outPath, ec))
-        return usageError("OUT would overwrite IN ('" + outPath + "')");
+    std::string pluginPath, error;
+    if (!kx::locatePlugin(pluginName, pluginPath, error)) return failure(error);
+    kx::FileRoles files;
+    files.input("the plug-in", pluginPath);
+    files.input("the MIDI file", midiPath);
+    files.input("the --fxp file", o.fxp);
+    files.input("the --fxb file", o.fxb);
+    files.output("the output", outPath);
+    files.output("--save-fxp", o.saveFxp);
+    files.output("--save-fxb", o.saveFxb);
+    if (std::string clash = files.clash(); !clash.empty()) return usageError(clash);
 
     // Read the song before loading anything, so a bad file fails fast.
     kx::MidiSong song;
-    std::string error;
     if (!midiPath.empty() && !kx::readMidiFile(midiPath.c_str(), song, error)) return failure(error);
     // A few bytes of delta time can claim centuries; refuse before writing any of it.
     if (song.endSeconds > kMaxSongSeconds)

@@ -8,7 +8,10 @@
 #include <string>
 
 #include "data/byte_source.h"
+#include "data/file_access.h"
+#include "host/output_file.h"
 #include "skin/skin_parser.h"
+#include "skin/skin_factory.h"
 #include "skin_session.h"
 #include "subcommands.h"
 
@@ -23,17 +26,21 @@ void printHelp(FILE* out) {
                  "Builds the instrument's editor skin without a window (the skin next to the tool,\n"
                  "else the built-in one), paints it and writes the picture as PNG.\n"
                  "\n"
-                 "  --page N         show page N (after the start page has been shown)\n"
+                 "  --page N         show page N, 1 to the skin's page count (after the start\n"
+                 "                   page has been shown)\n"
                  "  --events FILE    replay pointer events, one per line, in canvas pixels:\n"
                  "                     down X Y [shift] [ctrl]    left button pressed\n"
                  "                     up X Y [shift] [ctrl]      left button released\n"
                  "                     rdown X Y ..., rup X Y ... the right button\n"
                  "                     move X Y [shift]           pointer moved\n"
-                 "                     page N                     switch page\n"
+                 "                     page N                     switch to page N\n"
                  "                     lost                       mouse capture lost\n"
                  "                   blank lines and lines starting with # are skipped\n"
                  "  --skin FILE      use this skin script instead\n"
-                 "  -h, --help       show this help\n");
+                 "  -h, --help       show this help\n"
+                 "\n"
+                 "OUT.png never replaces the skin or the events file; writing through a\n"
+                 "symbolic link writes the file it points to.\n");
 }
 
 bool parsePage(const char* text, int& page) {
@@ -90,6 +97,19 @@ int runSnapshot(int argc, char** argv) {
         return 2;
     }
 
+    // The skin the instrument reads when none is given lies next to the tool.
+    char besideTool[kx::kLibraryPathSize];
+    kx::FileRoles files;
+    files.input("the skin", skinPath ? skinPath : "");
+    if (!skinPath && kx::makeLibraryFilePath(besideTool, sizeof besideTool, kx::kSkinFileName))
+        files.input("the skin", besideTool);
+    files.input("the events file", events ? events : "");
+    files.output("the picture", out);
+    if (std::string clash = files.clash(); !clash.empty()) {
+        std::fprintf(stderr, "kelvox2 snapshot: %s\n", clash.c_str());
+        return 2;
+    }
+
     std::unique_ptr<kx::KEffect> effect = createInProcessInstrument();
     std::unique_ptr<kx::KSkin> ownSkin;
     kx::KSkin* skin = effect ? effect->getSkin() : nullptr;
@@ -101,7 +121,12 @@ int runSnapshot(int argc, char** argv) {
                          errno ? std::strerror(errno) : "not a regular file");
             return 2;
         }
-        ownSkin = kx::parseSkin(file, effect.get());
+        // Images the script names lie beside it, as they would beside the plug-in.
+        kx::KSkinFactory factory(effect.get());
+        std::string folder(skinPath);
+        folder.erase(folder.find_last_of('/') + 1);
+        factory.setFileFolder(folder.empty() ? "./" : folder);
+        ownSkin = kx::parseSkin(file, effect.get(), &factory);
         if (!ownSkin) {
             std::fprintf(stderr, "kelvox2 snapshot: %s declares no size and pages (see check-skin)\n", skinPath);
             return 2;
@@ -119,6 +144,11 @@ int runSnapshot(int argc, char** argv) {
         return 2;
     }
     if (page >= 0) {
+        std::string why;
+        if (!view.hasPage(page, why)) {
+            std::fprintf(stderr, "kelvox2 snapshot: --page %d: %s\n", page, why.c_str());
+            return 2;
+        }
         skin->SetPage(page);
         view.paint();
     }

@@ -19,20 +19,39 @@ struct Subcommand {
 };
 
 const Subcommand kSubcommands[] = {
-    {"info", "info [PLUGIN]", "identity, flags, I/O, parameters, programs and canDo answers of a plug-in", runInfo},
-    {"render", "render [PLUGIN] IN.mid OUT.wav", "play a Standard MIDI File through a plug-in into a WAV or FLAC file", runRender},
+    {"info", "info [PLUGIN] [--params | --fxp FILE | --fxb FILE]",
+     "what a plug-in tells a host, what its parameters take, what a preset sets", runInfo},
+    {"render", "render [PLUGIN] IN.mid OUT", "play a Standard MIDI File through a plug-in into an audio file", runRender},
     {"bench", "bench [PLUGIN...]", "real-time factor and nanoseconds per sample of plug-ins", runBench},
     {"png", "png FILE [--raw OUT]", "decode a PNG file with the instrument's own decoder", runPng},
     {"snapshot", "snapshot [--page N] [--events FILE] [--skin FILE] OUT.png", "paint the editor headless into a PNG file", runSnapshot},
     {"check-skin", "check-skin SKIN.txt", "report every line of a skin script that the parser ignores", runCheckSkin},
+    {"skin", "skin export [--force] DIR", "write the built-in skin and its images as files to start from", runSkin},
     {"edit", "edit [PLUGIN] [--skin FILE] [--events FILE] [--screenshot OUT]", "open a plug-in's editor in a window, as a host does", runEdit},
 };
 
 void printUsage(FILE* out) {
-    std::fprintf(out, "usage: kelvox2 COMMAND [OPTIONS]\n\ncommands:\n");
+    std::fprintf(out, "usage: kelvox2 COMMAND [OPTIONS]\n       kelvox2 help COMMAND\n       kelvox2 --version\n\n"
+                      "commands:\n");
     for (const Subcommand& c : kSubcommands)
-        std::fprintf(out, "  %-46s %s\n", c.usage, c.summary);
-    std::fprintf(out, "\nRun 'kelvox2 COMMAND --help' for a command's options.\n");
+        std::fprintf(out, "  %s\n      %s\n", c.usage, c.summary);
+    std::fprintf(out,
+                 "\nRun 'kelvox2 help COMMAND' (or 'kelvox2 COMMAND --help') for a command's options.\n"
+                 "A PLUGIN is a path or a name looked for in VST_PATH, ~/.vst, /usr/local/lib/vst\n"
+                 "and /usr/lib/vst; it defaults to the Kelvox2.so next to this program.\n");
+}
+
+const Subcommand* findSubcommand(const char* name) {
+    for (const Subcommand& c : kSubcommands)
+        if (!std::strcmp(name, c.name))
+            return &c;
+    return nullptr;
+}
+
+int unknownCommand(const char* name) {
+    std::fprintf(stderr, "kelvox2: unknown command '%s'\n\n", name);
+    printUsage(stderr);
+    return 2;
 }
 
 }  // namespace
@@ -47,7 +66,10 @@ const char* defaultPluginPath() {
             std::string dir(self);
             dir.erase(dir.find_last_of('/') + 1);
             path = dir + KX_DEFAULT_PLUGIN_NAME;
-        } else {
+        }
+        // An installed tool sits apart from the plug-in: the bare name is
+        // then looked for where plug-ins are installed.
+        if (n <= 0 || access(path.c_str(), F_OK) != 0) {
             path = KX_DEFAULT_PLUGIN_NAME;
         }
     }
@@ -62,14 +84,30 @@ int main(int argc, char** argv) {
         printUsage(stderr);
         return 2;
     }
-    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("kelvox2 %s\n", KX_VERSION);
+        return 0;
+    }
+    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
+        (!std::strcmp(argv[1], "help") && argc == 2)) {
         printUsage(stdout);
         return 0;
     }
-    for (const Subcommand& c : kSubcommands)
-        if (!std::strcmp(argv[1], c.name))
-            return c.run(argc - 1, argv + 1);
-    std::fprintf(stderr, "kelvox2: unknown command '%s'\n\n", argv[1]);
-    printUsage(stderr);
-    return 2;
+    if (!std::strcmp(argv[1], "help")) {
+        if (argc > 3) {
+            std::fprintf(stderr, "kelvox2 help: one command at a time\n");
+            return 2;
+        }
+        const Subcommand* c = findSubcommand(argv[2]);
+        if (!c)
+            return unknownCommand(argv[2]);
+        char name[32];
+        char help[] = "--help";
+        std::snprintf(name, sizeof name, "%s", c->name);
+        char* args[] = {name, help, nullptr};
+        return c->run(2, args);
+    }
+    if (const Subcommand* c = findSubcommand(argv[1]))
+        return c->run(argc - 1, argv + 1);
+    return unknownCommand(argv[1]);
 }

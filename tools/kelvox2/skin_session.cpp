@@ -1,11 +1,14 @@
 #include "skin_session.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <sstream>
 #include <vector>
 
+#include "host/output_file.h"
 #include "instrument/synth_effect.h"
 
 namespace kelvox2 {
@@ -47,6 +50,15 @@ SkinView::SkinView(kx::KSkin& skin) : skin_(skin) {
 }
 
 SkinView::~SkinView() { skin_.setWindow(nullptr); }
+
+bool SkinView::hasPage(int page, std::string& error) const {
+    const int count = skin_.pageCount();
+    if (page >= 1 && page <= count)
+        return true;
+    error = "the skin has " + std::to_string(count) + " page" +
+            (count == 1 ? " (page 1)" : "s (1 to " + std::to_string(count) + ")");
+    return false;
+}
 
 void SkinView::paint() {
     if (canvas_)
@@ -105,6 +117,10 @@ bool SkinView::replay(const std::string& line, std::string& error) {
             error = "'page' needs a page number";
             return false;
         }
+        if (!hasPage(page, error)) {
+            error = "page " + std::to_string(page) + ": " + error;
+            return false;
+        }
         skin_.SetPage(page);
     } else if (verb == "lost") {
         skin_.CaptureLost();
@@ -116,6 +132,27 @@ bool SkinView::replay(const std::string& line, std::string& error) {
     return true;
 }
 
+namespace {
+
+void appendToVector(png_structp png, png_bytep data, png_size_t length) {
+    auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    bytes->insert(bytes->end(), data, data + length);
+}
+
+void noFlush(png_structp) {}
+
+// libpng reports through this instead of printing its own text; the message
+// is kept for ours.
+[[noreturn]] void keepPngError(png_structp png, png_const_charp message) {
+    auto* kept = static_cast<std::string*>(png_get_error_ptr(png));
+    *kept = message ? message : "";
+    png_longjmp(png, 1);
+}
+
+void ignorePngWarning(png_structp, png_const_charp) {}
+
+}  // namespace
+
 bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& error) {
     return writePixelsPng(canvas.pixels(), canvas.width(), canvas.height(), path, error);
 }
@@ -125,17 +162,15 @@ bool writePixelsPng(const uint32_t* pixels, int w, int h, const char* path, std:
         error = "nothing to write";
         return false;
     }
-    FILE* file = std::fopen(path, "wb");
-    if (!file) {
-        error = std::string("cannot write ") + path + ": " + std::strerror(errno);
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    // Encoded in memory first: the file is then written whole, or not at all.
+    std::vector<uint8_t> encoded;
+    std::string pngMessage;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &pngMessage, keepPngError, ignorePngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<png_byte> row(static_cast<size_t>(w) * 3);
-    bool ok = false;
+    volatile bool ok = false;  // set after setjmp, read after a longjmp
     if (png && info && !setjmp(png_jmpbuf(png))) {
-        png_init_io(png, file);
+        png_set_write_fn(png, &encoded, appendToVector, noFlush);
         png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                      PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
@@ -152,13 +187,13 @@ bool writePixelsPng(const uint32_t* pixels, int w, int h, const char* path, std:
         ok = true;
     }
     png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    if (std::fclose(file) != 0)
-        ok = false;
     if (!ok) {
-        error = std::string("failed writing ") + path;
-        std::remove(path);
+        error = std::string("cannot write ") + path + ": the PNG encoder stopped (" +
+                (pngMessage.empty() ? std::string("out of memory") : pngMessage) + ")";
+        return false;
     }
-    return ok;
+    kx::OutputFile out;
+    return out.open(path, error) && out.write(encoded.data(), encoded.size(), error) && out.commit(error);
 }
 
 }  // namespace kelvox2

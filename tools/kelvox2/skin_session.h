@@ -39,6 +39,9 @@ public:
 
     kx::KCanvas* canvas() { return canvas_.get(); }
     void paint();
+    // True for a page the skin has (1..pageCount); else false with the page
+    // count in `error`.
+    bool hasPage(int page, std::string& error) const;
     // One event line: "down X Y [shift] [ctrl]", "up X Y [shift] [ctrl]",
     // "rdown"/"rup" likewise, "move X Y [shift]", "page N", "lost". False with
     // a reason for a line that isn't one.
@@ -50,7 +53,8 @@ private:
     std::unique_ptr<kx::KCanvas> canvas_;
 };
 
-// Writes the canvas as an 8-bit RGB PNG; false with errno-style text on failure.
+// Writes the canvas as an 8-bit RGB PNG (through kx::OutputFile); false with
+// a message on failure.
 bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& error);
 // The same for any 0xAARRGGBB pixels, rows top to bottom with stride w.
 bool writePixelsPng(const uint32_t* pixels, int w, int h, const char* path, std::string& error);

@@ -11,6 +11,8 @@ int runBench(int argc, char** argv);
 int runPng(int argc, char** argv);
 int runSnapshot(int argc, char** argv);
 int runCheckSkin(int argc, char** argv);
+// "skin export DIR": argv[1] is the action.
+int runSkin(int argc, char** argv);
 int runEdit(int argc, char** argv);
 
 // Path of the built plug-in next to the tool, used when no PLUGIN is given.

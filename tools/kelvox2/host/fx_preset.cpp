@@ -1,6 +1,7 @@
 #include "fx_preset.h"
 
 #include "byte_reader.h"
+#include "output_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -231,23 +232,10 @@ bool readFxbFile(const char* path, FxBank& bank, std::string& error) {
 }
 
 bool writeFile(const char* path, const std::vector<uint8_t>& bytes, std::string& error) {
-    // Written beside the target and renamed over it, so that a failed write
-    // leaves an earlier file of that name as it was.
-    const std::string partial = std::string(path) + ".partial";
-    std::FILE* f = std::fopen(partial.c_str(), "wb");
-    if (!f) {
-        error = std::string(path) + ": cannot create: " + std::strerror(errno);
+    OutputFile out;
+    if (!out.open(path, error) || !out.write(bytes.data(), bytes.size(), error))
         return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok && std::rename(partial.c_str(), path) != 0)
-        ok = false;
-    if (!ok) {
-        error = std::string(path) + ": write failed: " + std::strerror(errno);
-        std::remove(partial.c_str());
-    }
-    return ok;
+    return out.commit(error);
 }
 
 }  // namespace kx

@@ -57,7 +57,7 @@ bool parseFxb(const uint8_t* data, size_t size, FxBank& bank, std::string& error
 // File forms; errors start with the path.
 bool readFxpFile(const char* path, FxProgram& program, std::string& error);
 bool readFxbFile(const char* path, FxBank& bank, std::string& error);
-// Replaces the file only once the new bytes are all written.
+// Replaces the file only once the new bytes are all written (OutputFile).
 bool writeFile(const char* path, const std::vector<uint8_t>& bytes, std::string& error);
 
 }  // namespace kx

@@ -1,13 +1,25 @@
 #include "midi_renderer.h"
 
+#include "sounding_notes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace kx {
 
+namespace {
+
+MidiSong withSoundingNotesEnded(const MidiSong& song) {
+    MidiSong ended = song;
+    endSoundingNotes(ended);
+    return ended;
+}
+
+}  // namespace
+
 MidiRenderer::MidiRenderer(PluginHost& host, const MidiSong& song, const RenderSettings& settings)
-    : host_(host), schedule_(song, settings.sampleRate), settings_(settings) {
+    : host_(host), song_(withSoundingNotesEnded(song)), schedule_(song_, settings.sampleRate), settings_(settings) {
     numInputs_ = std::max(host.effect()->numInputs, 0);
     numOutputs_ = std::max(host.effect()->numOutputs, 0);
     int64_t tail = static_cast<int64_t>(std::ceil(std::max(settings.tailSeconds, 0.0) * settings.sampleRate));
@@ -94,7 +106,25 @@ int MidiRenderer::renderBlock() {
     else
         host_.processReplacing(floatIn_.data(), floatOut_.data(), frames);
     position_ += frames;
+    if (settings_.tailUntilQuiet)
+        watchTail(frames);
     return frames;
+}
+
+void MidiRenderer::watchTail(int frames) {
+    // Only the tail counts: a song may be quiet in places.
+    const int64_t blockStart = position_ - frames;
+    const int first = int(std::clamp<int64_t>(schedule_.songFrames() - blockStart, 0, frames));
+    for (int i = first; i < frames; ++i) {
+        bool quiet = true;
+        for (int c = 0; c < numOutputs_ && quiet; ++c) {
+            const double v = settings_.doublePrecision ? doubleOut_[c][i] : floatOut_[c][i];
+            quiet = std::fabs(v) < kQuietLevel;  // not a number: not quiet
+        }
+        quietFrames_ = quiet ? quietFrames_ + 1 : 0;
+    }
+    if (quietFrames_ >= int64_t(std::ceil(kQuietSeconds * settings_.sampleRate)))
+        totalFrames_ = position_;
 }
 
 }  // namespace kx

@@ -2,8 +2,10 @@
 // host does: each block's events go to effProcessEvents sorted by deltaFrames,
 // the host clock (tempo, quarter-note position, bar, transport playing) is
 // updated for audioMasterGetTime, then processReplacing or
-// processDoubleReplacing fills the outputs. After the song, a tail of silence
-// in the MIDI lets releases ring out.
+// processDoubleReplacing fills the outputs. At the song's end the notes still
+// sounding are ended as a sequencer ends them when it stops; then a tail of
+// silence in the MIDI lets releases ring out, for a set time or until the
+// output has fallen quiet.
 #pragma once
 
 #include "midi_file.h"
@@ -21,7 +23,15 @@ struct RenderSettings {
     int blockSize = 512;
     bool doublePrecision = false;
     double tailSeconds = 2.0;
+    // The tail ends once every output has stayed below kQuietLevel for
+    // kQuietSeconds, or after tailSeconds at the most.
+    bool tailUntilQuiet = false;
 };
+
+// -90 dBFS
+constexpr double kQuietLevel = 3.1622776601683795e-05;
+constexpr double kQuietSeconds = 1.0;
+constexpr double kMaxAutoTailSeconds = 60.0;
 
 class MidiRenderer {
 public:
@@ -37,7 +47,9 @@ public:
     // Stops processing and suspends.
     void stop();
 
+    // The song and the longest tail; an automatic tail may end sooner.
     int64_t totalFrames() const { return totalFrames_; }
+    int64_t songFrames() const { return schedule_.songFrames(); }
     int64_t position() const { return position_; }
     int channels() const { return numOutputs_; }
     const float* const* floatOutputs() const { return floatOut_.data(); }
@@ -50,14 +62,18 @@ public:
 private:
     void updateClock();
     void sendEvents(const std::vector<BlockEvent>& events);
+    // Ends an automatic tail once the outputs have been quiet long enough.
+    void watchTail(int frames);
 
     PluginHost& host_;
+    MidiSong song_;  // the caller's song with its sounding notes ended
     SongSchedule schedule_;
     RenderSettings settings_;
     int numInputs_ = 0;
     int numOutputs_ = 0;
     int64_t totalFrames_ = 0;
     int64_t position_ = 0;
+    int64_t quietFrames_ = 0;
     bool started_ = false;
 
     std::vector<float> floatData_;

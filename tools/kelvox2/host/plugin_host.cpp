@@ -1,5 +1,7 @@
 #include "kelvox2/host/plugin_host.h"
 
+#include "kelvox2/host/plugin_lookup.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -60,15 +62,17 @@ bool PluginHost::load(const std::string& path, std::string* error) {
         return false;
     };
     unload();
-    path_ = path;
+    std::string located;
+    std::string why;
+    if (!locatePlugin(path, located, why))
+        return fail(why);
+    path_ = located;
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(located.c_str(), &st) != 0)
         return fail("cannot open '" + path + "': " + std::strerror(errno));
     if (!S_ISREG(st.st_mode))
         return fail("'" + path + "' is not a file");
-    // A path without a slash would make dlopen search the library path.
-    std::string dlPath = path.find('/') == std::string::npos ? "./" + path : path;
-    module_ = ::dlopen(dlPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    module_ = ::dlopen(located.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module_) {
         const char* why = ::dlerror();
         return fail("cannot load '" + path + "' as a plug-in module: " + (why ? why : "unknown error"));

@@ -51,12 +51,14 @@ public:
     PluginHost& operator=(const PluginHost&) = delete;
 
     // Loads the module (RTLD_NOW | RTLD_LOCAL), finds VSTPluginMain or else
-    // main, and creates the effect. False with a message in `error`.
+    // main, and creates the effect. A bare name is looked for in the VST
+    // folders (locatePlugin). False with a message in `error`.
     bool load(const std::string& path, std::string* error);
     // Closes the effect (effClose) and releases the module.
     void unload();
     bool isLoaded() const { return effect_ != nullptr; }
     AEffect* effect() const { return effect_; }
+    // The file loaded, as found.
     const std::string& path() const { return path_; }
 
     // ---- What the host callback answers -----------------------------------

@@ -161,15 +161,4 @@ FxBank captureBank(PluginHost& host) {
     return bank;
 }
 
-int findParameterByName(PluginHost& host, const std::string& name) {
-    auto lower = [](std::string s) {
-        for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    std::string wanted = lower(name);
-    for (int i = 0; i < host.numParams(); ++i)
-        if (lower(host.paramName(i)) == wanted) return i;
-    return -1;
-}
-
 }  // namespace kx

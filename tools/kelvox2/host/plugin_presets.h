@@ -22,9 +22,6 @@ bool applyBank(PluginHost& host, const FxBank& bank, std::string& error);
 FxProgram captureProgram(PluginHost& host);
 FxBank captureBank(PluginHost& host);
 
-// Index of the parameter whose name matches ignoring case, or -1.
-int findParameterByName(PluginHost& host, const std::string& name);
-
 // 'abcd' when printable, else the number.
 std::string describeId(int32_t id);
 

@@ -1,0 +1,23 @@
+// What the install and package tests share.
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "support/command_run.h"
+
+namespace kx::testing {
+
+// The files an installation puts under its prefix, relative to it.
+inline std::set<std::string> installedFiles() {
+    return {"bin/kelvox2",
+            "lib/vst/Kelvox2.so",
+            "share/man/man1/kelvox2.1.gz",
+            "share/doc/kelvox2/README.md",
+            "share/doc/kelvox2/skins.md",
+            "share/doc/kelvox2/midi.md",
+            "share/doc/kelvox2/editor-page1.png",
+            "share/doc/kelvox2/editor-page2.png"};
+}
+
+}  // namespace kx::testing

@@ -1,0 +1,202 @@
+#include "typed_value.h"
+
+#include "params/number_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace kx {
+
+namespace {
+
+struct UnitScale {
+    const char* unit;
+    const char* kind;
+    double factor;
+};
+
+// Units a musician types for the units plug-ins show, with their scale.
+const UnitScale kUnits[] = {
+    {"s", "time", 1.0},        {"sec", "time", 1.0},       {"secs", "time", 1.0},
+    {"ms", "time", 1e-3},      {"msec", "time", 1e-3},     {"min", "time", 60.0},
+    {"Hz", "frequency", 1.0},  {"kHz", "frequency", 1e3},
+    {"cents", "pitch", 1.0},   {"cent", "pitch", 1.0},     {"ct", "pitch", 1.0},
+    {"semis", "pitch", 100.0}, {"semi", "pitch", 100.0},   {"st", "pitch", 100.0},
+    {"semitone", "pitch", 100.0}, {"semitones", "pitch", 100.0},
+};
+
+const UnitScale* findUnit(const std::string& unit) {
+    for (const UnitScale& u : kUnits)
+        if (equalsIgnoringCase(u.unit, unit.c_str()))
+            return &u;
+    return nullptr;
+}
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return s;
+}
+
+// The number as the shortest text that reads back to it, in C notation.
+std::string plainNumber(double v) {
+    char text[64];
+    auto r = std::to_chars(text, text + sizeof text - 1, v);
+    *r.ptr = '\0';
+    return text;
+}
+
+std::string display(const ParameterShape& shape, const std::string& number) {
+    return shape.label.empty() ? number : number + " " + shape.label;
+}
+
+// True when the parameter now shows the number, to the display's precision.
+bool showsNumber(const PluginHost& host, const ParameterShape& shape, double wanted) {
+    double shown = 0.0;
+    int decimals = 0;
+    if (!readDisplayNumber(host.paramDisplay(shape.index), shown, &decimals))
+        return false;
+    if (std::isinf(wanted) || std::isinf(shown))
+        return shown == wanted;
+    const double tolerance = 0.5 * std::pow(10.0, -decimals);
+    return std::fabs(shown - wanted) <= tolerance * (1 + 1e-9) + 1e-12 * std::fabs(wanted);
+}
+
+double shownNumber(const PluginHost& host, const ParameterShape& shape, float x) {
+    host.setParameter(shape.index, x);
+    double shown = 0.0;
+    return readDisplayNumber(host.paramDisplay(shape.index), shown) ? shown : NAN;
+}
+
+// Searches the normalised value whose display is nearest the number, assuming
+// the display moves one way from lowValue to highValue.
+void searchNumber(const PluginHost& host, const ParameterShape& shape, double wanted) {
+    const bool rising = shape.high >= shape.low;
+    auto onLowSide = [&](double shown) { return rising ? shown < wanted : shown > wanted; };
+    float a = shape.lowValue, b = shape.highValue;
+    for (int i = 0; i < 40; ++i) {
+        const float m = a + (b - a) / 2;
+        if (m == a || m == b)
+            break;
+        if (onLowSide(shownNumber(host, shape, m)))
+            a = m;
+        else
+            b = m;
+    }
+    const double atA = shownNumber(host, shape, a);
+    const double atB = shownNumber(host, shape, b);
+    host.setParameter(shape.index, std::fabs(atA - wanted) < std::fabs(atB - wanted) ? a : b);
+}
+
+const ParameterShape::NamedValue* findWholeName(const ParameterShape& shape, const std::string& text) {
+    for (const ParameterShape::NamedValue& n : shape.named)
+        if (equalsIgnoringCase(n.text.c_str(), text.c_str()))
+            return &n;
+    return nullptr;
+}
+
+// The one named value that starts with the text; null with the candidates
+// in `ambiguity` when several do.
+const ParameterShape::NamedValue* findStartOfName(const ParameterShape& shape, const std::string& text,
+                                                  std::string& ambiguity) {
+    std::vector<const ParameterShape::NamedValue*> starts;
+    const std::string wanted = lower(text);
+    for (const ParameterShape::NamedValue& n : shape.named)
+        if (lower(n.text).compare(0, wanted.size(), wanted) == 0)
+            starts.push_back(&n);
+    if (starts.size() == 1)
+        return starts.front();
+    for (size_t i = 0; i < starts.size(); ++i)
+        ambiguity += (i == 0 ? "" : i + 1 == starts.size() ? " or " : ", ") + starts[i]->text;
+    return nullptr;
+}
+
+bool setNamed(const PluginHost& host, const ParameterShape& shape, const ParameterShape::NamedValue& named) {
+    // The plug-in's own reading of its own text is exact where the middle of
+    // the stretch is only near.
+    if (host.string2parameter(shape.index, named.text) && trimmed(host.paramDisplay(shape.index)) == named.text)
+        return true;
+    host.setParameter(shape.index, named.value);
+    return trimmed(host.paramDisplay(shape.index)) == named.text;
+}
+
+}  // namespace
+
+bool unitFactor(const std::string& unit, const std::string& label, double& factor) {
+    if (unit.empty() || equalsIgnoringCase(unit.c_str(), label.c_str())) {
+        factor = 1.0;
+        return true;
+    }
+    const UnitScale* typed = findUnit(unit);
+    const UnitScale* shown = findUnit(label);
+    if (!typed || !shown || std::string(typed->kind) != shown->kind)
+        return false;
+    factor = typed->factor / shown->factor;
+    return true;
+}
+
+bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const std::string& text,
+                   std::string& warning, std::string& error) {
+    const std::string typed = trimmed(text);
+    const std::string takes = shape.name + " takes " + describeAccepted(shape);
+    if (typed.empty()) {
+        error = shape.name + " needs a value: " + describeAccepted(shape);
+        return false;
+    }
+
+    // A whole name first, then a number, then the start of a name: "1" is a
+    // number where names such as "1/4" and "1/8" also start with it.
+    const ParameterShape::NamedValue* named = findWholeName(shape, typed);
+    const char* start = typed.c_str();
+    const char* end = start;
+    // C notation, "-Inf" as a gain shows it included.
+    const double number = readNumberPrefix(start, &end);
+    const std::string unit = trimmed(std::string(end));
+    double factor = 1.0;
+    const bool isNumber = end != start && !std::isnan(number) && unitFactor(unit, shape.label, factor);
+    std::string ambiguity;
+    if (!named && !(isNumber && shape.numeric))
+        named = findStartOfName(shape, typed, ambiguity);
+    if (named) {
+        if (setNamed(host, shape, *named))
+            return true;
+        error = "the plug-in did not take '" + named->text + "' for " + shape.name;
+        return false;
+    }
+    if (!ambiguity.empty()) {
+        error = "'" + typed + "' could be " + ambiguity + " (" + takes + ")";
+        return false;
+    }
+    // A parameter that shows nothing we can read: the plug-in reads the text.
+    if (!shape.numeric && shape.named.empty() && host.string2parameter(shape.index, typed))
+        return true;
+    if (!shape.numeric || !isNumber) {
+        error = takes + ", not '" + typed + "'";
+        if (end != start && unit.size() > 1 && unit[0] == ',' && unit[1] >= '0' && unit[1] <= '9')
+            error += " (decimals take a point: " + std::string(start, end) + "." + unit.substr(1) + ")";
+        return false;
+    }
+    double wanted = number * factor;
+
+    const double lowest = std::min(shape.low, shape.high);
+    const double highest = std::max(shape.low, shape.high);
+    if (wanted < lowest || wanted > highest) {
+        const bool below = wanted < lowest;
+        const std::string& edge = below == (shape.low <= shape.high) ? shape.lowText : shape.highText;
+        warning = shape.name + "=" + typed + " is " + (below ? "below" : "above") + " its range " +
+                  shape.lowText + " to " + display(shape, shape.highText) + ": set to " + display(shape, edge);
+        wanted = below ? lowest : highest;
+    }
+    if (wanted == shape.low || wanted == shape.high) {
+        host.setParameter(shape.index, wanted == shape.low ? shape.lowValue : shape.highValue);
+        return true;
+    }
+    if (host.string2parameter(shape.index, plainNumber(wanted)) && showsNumber(host, shape, wanted))
+        return true;
+    searchNumber(host, shape, wanted);
+    return true;
+}
+
+}  // namespace kx
