@@ -206,5 +206,37 @@ TEST_F(OwnEditorTest, ChangedSkinIsShownAgainWithTheParametersKept) {
     ::rmdir(folder.c_str());
 }
 
+TEST_F(OwnEditorTest, ChangedPictureBesideTheSkinIsShownAgain) {
+    std::string folder = tempPath("exported");
+    ToolProcess exporter({"skin", "export", folder}, "");
+    exporter.readAll();
+    ASSERT_EQ(exporter.wait(), 0) << exporter.errors();
+    std::string skin = folder + "/Kelvox2Skin.txt";
+    ToolProcess tool({"edit", KX_PLUGIN_PATH, "--skin", skin}, display());
+    std::string open = tool.waitFor("open ");
+    ASSERT_FALSE(open.empty()) << tool.errors();
+    const Window window = windowOf(open);
+    EXPECT_TRUE(showsWithin(window, snapshot({"--skin", skin}), 3));
+
+    // A new background picture: the editor's own picture, whose first frame
+    // differs from the old one everywhere the controls leave it visible.
+    std::string shot = folder + "/shot.part";
+    ToolProcess painter({"snapshot", "--skin", skin, shot}, "");
+    painter.readAll();
+    ASSERT_EQ(painter.wait(), 0) << painter.errors();
+    ASSERT_EQ(std::rename(shot.c_str(), (folder + "/Kelvox2.png").c_str()), 0);
+    EXPECT_EQ(tool.waitFor("reload ", 10), "reload 665 407") << tool.errors();
+    Png changed = snapshot({"--skin", skin});
+    EXPECT_FALSE(changed == snapshot({})) << "the new picture changed nothing";
+    EXPECT_TRUE(showsWithin(window, changed, 3)) << tool.errors();
+
+    tool.signal(SIGINT);
+    EXPECT_EQ(tool.wait(), 0) << tool.errors();
+    for (const char* name : {"Kelvox2Skin.txt", "Kelvox2.png", "Kelvox2AutoLvl.png", "Kelvox2FullRnd.png",
+                             "Kelvox2PartRnd.png"})
+        std::remove((folder + "/" + name).c_str());
+    ::rmdir(folder.c_str());
+}
+
 }  // namespace
 }  // namespace kelvox2::testing

@@ -21,6 +21,7 @@
 #include "edit/vst_keys.h"
 #include "edit/xtest_player.h"
 #include "kelvox2/host/plugin_host.h"
+#include "kelvox2/host/plugin_lookup.h"
 #include "skin/skin_parser.h"
 #include "skin_session.h"
 
@@ -394,8 +395,13 @@ int EditSession::run() {
             message(error);
             return 2;
         }
+        std::string library;
+        if (!kx::locatePlugin(options_.pluginPath, library, error)) {
+            message(error);
+            return 1;
+        }
         stage_ = std::make_unique<SkinStage>();
-        if (!stage_->create(options_.pluginPath, options_.skinPath, error) || !stage_->stage(error)) {
+        if (!stage_->create(library, options_.skinPath, error) || !stage_->stage(error)) {
             message(error);
             return 1;
         }
