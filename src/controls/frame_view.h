@@ -1,5 +1,7 @@
 // The part every image-frame control shares: which frame was drawn last, and
-// drawing the frame to show now at the control's origin.
+// drawing the frame to show now at the control's origin. Each such control
+// declares its CurrentFrame virtual, so that a product's subclass choosing its
+// own frames is drawn and redrawn by them.
 #pragma once
 
 #include "skin/resource.h"

@@ -42,7 +42,7 @@ public:
         view_.image = image;
     }
     const char* getClassName() const override { return "KImgPageSel"; }
-    int CurrentFrame() const;
+    virtual int CurrentFrame() const;
     bool NeedsDraw(KCanvas& canvas) override;
     void Draw(KCanvas& canvas) override { view_.draw(canvas, CurrentFrame()); }
 

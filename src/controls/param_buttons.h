@@ -30,7 +30,7 @@ public:
         view_.image = image;
     }
     const char* getClassName() const override { return "KImgButton"; }
-    int CurrentFrame() const;
+    virtual int CurrentFrame() const;
     bool NeedsDraw(KCanvas& canvas) override;
     void Draw(KCanvas& canvas) override { view_.draw(canvas, CurrentFrame()); }
 
@@ -70,7 +70,7 @@ public:
         view_.image = image;
     }
     const char* getClassName() const override { return "KImgSwitch"; }
-    int CurrentFrame() const;
+    virtual int CurrentFrame() const;
     bool NeedsDraw(KCanvas& canvas) override;
     void Draw(KCanvas& canvas) override { view_.draw(canvas, CurrentFrame()); }
 
@@ -123,7 +123,7 @@ public:
         view_.image = image;
     }
     const char* getClassName() const override { return "KImgRadio"; }
-    int CurrentFrame() const;
+    virtual int CurrentFrame() const;
     bool NeedsDraw(KCanvas& canvas) override;
     void Draw(KCanvas& canvas) override { view_.draw(canvas, CurrentFrame()); }
 

@@ -63,7 +63,7 @@ class KImgPot : public KPotBase {
 public:
     KImgPot(const KControlInit& init, int param, const KImageResource* image);
     const char* getClassName() const override { return "KImgPot"; }
-    int CurrentFrame() const;
+    virtual int CurrentFrame() const;
     bool NeedsDraw(KCanvas& canvas) override;
     void Draw(KCanvas& canvas) override;
 

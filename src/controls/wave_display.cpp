@@ -42,6 +42,9 @@ bool KWave::waveChanged(double threshold) const {
 bool KWave::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || waveChanged(1e-7); }
 
 void KWave::drawWave(KCanvas& canvas, int areaHeight, double zoom) {
+    // A zoom display lower than its bar has no wave area to draw in.
+    if (areaHeight <= 0)
+        return;
     int middle = areaHeight / 2;
     int scale = middle - 1;
     const KHistory* h = look_.history ? look_.history->history() : nullptr;
@@ -70,9 +73,11 @@ void KWave::drawWave(KCanvas& canvas, int areaHeight, double zoom) {
             continue;
         double v = marker->real();
         if (v >= 0 && v <= 1) {
+            // Zoomed, a marker may lie beyond the area: it rests on the edge
+            // row rather than above the control or on the zoom bar.
             int off = nearestClamped(v * scale * zoom, areaHeight + 1);
-            canvas.blendHLine(0, std::clamp(middle - off, -1, areaHeight), width_, line);
-            canvas.blendHLine(0, std::clamp(middle + off, -1, areaHeight), width_, line);
+            canvas.blendHLine(0, std::clamp(middle - off, 0, areaHeight - 1), width_, line);
+            canvas.blendHLine(0, std::clamp(middle + off, 0, areaHeight - 1), width_, line);
         }
     }
     lastMarker1_ = markerLevel(look_.marker1);

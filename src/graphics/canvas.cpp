@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
+#include <exception>
 
 #include "graphics/blend.h"
 
@@ -103,12 +103,13 @@ inline void trimNegativeStart(int64_t& start, int64_t& paired, int64_t& length) 
 }  // namespace
 
 KCanvas::KCanvas(int32_t width, int32_t height) {
-    if (width > 0 && height > 0) {
+    // Both sides below 2^31, so the product cannot overflow 64 bits.
+    if (width > 0 && height > 0 && int64_t(width) * int64_t(height) <= kMaxPixels) {
         try {
             pixels_.resize(size_t(width) * size_t(height));
             width_ = width;
             height_ = height;
-        } catch (const std::bad_alloc&) {
+        } catch (const std::exception&) {
             pixels_.clear();  // no pixels: the editor shows nothing
         }
     }

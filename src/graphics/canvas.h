@@ -24,10 +24,16 @@ enum class KTextAlign : int32_t { left = 0, centre = 1, right = 2 };
 
 class KCanvas {
 public:
+    // Beyond any real editor (8192 x 8192), and small enough that the
+    // buffer's size in bytes never overflows.
+    static constexpr int64_t kMaxPixels = int64_t(1) << 26;
+
     // The pixels are not cleared: the owner paints every pixel right away.
-    // A negative size, or a buffer that cannot be allocated, gives a canvas
-    // of 0 x 0 without pixels on which every operation draws nothing.
+    // A size that is not positive, holds more than kMaxPixels, or whose buffer
+    // cannot be allocated gives a canvas of 0 x 0 without pixels, on which
+    // every operation draws nothing. Never throws.
     KCanvas(int32_t width, int32_t height);
+    bool isEmpty() const { return pixels_.empty(); }
 
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }

@@ -167,5 +167,27 @@ TEST_F(MeterTest, ZoomBarDragsAndCtrlClickResets) {
     EXPECT_EQ(skin->CursorAt(100, 160), 0);
 }
 
+TEST_F(MeterTest, ZoomedMarkersRestOnTheEdgeRowsOfTheWaveArea) {
+    ASSERT_TRUE(loadWithImages(std::string(kBasicResources) +
+                               "Init 200 100 1\n"
+                               "AddControl 1 0 0 100 56 KZoomWave wave marker Null red green blue half red green font\n"
+                               "AddControl 1 0 70 100 16 KZoomWave wave marker Null red green blue half red green font\n"));
+    auto* zoom = static_cast<KZoomWave*>(skin->control(0));
+    // Wave area rows 0..39 (middle 20, scale 19), zoom bar rows 40..55; the
+    // marker at 0.5 lies 95 rows off the middle at ten times.
+    zoom->setZoom(10);
+    paintNew();
+    const uint32_t line = 0x0000FF, bar = 0x808080;  // blue; half white over black
+    EXPECT_EQ(pixel(30, 0), line);
+    EXPECT_EQ(pixel(30, 39), line);
+    EXPECT_EQ(pixel(30, 20), line);  // the centre line
+    EXPECT_EQ(pixel(30, 1), 0u);
+    EXPECT_EQ(pixel(30, 38), 0u);
+    EXPECT_EQ(pixel(30, 40), bar);   // nothing of the wave under the bar
+    // A display no taller than its bar has no wave area: only the bar shows.
+    for (int y = 70; y < 86; ++y)
+        EXPECT_EQ(pixel(30, y), bar) << "row " << y;
+}
+
 }  // namespace
 }  // namespace kx::testing

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 
 #include "graphics/blend.h"
 
@@ -35,6 +36,36 @@ TEST(BlendPixel, FullAlphaGivesSourceAndZeroAlphaKeepsColourButMakesOpaque) {
     EXPECT_EQ(blendPixel(0xFFFFFFFFu, 0, 0, 0, 128 * kInv255), 0xFF7F7F7Fu);
     // Truncation, not rounding: 200 * 2/255 = 1.57 gives 1.
     EXPECT_EQ(blendPixel(kBlack, 200, 200, 200, 2 * kInv255), 0xFF010101u);
+}
+
+TEST(Canvas, SizesBeyondTheCapOrOverflowingGiveAnEmptyCanvasWithoutThrowing) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    const struct {
+        int32_t w, h;
+    } sizes[] = {
+        {kMax, kMax},          // bytes overflow 64-bit vector limits
+        {65536, 65536},        // pixel count overflows 32 bits
+        {kMax, 2},             // one huge side
+        {8192, 8193},          // one row over the cap
+        {-1, 100}, {100, 0}, {std::numeric_limits<int32_t>::min(), -1},
+    };
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(testing::Message() << s.w << " x " << s.h);
+        std::unique_ptr<KCanvas> c;
+        ASSERT_NO_THROW(c = std::make_unique<KCanvas>(s.w, s.h));
+        EXPECT_TRUE(c->isEmpty());
+        EXPECT_EQ(c->pixels(), nullptr);
+        EXPECT_EQ(c->width(), 0);
+        EXPECT_EQ(c->height(), 0);
+        // Drawing on it is harmless.
+        c->setClip(0, 0, s.w, s.h);
+        c->fillRect(0, 0, 100, 100, {255, 0, 0, 255});
+        c->drawDot(5, 5, 4, {255, 0, 0, 255});
+        EXPECT_EQ(c->snapshot(1, 1), nullptr);
+    }
+    KCanvas wide(1 << 20, 4);  // long but within the cap
+    EXPECT_FALSE(wide.isEmpty());
+    EXPECT_EQ(wide.width(), 1 << 20);
 }
 
 TEST(Canvas, ClipWindowIsClampedToTheCanvasAndNegativeSizesDrawNothing) {

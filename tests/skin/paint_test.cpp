@@ -208,6 +208,23 @@ TEST_F(PaintTest, ExtremeGeometryAndEvents) {
     skin->CaptureLost();
 }
 
+// A skin asking for more pixels than can be held gets an empty canvas: the
+// editor opens showing nothing, and painting and events stay harmless.
+TEST_F(PaintTest, SkinTooLargeToHoldPaintsNothingOnItsEmptyCanvas) {
+    ASSERT_TRUE(loadWithImages(std::string(kBasicResources) +
+                               "Init 2147483647 2147483635 1\n"
+                               "AddControl 1 0 0 40 40 KPotDot Detune1 red 11 red\n"
+                               "AddControl 1 0 50 200 60 KZoomWave nosuch Null Null red red red red red red font\n"));
+    ASSERT_EQ(skin->height(), 2147483647);
+    KCanvas* empty = nullptr;
+    ASSERT_NO_THROW(empty = &paintNew());
+    EXPECT_TRUE(empty->isEmpty());
+    EXPECT_TRUE(skin->LeftDown(false, false, 20, 20));
+    skin->MouseMove(false, 20, 0);
+    EXPECT_TRUE(skin->LeftUp(false, false, 20, 0));
+    paint();
+}
+
 TEST_F(PaintTest, DefaultSkinButtonsAndTabs) {
     KMemorySource source(kSkinFileName);
     skin = parseSkin(source, effect.get());

@@ -27,6 +27,7 @@ const Subcommand kSubcommands[] = {
     {"snapshot", "snapshot [--page N] [--events FILE] [--skin FILE] OUT.png", "paint the editor headless into a PNG file", runSnapshot},
     {"check-skin", "check-skin SKIN.txt", "report every line of a skin script that the parser ignores", runCheckSkin},
     {"skin", "skin export [--force] DIR", "write the built-in skin and its images as files to start from", runSkin},
+    {"edit", "edit [PLUGIN] [--skin FILE] [--events FILE] [--screenshot OUT]", "open a plug-in's editor in a window, as a host does", runEdit},
 };
 
 void printUsage(FILE* out) {

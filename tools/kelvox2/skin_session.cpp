@@ -154,8 +154,10 @@ void ignorePngWarning(png_structp, png_const_charp) {}
 }  // namespace
 
 bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& error) {
-    const uint32_t* pixels = canvas.pixels();
-    int w = canvas.width(), h = canvas.height();
+    return writePixelsPng(canvas.pixels(), canvas.width(), canvas.height(), path, error);
+}
+
+bool writePixelsPng(const uint32_t* pixels, int w, int h, const char* path, std::string& error) {
     if (!pixels || w <= 0 || h <= 0) {
         error = "nothing to write";
         return false;

@@ -3,6 +3,7 @@
 // replay of pointer events. Shared by the snapshot and check-skin commands.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -55,5 +56,7 @@ private:
 // Writes the canvas as an 8-bit RGB PNG (through kx::OutputFile); false with
 // a message on failure.
 bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& error);
+// The same for any 0xAARRGGBB pixels, rows top to bottom with stride w.
+bool writePixelsPng(const uint32_t* pixels, int w, int h, const char* path, std::string& error);
 
 }  // namespace kelvox2

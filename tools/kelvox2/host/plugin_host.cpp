@@ -142,6 +142,9 @@ VstIntPtr PluginHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     case audioMasterWantMidi:
         calls_.push_back({opcode, index, value, opt});
         return 1;
+    case audioMasterSizeWindow:
+        calls_.push_back({opcode, index, value, opt});
+        return sizeWindowEnabled ? 1 : 0;
     case audioMasterVersion:
         return hostVersion;
     case audioMasterGetTime:
@@ -168,7 +171,7 @@ VstIntPtr PluginHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         for (const char* yes : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "startStopProcess"})
             if (std::strcmp(what, yes) == 0)
                 return 1;
-        return 0;
+        return sizeWindowEnabled && std::strcmp(what, "sizeWindow") == 0 ? 1 : 0;
     }
     default:
         return 0;

@@ -70,9 +70,12 @@ public:
     VstInt32 processLevel = 0;          // audioMasterGetCurrentProcessLevel
     VstTimeInfo timeInfo{};             // handed out by audioMasterGetTime when enabled
     bool timeInfoEnabled = false;
+    // A host with a resizable editor window: canDo "sizeWindow" answers 1 and
+    // so does audioMasterSizeWindow; the caller resizes from the record.
+    bool sizeWindowEnabled = false;
 
     // ---- Records of the plug-in's calls ------------------------------------
-    // Automate, BeginEdit, EndEdit and WantMidi calls, in order.
+    // Automate, BeginEdit, EndEdit, WantMidi and SizeWindow calls, in order.
     const std::vector<HostCall>& recordedCalls() const { return calls_; }
     void clearRecordedCalls() { calls_.clear(); }
     int countCalls(VstInt32 opcode) const;

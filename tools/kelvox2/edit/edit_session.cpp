@@ -1,0 +1,465 @@
+#include "edit/edit_session.h"
+
+#include <X11/Xlib.h>
+
+#include <dlfcn.h>
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "data/byte_source.h"
+#include "edit/host_window.h"
+#include "edit/replay_script.h"
+#include "edit/skin_stage.h"
+#include "edit/vst_keys.h"
+#include "edit/xtest_player.h"
+#include "kelvox2/host/plugin_host.h"
+#include "kelvox2/host/plugin_lookup.h"
+#include "skin/skin_parser.h"
+#include "skin_session.h"
+
+namespace kelvox2 {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+
+constexpr int kIdleIntervalMs = 33;   // about 30 Hz, as DAWs idle their editors
+constexpr int kSettleMs = 300;        // after opening, for the first pictures to land
+constexpr int kFinishMs = 150;        // after a replay, for the last repaint to land
+constexpr int kReloadQuietMs = 100;   // an editor may save in several writes
+constexpr int kDefaultSide = 300;     // for an editor that gives no size before opening
+constexpr int kMaxSide = 16384;
+
+// Set by SIGINT and SIGTERM; signal dispositions are process-wide.
+volatile std::sig_atomic_t gStopSignal = 0;
+void onStopSignal(int signal) { gStopSignal = signal; }
+
+// Xlib's default handler ends the process on any error, the plug-in's
+// included; a host reports and carries on. The handler is process-wide.
+bool gReportXErrors = false;
+int tolerateXError(Display* display, XErrorEvent* event) {
+    if (gReportXErrors) {
+        char text[160] = {};
+        XGetErrorText(display, event->error_code, text, sizeof text - 1);
+        std::fprintf(stderr, "kelvox2 edit: X error: %s (request %d.%d, resource 0x%lx)\n", text,
+                     event->request_code, event->minor_code, event->resourceid);
+    }
+    return 0;
+}
+
+// While a session shows its window: SIGINT and SIGTERM close it, a reader of
+// our lines that goes away (| head) does not end the process before the
+// editor is closed and the private folder removed, and X errors are reported
+// instead of ending the process. Everything is put back on destruction.
+class SessionSignals {
+public:
+    explicit SessionSignals(bool reportXErrors) {
+        gReportXErrors = reportXErrors;
+        previousXHandler_ = XSetErrorHandler(tolerateXError);
+        struct sigaction stop {}, ignore{};
+        stop.sa_handler = onStopSignal;
+        sigemptyset(&stop.sa_mask);
+        sigaction(SIGINT, &stop, &previousInt_);
+        sigaction(SIGTERM, &stop, &previousTerm_);
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGPIPE, &ignore, &previousPipe_);
+    }
+    ~SessionSignals() {
+        sigaction(SIGINT, &previousInt_, nullptr);
+        sigaction(SIGTERM, &previousTerm_, nullptr);
+        sigaction(SIGPIPE, &previousPipe_, nullptr);
+        XSetErrorHandler(previousXHandler_);
+    }
+    SessionSignals(const SessionSignals&) = delete;
+    SessionSignals& operator=(const SessionSignals&) = delete;
+
+private:
+    XErrorHandler previousXHandler_ = nullptr;
+    struct sigaction previousInt_ {}, previousTerm_{}, previousPipe_{};
+};
+
+const char* const kMessagePrefix = "kelvox2 edit: ";
+
+void message(const std::string& text) { std::fprintf(stderr, "%s%s\n", kMessagePrefix, text.c_str()); }
+
+// Parses the script as the plug-in will, to say why one is not shown.
+bool checkSkin(const std::string& path, std::string& error) {
+    errno = 0;  // a folder opens without an error of its own
+    kx::KFileSource file(path.c_str());
+    if (!file.isOpen()) {
+        error = "cannot read " + path + ": " + (errno ? std::strerror(errno) : "not a regular file");
+        return false;
+    }
+    std::unique_ptr<kx::KEffect> effect = createInProcessInstrument();
+    if (!effect || !kx::parseSkin(file, effect.get())) {
+        error = path + " declares no size and pages (see kelvox2 check-skin)";
+        return false;
+    }
+    return true;
+}
+
+class EditSession {
+public:
+    explicit EditSession(const EditOptions& options) : options_(options) {}
+    ~EditSession();
+    int run();
+
+private:
+    bool loadPlugin(std::string& error);
+    bool editorSize(int& width, int& height) const;
+    // `announce` prints the open and close lines (a reload prints its own).
+    bool openEditor(std::string& error, bool announce);
+    void closeEditor(bool announce);
+    // The settling pause, the events, the picture; the exit status.
+    int replayAndCapture(const std::vector<ReplayStep>& steps);
+    void reloadSkin();
+    bool stopped() const { return closed_ || gStopSignal != 0; }
+    // One idle tick: the window's events, a due reload, effEditIdle, and
+    // what the plug-in told the host.
+    void service();
+    // Idles for `ms` milliseconds at the idle rate; at least one tick.
+    void pump(int ms);
+    void handleWindowEvents();
+    void forwardKey(XKeyEvent& event, bool down);
+    void report();
+    bool saveScreenshot(std::string& error);
+
+    EditOptions options_;
+    kx::PluginHost host_;
+    HostWindow window_;
+    std::unique_ptr<SkinStage> stage_;
+    void* pin_ = nullptr;  // keeps the staged library loaded between instances
+    bool editorOpen_ = false;
+    bool closed_ = false;
+    bool skinChanged_ = false;
+    Clock::time_point skinChangedAt_;
+};
+
+EditSession::~EditSession() {
+    closeEditor(false);
+    window_.close();
+    host_.unload();
+    if (pin_)
+        ::dlclose(pin_);
+}
+
+bool EditSession::loadPlugin(std::string& error) {
+    host_.sizeWindowEnabled = true;
+    if (!host_.load(stage_ ? stage_->pluginCopy() : options_.pluginPath, &error))
+        return false;
+    host_.open();
+    host_.setSampleRate(static_cast<float>(host_.hostSampleRate));
+    host_.setBlockSize(host_.hostBlockSize);
+    host_.mainsChanged(true);
+    return true;
+}
+
+bool EditSession::editorSize(int& width, int& height) const {
+    ERect* rect = nullptr;
+    // Some plug-ins fill the rectangle and still answer 0: the pointer decides.
+    host_.dispatch(effEditGetRect, 0, 0, &rect);
+    if (!rect)
+        return false;
+    const int w = rect->right - rect->left, h = rect->bottom - rect->top;
+    if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide)
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+bool EditSession::openEditor(std::string& error, bool announce) {
+    int width = 0, height = 0;
+    if (editorSize(width, height))
+        window_.resize(width, height);
+    void* parent = reinterpret_cast<void*>(static_cast<uintptr_t>(window_.window()));
+    if (!host_.dispatch(effEditOpen, 0, 0, parent)) {
+        report();
+        error = "the plug-in's editor did not open";
+        return false;
+    }
+    editorOpen_ = true;
+    // Hosts ask again after opening: the final size may differ.
+    if (editorSize(width, height))
+        window_.resize(width, height);
+    if (announce)
+        std::printf("open %d %d 0x%lx\n", window_.width(), window_.height(), window_.window());
+    report();
+    return true;
+}
+
+void EditSession::closeEditor(bool announce) {
+    if (!editorOpen_)
+        return;
+    host_.dispatch(effEditClose);
+    editorOpen_ = false;
+    report();
+    if (announce) {
+        std::printf("close\n");
+        std::fflush(stdout);
+    }
+}
+
+void EditSession::reloadSkin() {
+    std::string error;
+    if (!checkSkin(stage_->skinPath(), error) || !stage_->stage(error)) {
+        message(error + "; the editor keeps the skin it shows");
+        return;
+    }
+    // The new instance takes over the old one's parameters and program.
+    std::vector<uint8_t> bank = host_.getChunk(false);
+    const VstIntPtr program = host_.getProgram();
+    closeEditor(false);
+    if (!loadPlugin(error)) {
+        message(error);
+        closed_ = true;
+        return;
+    }
+    if (!bank.empty())
+        host_.setChunk(bank, false);
+    host_.setProgram(program);
+    host_.clearRecordedCalls();
+    if (!openEditor(error, false)) {
+        message(error + " with the changed skin");
+        return;
+    }
+    std::printf("reload %d %d\n", window_.width(), window_.height());
+    std::fflush(stdout);
+}
+
+void EditSession::report() {
+    for (const kx::HostCall& call : host_.recordedCalls()) {
+        switch (call.opcode) {
+            case audioMasterBeginEdit:
+                std::printf("begin-edit %d\n", call.index);
+                break;
+            case audioMasterAutomate:
+                std::printf("automate %d %.6f\n", call.index, static_cast<double>(call.opt));
+                break;
+            case audioMasterEndEdit:
+                std::printf("end-edit %d\n", call.index);
+                break;
+            case audioMasterSizeWindow:
+                std::printf("size-window %d %ld\n", call.index, static_cast<long>(call.value));
+                if (call.index > 0 && call.index <= kMaxSide && call.value > 0 && call.value <= kMaxSide)
+                    window_.resize(call.index, static_cast<int>(call.value));
+                break;
+            default:
+                break;
+        }
+    }
+    host_.clearRecordedCalls();
+    std::fflush(stdout);
+}
+
+void EditSession::forwardKey(XKeyEvent& event, bool down) {
+    if (!editorOpen_)
+        return;
+    std::string name;
+    VstKeyCode key = vstKeyFromX(event, &name);
+    VstIntPtr used = host_.dispatch(down ? effEditKeyDown : effEditKeyUp, key.character, key.virt, nullptr,
+                                    static_cast<float>(key.modifier));
+    if (options_.verbose)
+        std::fprintf(stderr, "%skey %s %s: %s\n", kMessagePrefix, down ? "down" : "up", name.c_str(),
+                     used ? "used by the editor" : "not used");
+    report();
+}
+
+void EditSession::handleWindowEvents() {
+    for (;;) {
+        HostWindowEvent event = window_.nextEvent();
+        switch (event.kind) {
+            case HostWindowEvent::Kind::Empty:
+                return;
+            case HostWindowEvent::Kind::Close:
+                closed_ = true;
+                return;
+            case HostWindowEvent::Kind::KeyDown:
+            case HostWindowEvent::Kind::KeyUp:
+                forwardKey(event.key, event.kind == HostWindowEvent::Kind::KeyDown);
+                break;
+        }
+    }
+}
+
+void EditSession::service() {
+    handleWindowEvents();
+    if (stopped())
+        return;
+    const Clock::time_point now = Clock::now();
+    if (stage_ && stage_->takeChanges()) {
+        skinChanged_ = true;
+        skinChangedAt_ = now;
+    }
+    if (skinChanged_ && now - skinChangedAt_ >= Milliseconds(kReloadQuietMs)) {
+        skinChanged_ = false;
+        reloadSkin();
+    }
+    if (editorOpen_)
+        host_.dispatch(effEditIdle);
+    report();
+}
+
+void EditSession::pump(int ms) {
+    const Clock::time_point deadline = Clock::now() + Milliseconds(ms);
+    do {
+        service();
+        const Clock::time_point tick = std::min(Clock::now() + Milliseconds(kIdleIntervalMs), deadline);
+        // Between ticks, answer the window at once (keys, the close button).
+        for (Clock::time_point now = Clock::now(); !stopped() && now < tick; now = Clock::now()) {
+            if (XPending(window_.display())) {
+                handleWindowEvents();
+                continue;
+            }
+            const auto wait = std::chrono::duration_cast<Milliseconds>(tick - now).count();
+            pollfd p{window_.fd(), POLLIN, 0};
+            ::poll(&p, 1, static_cast<int>(wait) + 1);
+        }
+    } while (!stopped() && Clock::now() < deadline);
+}
+
+int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
+    std::string error;
+    bool finished = true;
+    pump(kSettleMs);
+    if (!steps.empty()) {
+        if (!XTestPlayer::available(window_.display(), error)) {
+            message(error);
+            return 1;
+        }
+        XTestPlayer player(window_.display(), window_.window());
+        for (const ReplayStep& step : steps) {
+            if (stopped()) {
+                finished = false;
+                break;
+            }
+            if (step.kind == ReplayStep::Kind::Wait) {
+                pump(step.milliseconds);
+            } else if (player.play(step, error)) {
+                service();  // the editor takes the step's events now
+            } else {
+                message(options_.eventsPath + ":" + std::to_string(step.line) + ": " + error);
+                player.releaseAll();
+                return 1;
+            }
+        }
+        player.releaseAll();
+    }
+    if (!options_.screenshotPath.empty()) {
+        if (stopped()) {
+            finished = false;
+        } else {
+            pump(kFinishMs);
+            if (!saveScreenshot(error)) {
+                message(error);
+                return 1;
+            }
+            message("wrote " + options_.screenshotPath + " (" + std::to_string(window_.width()) + " x " +
+                    std::to_string(window_.height()) + ")");
+        }
+    }
+    if (!finished) {
+        message("closed before the events and the picture were done");
+        return gStopSignal ? 128 + gStopSignal : 1;
+    }
+    return 0;
+}
+
+bool EditSession::saveScreenshot(std::string& error) {
+    std::vector<uint32_t> pixels;
+    if (!window_.capture(pixels, error))
+        return false;
+    return writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error);
+}
+
+int EditSession::run() {
+    // Input files first: nothing opens for a run that cannot go through.
+    std::vector<ReplayStep> steps;
+    std::string error;
+    if (!options_.eventsPath.empty() && !readReplayFile(options_.eventsPath, steps, error)) {
+        message(error);
+        return 2;
+    }
+    if (!options_.skinPath.empty()) {
+        if (!checkSkin(options_.skinPath, error)) {
+            message(error);
+            return 2;
+        }
+        std::string library;
+        if (!kx::locatePlugin(options_.pluginPath, library, error)) {
+            message(error);
+            return 1;
+        }
+        stage_ = std::make_unique<SkinStage>();
+        if (!stage_->create(library, options_.skinPath, error) || !stage_->stage(error)) {
+            message(error);
+            return 1;
+        }
+        // A second dlopen of the same file gives the same module, so each
+        // new instance reads the staged skin afresh without a reload.
+        pin_ = ::dlopen(stage_->pluginCopy().c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+    if (!loadPlugin(error)) {
+        message(error);
+        return 1;
+    }
+    if (options_.program >= 0) {
+        if (options_.program >= host_.numPrograms()) {
+            message("program " + std::to_string(options_.program) + " does not exist: the plug-in has " +
+                    std::to_string(host_.numPrograms()) + " (0 to " + std::to_string(host_.numPrograms() - 1) + ")");
+            return 2;
+        }
+        host_.setProgram(options_.program);
+    }
+    if (!(host_.effect()->flags & effFlagsHasEditor)) {
+        message(options_.pluginPath + " has no editor");
+        return 1;
+    }
+
+    SessionSignals signals(options_.verbose);
+    int status = 0;
+    int width = kDefaultSide, height = kDefaultSide;
+    editorSize(width, height);
+    std::string name = host_.effectName();
+    if (name.empty())
+        name = options_.pluginPath.substr(options_.pluginPath.find_last_of('/') + 1);
+    if (!window_.open(width, height, "kelvox2 edit: " + name, error) || !openEditor(error, true)) {
+        message(error);
+        status = 1;
+    } else {
+        status = replayAndCapture(steps);
+        while (!options_.quit && !stopped())
+            pump(1000);
+    }
+    closeEditor(true);
+    window_.close();
+    return status;
+}
+
+}  // namespace
+
+const char* const kEditOutputHelp =
+    "  open W H WINDOW      the editor opened, W x H pixels, in the X window WINDOW\n"
+    "  begin-edit I         the plug-in began a gesture on parameter I\n"
+    "  automate I VALUE     the plug-in set parameter I to VALUE (0 to 1)\n"
+    "  end-edit I           the gesture on parameter I ended\n"
+    "  size-window W H      the plug-in asked for a new window size\n"
+    "  reload W H           the changed skin is shown (--skin)\n"
+    "  close                the editor closed\n";
+
+int runEditSession(const EditOptions& options) {
+    EditSession session(options);
+    return session.run();
+}
+
+}  // namespace kelvox2
