@@ -187,11 +187,9 @@ void Oscillator::finishStretch(const double* noise, double* out) noexcept
         if (pitchHolds_) {
             if (moves_ && levelFreq_ != cachedFreq_)
                 updateLevelCache(cachedFreq_);
-            const int level = level_;
-            const double fraction = levelFraction_;
-            finishWith(noise, out, count, [this, table, level, fraction](double ph, int) {
-                return tables_->readAtLevel(table, ph, level, fraction);
-            });
+            double w[kMaxStretch];
+            tables_->readStretch(table, stretch_.phase, w, count, level_, levelFraction_);
+            finishWith(noise, out, count, [&w](double, int i) { return w[i]; });
         } else {
             finishWith(noise, out, count, [this, table](double ph, int i) {
                 const double f = stretch_.freq[i];

@@ -128,6 +128,7 @@ void SynthVoice::trackLfo(double* target, int n, VoiceDraws* interleaved, Random
         lfo.shapeValues(phase, target, n);
 }
 
+KX_VECTOR_CLONES
 const double* SynthVoice::smoothLfo(double* target, int n) noexcept
 {
     // While the smoothing keeps up (the shape moves by at most a step per
@@ -138,14 +139,14 @@ const double* SynthVoice::smoothLfo(double* target, int n) noexcept
     SlewLimiter& s = lfo.output;
     if (n <= 0)
         return target;
-    bool keepsUp = true;
-    double previous = s.value;
-    for (int i = 0; i < n; ++i) {
-        const double d = target[i] - previous;
-        keepsUp = keepsUp & !(d > s.step) & (d >= -s.step);
-        previous = target[i];
+    const double step = s.step;
+    const double first = target[0] - s.value;
+    int misses = (first > step) | !(first >= -step);
+    for (int i = 1; i < n; ++i) {
+        const double d = target[i] - target[i - 1];
+        misses += (d > step) | !(d >= -step);
     }
-    if (keepsUp) {
+    if (misses == 0) {
         s.target = target[n - 1];
         s.value = target[n - 1];
         s.reached = true;

@@ -1,5 +1,9 @@
 #include "engine/wave_table_set.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include <cmath>
 #include <vector>
 
@@ -102,5 +106,92 @@ double WaveTableSet::readBandLimited(int table, double phase, double frequency) 
     splitLevel(levelPosition(frequency), level, fraction);
     return readAtLevel(table, phase, level, fraction);
 }
+
+} // namespace kx
+
+namespace kx {
+
+namespace {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+
+// Four samples at a time: the segments gathered by index, then the cubic and
+// the blend in the scalar order, lane by lane.
+struct Gather4 {
+    // The masked form with every lane on: the plain one starts from an
+    // undefined register, which the compiler warns about.
+    __attribute__((target("avx2"))) static __m256d gather(const double* base, __m128i index) noexcept
+    {
+        const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+        return _mm256_mask_i32gather_pd(_mm256_setzero_pd(), base, index, all, 8);
+    }
+
+    __attribute__((target("avx2"))) static __m256d cubic(const double* segments, __m128i index, __m256d t) noexcept
+    {
+        const __m256d y0 = gather(segments, index);
+        const __m256d c1 = gather(segments + 1, index);
+        const __m256d c2 = gather(segments + 2, index);
+        const __m256d c3 = gather(segments + 3, index);
+        return _mm256_add_pd(
+            _mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(c3, t), c2), t), c1), t), y0);
+    }
+};
+
+#endif
+
+} // namespace
+
+// The branch on the level is taken once for the stretch, so the loop holds
+// the arithmetic alone.
+void WaveTableSet::readStretch(int table, const double* phases, double* out, int count, int level,
+                               double fraction) const noexcept
+{
+    const bool blends = level < kLevels - 1;
+    const Segment* lower = segments_[table][blends ? level : kLevels - 1];
+    const Segment* upper = segments_[table][blends ? level + 1 : kLevels - 1];
+    int i = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        i = readStretchAvx2(lower, upper, blends, phases, out, count, fraction);
+#endif
+    for (; i < count; ++i) {
+        const double pos = phases[i] * kSize * kInvTwoPi;
+        const int n = static_cast<int>(pos);
+        const double t = pos - n;
+        const double a = hermite(lower, n, t);
+        out[i] = blends ? a + (hermite(upper, n, t) - a) * fraction : a;
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+
+__attribute__((target("avx2"))) int WaveTableSet::readStretchAvx2(const Segment* lower, const Segment* upper,
+                                                                 bool blends, const double* phases, double* out,
+                                                                 int count, double fraction) noexcept
+{
+    static_assert(sizeof(Segment) == 4 * sizeof(double));
+    const __m256d scale = _mm256_set1_pd(static_cast<double>(kSize));
+    const __m256d invTwoPi = _mm256_set1_pd(kInvTwoPi);
+    const __m256d blend = _mm256_set1_pd(fraction);
+    const __m128i mask = _mm_set1_epi32(kMask);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m256d pos = _mm256_mul_pd(_mm256_mul_pd(_mm256_loadu_pd(phases + i), scale), invTwoPi);
+        const __m128i n = _mm256_cvttpd_epi32(pos);
+        const __m256d t = _mm256_sub_pd(pos, _mm256_cvtepi32_pd(n));
+        const __m128i index = _mm_slli_epi32(_mm_and_si128(n, mask), 2); // four doubles per segment
+        const __m256d a = Gather4::cubic(&lower->y0, index, t);
+        if (blends) {
+            const __m256d b = Gather4::cubic(&upper->y0, index, t);
+            _mm256_storeu_pd(out + i, _mm256_add_pd(a, _mm256_mul_pd(_mm256_sub_pd(b, a), blend)));
+        } else {
+            _mm256_storeu_pd(out + i, a);
+        }
+    }
+    return i;
+}
+
+#endif
 
 } // namespace kx
