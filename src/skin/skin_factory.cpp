@@ -458,6 +458,16 @@ std::unique_ptr<KResource> KSkinFactory::CreateResource(KTokenizer& tokens) {
             KDataBlock block;
             if (!loadEmbedded(block, file))
                 return fail(std::string("no built-in file '") + file + "'");
+            if (!block.owned()) {
+                // Built-in bytes live as long as the process: every skin
+                // shares one image, decoded when first drawn.
+                const KSharedImage* shared = KSharedImage::forBuiltIn(block.bytes(), size_t(block.length()));
+                if (!shared)
+                    return fail("image could not be decoded");
+                if (fw <= 0 || fh <= 0 || count <= 0)
+                    return fail("frame width, height and count must be above 0");
+                return std::make_unique<KImageResource>(shared, fw, fh, count);
+            }
             bitmap = decodePng(block.bytes(), block.length());
         }
         auto image = makeImage(std::move(bitmap), fw, fh, count, why);
