@@ -32,9 +32,7 @@ void render(benchmark::State& state, kx::SynthVoice& voice)
 {
     double out[kBlock];
     for (auto _ : state) {
-        kx::RandomGenerator random = kx::Random::shared();
-        voice.render(out, kBlock, random);
-        kx::Random::shared() = random;
+        voice.render(out, kBlock);
         benchmark::DoNotOptimize(out);
     }
     reportPerSample(state, static_cast<double>(state.iterations()) * kBlock);
@@ -45,12 +43,11 @@ void tickByTick(benchmark::State& state, kx::SynthVoice& voice)
 {
     double sink = 0;
     for (auto _ : state) {
-        kx::RandomGenerator random = kx::Random::shared();
+        kx::RandomGenerator random = kx::Random::claim(0);
         for (int i = 0; i < kBlock; ++i) {
             voice.tick(random);
             sink += voice.output;
         }
-        kx::Random::shared() = random;
     }
     benchmark::DoNotOptimize(sink);
     reportPerSample(state, static_cast<double>(state.iterations()) * kBlock);
@@ -110,9 +107,7 @@ void BM_GlideThreeSawtooth(benchmark::State& state)
     int key = 40;
     long long samples = 0;
     for (auto _ : state) {
-        kx::RandomGenerator random = kx::Random::shared();
-        voice.render(out, kBlock, random);
-        kx::Random::shared() = random;
+        voice.render(out, kBlock);
         benchmark::DoNotOptimize(out);
         samples += kBlock;
         if (samples % 32768 == 0) { // a new glide before the last one ends

@@ -64,20 +64,43 @@ public:
     }
 
     // Audio thread, once per sample; the voice then reads output.value. The
-    // Random shape draws from `random` (see Oscillator::tick).
+    // Random shape draws from `random` when its cycle wraps.
     void tick(RandomGenerator& random) noexcept
+    {
+        if (advance())
+            heldRandom = random.bipolar();
+        follow();
+    }
+    void tick() noexcept
+    {
+        if (advance())
+            heldRandom = kx::Random::bipolar();
+        follow();
+    }
+
+    // The two halves of a tick, for a caller that makes the draw itself:
+    // advance moves the phase and answers true when the Random shape wants
+    // its next value (set heldRandom before follow); follow steps the output
+    // toward the shape.
+    bool advance() noexcept
     {
         phase = phase + increment;
         if (phase >= 1.0) {
             phase -= 1.0;
             if (phase >= 1.0) // only for an increment of a cycle or more per sample
                 phase -= std::floor(phase);
-            if (shape == Random)
-                heldRandom = random.bipolar();
+            return shape == Random;
         }
-        output.tick(shapeValue(phase));
+        return false;
     }
-    void tick() noexcept { tick(kx::Random::shared()); }
+    void follow() noexcept { output.tick(shapeValue(phase)); }
+
+    // The shape at each of `count` phases (the Random shape: heldRandom).
+    void shapeValues(const double* phases, double* out, int count) const noexcept;
+
+    // How many values the next `count` ticks draw: the cycle's wraps while
+    // the shape is Random, none for the other shapes.
+    int drawsOver(int count) const noexcept;
 };
 
 } // namespace kx

@@ -1,5 +1,7 @@
 #include "engine/oscillator.h"
 
+#include "engine/vector_clones.h"
+
 #include <cmath>
 
 namespace kx {
@@ -45,25 +47,6 @@ void Oscillator::resetForSampleRate(double rate) noexcept
     cachedFreq_ = std::numeric_limits<double>::quiet_NaN(); // the phase step depends on the rate
 }
 
-double Oscillator::gainCurve(double f) noexcept
-{
-    if (f < 10.0)
-        return 0.0;
-    if (f < 30.0) {
-        const double x = (f - 10.0) * 0.05;
-        return x * x;
-    }
-    if (f < 10000.0) {
-        const double x = 1.0 - (f - 30.0) * 0.00010030090270812437 * 0.3;
-        return x * x;
-    }
-    if (f < 17500.0) {
-        const double x = 0.7 - (f - 10000.0) * 0.00013333333333333334 * 0.7;
-        return x * x;
-    }
-    return 0.0;
-}
-
 void Oscillator::updateFrequencyCache(double f) noexcept
 {
     cachedFreq_ = f;
@@ -71,65 +54,173 @@ void Oscillator::updateFrequencyCache(double f) noexcept
     gainTarget_ = gainCurve(f);
 }
 
-// Kinds of steady loop: the envelope holds (a waveform) or rests (silence).
-namespace {
-enum SteadyKind { kSteadySine, kSteadyTable, kSteadyOther, kSteadyIdle };
+void Oscillator::beginStretch(int count) noexcept
+{
+    count_ = count;
+    const double f = bendFactor * multiplier * currentFreq;
+    glides_ = glideRatio != 1.0;
+    pitchHolds_ = !glides_ && f == cachedFreq_;
+    envelopeHolds_ = envelope.state == EnvelopeState::Sustain || envelope.isIdle();
+    steady_ = pitchHolds_ && envelopeHolds_ && gain.reached && gain.target == gainTarget_;
+    moves_ = f > 0.0;
 }
 
-template <int Kind>
-void Oscillator::renderSteady(const double* noise, double* out, int count, double f) noexcept
+void Oscillator::trackEnvelope() noexcept
 {
-    // Per sample this is exactly step(): the envelope, glide, frequency
-    // cache and loudness smoothing would all leave their values unchanged.
-    double ph = phase;
-    const double phaseStep = phaseStep_;
-    const double noiseScale = noiseGain;
-    const double amplitude = gain.value * levelGain * envelope.value;
-    const int table = tableOfWave();
-    const int level = level_;
-    const double fraction = levelFraction_;
-    const bool moves = f > 0.0;
-    for (int i = 0; i < count; ++i) {
-        double w = 0.0;
-        if (moves) {
-            advancePhase(ph, phaseStep);
-            if constexpr (Kind == kSteadySine)
-                w = sinePoly(ph - kPi);
-            else if constexpr (Kind == kSteadyTable)
-                w = tables_->readAtLevel(table, ph, level, fraction);
-        }
-        out[i] = (noise[i] * noiseScale + w) * amplitude;
+    if (steady_)
+        return;
+    if (envelopeHolds_) {
+        for (int i = 0; i < count_; ++i)
+            stretch_.envelope[i] = envelope.value;
+        return;
     }
-    phase = ph;
+    for (int i = 0; i < count_; ++i) {
+        envelope.tick();
+        stretch_.envelope[i] = envelope.value;
+    }
+}
+
+KX_VECTOR_CLONES
+void Oscillator::pitchToSteps() noexcept
+{
+    if (steady_ || count_ <= 0)
+        return;
+    const double held = bendFactor * multiplier * currentFreq;
+    if (pitchHolds_) {
+        for (int i = 0; i < count_; ++i)
+            stretch_.freq[i] = held;
+        return;
+    }
+    // Without a glide the frequency changed once, before the stretch.
+    const double factor = bendFactor * multiplier;
+    if (!glides())
+        for (int i = 0; i < count_; ++i)
+            stretch_.currentFreq[i] = currentFreq;
+    const double rate = sampleRate;
+    for (int i = 0; i < count_; ++i) {
+        const double f = factor * stretch_.currentFreq[i];
+        const double step = f * kTwoPi / rate;
+        stretch_.freq[i] = f;
+        stretch_.step[i] = f > 0.0 ? step : 0.0;
+        stretch_.target[i] = gainCurve(f);
+    }
+    // What a step would have cached for the last frequency.
+    updateFrequencyCache(stretch_.freq[count_ - 1]);
+}
+
+KX_VECTOR_CLONES
+void Oscillator::smoothGain() noexcept
+{
+    if (steady_ || count_ <= 0)
+        return;
+    const double* target = stretch_.target;
+    if (pitchHolds_) {
+        for (int i = 0; i < count_; ++i)
+            stretch_.target[i] = gainTarget_;
+    }
+    // While the smoothing keeps up (the target moves by at most a step per
+    // sample, as it does through a glide), each sample lands on its target:
+    // d = target - value lies within the step, and value was the previous
+    // target. Checked with the same subtraction and comparisons as a tick.
+    const double stepSize = gain.step;
+    const double first = target[0] - gain.value;
+    int misses = (first > stepSize) | !(first >= -stepSize);
+    for (int i = 1; i < count_; ++i) {
+        const double d = target[i] - target[i - 1];
+        misses += (d > stepSize) | !(d >= -stepSize);
+    }
+    if (misses == 0) {
+        for (int i = 0; i < count_; ++i)
+            stretch_.gain[i] = target[i];
+        gain.target = target[count_ - 1];
+        gain.value = target[count_ - 1];
+        gain.reached = true;
+        return;
+    }
+    for (int i = 0; i < count_; ++i) {
+        if (!(gain.reached && gain.target == target[i]))
+            gain.tick(target[i]);
+        stretch_.gain[i] = gain.value;
+    }
+}
+
+// The output of every sample from its phase, amplitude and noise draw. A
+// phase that did not move (frequency 0 or below) gives no waveform; an idle
+// envelope gives none either (its amplitude is 0, so the output is a zero
+// whatever the waveform).
+template <typename WaveFunction>
+inline void Oscillator::finishWith(const double* noise, double* out, int count, WaveFunction waveAt) noexcept
+{
+    const double noiseScale = noiseGain;
+    const double level = levelGain;
+    const double* ph = stretch_.phase;
+    if (steady_) {
+        const double amplitude = gain.value * level * envelope.value;
+        if (!moves_ || envelope.isIdle()) {
+            for (int i = 0; i < count; ++i)
+                out[i] = (noise[i] * noiseScale + 0.0) * amplitude;
+        } else {
+            for (int i = 0; i < count; ++i)
+                out[i] = (noise[i] * noiseScale + waveAt(ph[i], i)) * amplitude;
+        }
+    } else {
+        const double* f = stretch_.freq;
+        const double* g = stretch_.gain;
+        const double* e = stretch_.envelope;
+        for (int i = 0; i < count; ++i) {
+            const double w = waveAt(ph[i], i);
+            out[i] = (noise[i] * noiseScale + (f[i] > 0.0 ? w : 0.0)) * (g[i] * level * e[i]);
+        }
+    }
+}
+
+KX_VECTOR_CLONES
+void Oscillator::finishStretch(const double* noise, double* out) noexcept
+{
+    const int count = count_;
+    if (count <= 0)
+        return;
+    if (wave == Sine) {
+        finishWith(noise, out, count, [](double ph, int) { return sinePoly(ph - kPi); });
+    } else if (wave == Triangle || wave == Square || wave == Sawtooth) {
+        const int table = tableOfWave();
+        if (pitchHolds_) {
+            if (moves_ && levelFreq_ != cachedFreq_)
+                updateLevelCache(cachedFreq_);
+            double w[kMaxStretch];
+            tables_->readStretch(table, stretch_.phase, w, count, level_, levelFraction_);
+            finishWith(noise, out, count, [&w](double, int i) { return w[i]; });
+        } else {
+            finishWith(noise, out, count, [this, table](double ph, int i) {
+                const double f = stretch_.freq[i];
+                if (f != levelFreq_)
+                    updateLevelCache(f);
+                return tables_->readAtLevel(table, ph, level_, levelFraction_);
+            });
+        }
+    } else {
+        finishWith(noise, out, count, [](double, int) { return 0.0; });
+    }
     output = out[count - 1];
 }
 
 void Oscillator::render(const double* noise, double* out, int count) noexcept
 {
-    if (count <= 0)
-        return;
-    const double f = bendFactor * multiplier * currentFreq;
-    const bool holding = envelope.state == EnvelopeState::Sustain;
-    const bool steady = (holding || envelope.isIdle()) && glideRatio == 1.0 && f == cachedFreq_ &&
-                        gain.reached && gain.target == gainTarget_;
-    if (!steady) {
-        for (int i = 0; i < count; ++i) {
-            step(noise[i]);
-            out[i] = output;
-        }
-        return;
+    beginStretch(count);
+    trackEnvelope();
+    if (glides()) {
+        GlideTracker glide = glideTracker();
+        for (int i = 0; i < count; ++i)
+            glide.track(i);
+        keep(glide);
     }
-    if (!holding) {
-        renderSteady<kSteadyIdle>(noise, out, count, f);
-    } else if (wave == Sine) {
-        renderSteady<kSteadySine>(noise, out, count, f);
-    } else if (wave == Triangle || wave == Square || wave == Sawtooth) {
-        if (f > 0.0 && f != levelFreq_)
-            updateLevelCache(f);
-        renderSteady<kSteadyTable>(noise, out, count, f);
-    } else {
-        renderSteady<kSteadyOther>(noise, out, count, f);
-    }
+    pitchToSteps();
+    PhaseTracker tracker = phaseTracker();
+    for (int i = 0; i < count; ++i)
+        tracker.track(i);
+    keep(tracker);
+    smoothGain();
+    finishStretch(noise, out);
 }
 
 void Oscillator::updateLevelCache(double f) noexcept

@@ -59,7 +59,22 @@ public:
     void resetForSampleRate(double rate) noexcept;
 
     // Loudness by frequency: silences sub-audio and near-Nyquist pitches.
-    static double gainCurve(double frequency) noexcept;
+    // Every arm is computed and one is chosen, from the top of the range
+    // down, so that a loop over many frequencies needs no branch; each arm
+    // is the same arithmetic as alone, and a frequency that is not a number
+    // gets 0.
+    static double gainCurve(double f) noexcept
+    {
+        const double low = (f - 10.0) * 0.05;
+        const double mid = 1.0 - (f - 30.0) * 0.00010030090270812437 * 0.3;
+        const double high = 0.7 - (f - 10000.0) * 0.00013333333333333334 * 0.7;
+        double gain = 0.0;
+        gain = f < 17500.0 ? high * high : gain;
+        gain = f < 10000.0 ? mid * mid : gain;
+        gain = f < 30.0 ? low * low : gain;
+        gain = f < 10.0 ? 0.0 : gain;
+        return gain;
+    }
 
     // The sine polynomial shared with the LFO; x in [-pi, pi).
     static double sinePoly(double x) noexcept
@@ -70,8 +85,7 @@ public:
     }
 
     // Computes the next sample into output (audio thread), drawing its noise
-    // from `random`: the shared generator, or a copy of it that a processing
-    // loop keeps in registers for the length of a block.
+    // from `random`.
     void tick(RandomGenerator& random) noexcept { step(random.bipolar()); }
 
     // The same sample with its noise draw `r` already made.
@@ -107,12 +121,104 @@ public:
         output = (r * noiseGain + w) * (gain.value * levelGain * envelope.value);
     }
 
-    // `count` samples into out, the noise draws taken from noise[i]: the same
-    // values as `count` steps. A held or silent note with settled pitch and
-    // loudness runs a loop of its own with the state in registers.
+    // Stretch rendering. The voice takes its three oscillators through a
+    // stretch of samples together, in steps that keep what must go sample
+    // after sample (envelope, glide, phase, loudness smoothing) apart from
+    // what each sample computes on its own (frequency, phase step, loudness
+    // target, waveform, output). Each sequential part is then a short loop
+    // of its own, the phases of the three oscillators side by side so that
+    // their additions overlap, and the rest runs over whole arrays where the
+    // compiler can use vector lanes. In this order:
+    //   beginStretch(count)
+    //   trackEnvelope()                        when the envelope moves
+    //   glideTracker(), track(i) for each i, keep()
+    //                                          when the pitch glides
+    //   pitchToSteps()                         frequency, step, target
+    //   phaseTracker(), track(i) for each i, keep()
+    //   smoothGain()
+    //   finishStretch(noise, out)              waveform and output
+    // Together they leave exactly the state and the outputs of `count` steps
+    // whose noise draws are noise[i]. Audio thread; count <= kMaxStretch.
+    static constexpr int kMaxStretch = 128;
+
+    // What the steps of a stretch hand on to each other, per sample.
+    struct Stretch {
+        double currentFreq[kMaxStretch]; // while gliding
+        double freq[kMaxStretch];        // bendFactor x multiplier x currentFreq
+        double step[kMaxStretch];        // phase step for freq (0 when freq <= 0)
+        double target[kMaxStretch];      // loudness target for freq
+        double phase[kMaxStretch];
+        double gain[kMaxStretch];        // smoothed loudness
+        double envelope[kMaxStretch];
+    };
+
+    // The glide of a stretch, held in a local while the voice steps it, so
+    // that the compiler can keep it in registers.
+    struct GlideTracker {
+        double currentFreq, targetFreq, glideRatio;
+        double* freqs;
+
+        void track(int i) noexcept
+        {
+            if (glideRatio != 1.0) {
+                currentFreq = currentFreq * glideRatio;
+                if ((glideRatio < 1.0 && currentFreq <= targetFreq) ||
+                    (glideRatio > 1.0 && currentFreq >= targetFreq)) {
+                    currentFreq = targetFreq;
+                    glideRatio = 1.0;
+                }
+            }
+            freqs[i] = currentFreq;
+        }
+    };
+
+    // The phase of a stretch, held likewise: a constant step while the
+    // frequency holds, else each sample's own. A step of 0 (frequency 0 or
+    // below) leaves the phase as it is, as a step that does not move it.
+    struct PhaseTracker {
+        double phase;
+        double steadyStep;
+        const double* steps; // null while the frequency holds
+        double* phases;
+
+        void track(int i) noexcept
+        {
+            advancePhase(phase, steps ? steps[i] : steadyStep);
+            phases[i] = phase;
+        }
+    };
+
+    void beginStretch(int count) noexcept;
+
+    void trackEnvelope() noexcept;
+
+    bool glides() const noexcept { return glides_; }
+    GlideTracker glideTracker() noexcept
+    {
+        return GlideTracker{currentFreq, targetFreq, glideRatio, stretch_.currentFreq};
+    }
+    void keep(const GlideTracker& t) noexcept
+    {
+        currentFreq = t.currentFreq;
+        glideRatio = t.glideRatio;
+    }
+
+    void pitchToSteps() noexcept;
+
+    PhaseTracker phaseTracker() noexcept
+    {
+        return PhaseTracker{phase, moves_ ? phaseStep_ : 0.0, pitchHolds_ ? nullptr : stretch_.step, stretch_.phase};
+    }
+    void keep(const PhaseTracker& t) noexcept { phase = t.phase; }
+
+    void smoothGain() noexcept;
+
+    void finishStretch(const double* noise, double* out) noexcept;
+
+    // The whole stretch for this oscillator alone.
     void render(const double* noise, double* out, int count) noexcept;
 
-    void tick() noexcept { tick(Random::shared()); }
+    void tick() noexcept { step(Random::bipolar()); }
 
 private:
     static void advancePhase(double& ph, double stepSize) noexcept
@@ -156,8 +262,8 @@ private:
         return tables_->readAtLevel(tableOfWave(), ph, level_, levelFraction_);
     }
 
-    template <int Kind>
-    void renderSteady(const double* noise, double* out, int count, double f) noexcept;
+    template <typename WaveFunction>
+    void finishWith(const double* noise, double* out, int count, WaveFunction waveAt) noexcept;
 
     const WaveTableSet* tables_; // process-wide, read-only
     double cachedFreq_ = std::numeric_limits<double>::quiet_NaN();
@@ -166,6 +272,18 @@ private:
     double levelFreq_ = std::numeric_limits<double>::quiet_NaN();
     int level_ = WaveTableSet::kLevels - 1;
     double levelFraction_ = 0.0;
+
+    // The stretch under way. The pitch holds when the frequency is the
+    // cached one and no glide runs; the stretch is steady when besides the
+    // envelope holds (sustain or idle) and the smoothing has settled, so
+    // that one amplitude serves every sample.
+    int count_ = 0;
+    bool pitchHolds_ = false;
+    bool glides_ = false; // a glide runs at the start of the stretch
+    bool envelopeHolds_ = false;
+    bool steady_ = false;
+    bool moves_ = false; // the held frequency is above 0
+    Stretch stretch_;
 };
 
 } // namespace kx

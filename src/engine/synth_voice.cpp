@@ -1,5 +1,7 @@
 #include "engine/synth_voice.h"
 
+#include "engine/vector_clones.h"
+
 #include <cmath>
 
 namespace kx {
@@ -59,31 +61,144 @@ void SynthVoice::releaseAll() noexcept
     releaseEnvelopes();
 }
 
-void SynthVoice::render(double* out, int count, RandomGenerator& random) noexcept
+void SynthVoice::render(double* out, int count, DrawSource source) noexcept
 {
-    double noise1[kChunk], noise2[kChunk], noise3[kChunk], offset[kChunk], lfoValue[kChunk];
-    double out1[kChunk], out2[kChunk], out3[kChunk];
-    for (int start = 0; start < count; start += kChunk) {
-        const int n = count - start < kChunk ? count - start : kChunk;
-        // The draws in tick order: three noises, the LFO's (when a Random
-        // shape wraps), the offset. Nothing here depends on the oscillators.
-        for (int i = 0; i < n; ++i) {
-            noise1[i] = random.bipolar();
-            noise2[i] = random.bipolar();
-            noise3[i] = random.bipolar();
-            lfo.tick(random);
-            lfoValue[i] = lfo.output.value;
-            countPortaReset(); // only glides of later notes depend on it
-            offset[i] = random.unipolar();
-        }
-        osc1.render(noise1, out1, n);
-        osc2.render(noise2, out2, n);
-        osc3.render(noise3, out3, n);
-        for (int i = 0; i < n; ++i)
-            out[start + i] = mix(offset[i], out1[i], out2[i], out3[i], lfoValue[i]);
-    }
+    for (int start = 0; start < count; start += kChunk)
+        renderStretch(out + start, count - start < kChunk ? count - start : kChunk, source);
     if (count > 0)
         output = out[count - 1];
+}
+
+void SynthVoice::renderStretch(double* out, int n, DrawSource& source) noexcept
+{
+    // The draws in tick order: three noises, the LFO's (when a Random shape
+    // wraps), the offset. Nothing here depends on the oscillators, and
+    // unless the LFO draws too they come in vector lanes.
+    VoiceDraws draws;
+    const int lfoDraws = lfo.drawsOver(n);
+    RandomGenerator random = source.claim(static_cast<std::uint64_t>(n) * VoiceDraws::kPerSample + lfoDraws);
+    if (lfoDraws == 0)
+        draws.fill(random, n);
+
+    double lfoTarget[kChunk];
+    trackLfo(lfoTarget, n, lfoDraws > 0 ? &draws : nullptr, random, lfoDraws, source);
+    const double* lfoValue = smoothLfo(lfoTarget, n);
+    trackOscillators(n);
+    countPortaResets(n); // only glides of later notes depend on it
+
+    double out1[kChunk], out2[kChunk], out3[kChunk];
+    osc1.finishStretch(draws.noise1, out1);
+    osc2.finishStretch(draws.noise2, out2);
+    osc3.finishStretch(draws.noise3, out3);
+    mixStretch(out, n, draws.offset, out1, out2, out3, lfoValue);
+}
+
+KX_VECTOR_CLONES
+void SynthVoice::mixStretch(double* out, int n, const double* offset, const double* o1, const double* o2,
+                            const double* o3, const double* lfoValue) const noexcept
+{
+    for (int i = 0; i < n; ++i)
+        out[i] = mix(offset[i], o1[i], o2[i], o3[i], lfoValue[i]);
+}
+
+void SynthVoice::trackLfo(double* target, int n, VoiceDraws* interleaved, RandomGenerator& random, int lfoDraws,
+                          DrawSource& source) noexcept
+{
+    double phase[kChunk];
+    Lfo l = lfo;
+    int lfoLeft = lfoDraws;
+    for (int i = 0; i < n; ++i) {
+        if (interleaved) {
+            interleaved->noise1[i] = random.bipolar();
+            interleaved->noise2[i] = random.bipolar();
+            interleaved->noise3[i] = random.bipolar();
+        }
+        if (l.advance()) {
+            // Beyond the draws counted (only a shape changed on another
+            // thread meanwhile), a value of its own.
+            l.heldRandom = lfoLeft-- > 0 ? random.bipolar() : source.claim(1).bipolar();
+        }
+        phase[i] = l.phase;
+        target[i] = l.heldRandom;
+        if (interleaved)
+            interleaved->offset[i] = random.unipolar();
+    }
+    lfo = l;
+    if (lfo.shape != Lfo::Random)
+        lfo.shapeValues(phase, target, n);
+}
+
+KX_VECTOR_CLONES
+const double* SynthVoice::smoothLfo(double* target, int n) noexcept
+{
+    // While the smoothing keeps up (the shape moves by at most a step per
+    // sample), each sample lands on its target: d = target - value lies
+    // within the step, and value was the previous target. Checked with the
+    // same subtraction and comparisons as the tick; then the output is the
+    // shape itself.
+    SlewLimiter& s = lfo.output;
+    if (n <= 0)
+        return target;
+    const double step = s.step;
+    const double first = target[0] - s.value;
+    int misses = (first > step) | !(first >= -step);
+    for (int i = 1; i < n; ++i) {
+        const double d = target[i] - target[i - 1];
+        misses += (d > step) | !(d >= -step);
+    }
+    if (misses == 0) {
+        s.target = target[n - 1];
+        s.value = target[n - 1];
+        s.reached = true;
+        return target;
+    }
+    for (int i = 0; i < n; ++i) {
+        s.tick(target[i]);
+        target[i] = s.value;
+    }
+    return target;
+}
+
+void SynthVoice::trackOscillators(int n) noexcept
+{
+    Oscillator* const oscillators[] = {&osc1, &osc2, &osc3};
+    for (Oscillator* o : oscillators) {
+        o->beginStretch(n);
+        o->trackEnvelope();
+    }
+    if (osc1.glides() || osc2.glides() || osc3.glides()) {
+        // Gliding or not, each tracker keeps its frequency as it goes.
+        Oscillator::GlideTracker g1 = osc1.glideTracker(), g2 = osc2.glideTracker(), g3 = osc3.glideTracker();
+        for (int i = 0; i < n; ++i) {
+            g1.track(i);
+            g2.track(i);
+            g3.track(i);
+        }
+        osc1.keep(g1);
+        osc2.keep(g2);
+        osc3.keep(g3);
+    }
+    for (Oscillator* o : oscillators)
+        o->pitchToSteps();
+
+    Oscillator::PhaseTracker t1 = osc1.phaseTracker(), t2 = osc2.phaseTracker(), t3 = osc3.phaseTracker();
+    for (int i = 0; i < n; ++i) {
+        t1.track(i);
+        t2.track(i);
+        t3.track(i);
+    }
+    osc1.keep(t1);
+    osc2.keep(t2);
+    osc3.keep(t3);
+    for (Oscillator* o : oscillators)
+        o->smoothGain();
+}
+
+void SynthVoice::countPortaResets(int n) noexcept
+{
+    if (noteStack.empty() && portaResetSamples > 0)
+        for (int i = 0; i < n; ++i)
+            countPortaReset();
 }
 
 void SynthVoice::resetForSampleRate(double rate) noexcept

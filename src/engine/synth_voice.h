@@ -6,6 +6,7 @@
 #include "engine/note_stack.h"
 #include "engine/oscillator.h"
 #include "engine/random.h"
+#include "engine/voice_draws.h"
 
 namespace kx {
 
@@ -59,16 +60,27 @@ public:
         const double u = random.unipolar();
         output = mix(u, osc1.output, osc2.output, osc3.output, lfo.output.value);
     }
+    // The same with each draw taken from the process-wide generator.
+    void tick() noexcept
+    {
+        osc1.tick();
+        osc2.tick();
+        osc3.tick();
+        lfo.tick();
+        countPortaReset();
+        const double u = Random::unipolar();
+        output = mix(u, osc1.output, osc2.output, osc3.output, lfo.output.value);
+    }
 
     // `count` samples into out: exactly what `count` ticks would produce,
     // with the same draws in the same order, but each oscillator runs
-    // through a stretch of samples on its own. Call between events only.
-    void render(double* out, int count, RandomGenerator& random) noexcept;
-
-    void tick() noexcept { tick(Random::shared()); }
+    // through a stretch of samples on its own. A stretch claims all of its
+    // draws at once from `source`. Call between events only.
+    void render(double* out, int count, DrawSource source = DrawSource()) noexcept;
+    void render(double* out, int count, RandomGenerator& random) noexcept { render(out, count, DrawSource(random)); }
 
 private:
-    static constexpr int kChunk = 64; // samples per stretch in render
+    static constexpr int kChunk = Oscillator::kMaxStretch; // samples per stretch in render
 
     // Step 2 of a tick: the portamento-reset timer while no key is held.
     void countPortaReset() noexcept
@@ -89,6 +101,18 @@ private:
         return (u * kAntiDenormal + ((o2 + o1) + o3)) * mainGain * ((lfoValue - 1.0) * (lfoDepth * 0.5) + 1.0);
     }
 
+    // The steps of a stretch (see Oscillator's stretch rendering).
+    void renderStretch(double* out, int count, DrawSource& source) noexcept;
+    // The LFO's phase and draws sample by sample (with the noise and offset
+    // draws too when the LFO's come between them), then its shape.
+    void trackLfo(double* target, int count, VoiceDraws* interleaved, RandomGenerator& random, int lfoDraws,
+                  DrawSource& source) noexcept;
+    // The LFO's smoothed output for each target, in place.
+    const double* smoothLfo(double* target, int count) noexcept;
+    void trackOscillators(int count) noexcept;
+    void countPortaResets(int count) noexcept;
+    void mixStretch(double* out, int count, const double* offset, const double* o1, const double* o2,
+                    const double* o3, const double* lfoValue) const noexcept;
     void startNotes(double frequency) noexcept;
     void releaseEnvelopes() noexcept;
 };

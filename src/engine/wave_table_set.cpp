@@ -1,5 +1,9 @@
 #include "engine/wave_table_set.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include <cmath>
 #include <vector>
 
@@ -102,5 +106,92 @@ double WaveTableSet::readBandLimited(int table, double phase, double frequency) 
     splitLevel(levelPosition(frequency), level, fraction);
     return readAtLevel(table, phase, level, fraction);
 }
+
+} // namespace kx
+
+namespace kx {
+
+namespace {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+
+// Four samples at a time: each sample's segment (y0, c1, c2, c3) loaded
+// whole and the four turned into one register per coefficient, then the
+// cubic in the scalar order, lane by lane.
+struct Segments4 {
+    __attribute__((target("avx2"))) static __m256d cubic(const double* s0, const double* s1, const double* s2,
+                                                         const double* s3, __m256d t) noexcept
+    {
+        const __m256d r0 = _mm256_loadu_pd(s0), r1 = _mm256_loadu_pd(s1);
+        const __m256d r2 = _mm256_loadu_pd(s2), r3 = _mm256_loadu_pd(s3);
+        const __m256d lo01 = _mm256_unpacklo_pd(r0, r1), hi01 = _mm256_unpackhi_pd(r0, r1); // y0 y0 c2 c2 / c1 c1 c3 c3
+        const __m256d lo23 = _mm256_unpacklo_pd(r2, r3), hi23 = _mm256_unpackhi_pd(r2, r3);
+        const __m256d y0 = _mm256_permute2f128_pd(lo01, lo23, 0x20);
+        const __m256d c2 = _mm256_permute2f128_pd(lo01, lo23, 0x31);
+        const __m256d c1 = _mm256_permute2f128_pd(hi01, hi23, 0x20);
+        const __m256d c3 = _mm256_permute2f128_pd(hi01, hi23, 0x31);
+        return _mm256_add_pd(
+            _mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(c3, t), c2), t), c1), t), y0);
+    }
+};
+
+#endif
+
+} // namespace
+
+// The branch on the level is taken once for the stretch, so the loop holds
+// the arithmetic alone.
+void WaveTableSet::readStretch(int table, const double* phases, double* out, int count, int level,
+                               double fraction) const noexcept
+{
+    const bool blends = level < kLevels - 1;
+    const Segment* lower = segments_[table][blends ? level : kLevels - 1];
+    const Segment* upper = segments_[table][blends ? level + 1 : kLevels - 1];
+    int i = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        i = readStretchAvx2(lower, upper, blends, phases, out, count, fraction);
+#endif
+    for (; i < count; ++i) {
+        const double pos = phases[i] * kSize * kInvTwoPi;
+        const int n = static_cast<int>(pos);
+        const double t = pos - n;
+        const double a = hermite(lower, n, t);
+        out[i] = blends ? a + (hermite(upper, n, t) - a) * fraction : a;
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+
+__attribute__((target("avx2"))) int WaveTableSet::readStretchAvx2(const Segment* lower, const Segment* upper,
+                                                                 bool blends, const double* phases, double* out,
+                                                                 int count, double fraction) noexcept
+{
+    static_assert(sizeof(Segment) == 4 * sizeof(double));
+    const __m256d scale = _mm256_set1_pd(static_cast<double>(kSize));
+    const __m256d invTwoPi = _mm256_set1_pd(kInvTwoPi);
+    const __m256d blend = _mm256_set1_pd(fraction);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m256d pos = _mm256_mul_pd(_mm256_mul_pd(_mm256_loadu_pd(phases + i), scale), invTwoPi);
+        const __m128i n = _mm256_cvttpd_epi32(pos);
+        const __m256d t = _mm256_sub_pd(pos, _mm256_cvtepi32_pd(n));
+        alignas(16) int index[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_and_si128(n, _mm_set1_epi32(kMask)));
+        const __m256d a = Segments4::cubic(&lower[index[0]].y0, &lower[index[1]].y0, &lower[index[2]].y0,
+                                           &lower[index[3]].y0, t);
+        if (blends) {
+            const __m256d b = Segments4::cubic(&upper[index[0]].y0, &upper[index[1]].y0, &upper[index[2]].y0,
+                                               &upper[index[3]].y0, t);
+            _mm256_storeu_pd(out + i, _mm256_add_pd(a, _mm256_mul_pd(_mm256_sub_pd(b, a), blend)));
+        } else {
+            _mm256_storeu_pd(out + i, a);
+        }
+    }
+    return i;
+}
+
+#endif
 
 } // namespace kx

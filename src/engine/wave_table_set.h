@@ -56,6 +56,11 @@ public:
         return hermite(segments_[table][level], n, pos - n);
     }
 
+    // The same read as readAtLevel for a whole stretch of phases, at one
+    // level position (levels below 11 blend with the next one).
+    void readStretch(int table, const double* phases, double* out, int count, int level,
+                     double fraction) const noexcept;
+
     const double* levelData(int table, int level) const noexcept
     {
         return data_[static_cast<std::size_t>(table)][static_cast<std::size_t>(level)];
@@ -83,6 +88,10 @@ private:
     }
 
     static Segment segmentAt(const double* y, int n) noexcept;
+    // The stretch read in AVX2 lanes, four samples at a time; returns how
+    // many samples it did (the rest are left to the scalar loop).
+    static int readStretchAvx2(const Segment* lower, const Segment* upper, bool blends, const double* phases,
+                               double* out, int count, double fraction) noexcept;
 
     WaveTableSet();
     WaveTableSet(const WaveTableSet&) = delete;

@@ -25,7 +25,14 @@ KFont::KFont(int32_t size, KColour colour, const char* faceName)
         faceName_ = std::make_unique<char[]>(n + 1);
         std::memcpy(faceName_.get(), faceName, n + 1);
     }
-    platform_ = createPlatformFont(description_);
+}
+
+const PlatformFont* KFont::platformFont() const {
+    if (!looked_up_) {
+        platform_ = createPlatformFont(description_);
+        looked_up_ = true;
+    }
+    return platform_.get();
 }
 
 KFont::~KFont() = default;

@@ -32,8 +32,11 @@ KFontDescription describeFont(int32_t size, const char* faceName);
 
 class KFont {
 public:
-    // Threads: where the skin is parsed. A font the system cannot make leaves
-    // no platform font; text drawn with it draws nothing.
+    // Threads: where the skin is parsed. The system's font is looked up when
+    // text is first drawn with it (the editor's thread), so that an instance
+    // whose editor never opens asks the system for nothing. A font the
+    // system cannot make leaves no platform font; text drawn with it draws
+    // nothing.
     KFont(int32_t size, KColour colour = KColour{}, const char* faceName = nullptr);
     ~KFont();
     KFont(const KFont&) = delete;
@@ -45,15 +48,16 @@ public:
     // Null when the skin named no face.
     const char* faceName() const { return faceName_ ? faceName_.get() : nullptr; }
     const KFontDescription& description() const { return description_; }
-    // Null when the system could not make the font.
-    const PlatformFont* platformFont() const { return platform_.get(); }
+    // Null when the system could not make the font. The first call makes it.
+    const PlatformFont* platformFont() const;
 
 private:
     int32_t size_;
     KColour colour_;
     std::unique_ptr<char[]> faceName_;
     KFontDescription description_;
-    PlatformFontPtr platform_;
+    mutable PlatformFontPtr platform_;
+    mutable bool looked_up_ = false;
 };
 
 }  // namespace kx

@@ -298,6 +298,23 @@ PngError decode(const uint8_t* data, size_t size, KImage& image) {
 
 }  // namespace
 
+PngError readPngSize(const uint8_t* bytes, size_t length, int32_t& width, int32_t& height) {
+    if (!bytes)
+        return PngError::tooShort;
+    Header h;
+    if (PngError e = readHeader(bytes, length, h); e != PngError::none)
+        return e;
+    Ancillary a;
+    if (PngError e = walkChunks(bytes, length, h, a); e != PngError::none)
+        return e;
+    const uint64_t rowBytes = (uint64_t(h.width) * h.depth * h.channels + 7) / 8;
+    if (uint64_t(h.height) * (rowBytes + 1) > 0xFFFFFFFFu || uint64_t(h.width) * h.height * 4 > 0xFFFFFFFFu)
+        return PngError::tooLarge;
+    width = int32_t(h.width);
+    height = int32_t(h.height);
+    return PngError::none;
+}
+
 std::unique_ptr<KImage> decodePng(const uint8_t* bytes, size_t length, PngError* reason) {
     PngError e = PngError::tooShort;
     std::unique_ptr<KImage> image;

@@ -21,4 +21,10 @@ namespace kx {
 // Null on failure, with the reason in *reason when given.
 std::unique_ptr<KImage> decodePng(const uint8_t* bytes, size_t length, PngError* reason = nullptr);
 
+// The checks decodePng makes before it inflates anything (signature, header,
+// chunks, an IDAT, sizes that fit), and the image's size: what a caller
+// needs to know of an image it decodes later. The compressed data is not
+// looked at, so a file that passes can still fail to decode.
+PngError readPngSize(const uint8_t* bytes, size_t length, int32_t& width, int32_t& height);
+
 }  // namespace kx

@@ -2,7 +2,6 @@
 // engine's resets. Everything here runs on the host's audio thread (the
 // resets while processing is stopped) and allocates nothing.
 #include "instrument/denormal_guard.h"
-#include "engine/random.h"
 #include "instrument/synth_effect.h"
 
 #include <algorithm>
@@ -33,10 +32,6 @@ void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
     if (const VstTimeInfo* info = getTimeInfo(kWanted); info && (info->flags & kWanted) == kWanted)
         voice_.lfo.syncToHost((info->flags & kVstTransportPlaying) != 0, info->ppqPos, info->tempo);
 
-    // The shared generator's state lives in registers for the block: the
-    // draws are the same, in the same order, without a trip through memory
-    // for each of them. Nothing else on this thread draws during the block.
-    RandomGenerator random = Random::shared();
     double rendered[kRenderChunk];
     VstInt32 i = 0;
     while (i < sampleFrames) {
@@ -54,7 +49,10 @@ void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
         if (queue_.hasEvent() && queue_.front().deltaFrames > queue_.sampleCounter)
             run = std::min<std::int64_t>(run, std::int64_t{queue_.front().deltaFrames} - queue_.sampleCounter);
         const int n = static_cast<int>(run);
-        voice_.render(rendered, n, random);
+        // Each stretch claims its draws from the process-wide generator at
+        // once: blocks rendered on other threads at the same time draw
+        // other parts of the sequence.
+        voice_.render(rendered, n);
         if (output)
             for (int k = 0; k < n; ++k)
                 output[i + k] = static_cast<Sample>(rendered[k]);
@@ -62,7 +60,6 @@ void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
         queue_.sampleCounter = static_cast<int>(std::min<std::int64_t>(INT_MAX, std::int64_t{queue_.sampleCounter} + n));
         i += n;
     }
-    Random::shared() = random;
 }
 
 void SynthEffect::processReplacing(float**, float** outputs, VstInt32 sampleFrames) {

@@ -6,6 +6,7 @@
 
 #include "graphics/canvas.h"
 #include "graphics/font.h"
+#include "graphics/shared_image.h"
 #include "params/named_object.h"
 
 namespace kx {
@@ -33,10 +34,13 @@ private:
     std::unique_ptr<KFont> font_;
 };
 
-// A strip of equal frames, left to right then top to bottom.
+// A strip of equal frames, left to right then top to bottom. The bitmap is
+// the resource's own (an image file next to the library) or a built-in
+// image shared by every skin, decoded when it is first drawn.
 class KImageResource : public KResource {
 public:
     KImageResource(std::unique_ptr<KImage> bitmap, int frameWidth, int frameHeight, int frameCount);
+    KImageResource(const KSharedImage* shared, int frameWidth, int frameHeight, int frameCount);
     const char* getClassName() const override { return "KImageResource"; }
 
     int frameCount() const { return frameCount_; }
@@ -44,7 +48,9 @@ public:
     int frameHeight() const { return frameHeight_; }
     int columns() const { return columns_; }
     int rows() const { return rows_; }
-    const KImage& bitmap() const { return *bitmap_; }
+    // The pixels (a shared image is decoded by the first call).
+    const KImage& bitmap() const { return shared_ ? shared_->pixels() : *bitmap_; }
+    const KSharedImage* shared() const { return shared_; }
 
     // Draws frame n with its top-left at (x, y) of the clip origin. A frame
     // outside the image (or an image whose cells can't hold its frames)
@@ -56,8 +62,12 @@ public:
 
 private:
     bool frameRect(int frame, KRect& out) const;
+    bool hasPixels() const;
 
     std::unique_ptr<KImage> bitmap_;
+    const KSharedImage* shared_ = nullptr;  // process-wide, not owned
+    int width_;
+    int height_;
     int frameWidth_;
     int frameHeight_;
     int frameCount_;

@@ -422,6 +422,21 @@ std::unique_ptr<KResource> KSkinFactory::makeImageResource(KArgReader& a, bool f
         length = block.length();
         if (!data)
             a.failWith(std::string("no built-in file '") + file + "'");
+        // Built-in bytes live as long as the process: every skin shares one
+        // image, decoded when first drawn. A listener still gets the full
+        // decode below, for its reasons.
+        if (data && !block.owned() && !a.listening()) {
+            const KSharedImage* shared = KSharedImage::forBuiltIn(data, size_t(length));
+            if (!shared) {
+                a.failWith(std::string("'") + file + "' does not decode as PNG");
+                return nullptr;
+            }
+            if (fw <= 0 || fh <= 0 || count <= 0) {
+                a.failWith("frame width, height and count must be above 0");
+                return nullptr;
+            }
+            return std::make_unique<KImageResource>(shared, fw, fh, count);
+        }
     }
     if (!data)
         return nullptr;

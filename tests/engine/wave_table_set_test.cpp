@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
+#include "engine/oscillator.h"
 #include "engine/wave_table_set.h"
 #include "reference_engine.h"
 
@@ -91,6 +93,51 @@ TEST(WaveTableSet, LevelsAboveFortyKilohertzStayInsideTheTables)
     EXPECT_EQ(level, 11);
     for (double f : {40000.0, 79000.0, 1e6, 1e300})
         EXPECT_TRUE(std::isfinite(tables().readBandLimited(WaveTableSet::Square, 1.0, f))) << f;
+}
+
+} // namespace
+} // namespace kx
+
+namespace kx {
+namespace {
+
+// The stretch read (AVX2 lanes where the processor has them) against the
+// slow literal read, sample by sample, at every kind of level position.
+TEST(WaveTableSet, StretchReadsMatchTheLiteralReadBitForBit)
+{
+    const WaveTableSet& set = WaveTableSet::instance();
+    const ref::Tables& literal = ref::Tables::get();
+    double phases[131];
+    std::uint32_t seed = 99;
+    for (double& p : phases) {
+        seed = seed * 1664525u + 1013904223u;
+        p = (seed >> 8) * (6.283185307179586 / 16777216.0);
+    }
+    phases[0] = 0.0;
+    phases[1] = 6.283185307179585; // just below 2 pi: position 2048 after rounding
+    for (int table = 0; table < WaveTableSet::kTables; ++table) {
+        for (double f : {12.0, 39.0, 55.0, 440.0, 3000.0, 19999.0, 25000.0}) {
+            int level;
+            double fraction;
+            WaveTableSet::splitLevel(WaveTableSet::levelPosition(f), level, fraction);
+            for (int count : {131, 4, 3, 0}) {
+                double out[131];
+                set.readStretch(table, phases, out, count, level, fraction);
+                for (int i = 0; i < count; ++i)
+                    ASSERT_EQ(out[i], literal.readBandLimited(table, phases[i], f))
+                        << "table " << table << " f " << f << " sample " << i;
+            }
+        }
+    }
+}
+
+TEST(Oscillator, LoudnessCurveChoosesTheArmOfTheLiteralCurve)
+{
+    for (double f : {-1.0, 0.0, 9.999, 10.0, 10.5, 29.999, 30.0, 440.0, 9999.99, 10000.0, 12345.6, 17499.9,
+                     17500.0, 1e9}) {
+        EXPECT_EQ(Oscillator::gainCurve(f), ref::gainCurve(f)) << f;
+    }
+    EXPECT_EQ(Oscillator::gainCurve(std::nan("")), 0.0);
 }
 
 } // namespace

@@ -151,37 +151,13 @@ int parseOptions(int argc, char** argv, RenderOptions& o) {
     return -1;
 }
 
-// The parameter a --set names: its whole name or a unique start of it, in
-// any letter case; -1 with a message otherwise.
-int findParameter(const kx::PluginHost& host, const std::string& name, std::string& error) {
-    std::vector<int> starts;
-    std::string lowered = name, known;
-    for (char& c : lowered) c = char(std::tolower(static_cast<unsigned char>(c)));
-    for (int i = 0; i < host.numParams(); ++i) {
-        std::string candidate = host.paramName(i);
-        known += (i ? ", " : "") + candidate;
-        for (char& c : candidate) c = char(std::tolower(static_cast<unsigned char>(c)));
-        if (candidate == lowered) return i;
-        if (candidate.compare(0, lowered.size(), lowered) == 0) starts.push_back(i);
-    }
-    if (starts.size() == 1) return starts.front();
-    if (starts.empty()) {
-        error = "the plug-in has no parameter '" + name + "' (it has: " + known + ")";
-    } else {
-        error = "'" + name + "' could be ";
-        for (size_t i = 0; i < starts.size(); ++i)
-            error += (i == 0 ? "" : i + 1 == starts.size() ? " or " : ", ") + host.paramName(starts[i]);
-    }
-    return -1;
-}
-
 // Types each --set value as a musician would; -1 when all were set.
 int applySets(kx::PluginHost& host, const RenderOptions& o) {
     for (const std::string& s : o.sets) {
         size_t eq = s.find('=');
         std::string name = s.substr(0, eq), text = s.substr(eq + 1);
         std::string error;
-        int index = findParameter(host, name, error);
+        int index = kx::findParameterNamed(host, name, error);
         if (index < 0) return usageError("--set " + s + ": " + error);
         kx::ParameterShape shape = kx::probeParameter(host, index);
         std::string warning;

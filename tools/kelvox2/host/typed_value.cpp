@@ -3,8 +3,10 @@
 #include "params/number_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 namespace kx {
 
@@ -197,6 +199,28 @@ bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const st
         return true;
     searchNumber(host, shape, wanted);
     return true;
+}
+
+int findParameterNamed(const PluginHost& host, const std::string& name, std::string& error) {
+    std::vector<int> starts;
+    std::string lowered = name, known;
+    for (char& c : lowered) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (int i = 0; i < host.numParams(); ++i) {
+        std::string candidate = host.paramName(i);
+        known += (i ? ", " : "") + candidate;
+        for (char& c : candidate) c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (candidate == lowered) return i;
+        if (candidate.compare(0, lowered.size(), lowered) == 0) starts.push_back(i);
+    }
+    if (starts.size() == 1) return starts.front();
+    if (starts.empty()) {
+        error = "the plug-in has no parameter '" + name + "' (it has: " + known + ")";
+    } else {
+        error = "'" + name + "' could be ";
+        for (size_t i = 0; i < starts.size(); ++i)
+            error += (i == 0 ? "" : i + 1 == starts.size() ? " or " : ", ") + host.paramName(starts[i]);
+    }
+    return -1;
 }
 
 }  // namespace kx

@@ -18,6 +18,10 @@
 
 namespace kx {
 
+// The parameter a setting names: its whole name or a unique start of it, in
+// any letter case; -1 with a message otherwise.
+int findParameterNamed(const PluginHost& host, const std::string& name, std::string& error);
+
 // True when set. warning is set when the value was changed on the way (a
 // clamp); error names the parameter and what it accepts when nothing was set.
 bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const std::string& text,

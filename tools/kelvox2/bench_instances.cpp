@@ -1,0 +1,140 @@
+#include "bench_instances.h"
+
+#include "host/plugin_host.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <dlfcn.h>
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kelvox2 {
+
+namespace {
+
+constexpr int kFurther = 16;  // instances created after the first
+
+// What the process holds: resident pages and heap bytes in use.
+struct Footprint {
+    double residentKb = 0;
+    double heapKb = 0;
+};
+
+Footprint footprint() {
+    Footprint f;
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    f.residentKb = double(resident) * double(sysconf(_SC_PAGESIZE)) / 1024.0;
+    const struct mallinfo2 m = mallinfo2();
+    f.heapKb = double(m.uordblks + m.hblkhd) / 1024.0;
+    return f;
+}
+
+double millisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct Figures {
+    double loadMs, loadKb;
+    double firstMs, firstKb, firstHeapKb;
+    double nextMs, nextKb, nextHeapKb;  // medians of time, means of memory per instance
+};
+
+// In the child: measures, then writes the figures to `fd`. Returns false with
+// a message on stderr when the plug-in cannot be loaded.
+bool measure(const std::string& path, int fd) {
+    Figures fig{};
+    Footprint before = footprint();
+    auto start = std::chrono::steady_clock::now();
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        std::fprintf(stderr, "kelvox2 bench: %s\n", dlerror());
+        return false;
+    }
+    fig.loadMs = millisecondsSince(start);
+    fig.loadKb = footprint().residentKb - before.residentKb;
+
+    auto create = [&path](std::unique_ptr<kx::PluginHost>& host) {
+        host = std::make_unique<kx::PluginHost>();
+        std::string error;
+        if (!host->load(path, &error)) {
+            std::fprintf(stderr, "kelvox2 bench: %s\n", error.c_str());
+            return false;
+        }
+        host->open();
+        return true;
+    };
+    std::vector<std::unique_ptr<kx::PluginHost>> hosts(kFurther + 1);
+    before = footprint();
+    start = std::chrono::steady_clock::now();
+    if (!create(hosts[0])) return false;
+    fig.firstMs = millisecondsSince(start);
+    Footprint after = footprint();
+    fig.firstKb = after.residentKb - before.residentKb;
+    fig.firstHeapKb = after.heapKb - before.heapKb;
+
+    before = after;
+    std::vector<double> times;
+    for (int i = 1; i <= kFurther; ++i) {
+        start = std::chrono::steady_clock::now();
+        if (!create(hosts[size_t(i)])) return false;
+        times.push_back(millisecondsSince(start));
+    }
+    after = footprint();
+    std::sort(times.begin(), times.end());
+    fig.nextMs = times[times.size() / 2];
+    fig.nextKb = (after.residentKb - before.residentKb) / kFurther;
+    fig.nextHeapKb = (after.heapKb - before.heapKb) / kFurther;
+    hosts.clear();
+    dlclose(module);
+    return write(fd, &fig, sizeof fig) == ssize_t(sizeof fig);
+}
+
+}  // namespace
+
+int runInstanceBench(const std::vector<std::string>& paths) {
+    std::printf("%-28s %9s %9s %10s %10s %10s %10s %10s %10s\n", "plug-in", "load ms", "load KB", "first ms",
+                "first KB", "heap KB", "next ms", "next KB", "heap KB");
+    for (const std::string& path : paths) {
+        int fds[2];
+        if (pipe(fds) != 0) return 1;
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        if (child < 0) return 1;
+        if (child == 0) {
+            close(fds[0]);
+            _exit(measure(path, fds[1]) ? 0 : 1);
+        }
+        close(fds[1]);
+        Figures fig{};
+        const bool got = read(fds[0], &fig, sizeof fig) == ssize_t(sizeof fig);
+        close(fds[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "kelvox2 bench: %s: the measurement failed\n", path.c_str());
+            return 1;
+        }
+        // The file name, or the whole path when another plug-in has the same file name.
+        std::string name = path.substr(path.find_last_of('/') + 1);
+        for (const std::string& other : paths)
+            if (other != path && other.substr(other.find_last_of('/') + 1) == name) name = path;
+        std::printf("%-28s %9.2f %9.0f %10.2f %10.0f %10.0f %10.3f %10.0f %10.0f\n", name.substr(0, 28).c_str(),
+                    fig.loadMs, fig.loadKb, fig.firstMs, fig.firstKb, fig.firstHeapKb, fig.nextMs, fig.nextKb,
+                    fig.nextHeapKb);
+    }
+    std::printf("(KB: resident memory the step added; heap KB: bytes in use from the allocator; next: median\n"
+                " time and mean memory of %d further instances while the first stays open; editors closed)\n",
+                kFurther);
+    return 0;
+}
+
+}  // namespace kelvox2
