@@ -1,11 +1,11 @@
 #include "controls/command_button.h"
 
 #include "controls/effect_link.h"
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
-int KCommandBase::CursorAt(int, int) const { return kControlCursorHand; }
+int KCommandBase::CursorAt(int, int) const { return kCursorHand; }
 
 bool KCommandBase::LeftDown(bool shift, bool ctrl, int, int) {
     pressed_ = true;

@@ -1,15 +1,14 @@
 #include "controls/page_selectors.h"
 
-#include "skin/resource.h"
-#include "skin/skin.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
-int KPageSelBase::CursorAt(int, int) const { return kControlCursorHand; }
+int KPageSelBase::CursorAt(int, int) const { return kCursorHand; }
 
 bool KPageSelBase::LeftDown(bool, bool, int, int) {
     pressed_ = true;
-    skin_->SetPage(targetPage_);
+    host_->SetPage(targetPage_);
     dirty_ = true;
     return true;
 }
@@ -19,7 +18,7 @@ bool KPageSelBase::LeftUp(bool, bool, int, int) {
         return false;
     pressed_ = false;
     dirty_ = true;
-    skin_->RequestRepaint();
+    host_->RequestRepaint();
     return true;
 }
 
@@ -43,7 +42,7 @@ void KPageSelHlt::Draw(KCanvas& canvas) {
 int KImgPageSel::CurrentFrame() const {
     if (pressed_ && view_.frameCount() == 3)
         return 2;
-    return skin_->GetPage() == targetPage_ ? 1 : 0;
+    return host_->GetPage() == targetPage_ ? 1 : 0;
 }
 
 bool KImgPageSel::NeedsDraw(KCanvas& canvas) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "controls/effect_link.h"
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
@@ -22,7 +22,7 @@ int stateFrame(int frames, bool pressed, bool active) {
 
 // --- momentary button -------------------------------------------------------
 
-int KButtonBase::CursorAt(int, int) const { return kControlCursorHand; }
+int KButtonBase::CursorAt(int, int) const { return kCursorHand; }
 
 bool KButtonBase::LeftDown(bool, bool, int, int) {
     pressed_ = true;
@@ -69,7 +69,7 @@ bool KImgButton::NeedsDraw(KCanvas& canvas) {
 
 // --- switches and radios ---------------------------------------------------
 
-int KEditPressBase::CursorAt(int, int) const { return kControlCursorHand; }
+int KEditPressBase::CursorAt(int, int) const { return kCursorHand; }
 
 void KEditPressBase::pressWith(double value) {
     setParamValue(effect_, param_, value);

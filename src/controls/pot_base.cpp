@@ -14,7 +14,7 @@ void potAnglePoint(double cx, double cy, double r, double v, double& px, double&
 
 double KPotBase::shownValue() const { return paramQuantised(effect_, param_); }
 
-int KPotBase::CursorAt(int, int) const { return kControlCursorHand; }
+int KPotBase::CursorAt(int, int) const { return kCursorHand; }
 
 bool KPotBase::LeftDown(bool, bool ctrl, int x, int y) {
     if (drag_.press(effect_, ctrl, x, y))

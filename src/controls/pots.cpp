@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 namespace kx {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "controls/effect_link.h"
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
@@ -32,7 +32,7 @@ bool KSlide::onHandle(int x, int y) const {
 }
 
 int KSlide::CursorAt(int x, int y) const {
-    return drag_.isHeld() || onHandle(x, y) ? kControlCursorHand : kControlCursorArrow;
+    return drag_.isHeld() || onHandle(x, y) ? kCursorHand : kCursorDefault;
 }
 
 bool KSlide::LeftDown(bool, bool ctrl, int x, int y) {

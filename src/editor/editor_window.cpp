@@ -2,7 +2,8 @@
 
 #include <exception>
 
-#include "skin/resource.h"
+#include "editor/link_launcher.h"
+#include "graphics/resource.h"
 #include "skin/skin.h"
 
 namespace kx {
@@ -47,7 +48,7 @@ KLResult KEditorWindow::onCreate(const KCreateStruct* params) {
     }
     skin_->ResetCanvas(*canvas_);
     // A new platform window shows its class's arrow.
-    cursorKind_ = 0;
+    cursorKind_ = kCursorDefault;
     return 0;
 }
 
@@ -127,6 +128,8 @@ void KEditorWindow::invalidate() {
 void KEditorWindow::openTextEntry(int x, int y, int w, int h, const KFontResource* font, int paramIndex) {
     textEntry_.open(*this, x, y, w, h, font ? font->fontPtr() : nullptr, paramIndex);
 }
+
+void KEditorWindow::openLink(const char* target) { kx::openLink(target); }
 
 void KEditorWindow::updateCursor(int x, int y) { setCursorKind(skin_->CursorAt(x, y)); }
 

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "controls/cursor_code.h"
 #include "editor/text_entry.h"
 #include "editor/window.h"
 #include "graphics/canvas.h"
@@ -40,6 +41,7 @@ public:
     bool isLive() const override { return KWindow::isLive(); }
     void invalidate() override;
     void openTextEntry(int x, int y, int w, int h, const KFontResource* font, int paramIndex) override;
+    void openLink(const char* target) override;
 
     // Installs the cursor for a skin cursor code (2 hand, 3 I-beam, other
     // codes the arrow) unless it is the one set last.
@@ -54,7 +56,7 @@ private:
 
     KSkin* skin_;  // not owned: the editor owns it
     std::unique_ptr<KCanvas> canvas_;
-    int cursorKind_ = 0;
+    int cursorKind_ = kCursorDefault;
     KTextEntry textEntry_;
 };
 

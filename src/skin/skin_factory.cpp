@@ -20,8 +20,8 @@
 #include "data/file_access.h"
 #include "data/tokenizer.h"
 #include "graphics/png_decoder.h"
+#include "graphics/resource.h"
 #include "skin/arg_reader.h"
-#include "skin/resource.h"
 #include "skin/skin.h"
 #include "skin/skin_diagnostics.h"
 

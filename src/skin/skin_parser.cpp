@@ -12,9 +12,9 @@
 #include "data/file_access.h"
 #include "data/tokenizer.h"
 #include "graphics/font_install.h"
+#include "graphics/resource.h"
 #include "skin/arg_reader.h"
 #include "skin/check.h"
-#include "skin/resource.h"
 #include "skin/skin.h"
 #include "skin/skin_factory.h"
 
@@ -389,7 +389,7 @@ private:
         init.height = integer(first + 4, "height");
         init.conditions = &condition_;
         init.effect = skin_.effect();
-        init.skin = &skin_;
+        init.host = &skin_;
         t_.setCursor(first + 5);
         std::unique_ptr<KControl> control = factory_.CreateControl(init, t_);
         if (!control)

@@ -21,7 +21,7 @@ class RightDragControl : public KControl {
 public:
     explicit RightDragControl(const KControlInit& init) : KControl(init) {}
     const char* getClassName() const override { return "RightDragControl"; }
-    int CursorAt(int, int) const override { return kControlCursorHand; }
+    int CursorAt(int, int) const override { return kCursorHand; }
     bool RightDown(bool, bool, int, int) override { return held = true; }
     bool RightUp(bool, bool, int, int) override {
         held = false;

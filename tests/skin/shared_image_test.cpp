@@ -4,8 +4,8 @@
 
 #include "data/data_block.h"
 #include "graphics/png_decoder.h"
+#include "graphics/resource.h"
 #include "graphics/shared_image.h"
-#include "skin/resource.h"
 
 namespace kx::testing {
 namespace {
