@@ -5,32 +5,19 @@
 
 namespace kx {
 
-int KCommandBase::CursorAt(int, int) const { return kCursorHand; }
-
-bool KCommandBase::LeftDown(bool shift, bool ctrl, int, int) {
-    pressed_ = true;
+void KCommandBase::onPress(bool shift, bool ctrl) {
     shift_ = shift;
     ctrl_ = ctrl;
     Refresh();
-    return true;
 }
 
-bool KCommandBase::LeftUp(bool shift, bool ctrl, int, int) {
-    if (!pressed_)
-        return false;
+void KCommandBase::onRelease(bool shift, bool ctrl) {
     bool withShift = shift_ || shift, withCtrl = ctrl_ || ctrl;
-    pressed_ = shift_ = ctrl_ = false;
+    shift_ = ctrl_ = false;
     runEffectCommand(effect_, command_, withShift, withCtrl);
-    Refresh();
-    return true;
 }
 
-void KCommandBase::CancelCapture() {
-    if (!pressed_)
-        return;
-    pressed_ = shift_ = ctrl_ = false;
-    Refresh();
-}
+void KCommandBase::onCancel() { shift_ = ctrl_ = false; }
 
 void KImgCommand::Draw(KCanvas& canvas) {
     // A one-frame image has no pressed picture: it keeps its rest frame.

@@ -4,30 +4,14 @@
 
 namespace kx {
 
-int KPageSelBase::CursorAt(int, int) const { return kCursorHand; }
-
-bool KPageSelBase::LeftDown(bool, bool, int, int) {
-    pressed_ = true;
+void KPageSelBase::onPress(bool, bool) {
+    // Showing the page repaints already.
     host_->SetPage(targetPage_);
     dirty_ = true;
-    return true;
 }
 
-bool KPageSelBase::LeftUp(bool, bool, int, int) {
-    if (!pressed_)
-        return false;
-    pressed_ = false;
-    dirty_ = true;
-    host_->RequestRepaint();
-    return true;
-}
-
-void KPageSelBase::CancelCapture() {
-    if (!pressed_)
-        return;
-    pressed_ = false;
-    Refresh();
-}
+// The release only puts the tab back.
+void KPageSelBase::onRelease(bool, bool) {}
 
 bool KPageSelHlt::NeedsDraw(KCanvas& canvas) {
     return KControl::NeedsDraw(canvas) || pressed_ != lastPressed_;
