@@ -2,5 +2,5 @@
 # canvas to the screen.
 if(NOT WIN32)
   find_package(X11 REQUIRED)
-  target_link_libraries(kx_core PUBLIC X11::X11 X11::Xext)
+  target_link_libraries(kx_editor PUBLIC X11::X11 X11::Xext)
 endif()
