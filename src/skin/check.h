@@ -58,8 +58,8 @@ private:
 int todayMonthDay();
 
 // Builds the check of that kind ("Param", "InOut", "Date") from the
-// arguments that follow the kind word; null with the reason when the line is
-// invalid.
-KCheck* createCheck(KEffect* effect, const char* kind, KArgReader& args, std::string& reason);
+// arguments that follow the kind word; null when the line is invalid, with
+// the reason in the reader.
+KCheck* createCheck(KEffect* effect, const char* kind, KArgReader& args);
 
 }  // namespace kx

@@ -333,10 +333,9 @@ private:
         const char* name = t_.getWord(1);
         t_.setCursor(3);
         KArgReader args(t_, skin_, diagnostics_ != nullptr);
-        std::string why;
-        KCheck* check = createCheck(skin_.effect(), t_.getWord(2), args, why);
+        KCheck* check = createCheck(skin_.effect(), t_.getWord(2), args);
         if (!check)
-            return ignore(why);
+            return ignore(args.reason());
         check->setName(name);
         if (diagnostics_) {
             warnAll(args.warnings());
