@@ -60,34 +60,33 @@ KLResult KEditorWindow::onPaint() {
     return 0;
 }
 
-KLResult KEditorWindow::onLeftButtonDown(unsigned keys, int x, int y) {
-    system_->setFocus(hwnd_);
-    if (skin_->LeftDown(keys & MK_SHIFT, keys & MK_CONTROL, x, y))
-        system_->setCapture(hwnd_);
+KLResult KEditorWindow::button(ButtonHandler handler, bool press, unsigned keys, int x, int y) {
+    if (press)
+        system_->setFocus(hwnd_);
+    if ((skin_->*handler)(keys & MK_SHIFT, keys & MK_CONTROL, x, y)) {
+        if (press)
+            system_->setCapture(hwnd_);
+        else
+            system_->releaseCapture();
+    }
     updateCursor(x, y);
     return 0;
+}
+
+KLResult KEditorWindow::onLeftButtonDown(unsigned keys, int x, int y) {
+    return button(&KSkin::LeftDown, true, keys, x, y);
 }
 
 KLResult KEditorWindow::onRightButtonDown(unsigned keys, int x, int y) {
-    system_->setFocus(hwnd_);
-    if (skin_->RightDown(keys & MK_SHIFT, keys & MK_CONTROL, x, y))
-        system_->setCapture(hwnd_);
-    updateCursor(x, y);
-    return 0;
+    return button(&KSkin::RightDown, true, keys, x, y);
 }
 
 KLResult KEditorWindow::onLeftButtonUp(unsigned keys, int x, int y) {
-    if (skin_->LeftUp(keys & MK_SHIFT, keys & MK_CONTROL, x, y))
-        system_->releaseCapture();
-    updateCursor(x, y);
-    return 0;
+    return button(&KSkin::LeftUp, false, keys, x, y);
 }
 
 KLResult KEditorWindow::onRightButtonUp(unsigned keys, int x, int y) {
-    if (skin_->RightUp(keys & MK_SHIFT, keys & MK_CONTROL, x, y))
-        system_->releaseCapture();
-    updateCursor(x, y);
-    return 0;
+    return button(&KSkin::RightUp, false, keys, x, y);
 }
 
 KLResult KEditorWindow::onMouseMove(unsigned keys, int x, int y) {

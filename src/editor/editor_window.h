@@ -51,6 +51,10 @@ public:
     KTextEntry& textEntry() { return textEntry_; }
 
 private:
+    // A button message: the skin's handler for it, then the capture it asks
+    // for (a press) or gives back (a release), then the cursor.
+    using ButtonHandler = bool (KSkin::*)(bool shift, bool ctrl, int x, int y);
+    KLResult button(ButtonHandler handler, bool press, unsigned keys, int x, int y);
     void updateCursor(int x, int y);
     void captureLost();
 
