@@ -1,19 +1,13 @@
 #include "plugin/effect.h"
 
 #include "params/number_text.h"
+#include "plugin/text_limits.h"
 #include "skin/skin.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace kx {
-
-namespace {
-
-// effGetParamDisplay: at most 32 characters; a longer text ends in "...".
-constexpr size_t kDisplayLength = 32;
-
-}  // namespace
 
 KEffect::KEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
     : AudioEffectX(audioMaster, numPrograms, numParams) {
@@ -90,21 +84,22 @@ float KEffect::getParameter(VstInt32 index) { return static_cast<float>(getParam
 
 void KEffect::getParameterLabel(VstInt32 index, char* label) {
     const KParam* p = params_.get(index);
-    copyText(label, p ? p->getUnits() : "", kVstMaxParamStrLen);
+    copyText(label, p ? p->getUnits() : "", kParamLabelChars);
 }
 
 void KEffect::getParameterName(VstInt32 index, char* text) {
     const KParam* p = params_.get(index);
-    copyText(text, p ? p->getName() : "", kVstMaxParamStrLen);
+    copyText(text, p ? p->getName() : "", kParamNameChars);
 }
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {
+    // A text longer than the host shows ends in "..." within the limit.
     const char* cached = bank_.valueText(curProgram, index);
-    if (strnlen(cached, kDisplayLength) < kDisplayLength) {
-        copyText(text, cached, kDisplayLength);
+    if (strnlen(cached, kParamDisplayChars) < kParamDisplayChars) {
+        copyText(text, cached, kParamDisplayChars);
         return;
     }
-    copyText(text, cached, kDisplayLength - 3);
+    copyText(text, cached, kParamDisplayChars - 3);
     std::strcat(text, "...");
 }
 
@@ -222,7 +217,7 @@ namespace {
 bool answerIdentity(char* out, const char* text) {
     if (!text)
         return false;
-    copyText(out, text, 255);
+    copyText(out, text, kTextScratchSize - 1);
     return true;
 }
 
