@@ -48,7 +48,8 @@ void SynthEffect::executeCommand(int commandNumber, bool shift, bool) {
 // Sets the main level so that the six oscillator and noise amplitudes
 // together peak at about -3 dB, never above 0 dB.
 void SynthEffect::autoLevel() {
-    // The stored values of these dB parameters are linear gains.
+    // The stored values of these dB parameters are linear gains, added in
+    // this order: another order rounds differently.
     const double sum = ((((getParameterValue(kNoise1) + getParameterValue(kLevel1)) + getParameterValue(kLevel2)) +
                          getParameterValue(kNoise2)) +
                         getParameterValue(kLevel3)) +

@@ -9,6 +9,12 @@
 
 namespace kx {
 
+// The framework's texts are sized for the host's requests, so that what the
+// bank and the parameters hold reaches the host whole.
+static_assert(KProgramBank::kProgramNameLength == kProgramNameChars);
+static_assert(kParamNameLength == kParamNameChars);
+static_assert(kUnitsLength == kParamLabelChars);
+
 KEffect::KEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
     : AudioEffectX(audioMaster, numPrograms, numParams) {
     setNumInputs(0);

@@ -13,9 +13,9 @@ int CommandMessages::usageError(const std::string& message, void (*printHelp)(FI
     return 2;
 }
 
-int CommandMessages::failure(const std::string& message) const {
+int CommandMessages::failure(const std::string& message, int exitCode) const {
     std::fprintf(stderr, "kelvox2 %s: %s\n", command_, message.c_str());
-    return 1;
+    return exitCode;
 }
 
 void CommandMessages::warn(const std::string& message) const {

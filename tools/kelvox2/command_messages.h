@@ -17,8 +17,9 @@ public:
     int usageError(const std::string& message) const;
     // The same with the whole help after the message; 2.
     int usageError(const std::string& message, void (*printHelp)(FILE*)) const;
-    // The command could not do its work; 1.
-    int failure(const std::string& message) const;
+    // The command could not do its work; 1 unless the command's own exit
+    // codes say otherwise.
+    int failure(const std::string& message, int exitCode = 1) const;
     void warn(const std::string& message) const;
 
 private:
