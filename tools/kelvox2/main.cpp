@@ -25,6 +25,7 @@ const Subcommand kSubcommands[] = {
     {"png", "png FILE [--raw OUT]", "decode a PNG file with the instrument's own decoder", runPng},
     {"snapshot", "snapshot [--page N] [--events FILE] [--skin FILE] OUT.png", "paint the editor headless into a PNG file", runSnapshot},
     {"check-skin", "check-skin SKIN.txt", "report every line of a skin script that the parser ignores", runCheckSkin},
+    {"validate", "validate [PLUGIN...]", "try plug-ins as the most demanding hosts would, test by test", runValidate},
 };
 
 void printUsage(FILE* out) {

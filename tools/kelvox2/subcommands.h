@@ -11,6 +11,7 @@ int runBench(int argc, char** argv);
 int runPng(int argc, char** argv);
 int runSnapshot(int argc, char** argv);
 int runCheckSkin(int argc, char** argv);
+int runValidate(int argc, char** argv);
 
 // Path of the built plug-in next to the tool, used when no PLUGIN is given.
 const char* defaultPluginPath();

@@ -1,0 +1,30 @@
+#include "kelvox2/validate/check_common.h"
+
+namespace kx::validate {
+
+bool loadModule(Check& check, Module& module) {
+    check.stage("loading the module");
+    std::string error;
+    if (module.load(check.facts.path, &error))
+        return true;
+    check.fail("load", "%s", error.c_str());
+    return false;
+}
+
+int paramCount(const Check& check) {
+    const int n = check.facts.numParams;
+    return n < 0 ? 0 : n > 4096 ? 4096 : n;
+}
+
+int programCount(const Check& check) {
+    const int n = check.facts.numPrograms;
+    return n < 0 ? 0 : n > 128 ? 128 : n;
+}
+
+void holdNote(Instance& instance, int key, int velocity) {
+    EventList list;
+    list.noteOn(0, key, velocity);
+    instance.sendEvents(list);
+}
+
+}  // namespace kx::validate
