@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace kx::validate {
 
@@ -92,5 +94,14 @@ double peakOf(const T* data, int frames) {
 }
 
 inline double dbfs(double amplitude) { return amplitude > 0.0 ? 20.0 * std::log10(amplitude) : -999.0; }
+
+// "-118 dBFS", or "nothing" for silence.
+inline std::string levelText(double amplitude) {
+    if (!(amplitude > 0.0))
+        return amplitude == 0.0 ? "nothing" : "NaN";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f dBFS", dbfs(amplitude));
+    return text;
+}
 
 }  // namespace kx::validate

@@ -21,6 +21,10 @@ int programCount(const Check& check) {
     return n < 0 ? 0 : n > 128 ? 128 : n;
 }
 
+std::string times(int n) {
+    return n == 1 ? "once" : n == 2 ? "twice" : std::to_string(n) + " times";
+}
+
 void holdNote(Instance& instance, int key, int velocity) {
     EventList list;
     list.noteOn(0, key, velocity);

@@ -7,6 +7,7 @@
 #include "kelvox2/validate/test_host.h"
 
 #include <array>
+#include <string>
 
 namespace kx::validate {
 
@@ -20,6 +21,9 @@ bool loadModule(Check& check, Module& module);
 // Parameter and program counts clamped to what a test walks through.
 int paramCount(const Check& check);
 int programCount(const Check& check);
+
+// "once", "twice", "5 times".
+std::string times(int n);
 
 // A note held at the start, as instruments need one to make any sound.
 void holdNote(Instance& instance, int key = 60, int velocity = 100);

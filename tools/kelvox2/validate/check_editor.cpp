@@ -74,7 +74,7 @@ void openIdleClose(Check& check, Module& module, XHost& x) {
         for (int p = 0; p < paramCount(check); p += 3)
             instance.setParameter(p, static_cast<float>(check.uniform01()));
     }
-    check.saw("editor opened, idled and closed %d times (Display in value every other time)", cycles);
+    check.saw("editor opened, idled and closed %s (Display in value every other time)", times(cycles).c_str());
 }
 
 // One random user action on the editor at screen area (ax, ay, w, h).
@@ -221,7 +221,7 @@ void twoEditors(Check& check, Module& module, XHost& x) {
             ea.close();
         }
     }
-    check.saw("two editors open at once %d times, closed in both orders", rounds);
+    check.saw("two editors open at once %s, closed in both orders", times(rounds).c_str());
 }
 
 void hostWindowFirst(Check& check, Module& module, XHost& x) {
@@ -247,8 +247,9 @@ void hostWindowFirst(Check& check, Module& module, XHost& x) {
     }
     const int errors = XHost::errorCount() - errorsBefore;
     if (errors > 0)
-        check.note("%d X errors after the host window went first (last: %s)", errors, XHost::lastError().c_str());
-    check.saw("host window destroyed before close %d times; the editor opened again each time", rounds);
+        check.note("%d X error%s after the host window went first (last: %s)", errors, errors == 1 ? "" : "s",
+                   XHost::lastError().c_str());
+    check.saw("host window destroyed before close %s; the editor opened again each time", times(rounds).c_str());
 }
 
 }  // namespace
@@ -276,9 +277,11 @@ void checkEditor(Check& check) {
     openIdleClose(check, module, x);
     randomInput(check, module, x);
     twoEditors(check, module, x);
+    const int errorsBefore = XHost::errorCount();
+    if (errorsBefore > 0)
+        check.note("%d X error%s before the host window went first (last: %s)", errorsBefore,
+                   errorsBefore == 1 ? "" : "s", XHost::lastError().c_str());
     hostWindowFirst(check, module, x);
-    if (XHost::errorCount() > 0)
-        check.note("%d X errors in all (last: %s)", XHost::errorCount(), XHost::lastError().c_str());
 }
 
 }  // namespace kx::validate

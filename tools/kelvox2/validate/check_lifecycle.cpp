@@ -84,7 +84,7 @@ void reloadModule(Check& check, Module& module) {
         exercise(instance);
         instance.close();
     }
-    check.saw("module unloaded and loaded again %d time%s", reloads, reloads == 1 ? "" : "s");
+    check.saw("module unloaded and loaded again %s", times(reloads).c_str());
 }
 
 void manyAlive(Check& check, Module& module, int count) {
@@ -157,7 +157,8 @@ void acrossThreads(Check& check, Module& module) {
         pa.join();
         pb.join();
     }
-    check.saw("instances moved between threads %d times, created two at a time %d times", rounds, rounds);
+    check.saw("instances moved between threads %s, created two at a time %s", times(rounds).c_str(),
+              times(rounds).c_str());
 }
 
 }  // namespace

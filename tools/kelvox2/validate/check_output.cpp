@@ -114,6 +114,8 @@ void repeatable(Check& check, Module& module) {
             first.push_back(a.lastBlock());
         }
     }
+    if (!(sideBySide <= kSilenceLimit))
+        check.fail("repeat-pair", "two instances given the same input differ by up to %.1f dBFS", dbfs(sideBySide));
     check.stage("the same input through a later instance");
     Instance c(module, check);
     if (!c.create())
@@ -131,12 +133,10 @@ void repeatable(Check& check, Module& module) {
                     later = e;
             }
     }
-    if (!(sideBySide <= kSilenceLimit))
-        check.fail("repeat-pair", "two instances given the same input differ by up to %.1f dBFS", dbfs(sideBySide));
     if (!(later <= kSilenceLimit))
         check.fail("repeat-later", "a later run of the same input differs by up to %.1f dBFS", dbfs(later));
-    check.saw("same input, same output: side by side within %.0f dBFS, a later run within %.0f dBFS",
-              dbfs(sideBySide), dbfs(later));
+    check.saw("same input, same output: two instances side by side differ by %s, a later run by %s",
+              levelText(sideBySide).c_str(), levelText(later).c_str());
 }
 
 }  // namespace
