@@ -205,9 +205,32 @@ void checkEvents(Check& check) {
     lists += 2;
     expectSilence(check, instance, "two lists before one block");
 
+    // Everything at once: lists of any length, any mix, any offsets, blocks
+    // of any size.
+    const int randomLists = check.byLevel(20, 2000);
+    check.stage("%d random lists", randomLists);
+    const BlockSizes sizes = randomBlocks(kBlock, check.seed());
+    for (int k = 0; k < randomLists; ++k) {
+        const int count = check.uniform(0, 3) == 0 ? check.uniform(0, 700) : check.uniform(0, 12);
+        const int frames = sizes();
+        for (int i = 0; i < count; ++i) {
+            const int kind = check.uniform(0, 19);
+            const int delta = kind == 0 ? check.uniform(-1000, 2 * kBlock) : check.uniform(0, frames > 0 ? frames - 1 : 0);
+            if (kind == 1)
+                list.sysex(delta, std::vector<std::uint8_t>(static_cast<std::size_t>(check.uniform(0, 300)), 0x11));
+            else if (kind == 2)
+                list.other(check.uniform(-2, 8), check.uniform(0, 64), delta);
+            else
+                list.midi(delta, check.uniform(0x80, 0xFF), check.uniform(0, 255), check.uniform(0, 255));
+        }
+        send(instance, list, frames);
+        ++lists;
+    }
+    expectSilence(check, instance, "random lists");
+
     check.saw("%d event lists (none, one note, every offset, 1000 in a block, out of order, outside the block, "
-              "velocity 0, every status byte, SysEx up to 64 KB, other types), silent after each kind",
-              lists);
+              "velocity 0, every status byte, SysEx up to 64 KB, other types, %d random), silent after each kind",
+              lists, randomLists);
 }
 
 }  // namespace kx::validate

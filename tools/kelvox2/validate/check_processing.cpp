@@ -16,12 +16,15 @@ void sweep(Check& check, Module& module) {
     Instance instance(module, check);
     if (!instance.create())
         return;
-    const double seconds = 0.01 * check.byLevel(1, 10);
+    const double seconds = 0.02 * check.byLevel(1, 10);
     int combinations = 0;
-    for (std::size_t r = 0; r < kSampleRates.size(); ++r) {
+    // Every other rate on the 64-bit path, when there is one; from level 6
+    // on, every rate on both.
+    const int passes = check.level() >= 6 && check.facts.canDouble() ? 2 : 1;
+    for (std::size_t step = 0; step < passes * kSampleRates.size(); ++step) {
+        const std::size_t r = step % kSampleRates.size();
         const double rate = kSampleRates[r];
-        // Every other rate on the 64-bit path, when there is one.
-        const bool wide = (r % 2 == 1) && check.facts.canDouble();
+        const bool wide = check.facts.canDouble() && (passes == 2 ? step >= kSampleRates.size() : r % 2 == 1);
         for (std::size_t s = 0; s <= kBlockSizes.size(); ++s) {
             const bool random = s == kBlockSizes.size();
             const int size = random ? 8192 : kBlockSizes[s];
@@ -39,8 +42,9 @@ void sweep(Check& check, Module& module) {
                 return;
         }
     }
-    check.saw("%zu rates from 8000 to 384000 Hz x %zu block patterns (%d runs, suspended between)",
-              kSampleRates.size(), kBlockSizes.size() + 1, combinations);
+    check.saw("%zu rates from 8000 to 384000 Hz x %zu block patterns (%d runs%s, suspended between)",
+              kSampleRates.size(), kBlockSizes.size() + 1, combinations,
+              passes == 2 ? ", each on both paths" : "");
 }
 
 void rateChangeWhileRunning(Check& check, Module& module) {

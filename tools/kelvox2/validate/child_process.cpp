@@ -26,8 +26,9 @@ void copyBounded(char* to, size_t size, const std::string& text) {
     to[n] = '\0';
 }
 
-// The last `maxLines` non-empty lines of the file, at most 64 KB of its end.
-std::string tailOf(int fd, int maxLines) {
+// At most 64 KB of the file's end, split into its non-empty lines, each cut
+// to 200 characters.
+std::vector<std::string> linesOf(int fd) {
     const off_t size = ::lseek(fd, 0, SEEK_END);
     if (size <= 0)
         return {};
@@ -50,14 +51,52 @@ std::string tailOf(int fd, int maxLines) {
         std::string line = data.substr(begin, end - begin);
         while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
             line.pop_back();
+        if (line.size() > 200)
+            line = line.substr(0, 197) + "...";
         if (!line.empty())
             lines.push_back(line);
         begin = end + 1;
     }
+    return lines;
+}
+
+// What a reader needs of the child's output: a sanitizer's report cut to its
+// heading, the top frames of each stack and its summary; else the last lines.
+std::string summariseOutput(const std::vector<std::string>& lines) {
+    size_t report = lines.size();
+    for (size_t i = 0; i < lines.size() && report == lines.size(); ++i)
+        for (const char* heading : {"ERROR: AddressSanitizer", "WARNING: ThreadSanitizer", "runtime error:",
+                                    "ERROR: LeakSanitizer"})
+            if (lines[i].find(heading) != std::string::npos)
+                report = i;
     std::string out;
-    const size_t first = lines.size() > static_cast<size_t>(maxLines) ? lines.size() - maxLines : 0;
-    for (size_t i = first; i < lines.size(); ++i)
-        out += lines[i] + "\n";
+    if (report == lines.size()) {
+        const size_t first = lines.size() > 12 ? lines.size() - 12 : 0;
+        for (size_t i = first; i < lines.size(); ++i)
+            out += lines[i] + "\n";
+        return out;
+    }
+    int frames = 0;
+    bool showing = true;
+    for (size_t i = report; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        const size_t text = line.find_first_not_of(' ');
+        const bool frame = text != std::string::npos && line.compare(text, 1, "#") == 0;
+        if (!frame) {
+            frames = 0;
+            // The accesses, not where their memory or threads came from.
+            bool access = i == report || line.rfind("SUMMARY:", 0) == 0;
+            for (const char* start : {"  Read", "  Write", "  Previous", "  Atomic", "READ of", "WRITE of"})
+                access = access || line.rfind(start, 0) == 0;
+            showing = access;
+            if (access)
+                out += line + "\n";
+            if (line.rfind("SUMMARY:", 0) == 0)
+                break;
+        } else if (showing && frames++ < 3) {
+            out += line + "\n";
+        }
+    }
     return out;
 }
 
@@ -211,7 +250,7 @@ ChildOutcome runInChild(const std::function<void(SharedReport&)>& body, const Ch
         outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     if (capture) {
-        outcome.output = tailOf(::fileno(capture), 12);
+        outcome.output = summariseOutput(linesOf(::fileno(capture)));
         std::fclose(capture);
     }
     report->~SharedReport();
