@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libx11-dev libxtst-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libx11-dev libxext-dev libxtst-dev libxfixes-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libsndfile1-dev
   xvfb xauth
   dpf-plugins-vst amsynth

@@ -69,6 +69,8 @@ void SynthEffect::parametersChanged(int) {
     voice_.portaResetSamples = samples < INT32_MAX ? static_cast<std::int32_t>(samples) : INT32_MAX;
 
     voice_.mainGain = std::pow(10.0, unitValue(kMainLvl) * 0.05);
+
+    refreshEditor();
 }
 
 }  // namespace kx

@@ -22,6 +22,8 @@ public:
     // True when the editor used the key.
     virtual bool onKeyDown(VstKeyCode& key) { (void)key; return false; }
     virtual bool onKeyUp(VstKeyCode& key) { (void)key; return false; }
+    // True when the editor used the wheel turn.
+    virtual bool onWheel(float distance) { (void)distance; return false; }
     virtual bool setKnobMode(VstInt32 mode) { (void)mode; return false; }
 };
 

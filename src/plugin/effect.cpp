@@ -34,8 +34,9 @@ KEffect::KEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32
 KEffect::~KEffect() {
     // The editor goes first, while the parameters its controls show and the
     // effect it reports to still exist.
+    skinEditor_ = nullptr;
+    skin_ = nullptr;
     editor.reset();
-    skin_.reset();
 }
 
 void KEffect::addParam(int index, KParam* param) {

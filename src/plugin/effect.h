@@ -18,6 +18,7 @@
 
 namespace kx {
 
+class KEditor;
 class KSkin;
 
 class KEffect : public AudioEffectX {
@@ -82,9 +83,17 @@ public:
     const VstSpeakerArrangement& getInputArrangement() const { return inputArrangement_; }
     const VstSpeakerArrangement& getOutputArrangement() const { return outputArrangement_; }
 
-    // ---- Skin and display values ---------------------------------------------
-    // The skin loadSkin found (null without one); kept for the editor.
-    KSkin* getSkin() const { return skin_.get(); }
+    // ---- Skin, editor and display values ---------------------------------------
+    // The skin of the effect's editor (null without one); the editor owns it.
+    KSkin* getSkin() const { return skin_; }
+    // The editor showing the skin; null without one.
+    KEditor* getSkinEditor() const { return skinEditor_; }
+    // Makes a new editor for the skin the effect's editor (null: no editor)
+    // and sets effFlagsHasEditor accordingly. User-interface thread, with
+    // the old editor closed.
+    void useSkin(std::unique_ptr<KSkin> skin);
+    // Asks the editor for a throttled repaint; any thread, never blocks.
+    void refreshEditor();
     // Values published for the skin's meters; the effect keeps the data
     // current, the records only point at it.
     void addDisplayValue(std::unique_ptr<KDisplayValue> value);
@@ -135,7 +144,10 @@ private:
     VstSpeakerArrangement outputArrangement_;
     bool bypass_ = false;
     std::vector<std::unique_ptr<KDisplayValue>> displayValues_;
-    std::unique_ptr<KSkin> skin_;  // destroyed before the lists it refers to
+    // Both owned by the editor (AudioEffect::editor), which is destroyed
+    // before the lists they refer to.
+    KSkin* skin_ = nullptr;
+    KEditor* skinEditor_ = nullptr;
 };
 
 // Constructs the product's effect; defined once by the product.

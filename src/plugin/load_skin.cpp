@@ -1,6 +1,6 @@
 // Skin loading for the effect: the script next to the library, else the
-// built-in one. The editor window that will show it comes later; until then
-// the skin is kept and the has-editor flag stays clear.
+// built-in one; the editor that shows it owns it.
+#include "editor/editor.h"
 #include "plugin/effect.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
@@ -8,8 +8,26 @@
 namespace kx {
 
 bool KEffect::loadSkin() {
-    skin_ = kx::loadSkin(this);
-    return false;  // no editor yet
+    useSkin(kx::loadSkin(this));
+    return skinEditor_ != nullptr;
+}
+
+void KEffect::useSkin(std::unique_ptr<KSkin> skin) {
+    std::unique_ptr<KEditor> newEditor;
+    if (skin) {
+        KSkin* shown = skin.get();
+        newEditor = std::make_unique<KEditor>(this, std::move(skin));
+        skin_ = shown;
+    } else {
+        skin_ = nullptr;
+    }
+    skinEditor_ = newEditor.get();
+    setEditor(std::move(newEditor));
+}
+
+void KEffect::refreshEditor() {
+    if (KEditor* e = skinEditor_)
+        e->refresh();
 }
 
 void KEffect::addDisplayValue(std::unique_ptr<KDisplayValue> value) {

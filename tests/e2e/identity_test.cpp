@@ -16,8 +16,8 @@ TEST_F(PluginTest, AEffectRecordHoldsTheInstrumentsValues) {
     EXPECT_EQ(e->numParams, 30);
     EXPECT_EQ(e->numInputs, 0);
     EXPECT_EQ(e->numOutputs, 1);
-    // The editor flag depends on whether a skin loaded; chunks are never offered.
-    EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x1110);
+    // The built-in skin gives an editor; chunks are never offered.
+    EXPECT_EQ(e->flags, 0x1111);
     EXPECT_EQ(e->initialDelay, 0);
     EXPECT_EQ(e->ioRatio, 1.0f);
     EXPECT_EQ(e->uniqueID, 0x6B764D74);  // 'kvMt'
@@ -176,6 +176,31 @@ TEST(PluginExports, OnlyTheTwoEntryNames) {
     }
     ASSERT_EQ(pclose(pipe), 0);
     EXPECT_EQ(names, (std::set<std::string>{"VSTPluginMain", "main"}));
+}
+
+TEST(PluginExports, DependsOnlyOnTheSystemLibrariesAHostHas) {
+#ifdef KX_SANITIZED
+    GTEST_SKIP() << "the sanitized module takes the C++ runtime from the system";
+#endif
+    std::string command = std::string("readelf -d '") + KX_PLUGIN_PATH + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::set<std::string> needed;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::string s(line);
+        size_t open = s.find("(NEEDED)");
+        size_t from = s.find('[', open), to = s.find(']', from);
+        if (open != std::string::npos && from != std::string::npos && to != std::string::npos)
+            needed.insert(s.substr(from + 1, to - from - 1));
+    }
+    ASSERT_EQ(pclose(pipe), 0);
+    const std::set<std::string> allowed = {"libc.so.6",       "libm.so.6",         "ld-linux-x86-64.so.2",
+                                           "libX11.so.6",     "libXext.so.6",      "libfreetype.so.6",
+                                           "libfontconfig.so.1"};
+    EXPECT_TRUE(needed.count("libX11.so.6"));
+    for (const std::string& library : needed)
+        EXPECT_TRUE(allowed.count(library)) << library;
 }
 
 }  // namespace

@@ -255,8 +255,8 @@ TEST_F(ParserTest, EffectKeepsTheSkinItLoaded) {
     auto* e = static_cast<KEffect*>(instance.get());
     ASSERT_TRUE(e->getSkin());
     EXPECT_EQ(e->getSkin()->effect(), e);
-    // No editor window exists yet, so the host is not offered one.
-    EXPECT_FALSE(e->getAeffect()->flags & effFlagsHasEditor);
+    // The editor that shows the skin is offered to the host.
+    EXPECT_TRUE(e->getAeffect()->flags & effFlagsHasEditor);
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+#include "editor/linux/x11_error_trap.h"
+
+#include <atomic>
+
+namespace kx {
+
+namespace {
+
+// The innermost trap of this thread: Xlib calls the handler on the thread
+// whose call read the error.
+thread_local X11ErrorTrap* tInnermost = nullptr;
+
+// The handler in force before ours, for errors that are not ours. Kept
+// process-wide because the handler is: a trap on another thread may have
+// installed ours, and then XSetErrorHandler answers ours instead of it.
+std::atomic<XErrorHandler> gForeignHandler{nullptr};
+
+}  // namespace
+
+X11ErrorTrap::X11ErrorTrap(Display* display, X11ErrorRecord& record)
+    : display_(display), record_(record), outer_(tInnermost) {
+    tInnermost = this;
+    if (!outer_) {
+        replaced_ = XSetErrorHandler(&X11ErrorTrap::onError);
+        if (replaced_ != &X11ErrorTrap::onError)
+            gForeignHandler.store(replaced_);
+    }
+}
+
+X11ErrorTrap::~X11ErrorTrap() {
+    tInnermost = outer_;
+    // Put back what was there, unless someone replaced ours meanwhile.
+    if (!outer_ && replaced_ != &X11ErrorTrap::onError) {
+        XErrorHandler current = XSetErrorHandler(replaced_);
+        if (current != &X11ErrorTrap::onError)
+            XSetErrorHandler(current);
+    }
+}
+
+int X11ErrorTrap::onError(Display* display, XErrorEvent* error) {
+    for (X11ErrorTrap* trap = tInnermost; trap; trap = trap->outer_)
+        if (trap->display_ == display) {
+            X11ErrorRecord& r = trap->record_;
+            ++r.count;
+            r.lastCode = error->error_code;
+            r.lastRequest = error->request_code;
+            r.lastResource = error->resourceid;
+            r.lastSerial = error->serial;
+            return 0;
+        }
+    XErrorHandler foreign = gForeignHandler.load();
+    return foreign && foreign != &X11ErrorTrap::onError ? foreign(display, error) : 0;
+}
+
+}  // namespace kx
