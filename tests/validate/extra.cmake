@@ -15,3 +15,5 @@ foreach(name ${KX_FIXTURES})
   math(EXPR fault "${fault} + 1")
 endforeach()
 target_compile_definitions(test_validate PRIVATE KX_FIXTURE_DIR="${CMAKE_BINARY_DIR}/fixtures")
+# The battery's pieces are tested on their own too.
+target_link_libraries(test_validate PRIVATE kx_validate)

@@ -167,6 +167,15 @@ void Check::note(const char* format, ...) {
     notes_.push_back(text);
 }
 
+bool Check::firstTime(const char* kind) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const std::string& k : noted_)
+        if (k == kind)
+            return false;
+    noted_.push_back(kind);
+    return true;
+}
+
 void Check::saw(const char* format, ...) {
     va_list args;
     va_start(args, format);

@@ -93,6 +93,8 @@ public:
     // A fault. Faults of the same kind after the first are only counted.
     void fail(const char* kind, const char* format, ...) __attribute__((format(printf, 3, 4)));
     void note(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // True the first time it is asked for `kind`: for remarks made once.
+    bool firstTime(const char* kind);
     void saw(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void skip(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool failed() const;
@@ -116,6 +118,7 @@ private:
     std::vector<std::string> kindOrder_;
     std::map<std::string, Kind> kinds_;
     std::vector<std::string> notes_;
+    std::vector<std::string> noted_;
     std::vector<std::string> seen_;
     std::string skipReason_;
 };

@@ -1,5 +1,7 @@
 #include "kelvox2/validate/check_common.h"
 
+#include <algorithm>
+
 namespace kx::validate {
 
 bool loadModule(Check& check, Module& module) {
@@ -19,6 +21,12 @@ int paramCount(const Check& check) {
 int programCount(const Check& check) {
     const int n = check.facts.numPrograms;
     return n < 0 ? 0 : n > 128 ? 128 : n;
+}
+
+double tailLimit(Instance& instance) {
+    const VstIntPtr tail = instance.dispatch(effGetTailSize);
+    const double seconds = tail > 1 ? double(tail) / instance.rate() + 1.0 : 0.0;
+    return std::max(10.0, std::min(seconds, 120.0));
 }
 
 std::string times(int n) {

@@ -22,6 +22,10 @@ bool loadModule(Check& check, Module& module);
 int paramCount(const Check& check);
 int programCount(const Check& check);
 
+// Seconds to wait for silence: the plug-in's own tail when it names a long
+// one (up to two minutes), else ten.
+double tailLimit(Instance& instance);
+
 // "once", "twice", "5 times".
 std::string times(int n);
 

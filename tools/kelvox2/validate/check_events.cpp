@@ -39,9 +39,8 @@ void releaseAll(Instance& instance) {
 void expectSilence(Check& check, Instance& instance, const char* after) {
     releaseAll(instance);
     double peak = 0.0;
-    const VstIntPtr tail = instance.dispatch(effGetTailSize);
-    const double limit = std::max(10.0, std::min(tail > 1 ? double(tail) / instance.rate() + 1.0 : 0.0, 120.0));
-    if (renderUntilSilent(instance, 0, limit, kBlock, &peak) < 0.0)
+    const double limit = tailLimit(instance);
+    if (renderUntilSilent(instance, limit, kBlock, &peak) < 0.0)
         check.fail("stuck", "still sounding at %.1f dBFS %.0f s after every key was released (after %s)", dbfs(peak),
                    limit, after);
 }

@@ -62,9 +62,10 @@ void printPluginHeading(FILE* out, const PluginResult& plugin) {
     std::fprintf(out, "%s - %s\n", f.name.empty() ? "(no name)" : f.name.c_str(), f.path.c_str());
     if (!plugin.loaded)
         return;
-    std::fprintf(out, "  '%s' version %d, %s, %d parameters, %d programs, %d in / %d out%s%s%s\n",
+    std::fprintf(out, "  '%s' version %d, %s, %d parameter%s, %d program%s, %d in / %d out%s%s%s\n",
                  fourCharacters(f.uniqueID).c_str(), f.version, f.isSynth() ? "instrument" : "effect", f.numParams,
-                 f.numPrograms, f.numInputs, f.numOutputs, f.canDouble() ? ", 64-bit" : "",
+                 f.numParams == 1 ? "" : "s", f.numPrograms, f.numPrograms == 1 ? "" : "s", f.numInputs,
+                 f.numOutputs, f.canDouble() ? ", 64-bit" : "",
                  f.programChunks() ? ", chunks" : "", f.hasEditor() ? ", editor" : ", no editor");
 }
 

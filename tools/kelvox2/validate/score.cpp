@@ -92,9 +92,7 @@ Score phrase(double rate, double seconds, std::mt19937_64& rng) {
     return score;
 }
 
-double renderUntilSilent(Instance& instance, std::int64_t from, double maxSeconds, int block, double* lastPeak,
-                         bool doublePrecision) {
-    (void)from;
+double renderUntilSilent(Instance& instance, double maxSeconds, int block, double* lastPeak, bool doublePrecision) {
     const double rate = instance.rate();
     const auto limit = static_cast<std::int64_t>(maxSeconds * rate);
     const auto quietNeeded = static_cast<std::int64_t>(0.25 * rate);

@@ -46,11 +46,11 @@ std::int64_t play(Instance& instance, const Score& score, std::int64_t from, std
 // range, velocities, a bend and its return, every note released at the end.
 Score phrase(double rate, double seconds, std::mt19937_64& rng);
 
-// Renders from `from` on (no further events) until 0.25 s in a row stayed
-// below -90 dBFS. Returns the seconds after `from` at which the sound ended,
-// or a negative number when it still sounded after `maxSeconds`; `lastPeak`
-// gets the loudest sample of the last second rendered.
-double renderUntilSilent(Instance& instance, std::int64_t from, double maxSeconds, int block,
-                         double* lastPeak = nullptr, bool doublePrecision = false);
+// Renders on (no further events) until 0.25 s in a row stayed below
+// -90 dBFS. Returns the seconds at which the sound ended, or a negative
+// number when it still sounded after `maxSeconds`; `lastPeak` gets the
+// loudest sample of the last second rendered.
+double renderUntilSilent(Instance& instance, double maxSeconds, int block, double* lastPeak = nullptr,
+                         bool doublePrecision = false);
 
 }  // namespace kx::validate

@@ -214,7 +214,7 @@ void Instance::changeRateWhileRunning(double rate) {
     dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
 }
 
-void Instance::advanceTransport(int frames) {
+void Instance::advanceTransport() {
     const bool first = time_.samplePos == 0.0 && !(time_.flags & kVstTransportPlaying);
     time_.sampleRate = rate_;
     time_.tempo = tempo;
@@ -227,7 +227,6 @@ void Instance::advanceTransport(int frames) {
     time_.nanoSeconds = double(now.tv_sec) * 1e9 + double(now.tv_nsec);
     time_.flags = kVstTransportPlaying | kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
                   kVstTimeSigValid | (first ? kVstTransportChanged : 0);
-    (void)frames;
 }
 
 void Instance::sendEvents(EventList& list) {
@@ -273,7 +272,7 @@ void Instance::runBlock(int frames) {
         for (int i = 0; i < frames; ++i)
             channel[static_cast<std::size_t>(i)] = static_cast<T>(inputLevel * std::sin(inputPhase_ + step * i));
     inputPhase_ = std::fmod(inputPhase_ + step * frames, 2.0 * std::numbers::pi);
-    advanceTransport(frames);
+    advanceTransport();
 
     const int level = tProcessLevel;
     tProcessLevel = 2;
@@ -474,8 +473,9 @@ VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
         else if (!std::isfinite(opt))
             check_.fail("automate-value", "audioMasterAutomate for parameter %d with the value %g", index,
                         static_cast<double>(opt));
-        else if ((opt < 0.0f || opt > 1.0f) && !log.notedOutOfRange.exchange(true))
-            check_.note("audioMasterAutomate sends values outside 0..1 (seen: %g)", static_cast<double>(opt));
+        else if ((opt < 0.0f || opt > 1.0f) && check_.firstTime("automate-range"))
+            check_.note("audioMasterAutomate sends values outside 0..1 (first seen: %g for parameter %d)",
+                        static_cast<double>(opt), index);
         return 1;
     case audioMasterVersion:
         return kVstVersion;

@@ -46,7 +46,6 @@ struct HostLog {
     std::atomic<int> getTime{0};
     // Edits begun and not ended yet (negative: more ends than begins).
     std::atomic<int> openEdits{0};
-    std::atomic<bool> notedOutOfRange{false};
 };
 
 // A text request's answer: the text up to its terminator, and what was wrong.
@@ -135,7 +134,8 @@ public:
 
 private:
     std::string reported(VstInt32 opcode, VstInt32 index, std::size_t chars);
-    void advanceTransport(int frames);
+    // The host's time record for the coming block.
+    void advanceTransport();
     template <typename T>
     void runBlock(int frames);
 
