@@ -20,15 +20,24 @@ void exercise(Instance& instance, int blocks = 4) {
         instance.process(256);
 }
 
-// What a scanner asks before it closes an instance it never runs.
-void scan(Instance& instance) {
+// What a scanner asks before it closes an instance it never runs, every
+// answer in a guarded buffer.
+void scan(Check& check, Instance& instance) {
     instance.dispatch(effGetVstVersion);
-    instance.text(effGetEffectName, 0, kVstMaxEffectNameLen);
-    instance.text(effGetVendorString, 0, kVstMaxVendorStrLen);
-    instance.text(effGetProductString, 0, kVstMaxProductStrLen);
+    instance.checkedText(effGetEffectName, 0, kVstMaxEffectNameLen);
+    instance.checkedText(effGetVendorString, 0, kVstMaxVendorStrLen);
+    instance.checkedText(effGetProductString, 0, kVstMaxProductStrLen);
+    instance.checkedText(effShellGetNextPlugin, 0, kVstMaxProductStrLen);
     instance.dispatch(effGetPlugCategory);
-    for (const char* what : {"sendVstEvents", "sendVstMidiEvent", "sendVstMidiEvents", "receiveVstMidiEvent"})
+    instance.dispatch(effGetVendorVersion);
+    for (const char* what : {"sendVstEvents", "sendVstMidiEvent", "sendVstMidiEvents", "receiveVstMidiEvent",
+                             "receiveVstEvents", "bypass", "MPE", ""})
         instance.dispatch(effCanDo, 0, 0, const_cast<char*>(what));
+    VstPinProperties pin;
+    for (int i = 0; i < check.facts.numInputs && i < 64; ++i)
+        instance.guardedStruct(effGetInputProperties, i, &pin, sizeof pin, "input");
+    for (int i = 0; i < check.facts.numOutputs && i < 64; ++i)
+        instance.guardedStruct(effGetOutputProperties, i, &pin, sizeof pin, "output");
     instance.dispatch(effMainsChanged, 0, 0);
 }
 
@@ -45,7 +54,7 @@ void openAndClose(Check& check, Module& module) {
             exercise(instance);
             break;
         case 1:  // a scanner
-            scan(instance);
+            scan(check, instance);
             break;
         case 2:  // processing switched off and on again, several times
             instance.start(48000, 512);

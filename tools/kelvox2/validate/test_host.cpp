@@ -396,7 +396,7 @@ GuardedText Instance::text(VstInt32 opcode, VstInt32 index, std::size_t chars, V
     return result;
 }
 
-std::string Instance::reported(VstInt32 opcode, VstInt32 index, std::size_t chars) {
+std::string Instance::checkedText(VstInt32 opcode, VstInt32 index, std::size_t chars) {
     GuardedText t = text(opcode, index, chars);
     if (!t.fault.empty()) {
         const std::string kind = std::string("text-") + opcodeName(opcode);

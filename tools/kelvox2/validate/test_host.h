@@ -112,12 +112,14 @@ public:
     // ---- Any thread -------------------------------------------------------
     void setParameter(int index, float value);
     float getParameter(int index);
-    // Guarded requests; faults are reported to the check under `what`.
+    // A guarded request, its fault given back.
     GuardedText text(VstInt32 opcode, VstInt32 index, std::size_t chars, VstIntPtr value = 0);
-    std::string paramName(int index) { return reported(effGetParamName, index, kVstMaxParamStrLen); }
-    std::string paramLabel(int index) { return reported(effGetParamLabel, index, kVstMaxParamStrLen); }
-    std::string paramDisplay(int index) { return reported(effGetParamDisplay, index, kVstMaxParamStrLen); }
-    std::string programName() { return reported(effGetProgramName, 0, kVstMaxProgNameLen); }
+    // The same, its fault reported to the check; the text up to its terminator.
+    std::string checkedText(VstInt32 opcode, VstInt32 index, std::size_t chars);
+    std::string paramName(int index) { return checkedText(effGetParamName, index, kVstMaxParamStrLen); }
+    std::string paramLabel(int index) { return checkedText(effGetParamLabel, index, kVstMaxParamStrLen); }
+    std::string paramDisplay(int index) { return checkedText(effGetParamDisplay, index, kVstMaxParamStrLen); }
+    std::string programName() { return checkedText(effGetProgramName, 0, kVstMaxProgNameLen); }
     std::string programNameIndexed(int index, bool* given = nullptr);
     void setProgramName(const std::string& name);
     // A structure the plug-in fills (pin or parameter properties), guarded.
@@ -133,7 +135,6 @@ public:
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
 private:
-    std::string reported(VstInt32 opcode, VstInt32 index, std::size_t chars);
     // The host's time record for the coming block.
     void advanceTransport();
     template <typename T>
