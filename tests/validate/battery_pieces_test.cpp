@@ -1,15 +1,19 @@
 // The battery's own pieces: the child process that contains a plug-in's
 // crash or hang, the findings that travel back from it, the strict event
-// lists, the sample checks and the heap call counter.
+// lists, the sample checks, the heap call counter, the host's sequencer and
+// the JSON document.
 #include "kelvox2/validate/alloc_counter.h"
 #include "kelvox2/validate/audio_check.h"
 #include "kelvox2/validate/battery.h"
 #include "kelvox2/validate/child_process.h"
 #include "kelvox2/validate/event_list.h"
+#include "kelvox2/validate/report.h"
+#include "kelvox2/validate/score.h"
 #include "kelvox2/validate/test_host.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -301,6 +305,134 @@ TEST(TestHost, EveryBlockAndEveryTextIsChecked) {
     EXPECT_NE(t.fault.find("wrote 20 bytes ('0.50000000000000000') into a buffer of 9"), std::string::npos)
         << t.fault;
     EXPECT_TRUE(talker.text(effGetParamName, 0, kVstMaxParamStrLen).fault.empty());
+}
+
+}  // namespace
+}  // namespace kx::validate
+
+namespace kx::validate {
+namespace {
+
+// A plug-in inside the test: it records where each event arrives.
+struct Recorder {
+    AEffect effect{};
+    std::vector<std::pair<int, int>> seen;  // (block, deltaFrames) of each note-on
+    int blocks = 0;
+};
+
+VstIntPtr recorderDispatch(AEffect* e, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+    auto* r = static_cast<Recorder*>(e->object);
+    if (opcode == effClose) {
+        delete r;
+        return 1;
+    }
+    if (opcode == effProcessEvents && ptr) {
+        const auto* list = static_cast<const VstEvents*>(ptr);
+        for (VstInt32 i = 0; i < list->numEvents; ++i)
+            r->seen.push_back({r->blocks, list->events[i]->deltaFrames});
+    }
+    return 0;
+}
+
+void recorderProcess(AEffect* e, float**, float** outputs, VstInt32 frames) {
+    auto* r = static_cast<Recorder*>(e->object);
+    for (VstInt32 i = 0; i < frames; ++i)
+        outputs[0][i] = 0.0f;
+    if (frames > 0)
+        ++r->blocks;
+}
+
+Recorder* gLastRecorder = nullptr;
+
+AEffect* recorderEntry(audioMasterCallback) {
+    auto* r = new Recorder;
+    r->effect.magic = kEffectMagic;
+    r->effect.dispatcher = recorderDispatch;
+    r->effect.processReplacing = recorderProcess;
+    r->effect.numOutputs = 1;
+    r->effect.object = r;
+    gLastRecorder = r;
+    return &r->effect;
+}
+
+TEST(Score, EachEventArrivesInItsBlockAtItsOffset) {
+    const Settings settings;
+    const PluginFacts facts;
+    Check check(settings, facts, nullptr, 1);
+    Module module;
+    module.useEntry(recorderEntry);
+    Score score;
+    for (std::int64_t frame : {0, 511, 512, 1000, 1535, 5000})
+        score.add(frame, 0x90, 60, 100);
+
+    Instance fixed(module, check);
+    ASSERT_TRUE(fixed.create());
+    fixed.start(44100, 512);
+    play(fixed, score, 0, 2048, fixedBlocks(512));
+    const std::vector<std::pair<int, int>> want = {{0, 0}, {0, 511}, {1, 0}, {1, 488}, {2, 511}};
+    EXPECT_EQ(gLastRecorder->seen, want);
+
+    // Blocks of any size, empty ones included: every event once, at its frame.
+    Instance varied(module, check);
+    ASSERT_TRUE(varied.create());
+    varied.start(44100, 700);
+    std::vector<int> sizes;
+    const BlockSizes next = randomBlocks(700, 7);
+    const BlockSizes remembered = [&] {
+        sizes.push_back(next());
+        return sizes.back();
+    };
+    play(varied, score, 0, 6000, remembered);
+    ASSERT_EQ(gLastRecorder->seen.size(), 6u);
+    std::vector<std::int64_t> starts;  // frame at which each non-empty block began
+    std::int64_t at = 0;
+    for (int size : sizes) {
+        const int frames = static_cast<int>(std::min<std::int64_t>(size, 6000 - at));
+        if (frames > 0)
+            starts.push_back(at);
+        at += frames;
+    }
+    const std::int64_t frames[] = {0, 511, 512, 1000, 1535, 5000};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const auto [block, delta] = gLastRecorder->seen[i];
+        EXPECT_EQ(starts[static_cast<std::size_t>(block)] + delta, frames[i]) << i;
+    }
+    EXPECT_FALSE(check.failed());
+}
+
+}  // namespace
+}  // namespace kx::validate
+
+
+namespace kx::validate {
+namespace {
+
+// Names and texts come from plug-ins: the document stays valid whatever
+// they hold.
+TEST(Report, JsonEscapesWhatPlugInsSay) {
+    PluginResult plugin;
+    plugin.loaded = true;
+    plugin.facts.path = "/tmp/a.so";
+    plugin.facts.name = std::string("Quote \"and\" back\\slash\nnew") + '\x01' + "\xE9";
+    TestResult test;
+    test.name = "parameters";
+    test.findings.verdict = Verdict::Fail;
+    test.findings.failures.push_back("wrote 'x\ty'");
+    plugin.tests.push_back(test);
+    Totals totals;
+    totals.add(test);
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    ASSERT_NE(out, nullptr);
+    writeJson(out, Settings{}, {plugin}, totals);
+    std::fclose(out);
+    const std::string json(text, size);
+    std::free(text);
+    EXPECT_NE(json.find(R"("name": "Quote \"and\" back\\slash\nnew\u0001\u00e9")"), std::string::npos) << json;
+    EXPECT_NE(json.find(R"("failures": ["wrote 'x\ty'"])"), std::string::npos) << json;
+    EXPECT_NE(json.find(R"("failed": 1)"), std::string::npos) << json;
+    EXPECT_NE(json.find(R"("ok": false)"), std::string::npos) << json;
 }
 
 }  // namespace

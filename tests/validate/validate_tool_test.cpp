@@ -129,7 +129,11 @@ TEST(Validate, AHangIsStoppedAfterTheTimeLimitAndFailsItsTest) {
 TEST(Validate, JsonOutputCarriesEveryResult) {
     const ToolRun run = validate("--json --level 1 --only parameters,editor " + fixture("long_display"));
     EXPECT_EQ(run.status, 1);
+    // Standard output is the document alone, whatever the plug-in printed.
     EXPECT_EQ(run.out.front(), '{');
+    EXPECT_EQ(run.out.substr(run.out.find_last_not_of(" \n")), "}");
+    EXPECT_EQ(run.out.find("fixture: opened\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("fixture: opened\\n"), std::string::npos) << run.out;  // in the failed test's output
     EXPECT_NE(run.out.find("\"name\": \"parameters\", \"result\": \"fail\""), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\"name\": \"editor\", \"result\": \"pass\""), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\"ok\": false"), std::string::npos) << run.out;

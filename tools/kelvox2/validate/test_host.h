@@ -27,6 +27,11 @@ public:
     Module& operator=(const Module&) = delete;
 
     bool load(const std::string& path, std::string* error);
+    // A plug-in linked into this program (the battery's own tests).
+    void useEntry(VstPluginMainProc entry) {
+        unload();
+        entry_ = entry;
+    }
     void unload();
     bool loaded() const { return entry_ != nullptr; }
     VstPluginMainProc entry() const { return entry_; }
