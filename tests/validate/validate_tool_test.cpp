@@ -131,7 +131,7 @@ TEST(Validate, JsonOutputCarriesEveryResult) {
     EXPECT_EQ(run.status, 1);
     // Standard output is the document alone, whatever the plug-in printed.
     EXPECT_EQ(run.out.front(), '{');
-    EXPECT_EQ(run.out.substr(run.out.find_last_not_of(" \n")), "}");
+    EXPECT_EQ(run.out[run.out.find_last_not_of(" \n")], '}');
     EXPECT_EQ(run.out.find("fixture: opened\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("fixture: opened\\n"), std::string::npos) << run.out;  // in the failed test's output
     EXPECT_NE(run.out.find("\"name\": \"parameters\", \"result\": \"fail\""), std::string::npos) << run.out;
