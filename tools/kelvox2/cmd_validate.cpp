@@ -312,6 +312,7 @@ int runValidate(int argc, char** argv) {
             tests.push_back(&t);
     }
 
+    stopOnInterrupt();
     FILE* out = json ? stderr : stdout;
     if (!json)
         std::fprintf(out, "kelvox2 validate: level %d, seed %llu, %zu test%s per plug-in\n\n", settings.level,
@@ -344,6 +345,8 @@ int runValidate(int argc, char** argv) {
                 printTestLine(out, load);
         } else {
             for (const TestSpec* spec : tests) {
+                if (interrupted())
+                    break;
                 Settings forTest = settings;
                 if (spec->usesDisplay && plugin.facts.hasEditor())
                     displays.prepare(forTest);
@@ -363,6 +366,12 @@ int runValidate(int argc, char** argv) {
             std::fputc('\n', out);
         }
         results.push_back(std::move(plugin));
+        if (interrupted())
+            break;
+    }
+    if (interrupted()) {
+        std::fprintf(stderr, "kelvox2 validate: interrupted\n");
+        return 130;
     }
     if (json)
         writeJson(stdout, settings, results, all);

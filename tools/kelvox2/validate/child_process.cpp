@@ -100,7 +100,23 @@ std::string summariseOutput(const std::vector<std::string>& lines) {
     return out;
 }
 
+// Set by the signal handler: the one piece of process-wide state the tool
+// keeps, as a signal can reach it no other way.
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void onInterrupt(int) { gInterrupted = 1; }
+
 }  // namespace
+
+void stopOnInterrupt() {
+    struct sigaction action = {};
+    action.sa_handler = onInterrupt;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+bool interrupted() { return gInterrupted != 0; }
 
 void SharedReport::setStage(const std::string& text) {
     stageSequence.fetch_add(1, std::memory_order_acq_rel);
@@ -157,6 +173,8 @@ std::string ChildOutcome::describe(double hangSeconds) const {
     case End::Hung:
         std::snprintf(text, sizeof text, "hung: no progress for %.0f s; stopped", hangSeconds);
         break;
+    case End::Interrupted:
+        return "stopped: the run was interrupted";
     case End::NotStarted:
         return "could not start a child process: " + error;
     }
@@ -192,6 +210,8 @@ ChildOutcome runInChild(const std::function<void(SharedReport&)>& body, const Ch
             ::dup2(::fileno(capture), STDOUT_FILENO);
             ::dup2(::fileno(capture), STDERR_FILENO);
         }
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
         struct rlimit noCore = {0, 0};
         ::setrlimit(RLIMIT_CORE, &noCore);
         if (options.display.empty())
@@ -207,7 +227,7 @@ ChildOutcome runInChild(const std::function<void(SharedReport&)>& body, const Ch
     std::uint64_t lastBeat = report->heartbeat.load();
     auto lastProgress = std::chrono::steady_clock::now();
     int status = 0;
-    bool hung = false;
+    bool hung = false, stopped = false;
     for (;;) {
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid)
@@ -225,8 +245,9 @@ ChildOutcome runInChild(const std::function<void(SharedReport&)>& body, const Ch
         }
         if (options.progress)
             options.progress(report->readStage(), std::chrono::duration<double>(now - started).count());
-        if (std::chrono::duration<double>(now - lastProgress).count() > options.hangSeconds) {
-            hung = true;
+        stopped = interrupted();
+        if (stopped || std::chrono::duration<double>(now - lastProgress).count() > options.hangSeconds) {
+            hung = !stopped;
             ::kill(pid, SIGKILL);
             while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
@@ -237,7 +258,9 @@ ChildOutcome runInChild(const std::function<void(SharedReport&)>& body, const Ch
     outcome.lastStage = report->readStage();
     // The child is gone: nothing writes the text any more.
     outcome.report.assign(report->text, strnlen(report->text, sizeof report->text));
-    if (hung) {
+    if (stopped) {
+        outcome.end = ChildOutcome::End::Interrupted;
+    } else if (hung) {
         outcome.end = ChildOutcome::End::Hung;
     } else if (WIFSIGNALED(status)) {
         outcome.end = ChildOutcome::End::Signal;

@@ -34,6 +34,7 @@ struct ChildOutcome {
         Signal,    // killed by `signal`
         Exit,      // left through exit() or _exit() with `exitStatus`, report incomplete
         Hung,      // no heartbeat for the time limit; killed
+        Interrupted,  // the user stopped the run; killed
         NotStarted,  // fork failed
     };
     End end = End::NotStarted;
@@ -62,5 +63,11 @@ ChildOutcome runInChild(const std::function<void(SharedReport&)>& body, const Ch
 
 // "SIGSEGV (Segmentation fault)".
 std::string signalName(int signal);
+
+// From now on SIGINT and SIGTERM stop the child that runs and make
+// interrupted() true, so that the run can end in order (and stop what it
+// started) instead of dying on the spot.
+void stopOnInterrupt();
+bool interrupted();
 
 }  // namespace kx::validate
