@@ -328,8 +328,9 @@ VstIntPtr recorderDispatch(AEffect* e, VstInt32 opcode, VstInt32, VstIntPtr, voi
     }
     if (opcode == effProcessEvents && ptr) {
         const auto* list = static_cast<const VstEvents*>(ptr);
+        VstEvent* const* events = list->events;  // declared with two, holds numEvents
         for (VstInt32 i = 0; i < list->numEvents; ++i)
-            r->seen.push_back({r->blocks, list->events[i]->deltaFrames});
+            r->seen.push_back({r->blocks, events[i]->deltaFrames});
     }
     return 0;
 }
