@@ -193,16 +193,18 @@ bool outputsUsable(T** outputs, VstInt32 count) {
 }  // namespace
 
 void AudioEffect::processReplacingClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames) {
-    AudioEffect* effect = fromAeffect(e);
-    if (effect && outputsUsable(outputs, effect->cEffect.numOutputs))
-        effect->processReplacing(inputs, outputs, sampleFrames);
+    // Without usable outputs the block still happens (time, events), only
+    // unheard: the effect gets null outputs and writes nothing.
+    if (AudioEffect* effect = fromAeffect(e))
+        effect->processReplacing(inputs, outputsUsable(outputs, effect->cEffect.numOutputs) ? outputs : nullptr,
+                                 sampleFrames);
 }
 
 void AudioEffect::processDoubleReplacingClass(AEffect* e, double** inputs, double** outputs,
                                               VstInt32 sampleFrames) {
-    AudioEffect* effect = fromAeffect(e);
-    if (effect && outputsUsable(outputs, effect->cEffect.numOutputs))
-        effect->processDoubleReplacing(inputs, outputs, sampleFrames);
+    if (AudioEffect* effect = fromAeffect(e))
+        effect->processDoubleReplacing(inputs, outputsUsable(outputs, effect->cEffect.numOutputs) ? outputs : nullptr,
+                                       sampleFrames);
 }
 
 }  // namespace kx

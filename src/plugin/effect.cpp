@@ -10,8 +10,11 @@ namespace kx {
 
 namespace {
 
-// effGetParamDisplay: at most 32 characters; a longer text ends in "...".
-constexpr size_t kDisplayLength = 32;
+// effGetParamDisplay: at most the interface's 8 characters and the
+// terminator, as hosts size the buffer by it; a longer text ends in "...". The instrument's texts are
+// shorter for every value in 0..1; only values far outside (a host's value,
+// a damaged chunk) make a longer one.
+constexpr size_t kDisplayLength = kVstMaxParamStrLen;
 
 }  // namespace
 
@@ -100,7 +103,7 @@ void KEffect::getParameterName(VstInt32 index, char* text) {
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {
     const char* cached = bank_.valueText(curProgram, index);
-    if (strnlen(cached, kDisplayLength) < kDisplayLength) {
+    if (strnlen(cached, kDisplayLength + 1) <= kDisplayLength) {
         copyText(text, cached, kDisplayLength);
         return;
     }
