@@ -49,11 +49,14 @@ void SynthEffect::executeCommand(int commandNumber, bool shift, bool) {
 // together peak at about -3 dB, never above 0 dB.
 void SynthEffect::autoLevel() {
     // The stored values of these dB parameters are linear gains, added in
-    // this order: another order rounds differently.
-    const double sum = ((((getParameterValue(kNoise1) + getParameterValue(kLevel1)) + getParameterValue(kLevel2)) +
-                         getParameterValue(kNoise2)) +
-                        getParameterValue(kLevel3)) +
-                       getParameterValue(kNoise3);
+    // this order: another order rounds differently. They are read clamped
+    // into 0..1 as the voice plays them: a stored value outside (a host's
+    // value, a damaged chunk) would otherwise level for a sum the voice
+    // never plays.
+    const double sum = ((((storedValue(kNoise1) + storedValue(kLevel1)) + storedValue(kLevel2)) +
+                         storedValue(kNoise2)) +
+                        storedValue(kLevel3)) +
+                       storedValue(kNoise3);
     double g = 1.0;
     if (sum > 0.0) {
         g = 0.7079457843841379 / sum;  // 10^-0.15

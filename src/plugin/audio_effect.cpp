@@ -80,32 +80,33 @@ void AudioEffect::processClass(AEffect*, float**, float**, VstInt32) {}
 
 namespace {
 
-// The effect behind the record when every one of its output channels is
-// there to be written; null otherwise, and the block is not processed.
+// The outputs when all `count` of their channels are there to be written;
+// null otherwise.
 template <class T>
-AudioEffect* effectWithOutputs(AEffect* e, T** outputs) {
-    AudioEffect* effect = AudioEffect::fromAeffect(e);
-    if (!effect || e->numOutputs <= 0)
-        return effect;
+T** usableOutputs(T** outputs, VstInt32 count) {
+    if (count <= 0)
+        return outputs;
     if (!outputs)
         return nullptr;
-    for (VstInt32 i = 0; i < e->numOutputs; ++i)
+    for (VstInt32 i = 0; i < count; ++i)
         if (!outputs[i])
             return nullptr;
-    return effect;
+    return outputs;
 }
 
 }  // namespace
 
+// Without usable outputs the block still happens (time, events), only
+// unheard: the effect gets null outputs and writes nothing.
 void AudioEffect::processReplacingClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames) {
-    if (AudioEffect* effect = effectWithOutputs(e, outputs))
-        effect->processReplacing(inputs, outputs, sampleFrames);
+    if (AudioEffect* effect = fromAeffect(e))
+        effect->processReplacing(inputs, usableOutputs(outputs, effect->cEffect.numOutputs), sampleFrames);
 }
 
 void AudioEffect::processDoubleReplacingClass(AEffect* e, double** inputs, double** outputs,
                                               VstInt32 sampleFrames) {
-    if (AudioEffect* effect = effectWithOutputs(e, outputs))
-        effect->processDoubleReplacing(inputs, outputs, sampleFrames);
+    if (AudioEffect* effect = fromAeffect(e))
+        effect->processDoubleReplacing(inputs, usableOutputs(outputs, effect->cEffect.numOutputs), sampleFrames);
 }
 
 }  // namespace kx

@@ -58,7 +58,9 @@ public:
     }
     virtual VstInt32 getVendorVersion() { return 0; }
 
-    // Audio thread. `outputs` holds numOutputs non-null channels.
+    // Audio thread. `outputs` holds numOutputs non-null channels, or is null
+    // when the host gave none usable: the block then keeps time and events
+    // and writes nothing.
     virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
         (void)inputs; (void)outputs; (void)sampleFrames;
     }

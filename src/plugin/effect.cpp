@@ -99,9 +99,11 @@ void KEffect::getParameterName(VstInt32 index, char* text) {
 }
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {
-    // A text longer than the host shows ends in "..." within the limit.
+    // A longer text ends in "..." within the limit. The instrument's texts
+    // are shorter for every value in 0..1; only values far outside (a host's
+    // value, a damaged chunk) make a longer one.
     const char* cached = bank_.valueText(curProgram, index);
-    if (strnlen(cached, kParamDisplayChars) < kParamDisplayChars) {
+    if (strnlen(cached, kParamDisplayChars + 1) <= kParamDisplayChars) {
         copyText(text, cached, kParamDisplayChars);
         return;
     }

@@ -6,14 +6,14 @@
 
 namespace kx {
 
-// Hosts pass buffers of 256 bytes or more for every text request, although
-// the nominal sizes are smaller: program and parameter texts fill the
-// nominal size with characters, and a value's display text gets the 32
-// characters hosts show rather than the nominal 8.
+// Program and parameter texts fill the nominal size with characters; the
+// terminator comes after them, since most hosts pass buffers of 256 bytes or
+// more. A value's display keeps to the nominal 8 characters, because some
+// hosts size that buffer by it.
 inline constexpr int kProgramNameChars = kVstMaxProgNameLen;
 inline constexpr int kParamNameChars = kVstMaxParamStrLen;
 inline constexpr int kParamLabelChars = kVstMaxParamStrLen;
-inline constexpr int kParamDisplayChars = 32;
+inline constexpr int kParamDisplayChars = kVstMaxParamStrLen;
 // Identity texts keep their terminator within the nominal size.
 inline constexpr int kEffectNameChars = kVstMaxEffectNameLen - 1;
 inline constexpr int kVendorTextChars = kVstMaxVendorStrLen - 1;

@@ -66,16 +66,17 @@ public:
     }
 };
 
-TEST(EffectDisplay, LongTextsAreCutToThirtyTwoCharactersEndingInDots) {
+TEST(EffectDisplay, LongTextsAreCutToEightCharactersEndingInDots) {
     PreciseEffect effect;
     AEffect* e = effect.getAeffect();
     char text[64];
     std::memset(text, '#', sizeof text);
     e->dispatcher(e, effGetParamDisplay, 0, 0, text, 0.0f);
-    EXPECT_STREQ(text, "0.00000000000000000000");
+    EXPECT_STREQ(text, "0.000...");
+    EXPECT_EQ(text[9], '#');  // nothing written past the terminator
     e->setParameter(e, 0, 1.0f);
     e->dispatcher(e, effGetParamDisplay, 0, 0, text, 0.0f);
-    EXPECT_STREQ(text, "1000000000000000.000000000000...");
+    EXPECT_STREQ(text, "10000...");
     EXPECT_STREQ(effect.getBank().valueText(0, 0), "1000000000000000.00000000000000000000");
 }
 
@@ -224,7 +225,7 @@ TEST(EffectDispatcher, TextAnswersStopAtEachRequestsLimit) {
     const struct {
         VstInt32 opcode;
         size_t characters;
-    } requests[] = {{effGetProgramName, 24}, {effGetParamLabel, 8},          {effGetParamDisplay, 32},
+    } requests[] = {{effGetProgramName, 24}, {effGetParamLabel, 8},          {effGetParamDisplay, 8},
                     {effGetParamName, 8},    {effGetProgramNameIndexed, 24}, {effGetEffectName, 31},
                     {effGetVendorString, 63}, {effGetProductString, 63}};
     for (const auto& r : requests) {

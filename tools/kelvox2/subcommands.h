@@ -21,6 +21,7 @@ int runCheckSkin(int argc, char** argv);
 // "skin export DIR": argv[1] is the action.
 int runSkin(int argc, char** argv);
 int runEdit(int argc, char** argv);
+int runValidate(int argc, char** argv);
 
 // Path of the built plug-in next to the tool, used when no PLUGIN is given.
 const char* defaultPluginPath();
