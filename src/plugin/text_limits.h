@@ -6,10 +6,10 @@
 
 namespace kx {
 
-// Program and parameter texts fill the nominal size with characters; the
-// terminator comes after them, since most hosts pass buffers of 256 bytes or
-// more. A value's display keeps to the nominal 8 characters, because some
-// hosts size that buffer by it.
+// Program and parameter texts fill the nominal size with characters and put
+// the terminator after them: hosts pass larger buffers (256 bytes is common
+// practice). A value's display is cut to the same 8 characters as the name
+// and the unit, since hosts size their display buffer by that limit.
 inline constexpr int kProgramNameChars = kVstMaxProgNameLen;
 inline constexpr int kParamNameChars = kVstMaxParamStrLen;
 inline constexpr int kParamLabelChars = kVstMaxParamStrLen;
