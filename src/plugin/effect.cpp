@@ -1,6 +1,7 @@
 #include "plugin/effect.h"
 
 #include "params/number_text.h"
+#include "plugin/text_limits.h"
 #include "skin/skin.h"
 
 #include <cmath>
@@ -8,15 +9,11 @@
 
 namespace kx {
 
-namespace {
-
-// effGetParamDisplay: at most the interface's 8 characters and the
-// terminator, as hosts size the buffer by it; a longer text ends in "...". The instrument's texts are
-// shorter for every value in 0..1; only values far outside (a host's value,
-// a damaged chunk) make a longer one.
-constexpr size_t kDisplayLength = kVstMaxParamStrLen;
-
-}  // namespace
+// The framework's texts are sized for the host's requests, so that what the
+// bank and the parameters hold reaches the host whole.
+static_assert(KProgramBank::kProgramNameLength == kProgramNameChars);
+static_assert(kParamNameLength == kParamNameChars);
+static_assert(kUnitsLength == kParamLabelChars);
 
 KEffect::KEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
     : AudioEffectX(audioMaster, numPrograms, numParams) {
@@ -93,21 +90,24 @@ float KEffect::getParameter(VstInt32 index) { return static_cast<float>(getParam
 
 void KEffect::getParameterLabel(VstInt32 index, char* label) {
     const KParam* p = params_.get(index);
-    copyText(label, p ? p->getUnits() : "", kVstMaxParamStrLen);
+    copyText(label, p ? p->getUnits() : "", kParamLabelChars);
 }
 
 void KEffect::getParameterName(VstInt32 index, char* text) {
     const KParam* p = params_.get(index);
-    copyText(text, p ? p->getName() : "", kVstMaxParamStrLen);
+    copyText(text, p ? p->getName() : "", kParamNameChars);
 }
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {
+    // A longer text ends in "..." within the limit. The instrument's texts
+    // are shorter for every value in 0..1; only values far outside (a host's
+    // value, a damaged chunk) make a longer one.
     const char* cached = bank_.valueText(curProgram, index);
-    if (strnlen(cached, kDisplayLength + 1) <= kDisplayLength) {
-        copyText(text, cached, kDisplayLength);
+    if (strnlen(cached, kParamDisplayChars + 1) <= kParamDisplayChars) {
+        copyText(text, cached, kParamDisplayChars);
         return;
     }
-    copyText(text, cached, kDisplayLength - 3);
+    copyText(text, cached, kParamDisplayChars - 3);
     std::strcat(text, "...");
 }
 
@@ -225,7 +225,7 @@ namespace {
 bool answerIdentity(char* out, const char* text) {
     if (!text)
         return false;
-    copyText(out, text, 255);
+    copyText(out, text, kTextScratchSize - 1);
     return true;
 }
 
