@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
+#include <utility>
 
 #include "graphics/blend.h"
 
@@ -103,17 +103,37 @@ inline void trimNegativeStart(int64_t& start, int64_t& paired, int64_t& length) 
 }  // namespace
 
 KCanvas::KCanvas(int32_t width, int32_t height) {
-    if (width > 0 && height > 0) {
-        try {
-            pixels_.resize(size_t(width) * size_t(height));
-            width_ = width;
-            height_ = height;
-        } catch (const std::bad_alloc&) {
-            pixels_.clear();  // no pixels: the editor shows nothing
-        }
+    // Without a surface the canvas has no pixels: the editor shows nothing.
+    surface_ = createPixelSurface(width, height);
+    if (surface_) {
+        pixels_ = surfacePixels(*surface_);
+        width_ = width;
+        height_ = height;
     }
     resetClip();
 }
+
+KCanvas::KCanvas(KCanvas&& other) noexcept
+    : width_(std::exchange(other.width_, 0)), height_(std::exchange(other.height_, 0)),
+      surface_(std::move(other.surface_)), pixels_(std::exchange(other.pixels_, nullptr)),
+      clipX_(std::exchange(other.clipX_, 0)), clipY_(std::exchange(other.clipY_, 0)),
+      clipW_(std::exchange(other.clipW_, 0)), clipH_(std::exchange(other.clipH_, 0)) {}
+
+KCanvas& KCanvas::operator=(KCanvas&& other) noexcept {
+    if (this != &other) {
+        width_ = std::exchange(other.width_, 0);
+        height_ = std::exchange(other.height_, 0);
+        surface_ = std::move(other.surface_);
+        pixels_ = std::exchange(other.pixels_, nullptr);
+        clipX_ = std::exchange(other.clipX_, 0);
+        clipY_ = std::exchange(other.clipY_, 0);
+        clipW_ = std::exchange(other.clipW_, 0);
+        clipH_ = std::exchange(other.clipH_, 0);
+    }
+    return *this;
+}
+
+KCanvas::~KCanvas() = default;
 
 void KCanvas::setClip(int32_t x, int32_t y, int32_t w, int32_t h) {
     x = std::clamp(x, 0, width_);
@@ -126,6 +146,8 @@ void KCanvas::setClip(int32_t x, int32_t y, int32_t w, int32_t h) {
     clipY_ = y;
     clipW_ = w;
     clipH_ = h;
+    if (surface_)
+        setSurfaceClip(*surface_, x, y, w, h);
 }
 
 void KCanvas::resetClip() {
@@ -133,6 +155,8 @@ void KCanvas::resetClip() {
     clipY_ = 0;
     clipW_ = width_;
     clipH_ = height_;
+    if (surface_)
+        resetSurfaceClip(*surface_);
 }
 
 void KCanvas::fillRect(int32_t x, int32_t y, int32_t w, int32_t h, KColour c) {
