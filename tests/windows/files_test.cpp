@@ -10,7 +10,6 @@
 #include "data/byte_source.h"
 #include "data/data_block.h"
 #include "data/file_access.h"
-#include "plugin/vst_abi.h"
 #include "scratch_folder.h"
 
 namespace kx::testing {
@@ -133,39 +132,6 @@ TEST(ModuleResources, AreFoundAfterTheRegistryUnderTheirResourceName) {
     uint8_t buffer[64];
     EXPECT_EQ(source.read(buffer, sizeof buffer), 19u);
     EXPECT_EQ(source.read(buffer, sizeof buffer), 0u);
-}
-
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-// The editor's width and height from a copy of the DLL, loaded as a host
-// does; -1 when it cannot be loaded.
-std::pair<int, int> editorSizeOf(const std::string& dll) {
-    const HMODULE module = LoadLibraryA(dll.c_str());
-    if (!module)
-        return {-1, -1};
-    auto entry = reinterpret_cast<VstPluginMainProc>(reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
-    std::pair<int, int> size{-1, -1};
-    if (AEffect* effect = entry ? entry(quietHost) : nullptr) {
-        ERect* rect = nullptr;
-        if (effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0) && rect)
-            size = {rect->right - rect->left, rect->bottom - rect->top};
-        effect->dispatcher(effect, effClose, 0, 0, nullptr, 0);
-    }
-    FreeLibrary(module);
-    return size;
-}
-
-// GetModuleFileNameA names the DLL, not the program that loaded it: a skin
-// file next to the DLL replaces the built-in one.
-TEST(LibraryDirectory, OfTheDllIsWhereItsSkinFileIsFound) {
-    ScratchFolder folder;
-    const std::string dll = folder.file("Kelvox2.dll");
-    ASSERT_TRUE(CopyFileA(windowsPath(KX_PLUGIN_PATH).c_str(), dll.c_str(), FALSE));
-    EXPECT_EQ(editorSizeOf(dll), std::make_pair(665, 395 + 12)) << "the built-in skin";
-    folder.write("Kelvox2Skin.txt", "Init 300 200 3\r\n");
-    EXPECT_EQ(editorSizeOf(dll), std::make_pair(300, 200 + 12));
 }
 
 }  // namespace

@@ -69,21 +69,28 @@ TEST(GdiCanvas, ClipRegionMirrorsTheClipWindow) {
     DeleteObject(probe);
 }
 
-TEST(GdiCanvas, CanvasesGiveBackEveryGdiObject) {
-    const KFont font(14);
-    auto gdiObjects = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
-    auto paintOne = [&font] {
+// (Wine counts no GDI objects per process, so the handles are asked.)
+TEST(GdiCanvas, CanvasesAndFontsGiveBackTheirGdiObjects) {
+    HDC dc = nullptr;
+    HGDIOBJ bitmap = nullptr, font = nullptr;
+    {
+        const KFont kept(14);
+        ASSERT_NE(kept.platformFont(), nullptr);
+        font = kept.platformFont()->handle();
         KCanvas canvas(200, 40);
+        dc = canvasContext(canvas);
+        ASSERT_NE(dc, nullptr);
+        bitmap = GetCurrentObject(dc, OBJ_BITMAP);
         canvas.setClip(5, 5, 100, 20);
-        canvas.drawText("Kelvox2", 0, 0, 100, 20, &font, 1);
-        canvas.setClip(0, 0, 50, 50);
-        canvas.drawText("Kelvox2", 0, 0, 100, 20, &font, 2);
-    };
-    paintOne();
-    const DWORD before = gdiObjects();
-    for (int i = 0; i < 50; ++i)
-        paintOne();
-    EXPECT_EQ(gdiObjects(), before);
+        canvas.drawText("Kelvox2", 0, 0, 100, 20, &kept, 1);
+        // The context holds its own bitmap and font again after drawing.
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), bitmap);
+        EXPECT_NE(GetCurrentObject(dc, OBJ_FONT), font);
+        EXPECT_EQ(GetObjectType(font), DWORD(OBJ_FONT));
+    }
+    EXPECT_EQ(GetObjectType(dc), 0u);
+    EXPECT_EQ(GetObjectType(bitmap), 0u);
+    EXPECT_EQ(GetObjectType(font), 0u);
 }
 
 LOGFONTA logFontOf(const KFont& font) {
@@ -155,7 +162,7 @@ std::vector<uint8_t> renamedFont() {
     return bytes;
 }
 
-TEST(GdiFonts, InstalledFromMemoryAreUsedByTheirFaceNameUntilRemoved) {
+TEST(GdiFonts, InstalledFromMemoryAreUsedByTheirFaceName) {
     static const std::vector<uint8_t> bytes = renamedFont();
     if (bytes.empty())
         GTEST_SKIP() << "DejaVu Sans is not installed (fonts-dejavu-core)";
