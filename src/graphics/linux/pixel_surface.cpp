@@ -22,8 +22,9 @@ void PixelSurfaceDeleter::operator()(PixelSurface* surface) const { delete surfa
 PixelSurfacePtr createPixelSurface(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0)
         return nullptr;
+    // Beyond what an array may hold; the allocator is not even asked.
     const size_t count = size_t(width) * size_t(height);
-    if (count > SIZE_MAX / sizeof(uint32_t))
+    if (count > size_t(PTRDIFF_MAX) / sizeof(uint32_t))
         return nullptr;
     std::unique_ptr<uint32_t[]> pixels(new (std::nothrow) uint32_t[count]());
     if (!pixels)
