@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages that building, packaging, the demo and the
 # tests need, the Windows build and its tests under wine among them.
 # With --windows-build, only what the Windows cross build needs
-# (scripts/build-windows.sh).
+# (scripts/build-windows.sh); with --windows-tests, that and what running its
+# tests under wine needs (scripts/test-windows.sh).
 # Only what is missing is installed; needs root (or sudo) when something is.
 set -euo pipefail
 
@@ -22,11 +23,12 @@ packages=(
   dpf-plugins-vst amsynth
   "${windows_build[@]}" wine64
 )
+windows_tests=("${windows_build[@]}" wine64 xvfb xauth fonts-dejavu-core)
 full=1
-if [ "${1:-}" = "--windows-build" ]; then
-  packages=("${windows_build[@]}")
-  full=0
-fi
+case "${1:-}" in
+  --windows-build) packages=("${windows_build[@]}"); full=0 ;;
+  --windows-tests) packages=("${windows_tests[@]}"); full=0 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

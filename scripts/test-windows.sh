@@ -5,6 +5,7 @@
 # tree in build/ (bash scripts/build.sh -DKX_TESTS=ON).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh --windows-tests
 bash scripts/build-windows.sh
 
 work=$(mktemp -d /tmp/kelvox2-wine.XXXXXX)

@@ -1,12 +1,13 @@
 # The Windows test programs, run under wine (scripts/test-windows.sh):
 # the platform-neutral suites built from the same sources as on Linux, and
 # the tests of the Win32 bindings. GoogleTest is built from the sources that
-# Debian's libgtest-dev ships.
+# Debian ships for libgtest-dev (package googletest).
 set(KX_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build for Windows")
 if(NOT EXISTS ${KX_GOOGLETEST_SOURCE}/CMakeLists.txt)
-  message(FATAL_ERROR "GoogleTest sources not found in ${KX_GOOGLETEST_SOURCE} (apt-get install libgtest-dev)")
+  message(FATAL_ERROR "GoogleTest sources not found in ${KX_GOOGLETEST_SOURCE} (apt-get install googletest)")
 endif()
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+# GoogleTest uses Windows' own threads there, not winpthreads.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 add_subdirectory(${KX_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
