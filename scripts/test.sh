@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the release suite,
+# the Windows build's tests under wine (compared with the release build),
 # then the fuzz targets briefly and the whole suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer (clang), and last the
 # threaded tests under ThreadSanitizer.
@@ -10,6 +11,8 @@ fuzz_seconds=${KX_FUZZ_SECONDS:-20}
 
 bash scripts/build.sh -DKX_TESTS=ON -DKX_BENCH=ON
 ctest --test-dir build -j2 --output-on-failure
+
+bash scripts/test-windows.sh
 
 cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
