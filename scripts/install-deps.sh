@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, packaging, the demo and the
-# tests need.
+# tests need, the Windows build and its tests under wine among them.
+# With --windows-build, only what the Windows cross build needs
+# (scripts/build-windows.sh); with --windows-tests, that and what running its
+# tests under wine needs (scripts/test-windows.sh).
 # Only what is missing is installed; needs root (or sudo) when something is.
 set -euo pipefail
 
+windows_build=(
+  cmake ninja-build
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  googletest
+)
 packages=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
@@ -13,7 +21,14 @@ packages=(
   xvfb xauth locales
   dpkg-dev file groff-base
   dpf-plugins-vst amsynth
+  "${windows_build[@]}" wine64
 )
+windows_tests=("${windows_build[@]}" wine64 xvfb xauth fonts-dejavu-core)
+full=1
+case "${1:-}" in
+  --windows-build) packages=("${windows_build[@]}"); full=0 ;;
+  --windows-tests) packages=("${windows_tests[@]}"); full=0 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -30,12 +45,13 @@ if [ ${#missing[@]} -eq 0 ]; then
 else
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Another apt may hold the lock for a while: wait for it.
+  $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+  $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 # A decimal-comma locale, for the tests of numbers under a host's locale.
-if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+if [ "$full" -eq 1 ] && ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
   echo "install-deps: generating the de_DE.UTF-8 locale"
   $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

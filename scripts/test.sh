@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the release suite,
+# the Windows build's tests under wine (compared with the release build),
 # then the fuzz targets briefly and the whole suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer (clang).
+# AddressSanitizer and UndefinedBehaviorSanitizer (clang), and last the
+# threaded tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -9,6 +11,8 @@ fuzz_seconds=${KX_FUZZ_SECONDS:-20}
 
 bash scripts/build.sh -DKX_TESTS=ON -DKX_BENCH=ON
 ctest --test-dir build -j2 --output-on-failure
+
+bash scripts/test-windows.sh
 
 cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
@@ -31,3 +35,14 @@ ctest --test-dir build-san -j2 --output-on-failure 2>&1 | tee build-san/ctest.lo
 total=$(grep -oE 'tests failed out of [0-9]+' build-san/ctest.log | grep -oE '[0-9]+$')
 skipped=$(grep -c '(Skipped)' build-san/ctest.log || true)
 echo "sanitized: $((total - skipped)) passed, 0 failed, $skipped skipped"
+
+# The threaded tests (host automation while processing and while the editor
+# idles) under ThreadSanitizer: only the tool and the plug-in are built.
+tsan_start=$SECONDS
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DKX_TSAN=ON -DKX_TESTS=OFF -DKX_BENCH=OFF
+cmake --build build-tsan -j2 --target kelvox2 Kelvox2
+TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" \
+  build-tsan/kelvox2 validate --level 4 --only threads build-tsan/Kelvox2.so
+echo "thread-sanitized: threaded tests clean ($((SECONDS - tsan_start)) s with the build)"

@@ -1,13 +1,14 @@
 #include "controls/pot_base.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "controls/effect_link.h"
 
 namespace kx {
 
 void potAnglePoint(double cx, double cy, double r, double v, double& px, double& py) {
-    double theta = v * 1.5 * M_PI + M_PI / 4;
+    double theta = v * 1.5 * std::numbers::pi + std::numbers::pi / 4;
     px = cx - r * std::sin(theta);
     py = cy + r * std::cos(theta);
 }

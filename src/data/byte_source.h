@@ -46,12 +46,14 @@ public:
     // Closes any open file, then opens `path` for reading (it must exist).
     bool open(const char* path);
     void close();
-    bool isOpen() const override { return handle_ >= 0; }
+    bool isOpen() const override { return handle_ != kNoHandle; }
     std::size_t read(std::uint8_t* buffer, std::size_t count) override;
     std::uint64_t size() const { return size_; }
 
 private:
-    int handle_ = -1;
+    // The platform's handle (a descriptor, a HANDLE); -1 is none on both.
+    static constexpr std::intptr_t kNoHandle = -1;
+    std::intptr_t handle_ = kNoHandle;
     std::uint64_t size_ = 0;
 };
 

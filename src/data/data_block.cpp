@@ -1,6 +1,7 @@
 #include "data/data_block.h"
 
 #include "data/embedded_file.h"
+#include "data/module_resource.h"
 
 namespace kx {
 
@@ -29,10 +30,17 @@ void KDataBlock::adopt(std::unique_ptr<std::uint8_t[]> bytes, std::uint64_t leng
 
 const std::uint8_t* loadEmbedded(KDataBlock& block, const char* name) {
     block.clear();
+    if (name == nullptr)
+        return nullptr;
     std::uint64_t length = 0;
     const std::uint8_t* bytes = findEmbeddedFile(name, &length);
-    if (bytes == nullptr)
-        return nullptr;
+    if (bytes == nullptr) {
+        char resourceName[kResourceNameChars + 1];
+        makeResourceName(resourceName, name);
+        bytes = findModuleResource(resourceName, &length);
+        if (bytes == nullptr || length == 0)
+            return nullptr;
+    }
     block.setView(bytes, length);
     return bytes;
 }

@@ -32,10 +32,9 @@ private:
     bool owned_ = false;
 };
 
-// Looks `name` up among the built-in files (ignoring letter case) and points
-// the block at it. Returns the bytes, or null with the block empty. This
-// platform has no separate store of named module resources, so the
-// registry is the only place looked at.
+// Looks `name` up among the built-in files (ignoring letter case), then among
+// the module's own resources (module_resource.h), and points the block at
+// what it finds. Returns the bytes, or null with the block empty.
 const std::uint8_t* loadEmbedded(KDataBlock& block, const char* name);
 
 }  // namespace kx

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <utility>
 
 #include "graphics/blend.h"
 
@@ -103,18 +104,44 @@ inline void trimNegativeStart(int64_t& start, int64_t& paired, int64_t& length) 
 }  // namespace
 
 KCanvas::KCanvas(int32_t width, int32_t height) {
-    // Both sides below 2^31, so the product cannot overflow 64 bits.
+    // Both sides below 2^31, so the product cannot overflow 64 bits. Without
+    // a surface the canvas has no pixels: the editor shows nothing.
     if (width > 0 && height > 0 && int64_t(width) * int64_t(height) <= kMaxPixels) {
         try {
-            pixels_.resize(size_t(width) * size_t(height));
-            width_ = width;
-            height_ = height;
+            surface_ = createPixelSurface(width, height);
         } catch (const std::exception&) {
-            pixels_.clear();  // no pixels: the editor shows nothing
+            surface_.reset();
         }
+    }
+    if (surface_) {
+        pixels_ = surfacePixels(*surface_);
+        width_ = width;
+        height_ = height;
     }
     resetClip();
 }
+
+KCanvas::KCanvas(KCanvas&& other) noexcept
+    : width_(std::exchange(other.width_, 0)), height_(std::exchange(other.height_, 0)),
+      surface_(std::move(other.surface_)), pixels_(std::exchange(other.pixels_, nullptr)),
+      clipX_(std::exchange(other.clipX_, 0)), clipY_(std::exchange(other.clipY_, 0)),
+      clipW_(std::exchange(other.clipW_, 0)), clipH_(std::exchange(other.clipH_, 0)) {}
+
+KCanvas& KCanvas::operator=(KCanvas&& other) noexcept {
+    if (this != &other) {
+        width_ = std::exchange(other.width_, 0);
+        height_ = std::exchange(other.height_, 0);
+        surface_ = std::move(other.surface_);
+        pixels_ = std::exchange(other.pixels_, nullptr);
+        clipX_ = std::exchange(other.clipX_, 0);
+        clipY_ = std::exchange(other.clipY_, 0);
+        clipW_ = std::exchange(other.clipW_, 0);
+        clipH_ = std::exchange(other.clipH_, 0);
+    }
+    return *this;
+}
+
+KCanvas::~KCanvas() = default;
 
 void KCanvas::setClip(int32_t x, int32_t y, int32_t w, int32_t h) {
     x = std::clamp(x, 0, width_);
@@ -127,6 +154,8 @@ void KCanvas::setClip(int32_t x, int32_t y, int32_t w, int32_t h) {
     clipY_ = y;
     clipW_ = w;
     clipH_ = h;
+    if (surface_)
+        setSurfaceClip(*surface_, x, y, w, h);
 }
 
 void KCanvas::resetClip() {
@@ -134,6 +163,8 @@ void KCanvas::resetClip() {
     clipY_ = 0;
     clipW_ = width_;
     clipH_ = height_;
+    if (surface_)
+        resetSurfaceClip(*surface_);
 }
 
 void KCanvas::fillRect(int32_t x, int32_t y, int32_t w, int32_t h, KColour c) {

@@ -15,6 +15,7 @@
 
 #include "graphics/colour.h"
 #include "graphics/image.h"
+#include "graphics/pixel_surface.h"
 
 namespace kx {
 
@@ -34,12 +35,18 @@ public:
     // cannot be allocated gives a canvas of 0 x 0 without pixels, on which
     // every operation draws nothing. Never throws.
     KCanvas(int32_t width, int32_t height);
-    bool isEmpty() const { return pixels_.empty(); }
+    bool isEmpty() const { return pixels_ == nullptr; }
+    KCanvas(KCanvas&& other) noexcept;
+    KCanvas& operator=(KCanvas&& other) noexcept;
+    ~KCanvas();
 
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
-    uint32_t* pixels() { return pixels_.empty() ? nullptr : pixels_.data(); }
-    const uint32_t* pixels() const { return pixels_.empty() ? nullptr : pixels_.data(); }
+    uint32_t* pixels() { return pixels_; }
+    const uint32_t* pixels() const { return pixels_; }
+    // The platform's memory behind the pixels (pixel_surface.h), for the
+    // text renderer; null without pixels.
+    PixelSurface* surface() { return surface_.get(); }
 
     int32_t clipX() const { return clipX_; }
     int32_t clipY() const { return clipY_; }
@@ -91,7 +98,8 @@ private:
 
     int32_t width_ = 0;
     int32_t height_ = 0;
-    std::vector<uint32_t> pixels_;
+    PixelSurfacePtr surface_;
+    uint32_t* pixels_ = nullptr;  // the surface's, rows top to bottom, stride width_
     int32_t clipX_ = 0;
     int32_t clipY_ = 0;
     int32_t clipW_ = 0;

@@ -8,7 +8,7 @@ namespace kx {
 
 void KCanvas::drawText(const char* text, int32_t x, int32_t y, int32_t w, int32_t h, const KFont* font,
                        int32_t alignment) {
-    if (!text || !font || !font->platformFont() || pixels_.empty())
+    if (!text || !font || !font->platformFont() || !pixels_)
         return;
     // The box is clip-relative like every canvas operation.
     auto shift = [](int32_t v, int32_t by) {

@@ -35,26 +35,21 @@ double SynthEffect::unitValue(int index) const {
 }
 
 void SynthEffect::parametersChanged(int) {
-    struct OscillatorParams {
-        Oscillator* osc;
-        int first;  // index of its Wave parameter
-        int partial;  // index of its Partial parameter, -1 for the fixed 1
-    };
-    const OscillatorParams oscillators[] = {
-        {&voice_.osc1, kWave1, -1}, {&voice_.osc2, kWave2, kPartial2}, {&voice_.osc3, kWave3, kPartial3}};
-    for (const OscillatorParams& o : oscillators) {
-        int i = o.first;
-        o.osc->wave = roundIndex(unitValue(i++));
-        o.osc->partial = o.partial < 0 ? 1.0 : unitValue(i++);
-        o.osc->detuneCents = unitValue(i++);
-        o.osc->attackTime = unitValue(i++);
-        o.osc->releaseTime = unitValue(i++);
-        o.osc->portaTime = unitValue(i++);
-        o.osc->noiseGain = storedValue(i++);
-        o.osc->levelGain = storedValue(i++);
+    Oscillator* const oscillators[kOscillatorCount] = {&voice_.osc1, &voice_.osc2, &voice_.osc3};
+    for (int n = 0; n < kOscillatorCount; ++n) {
+        const OscillatorParams& p = kOscillatorParams[n];
+        Oscillator& osc = *oscillators[n];
+        osc.wave = roundIndex(unitValue(p.wave));
+        osc.partial = p.partial == OscillatorParams::kNoPartial ? 1.0 : unitValue(p.partial);
+        osc.detuneCents = unitValue(p.detune);
+        osc.attackTime = unitValue(p.attack);
+        osc.releaseTime = unitValue(p.release);
+        osc.portaTime = unitValue(p.porta);
+        osc.noiseGain = storedValue(p.noise);
+        osc.levelGain = storedValue(p.level);
     }
-    for (const OscillatorParams& o : oscillators)
-        o.osc->updateMultiplier();
+    for (Oscillator* osc : oscillators)
+        osc->updateMultiplier();
 
     voice_.lfo.shape = roundIndex(unitValue(kLFOWave));
     voice_.lfo.cyclesPerBar = unitValue(kLFOFreq);

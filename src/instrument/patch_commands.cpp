@@ -12,14 +12,13 @@ namespace {
 
 double draw() { return Random::unipolar(); }
 
-// The rows every oscillator shares, in draw order: detune, attack, release,
-// portamento, noise (the indexes follow one another from detune on).
-void randomiseOscillator(KEffect& effect, int detune) {
-    effect.setParameterReal(detune, 20.0 * draw() - 10.0);
-    effect.setParameterReal(detune + 1, 0.49 * draw() + 0.01);
-    effect.setParameterReal(detune + 2, 1.99 * draw() + 0.1);
-    effect.setParameterReal(detune + 3, 0.25 * draw());
-    effect.setParameterValue(detune + 4, 0.2 * draw());
+// The rows every oscillator shares, in draw order.
+void randomiseOscillator(KEffect& effect, const OscillatorParams& o) {
+    effect.setParameterReal(o.detune, 20.0 * draw() - 10.0);
+    effect.setParameterReal(o.attack, 0.49 * draw() + 0.01);
+    effect.setParameterReal(o.release, 1.99 * draw() + 0.1);
+    effect.setParameterReal(o.porta, 0.25 * draw());
+    effect.setParameterValue(o.noise, 0.2 * draw());
 }
 
 }  // namespace
@@ -49,11 +48,15 @@ void SynthEffect::executeCommand(int commandNumber, bool shift, bool) {
 // Sets the main level so that the six oscillator and noise amplitudes
 // together peak at about -3 dB, never above 0 dB.
 void SynthEffect::autoLevel() {
-    // The stored values of these dB parameters are linear gains.
-    const double sum = ((((getParameterValue(kNoise1) + getParameterValue(kLevel1)) + getParameterValue(kLevel2)) +
-                         getParameterValue(kNoise2)) +
-                        getParameterValue(kLevel3)) +
-                       getParameterValue(kNoise3);
+    // The stored values of these dB parameters are linear gains, added in
+    // this order: another order rounds differently. They are read clamped
+    // into 0..1 as the voice plays them: a stored value outside (a host's
+    // value, a damaged chunk) would otherwise level for a sum the voice
+    // never plays.
+    const double sum = ((((storedValue(kNoise1) + storedValue(kLevel1)) + storedValue(kLevel2)) +
+                         storedValue(kNoise2)) +
+                        storedValue(kLevel3)) +
+                       storedValue(kNoise3);
     double g = 1.0;
     if (sum > 0.0) {
         g = 0.7079457843841379 / sum;  // 10^-0.15
@@ -69,9 +72,8 @@ void SynthEffect::fullRandom() {
     for (int i = 0; i < kSynthParamCount; ++i)
         setParameterValue(i, draw());
     // Noise is limited to 0..0.3 so that the result stays musical.
-    setParameterValue(kNoise1, 0.3 * draw());
-    setParameterValue(kNoise2, 0.3 * draw());
-    setParameterValue(kNoise3, 0.3 * draw());
+    for (const OscillatorParams& o : kOscillatorParams)
+        setParameterValue(o.noise, 0.3 * draw());
     setParameterValue(kPortaRst, portaReset);
     setParameterValue(kPtchBend, bendRange);
     autoLevel();
@@ -81,22 +83,25 @@ void SynthEffect::fullRandom() {
 // playable and in tune. The parameter classes quantise and clamp what is
 // written; the statement order is the draw order.
 void SynthEffect::partRandom() {
-    static_assert(kNoise1 == kDetune1 + 4 && kNoise2 == kDetune2 + 4 && kNoise3 == kDetune3 + 4);
-    setParameterValue(kWave1, draw());
-    randomiseOscillator(*this, kDetune1);
-    setParameterReal(kLevel1, 0.0);
+    const OscillatorParams& osc1 = kOscillatorParams[0];
+    const OscillatorParams& osc2 = kOscillatorParams[1];
+    const OscillatorParams& osc3 = kOscillatorParams[2];
 
-    setParameterValue(kWave2, draw());
-    setParameterReal(kPartial2, 3.0 * draw() + 2.0);
-    randomiseOscillator(*this, kDetune2);
-    setParameterReal(kLevel2, 12.0 * draw() - 12.0);
+    setParameterValue(osc1.wave, draw());
+    randomiseOscillator(*this, osc1);
+    setParameterReal(osc1.level, 0.0);
 
-    setParameterValue(kWave3, draw());
+    setParameterValue(osc2.wave, draw());
+    setParameterReal(osc2.partial, 3.0 * draw() + 2.0);
+    randomiseOscillator(*this, osc2);
+    setParameterReal(osc2.level, 12.0 * draw() - 12.0);
+
+    setParameterValue(osc3.wave, draw());
     // Above the second oscillator's partial (read back as quantised), up to 6.
-    const double p = unitValue(kPartial2);
-    setParameterReal(kPartial3, draw() * (6.0 - p) + (p + 1.0));
-    randomiseOscillator(*this, kDetune3);
-    setParameterReal(kLevel3, 12.0 * draw() - 12.0);
+    const double p = unitValue(osc2.partial);
+    setParameterReal(osc3.partial, draw() * (6.0 - p) + (p + 1.0));
+    randomiseOscillator(*this, osc3);
+    setParameterReal(osc3.level, 12.0 * draw() - 12.0);
 
     setParameterValue(kLFOWave, draw());
     setParameterValue(kLFOFreq, draw());

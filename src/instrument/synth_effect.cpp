@@ -1,6 +1,7 @@
 #include "instrument/synth_effect.h"
 
 #include "editor/load_skin.h"
+#include "instrument/platform_name.h"
 #include "params/number_text.h"
 
 #include <cstring>
@@ -24,15 +25,7 @@ SynthEffect::SynthEffect(audioMasterCallback audioMaster)
 
 SynthEffect::~SynthEffect() = default;
 
-const char* SynthEffect::getPlatform() {
-#if defined(_WIN64)
-    return "Win64";
-#elif defined(__linux__) && defined(__x86_64__)
-    return "Linux64";
-#else
-    return nullptr;
-#endif
-}
+const char* SynthEffect::getPlatform() { return platformName(); }
 
 void SynthEffect::setSampleRate(float rate) {
     KEffect::setSampleRate(rate);

@@ -5,18 +5,10 @@
 
 #include "engine/synth_voice.h"
 #include "instrument/event_queue.h"
+#include "instrument/synth_param_index.h"
 #include "plugin/effect.h"
 
 namespace kx {
-
-// Parameters in host index order.
-enum SynthParamIndex {
-    kWave1, kDetune1, kAttk1, kRel1, kPorta1, kNoise1, kLevel1,
-    kWave2, kPartial2, kDetune2, kAttk2, kRel2, kPorta2, kNoise2, kLevel2,
-    kWave3, kPartial3, kDetune3, kAttk3, kRel3, kPorta3, kNoise3, kLevel3,
-    kLFOWave, kLFOFreq, kLFOPhase, kLFODepth, kPortaRst, kPtchBend, kMainLvl,
-    kSynthParamCount
-};
 
 // Command numbers, as the skin's command controls fire them.
 enum SynthCommand { kCmdAutoLevel = 0, kCmdRandom = 1, kCmdFullRandom = 2, kCmdPartRandom = 3 };

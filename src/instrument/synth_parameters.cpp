@@ -56,27 +56,23 @@ KParam* makeGain(const char* name, double defaultValue, GainDefault kind = GainD
 
 void SynthEffect::createParameters() {
     getParamList().resize(kSynthParamCount);
-    // One oscillator's parameters; the first has no partial (fixed at 1).
-    auto addOscillator = [this](int first, int number) {
-        char name[24];
+    for (int n = 0; n < kOscillatorCount; ++n) {
+        const OscillatorParams& o = kOscillatorParams[n];
+        char name[kParamNameLength + 1];
         auto named = [&](const char* stem) {
-            std::snprintf(name, sizeof name, "%s%d", stem, number);
+            std::snprintf(name, sizeof name, "%s%d", stem, n + 1);
             return name;
         };
-        int i = first;
-        addParam(i++, makeEnum(named("Wave"), kOscWaves));
-        if (number > 1)
-            addParam(i++, makeRange(named("Partial"), "", 1, 6, 5, 1, 0));
-        addParam(i++, makeRange(named("Detune"), "cents", -99, 99, 198, 0, 0));
-        addParam(i++, makeRange(named("Attk"), "s", 0.01, 2, 199, 0.01, 2));
-        addParam(i++, makeRange(named("Rel"), "s", 0.01, 2, 199, 0.01, 2));
-        addParam(i++, makeRange(named("Porta"), "s", 0, 1, 100, 0, 2));
-        addParam(i++, makeGain(named("Noise"), 0.0));
-        addParam(i++, makeGain(named("Level"), 1.0));
-    };
-    addOscillator(kWave1, 1);
-    addOscillator(kWave2, 2);
-    addOscillator(kWave3, 3);
+        addParam(o.wave, makeEnum(named("Wave"), kOscWaves));
+        if (o.partial != OscillatorParams::kNoPartial)
+            addParam(o.partial, makeRange(named("Partial"), "", 1, 6, 5, 1, 0));
+        addParam(o.detune, makeRange(named("Detune"), "cents", -99, 99, 198, 0, 0));
+        addParam(o.attack, makeRange(named("Attk"), "s", 0.01, 2, 199, 0.01, 2));
+        addParam(o.release, makeRange(named("Rel"), "s", 0.01, 2, 199, 0.01, 2));
+        addParam(o.porta, makeRange(named("Porta"), "s", 0, 1, 100, 0, 2));
+        addParam(o.noise, makeGain(named("Noise"), 0.0));
+        addParam(o.level, makeGain(named("Level"), 1.0));
+    }
     addParam(kLFOWave, makeEnum("LFOWave", kLfoWaves));
     addParam(kLFOFreq, makeRange("LFOFreq", "per bar", 1, 32, 31, 4, 0));
     addParam(kLFOPhase, makeRange("LFOPhase", "deg", 0, 359, 359, 0, 0));

@@ -13,10 +13,9 @@ double KdBParam::toReal(double x) const {
     double scale = decimals <= 0 ? 1.0 : std::pow(10.0, decimals);
     double y = scale * v;
     y = y >= 0.0 ? y + 0.5 : y - 0.5;
-    // Cut to `decimals` places through a 32-bit integer, the rounding every
-    // level's real value is defined by; a value that no 32-bit integer holds
-    // (where the conversion would be undefined) is truncated in floating
-    // point instead.
+    // Rounded to the decimals half away from zero by truncating through a
+    // 32-bit integer; a value that no 32-bit integer holds is truncated in
+    // floating point instead, where the conversion would be undefined.
     if (y > INT32_MIN && y < INT32_MAX)
         return static_cast<int32_t>(y) / scale;
     return std::trunc(y) / scale;

@@ -47,9 +47,9 @@ public:
     // The program's name; the empty text outside 0..9. A chunk from the host
     // may fill all 25 bytes without a terminator: read at most 24 characters.
     const char* programName(int program) const;
-    // Copies at most 24 characters; bytes after the terminator keep what an
-    // earlier name left there, since the chunk carries all 25 bytes and a
-    // bank saved and loaded again must come back byte for byte.
+    // Copies at most 24 characters. Bytes after the terminator keep what
+    // they held: the chunk is the record byte for byte, and a rename writes
+    // only the name it stores.
     void setProgramName(int program, const char* name);
 
     // Cached getDisplay / getDisplayWithUnits results; the empty text outside

@@ -1,21 +1,8 @@
 #include "plugin/audio_effect.h"
 
-#include <cmath>
-#include "params/number_text.h"
-
 #include <cstring>
 
 namespace kx {
-
-namespace {
-
-// Texts handed to the host: the virtual operations write into a scratch
-// buffer, and only the request's limit (characters plus terminator) reaches
-// the host's memory.
-constexpr int kScratchSize = 256;
-
-
-}  // namespace
 
 AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
     : audioMaster(audioMaster), numPrograms(numPrograms), numParams(numParams) {
@@ -67,91 +54,6 @@ void AudioEffect::setParameterAutomated(VstInt32 index, float value) {
 
 void AudioEffect::automate(VstInt32 index, float value) { callHost(audioMasterAutomate, index, 0, nullptr, value); }
 
-VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    char scratch[kScratchSize] = {};
-    switch (opcode) {
-    case effOpen:
-        open();
-        return 0;
-    case effClose:
-        close();
-        return 0;
-    case effSetProgram:
-        if (value < numPrograms)
-            setProgram(static_cast<VstInt32>(value < -1 ? -1 : value));
-        return 0;
-    case effGetProgram:
-        return getProgram();
-    case effSetProgramName:
-        if (ptr) {
-            copyText(scratch, static_cast<const char*>(ptr), kVstMaxProgNameLen);
-            setProgramName(scratch);
-        }
-        return 0;
-    case effGetProgramName:
-        if (ptr) {
-            getProgramName(scratch);
-            copyText(static_cast<char*>(ptr), scratch, kVstMaxProgNameLen);
-        }
-        return 0;
-    case effGetParamLabel:
-        if (ptr) {
-            getParameterLabel(index, scratch);
-            copyText(static_cast<char*>(ptr), scratch, kVstMaxParamStrLen);
-        }
-        return 0;
-    case effGetParamDisplay:
-        if (ptr) {
-            getParameterDisplay(index, scratch);
-            copyText(static_cast<char*>(ptr), scratch, 32);
-        }
-        return 0;
-    case effGetParamName:
-        if (ptr) {
-            getParameterName(index, scratch);
-            copyText(static_cast<char*>(ptr), scratch, kVstMaxParamStrLen);
-        }
-        return 0;
-    case effSetSampleRate:
-        // A rate that is not a positive finite number would poison every
-        // time constant of the engine: ignore it.
-        if (std::isfinite(opt) && opt > 0.0f)
-            setSampleRate(opt);
-        return 0;
-    case effSetBlockSize:
-        setBlockSize(static_cast<VstInt32>(value));
-        return 0;
-    case effMainsChanged:
-        if (value)
-            resume();
-        else
-            suspend();
-        return 0;
-    case effEditGetRect:
-        return editor && ptr ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
-    case effEditOpen:
-        return editor ? editor->open(ptr) : 0;
-    case effEditClose:
-        if (editor)
-            editor->close();
-        return 0;
-    case effEditIdle:
-        if (editor)
-            editor->idle();
-        return 0;
-    case effIdentify:
-        return kVstIdentifyAnswer;
-    case effGetChunk:
-        return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;
-    case effSetChunk:
-        if (!ptr || value <= 0 || value > 0x7FFFFFFF)
-            return 0;
-        return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
-    default:
-        return 0;
-    }
-}
-
 VstIntPtr AudioEffect::dispatchEffClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                         float opt) {
     AudioEffect* effect = fromAeffect(e);
@@ -180,31 +82,33 @@ void AudioEffect::processClass(AEffect*, float**, float**, VstInt32) {}
 
 namespace {
 
+// The outputs when all `count` of their channels are there to be written;
+// null otherwise.
 template <class T>
-bool outputsUsable(T** outputs, VstInt32 count) {
+T** usableOutputs(T** outputs, VstInt32 count) {
     if (count <= 0)
-        return true;
+        return outputs;
     if (!outputs)
-        return false;
+        return nullptr;
     for (VstInt32 i = 0; i < count; ++i)
         if (!outputs[i])
-            return false;
-    return true;
+            return nullptr;
+    return outputs;
 }
 
 }  // namespace
 
+// Without usable outputs the block still happens (time, events), only
+// unheard: the effect gets null outputs and writes nothing.
 void AudioEffect::processReplacingClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames) {
-    AudioEffect* effect = fromAeffect(e);
-    if (effect && outputsUsable(outputs, effect->cEffect.numOutputs))
-        effect->processReplacing(inputs, outputs, sampleFrames);
+    if (AudioEffect* effect = fromAeffect(e))
+        effect->processReplacing(inputs, usableOutputs(outputs, effect->cEffect.numOutputs), sampleFrames);
 }
 
 void AudioEffect::processDoubleReplacingClass(AEffect* e, double** inputs, double** outputs,
                                               VstInt32 sampleFrames) {
-    AudioEffect* effect = fromAeffect(e);
-    if (effect && outputsUsable(outputs, effect->cEffect.numOutputs))
-        effect->processDoubleReplacing(inputs, outputs, sampleFrames);
+    if (AudioEffect* effect = fromAeffect(e))
+        effect->processDoubleReplacing(inputs, usableOutputs(outputs, effect->cEffect.numOutputs), sampleFrames);
 }
 
 }  // namespace kx

@@ -1,7 +1,7 @@
 // AudioEffect: the VST 2.4 interface layer's first half. It owns the AEffect
-// record the host holds, maps the host's calls on it to virtual operations,
-// and wraps the host callback. AudioEffectX (audio_effect_x.h) adds the
-// 2.x requests.
+// record the host holds, passes the host's calls on it to virtual operations,
+// and wraps the host callback. AudioEffectX (audio_effect_x.h) adds the 2.x
+// operations and answers every dispatcher request (dispatcher.cpp).
 //
 // Threads, as VST 2.4 defines them: processing and processEvents come on the
 // host's audio thread, editor requests on its user-interface thread, and
@@ -27,15 +27,16 @@ public:
     // The effect behind a record this layer made; null for anything else.
     static AudioEffect* fromAeffect(AEffect* effect);
 
-    // Answers one dispatcher request. Checks every pointer before use.
-    virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+    // Answers one dispatcher request; AudioEffectX holds the one switch.
+    virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) = 0;
 
     virtual void open() {}
     virtual void close() {}
     virtual void setProgram(VstInt32 program) { curProgram = program; }
     virtual VstInt32 getProgram() { return curProgram; }
     virtual void setProgramName(const char* name) { (void)name; }
-    // The text operations below receive a non-null buffer of at least 33 bytes.
+    // The text operations below write into a zeroed buffer of kTextScratchSize
+    // bytes (text_limits.h); the dispatcher cuts the text to the request's limit.
     virtual void getProgramName(char* name) { name[0] = '\0'; }
     virtual void getParameterLabel(VstInt32 index, char* label) { (void)index; label[0] = '\0'; }
     virtual void getParameterDisplay(VstInt32 index, char* text) { (void)index; text[0] = '\0'; }
@@ -59,7 +60,9 @@ public:
     }
     virtual VstInt32 getVendorVersion() { return 0; }
 
-    // Audio thread. `outputs` holds numOutputs non-null channels.
+    // Audio thread. `outputs` holds numOutputs non-null channels, or is null
+    // when the host gave none usable: the block then keeps time and events
+    // and writes nothing.
     virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
         (void)inputs; (void)outputs; (void)sampleFrames;
     }

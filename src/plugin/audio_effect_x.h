@@ -1,5 +1,6 @@
-// AudioEffectX: the VST 2.x requests on top of AudioEffect, and the host
-// callback wrappers the framework uses.
+// AudioEffectX: the VST 2.x operations on top of AudioEffect, the dispatcher
+// that answers every host request (dispatcher.cpp), and the host callback
+// wrappers the framework uses.
 #pragma once
 
 #include "plugin/audio_effect.h"
@@ -10,6 +11,8 @@ class AudioEffectX : public AudioEffect {
 public:
     using AudioEffect::AudioEffect;
 
+    // One request from the host, any thread the host chooses; checks every
+    // pointer and size it uses before calling an operation.
     VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
     // Audio thread, before the processing call of the block; 1 when taken.
@@ -17,7 +20,7 @@ public:
     virtual bool canParameterBeAutomated(VstInt32 index) { (void)index; return false; }
     // A null `text` only asks whether the parameter takes typed values.
     virtual bool string2parameter(VstInt32 index, const char* text) { (void)index; (void)text; return false; }
-    // `text` is a buffer of at least 33 bytes.
+    // `text` is a zeroed buffer of kTextScratchSize bytes.
     virtual bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) {
         (void)category; (void)index; (void)text;
         return false;
@@ -41,8 +44,8 @@ public:
         return false;
     }
     virtual bool setBypass(bool onOff) { (void)onOff; return false; }
-    // Each receives a zeroed buffer of at least 256 bytes; the layer passes at
-    // most the request's limit on to the host.
+    // Each receives a zeroed buffer of kTextScratchSize bytes; the dispatcher
+    // passes at most the request's limit on to the host.
     virtual bool getEffectName(char* name) { (void)name; return false; }
     virtual bool getVendorString(char* text) { (void)text; return false; }
     virtual bool getProductString(char* text) { (void)text; return false; }
@@ -58,9 +61,11 @@ public:
     bool wantEvents(VstInt32 filter = 1);
     // Asks the host; a positive answer becomes the sample rate.
     float updateSampleRate();
-    // Copies type, channel count and speakers (at most 8) of `from`.
+    // Copies type, channel count and speakers of `from`, as many as the
+    // record holds.
     static bool matchArrangement(VstSpeakerArrangement& to, const VstSpeakerArrangement& from);
-    // The host writes into `text` (at least 64 bytes, zeroed here first).
+    // The host writes into `text`, emptied here first. Give it
+    // kTextScratchSize bytes: some hosts write past the nominal 64.
     bool getHostVendorString(char* text);
     bool getHostProductString(char* text);
 };

@@ -3,18 +3,18 @@
 #include "data/byte_source.h"
 #include "data/preset_reader.h"
 #include "params/number_text.h"
+#include "plugin/text_limits.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace kx {
 
-namespace {
-
-// effGetParamDisplay: at most 32 characters; a longer text ends in "...".
-constexpr size_t kDisplayLength = 32;
-
-}  // namespace
+// The framework's texts are sized for the host's requests, so that what the
+// bank and the parameters hold reaches the host whole.
+static_assert(KProgramBank::kProgramNameLength == kProgramNameChars);
+static_assert(kParamNameLength == kParamNameChars);
+static_assert(kUnitsLength == kParamLabelChars);
 
 KEffect::KEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
     : AudioEffectX(audioMaster, numPrograms, numParams) {
@@ -84,21 +84,24 @@ float KEffect::getParameter(VstInt32 index) { return static_cast<float>(getParam
 
 void KEffect::getParameterLabel(VstInt32 index, char* label) {
     const KParam* p = params_.get(index);
-    copyText(label, p ? p->getUnits() : "", kVstMaxParamStrLen);
+    copyText(label, p ? p->getUnits() : "", kParamLabelChars);
 }
 
 void KEffect::getParameterName(VstInt32 index, char* text) {
     const KParam* p = params_.get(index);
-    copyText(text, p ? p->getName() : "", kVstMaxParamStrLen);
+    copyText(text, p ? p->getName() : "", kParamNameChars);
 }
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {
+    // A longer text ends in "..." within the limit. The instrument's texts
+    // are shorter for every value in 0..1; only values far outside (a host's
+    // value, a damaged chunk) make a longer one.
     const char* cached = bank_.valueText(curProgram, index);
-    if (strnlen(cached, kDisplayLength) < kDisplayLength) {
-        copyText(text, cached, kDisplayLength);
+    if (strnlen(cached, kParamDisplayChars + 1) <= kParamDisplayChars) {
+        copyText(text, cached, kParamDisplayChars);
         return;
     }
-    copyText(text, cached, kDisplayLength - 3);
+    copyText(text, cached, kParamDisplayChars - 3);
     std::strcat(text, "...");
 }
 
@@ -243,7 +246,7 @@ namespace {
 bool answerIdentity(char* out, const char* text) {
     if (!text)
         return false;
-    copyText(out, text, 255);
+    copyText(out, text, kTextScratchSize - 1);
     return true;
 }
 

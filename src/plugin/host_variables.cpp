@@ -2,6 +2,7 @@
 #include "plugin/effect.h"
 
 #include "params/number_text.h"
+#include "plugin/text_limits.h"
 
 #include <cstdio>
 #include <cstring>
@@ -12,8 +13,6 @@ namespace {
 
 constexpr int kMaxVariableName = 63;
 constexpr int kVariableValueSize = 128;
-// The host writes up to 64 bytes (some write more); give it room.
-constexpr int kHostTextSize = 256;
 
 void copyWithin(char* output, int size, const char* text) {
     if (size >= 1)
@@ -30,12 +29,12 @@ void KEffect::getVariable(char* output, int size, const char* name) {
         return;
     const bool vendor = std::strcmp(name, "HostVend") == 0;
     if (vendor || std::strcmp(name, "HostName") == 0) {
-        char host[kHostTextSize] = {};
+        char host[kTextScratchSize] = {};
         if (vendor)
             getHostVendorString(host);
         else
             getHostProductString(host);
-        host[kHostTextSize - 1] = '\0';
+        host[kTextScratchSize - 1] = '\0';
         copyWithin(output, size, host[0] ? host : "Unknown");
         return;
     }

@@ -1,12 +1,12 @@
 #include "skin/check.h"
 
 #include <cstring>
-#include <ctime>
 #include <string>
 
 #include "controls/effect_link.h"
 #include "params/number_text.h"
 #include "skin/arg_reader.h"
+#include "skin/system_clock.h"
 
 namespace kx {
 
@@ -40,13 +40,6 @@ bool KParamCheck::Evaluate() const {
 bool KInOutCheck::Evaluate() const {
     return compareByOp(effectInputCount(effect_), inOp_, inCount_) &&
            compareByOp(effectOutputCount(effect_), outOp_, outCount_);
-}
-
-int todayMonthDay() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return (local.tm_mon + 1) * 100 + local.tm_mday;
 }
 
 namespace {

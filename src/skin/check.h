@@ -54,9 +54,6 @@ private:
     bool result_;
 };
 
-// Today as month * 100 + day of the month, local time.
-int todayMonthDay();
-
 // Builds the check of that kind ("Param", "InOut", "Date") from the
 // arguments that follow the kind word; null when the line is invalid, with
 // the reason in the reader.

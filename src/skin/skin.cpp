@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <strings.h>
-#include <time.h>
 
 #include "controls/control.h"
 #include "controls/effect_link.h"
@@ -13,18 +12,13 @@
 #include "skin/check.h"
 #include "skin/footer.h"
 #include "skin/skin_window.h"
+#include "skin/system_clock.h"
 
 namespace kx {
 
 namespace {
 
 bool isNullName(const char* name) { return !name || !strcasecmp(name, "Null"); }
-
-uint32_t monotonicTick() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
-}
 
 // Event coordinates relative to a control, saturated: events may come from
 // anywhere an int reaches.
@@ -35,9 +29,9 @@ int relative(int a, int origin) {
 
 }  // namespace
 
-KSkin::KSkin(KEffect* effect) : effect_(effect), clock_(monotonicTick) {}
+KSkin::KSkin(KEffect* effect) : effect_(effect), clock_(systemTickCount) {}
 
-void KSkin::setClock(Clock clock) { clock_ = clock ? clock : monotonicTick; }
+void KSkin::setClock(Clock clock) { clock_ = clock ? clock : systemTickCount; }
 
 KSkin::~KSkin() = default;
 

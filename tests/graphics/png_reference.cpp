@@ -9,11 +9,6 @@
 
 namespace kx::test {
 
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 namespace {
 
 struct Reader {

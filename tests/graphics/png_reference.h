@@ -1,4 +1,4 @@
-// Test helpers: files, and libpng as the reference PNG decoder.
+// Test helpers: libpng as the reference PNG decoder.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "graphics/image.h"
+#include "test_files.h"
 
 namespace kx::test {
-
-std::vector<uint8_t> readFile(const std::string& path);
 
 // Decodes with libpng into the canvas pixel format: 16-bit samples keep
 // their high byte, tRNS becomes alpha, everything else is opaque. CRCs,

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
+#include <string>
+#include <vector>
 
 #include "synth_host.h"
 
@@ -95,6 +99,51 @@ TEST(SynthParameters, OutOfRangeAndNotANumberStayInsideTheRanges)
     list.send(inst);
     for (float s : inst.render(2048))
         ASSERT_TRUE(std::isfinite(s));
+}
+
+TEST(SynthParameters, TheOscillatorTableNamesEachOscillatorsOwnParameters)
+{
+    SynthHost host;
+    Instance inst;
+    std::vector<int> seen;
+    for (int n = 0; n < kOscillatorCount; ++n) {
+        const OscillatorParams& o = kOscillatorParams[n];
+        const std::string number = std::to_string(n + 1);
+        auto nameOf = [&](int index) {
+            seen.push_back(index);
+            const KParam* p = inst.synth->getParam(index);
+            return p ? std::string(p->getName()) : std::string();
+        };
+        EXPECT_EQ(nameOf(o.wave), "Wave" + number);
+        if (n == 0)
+            EXPECT_EQ(o.partial, OscillatorParams::kNoPartial);
+        else
+            EXPECT_EQ(nameOf(o.partial), "Partial" + number);
+        EXPECT_EQ(nameOf(o.detune), "Detune" + number);
+        EXPECT_EQ(nameOf(o.attack), "Attk" + number);
+        EXPECT_EQ(nameOf(o.release), "Rel" + number);
+        EXPECT_EQ(nameOf(o.porta), "Porta" + number);
+        EXPECT_EQ(nameOf(o.noise), "Noise" + number);
+        EXPECT_EQ(nameOf(o.level), "Level" + number);
+    }
+    // Together the rows hold every oscillator parameter once, and only those.
+    std::sort(seen.begin(), seen.end());
+    std::vector<int> expected(kLFOWave);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(SynthParameters, EachOscillatorHearsItsOwnRow)
+{
+    SynthHost host;
+    Instance inst;
+    const SynthVoice& v = inst.synth->getVoice();
+    const Oscillator* oscillators[] = {&v.osc1, &v.osc2, &v.osc3};
+    // A different release per oscillator: 0.5, 1.0, 1.5 s.
+    for (int n = 0; n < kOscillatorCount; ++n)
+        inst.set(kOscillatorParams[n].release, static_cast<float>((0.5 * (n + 1) - 0.01) / 1.99));
+    for (int n = 0; n < kOscillatorCount; ++n)
+        EXPECT_NEAR(oscillators[n]->releaseTime, 0.5 * (n + 1), 1e-9) << "oscillator " << n + 1;
 }
 
 } // namespace

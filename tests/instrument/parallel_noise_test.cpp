@@ -43,8 +43,8 @@ TEST(ParallelInstances, DrawDifferentNoiseFromTheOneSequence)
     int same = 0;
     for (std::size_t i = 0; i < out[0].size(); ++i)
         same += out[0][i] == out[1][i];
-    // Blocks that start together and drew the same numbers would make every
-    // sample alike. With their own parts of the sequence, next to none are.
+    // Blocks that drew the same numbers would make every sample alike. With
+    // their own parts of the sequence, next to none are.
     EXPECT_LT(same, static_cast<int>(out[0].size() / 100)) << same << " of " << out[0].size();
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "synth_host.h"
@@ -38,6 +39,33 @@ TEST(PatchCommands, AutoLevelAimsAtMinusThreeDecibels)
     setAllLevels(inst, 0.1f, 0, 0, 0.05f, 0, 0); // would need gain above 1
     inst.synth->executeCommand(kCmdAutoLevel, false, false);
     EXPECT_EQ(inst.synth->getParameterValue(kMainLvl), 1.0);
+}
+
+// A host (or a damaged chunk) may store levels outside 0..1; the voice plays
+// them clamped, so Auto Level must sum what is played.
+TEST(PatchCommands, AutoLevelSumsTheLevelsAsTheVoicePlaysThem)
+{
+    SynthHost host;
+    Instance inst;
+    setAllLevels(inst, 1, -2, 1, 0, 1, 0);  // plays as three full levels
+    inst.synth->executeCommand(kCmdAutoLevel, false, false);
+    EXPECT_EQ(inst.synth->getParameterValue(kMainLvl), static_cast<float>(0.7079457843841379 / 3));
+
+    setAllLevels(inst, 4, 0, 0, 0, 0, 0);  // plays as one full level
+    inst.synth->executeCommand(kCmdAutoLevel, false, false);
+    EXPECT_EQ(inst.synth->getParameterValue(kMainLvl), static_cast<float>(0.7079457843841379));
+
+    // Three sines in phase with a stored sum of 1 used to peak near +6 dBFS.
+    setAllLevels(inst, 1, -2, 1, 0, 1, 0);
+    inst.synth->executeCommand(kCmdAutoLevel, false, false);
+    EventList list;
+    list.noteOn(0, 69);
+    list.send(inst);
+    float peak = 0;
+    for (float v : inst.render(8192))
+        peak = std::max(peak, std::fabs(v));
+    EXPECT_GT(peak, 0.5f);
+    EXPECT_LT(peak, 0.75f);  // -3 dBFS aimed at, within the 0.1 dB display step
 }
 
 TEST(PatchCommands, FullRandomKeepsPortaResetAndBendRangeAndLimitsNoise)

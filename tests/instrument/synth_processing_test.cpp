@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <xmmintrin.h>
 
@@ -246,12 +247,48 @@ TEST(SynthProcessing, OverwritesOutputAndToleratesMissingBuffers)
     EventList list;
     list.noteOn(3, 60);
     list.send(inst);
-    // Called directly, past the interface layer's own buffer check: the
-    // loop still keeps time without writing anywhere.
+    // Called directly as well as through the record: the loop still keeps
+    // time without writing anywhere.
     inst.synth->processReplacing(nullptr, nullptr, 16);
     double* none[1] = {nullptr};
     inst.synth->processDoubleReplacing(nullptr, none, 16);
     EXPECT_EQ(inst.synth->getVoice().noteStack.top(), 60);
+}
+
+// A host may hand over no output buffers for a block it does not want to
+// hear: the block still counts, its events act and the host is asked for
+// the time, as a block of that length would.
+TEST(SynthProcessing, BlockWithoutOutputsKeepsTimeAndEvents)
+{
+    SynthHost host;
+    Instance heard, unheard;
+    std::vector<std::vector<float>> second;
+    for (Instance* inst : {&heard, &unheard}) {
+        EventList list;
+        list.noteOn(10, 60);
+        list.noteOn(100, 67); // in the second block, at its sample 36
+        list.send(*inst);
+        const int queries = host.timeQueries;
+        if (inst == &heard) {
+            inst->render(64);
+        } else {
+            inst->effect->processReplacing(inst->effect, nullptr, nullptr, 64);
+            float* none[1] = {nullptr};
+            EXPECT_EQ(host.timeQueries, queries + 1);
+            EXPECT_EQ(inst->synth->getEventQueue().sampleCounter, 64);
+            EXPECT_EQ(inst->synth->getVoice().noteStack.top(), 60);
+            inst->effect->processDoubleReplacing(inst->effect, nullptr, reinterpret_cast<double**>(none), 0);
+        }
+        second.push_back(inst->render(64));
+        EXPECT_EQ(inst->synth->getVoice().noteStack.top(), 67);
+    }
+    float peak = 0;
+    for (int i = 0; i < 64; ++i) {
+        peak = std::max(peak, std::fabs(second[0][i]));
+        // Only the generator's tiny anti-denormal offset may differ.
+        EXPECT_NEAR(second[0][i], second[1][i], 1e-5) << i;
+    }
+    EXPECT_GT(peak, 0.01f);
 }
 
 TEST(SynthProcessing, EachSampleDrawsFromTheSharedGeneratorInTurn)

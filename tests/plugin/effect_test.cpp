@@ -66,16 +66,17 @@ public:
     }
 };
 
-TEST(EffectDisplay, LongTextsAreCutToThirtyTwoCharactersEndingInDots) {
+TEST(EffectDisplay, LongTextsAreCutToEightCharactersEndingInDots) {
     PreciseEffect effect;
     AEffect* e = effect.getAeffect();
     char text[64];
     std::memset(text, '#', sizeof text);
     e->dispatcher(e, effGetParamDisplay, 0, 0, text, 0.0f);
-    EXPECT_STREQ(text, "0.00000000000000000000");
+    EXPECT_STREQ(text, "0.000...");
+    EXPECT_EQ(text[9], '#');  // nothing written past the terminator
     e->setParameter(e, 0, 1.0f);
     e->dispatcher(e, effGetParamDisplay, 0, 0, text, 0.0f);
-    EXPECT_STREQ(text, "1000000000000000.000000000000...");
+    EXPECT_STREQ(text, "10000...");
     EXPECT_STREQ(effect.getBank().valueText(0, 0), "1000000000000000.00000000000000000000");
 }
 
@@ -197,6 +198,44 @@ TEST(EffectDispatcher, RefusesWhatItCannotCheck) {
     // A null typed text asks whether the parameter takes text at all.
     EXPECT_EQ(e->dispatcher(e, effString2Parameter, kMainLvl, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(e->dispatcher(e, effString2Parameter, 30, 0, nullptr, 0.0f), 0);
+    EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
+}
+
+// Writes texts far longer than any request takes.
+class LongTextEffect : public AudioEffectX {
+public:
+    LongTextEffect() : AudioEffectX(quietHost, 1, 1) {}
+    static void fill(char* text) {
+        std::memset(text, 'x', 255);
+        text[255] = '\0';
+    }
+    void getProgramName(char* name) override { fill(name); }
+    void getParameterLabel(VstInt32, char* label) override { fill(label); }
+    void getParameterDisplay(VstInt32, char* text) override { fill(text); }
+    void getParameterName(VstInt32, char* text) override { fill(text); }
+    bool getProgramNameIndexed(VstInt32, VstInt32, char* text) override { fill(text); return true; }
+    bool getEffectName(char* name) override { fill(name); return true; }
+    bool getVendorString(char* text) override { fill(text); return true; }
+    bool getProductString(char* text) override { fill(text); return true; }
+};
+
+TEST(EffectDispatcher, TextAnswersStopAtEachRequestsLimit) {
+    auto* effect = new LongTextEffect;
+    AEffect* e = effect->getAeffect();
+    const struct {
+        VstInt32 opcode;
+        size_t characters;
+    } requests[] = {{effGetProgramName, 24}, {effGetParamLabel, 8},          {effGetParamDisplay, 8},
+                    {effGetParamName, 8},    {effGetProgramNameIndexed, 24}, {effGetEffectName, 31},
+                    {effGetVendorString, 63}, {effGetProductString, 63}};
+    for (const auto& r : requests) {
+        char host[300];
+        std::memset(host, '#', sizeof host);
+        e->dispatcher(e, r.opcode, 0, 0, host, 0.0f);
+        EXPECT_EQ(strnlen(host, sizeof host), r.characters) << "opcode " << r.opcode;
+        // Nothing past the terminator is touched.
+        EXPECT_EQ(host[r.characters + 1], '#') << "opcode " << r.opcode;
+    }
     EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
 }
 

@@ -1,3 +1,4 @@
+#include "instrument/platform_name.h"
 #include "instrument/synth_effect.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ protected:
 TEST_F(HostVariables, ExpandsEachKnownName) {
     EXPECT_EQ(expand("Rate: ${SRate} Hz"), "Rate: 48000.0 Hz");
     EXPECT_EQ(expand("${PlugVer}/${PlugBuild}/${BuildDate}"), "1.2/1.2.4.4/13 May 2015");
-    EXPECT_EQ(expand("${Platform}"), "Linux64");
+    EXPECT_EQ(expand("${Platform}"), platformName());  // "Linux64", "Win64"
     EXPECT_EQ(expand("${Inputs} in, ${Outputs} out"), "0 in, 1 out");
     EXPECT_EQ(expand("${HostVend}"), "Acme Audio");
 }

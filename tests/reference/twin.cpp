@@ -83,14 +83,8 @@ unsigned controlState() {
 }
 
 VstMidiEvent midi(int deltaFrames, int status, int data1, int data2) {
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof(VstMidiEvent);
-    e.deltaFrames = deltaFrames;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(data1);
-    e.midiData[2] = static_cast<char>(data2);
-    return e;
+    return makeMidiEvent(deltaFrames, static_cast<unsigned char>(status), static_cast<unsigned char>(data1),
+                         static_cast<unsigned char>(data2));
 }
 
 bool Twin::start(std::string* error, double hostRate, float rate) {

@@ -1,4 +1,5 @@
 #include "skin/check.h"
+#include "skin/system_clock.h"
 #include "skin_fixture.h"
 
 namespace kx::testing {

@@ -1,6 +1,8 @@
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <unistd.h>
+#include <random>
+#include <string>
 
 #include "controls/label.h"
 #include "controls/pots.h"
@@ -228,10 +230,9 @@ TEST_F(ParserTest, InstallTTFFindsOnlyBuiltInFiles) {
 // The file next to the library wins when it parses; otherwise the built-in
 // script is used.
 TEST_F(ParserTest, SkinFileFallsBackToTheBuiltInScript) {
-    char path[] = "/tmp/kelvox2-skin-XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
+    const std::string name = "kelvox2-skin-" + std::to_string(std::random_device{}()) + ".txt";
+    const std::string file = (std::filesystem::temp_directory_path() / name).string();
+    const char* path = file.c_str();
     {
         std::ofstream(path) << "AddResource c RGBColour 1 2 3\nBackgroundCol 1 2 3\n";  // no Init
     }

@@ -2,6 +2,8 @@
 // (with --instances) what creating an instance of each one costs.
 #include "subcommands.h"
 
+#include "command_messages.h"
+
 #include "bench_instances.h"
 #include "host/bench_piece.h"
 #include "host/typed_value.h"
@@ -76,15 +78,7 @@ double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "kelvox2 bench: %s\n(see 'kelvox2 bench --help')\n", message.c_str());
-    return 2;
-}
-
-int failure(const std::string& message) {
-    std::fprintf(stderr, "kelvox2 bench: %s\n", message.c_str());
-    return 1;
-}
+const CommandMessages kReport("bench");
 
 // One full rendering of the piece; returns the wall time of the processing alone.
 bool renderOnce(Seat& seat, const kx::MidiSong& song, double& nanoseconds, std::string& error) {
@@ -127,8 +121,7 @@ struct Options {
     bool instances = false;
 };
 
-// Returns -1 when parsing succeeded, else the exit code.
-int parseOptions(int argc, char** argv, Options& o) {
+EarlyExit parseOptions(int argc, char** argv, Options& o) {
     kx::OptionReader r(argc, argv);
     std::string value;
     const auto& patches = kx::benchPatches();
@@ -140,29 +133,29 @@ int parseOptions(int argc, char** argv, Options& o) {
             return 0;
         } else if (r.is("--rounds")) {
             if (!r.value(value) || !kx::parseInteger(value, 1, 1000, o.rounds))
-                return usageError("--rounds needs a count from 1 to 1000, not '" + value + "'");
+                return kReport.usageError("--rounds needs a count from 1 to 1000, not '" + value + "'");
         } else if (r.is("--seconds")) {
             if (!r.value(value) || !kx::parseNumber(value, 1, 600, o.seconds))
-                return usageError("--seconds needs a length from 1 to 600, not '" + value + "'");
+                return kReport.usageError("--seconds needs a length from 1 to 600, not '" + value + "'");
         } else if (r.is("--patch")) {
-            if (!r.value(value)) return usageError("--patch needs a name: default, saw3, glide or all");
+            if (!r.value(value)) return kReport.usageError("--patch needs a name: default, saw3, glide or all");
             if (value == "all") {
                 for (size_t i = 0; i < patches.size(); ++i) o.patches.push_back(int(i));
             } else if (const kx::BenchPatch* p = kx::findBenchPatch(value)) {
                 o.patches.push_back(int(p - patches.data()));
             } else {
-                return usageError("no patch named '" + value + "' (there are default, saw3, glide and all)");
+                return kReport.usageError("no patch named '" + value + "' (there are default, saw3, glide and all)");
             }
         } else if (r.is("--set")) {
             size_t eq = r.value(value) ? value.find('=') : std::string::npos;
-            if (eq == std::string::npos || eq == 0) return usageError("--set needs NAME=TEXT, not '" + value + "'");
+            if (eq == std::string::npos || eq == 0) return kReport.usageError("--set needs NAME=TEXT, not '" + value + "'");
             o.sets.emplace_back(value.substr(0, eq), value.substr(eq + 1));
         } else if (r.is("--instances")) {
             o.instances = true;
         } else {
-            return usageError("unknown option '" + r.name() + "'");
+            return kReport.usageError("unknown option '" + r.name() + "'");
         }
-        if (r.hasUnusedValue()) return usageError("option '" + r.name() + "' takes no value");
+        if (r.hasUnusedValue()) return kReport.usageError("option '" + r.name() + "' takes no value");
     }
     if (o.paths.empty()) {
         o.paths.push_back(defaultPluginPath());
@@ -176,7 +169,7 @@ int parseOptions(int argc, char** argv, Options& o) {
     for (int p : o.patches)
         if (std::find(unique.begin(), unique.end(), p) == unique.end()) unique.push_back(p);
     o.patches = unique;
-    return -1;
+    return kCarryOn;
 }
 
 std::unique_ptr<kx::PluginHost> loadHost(const std::string& path, std::string& error) {
@@ -260,7 +253,7 @@ void printTables(const std::vector<Plugin>& plugins, const std::vector<Seat>& se
 
 int runBench(int argc, char** argv) {
     Options o;
-    if (int rc = parseOptions(argc, argv, o); rc >= 0) return rc;
+    if (EarlyExit exit = parseOptions(argc, argv, o)) return *exit;
     if (o.instances) return runInstanceBench(o.paths);
 
     std::vector<Plugin> plugins;
@@ -269,7 +262,7 @@ int runBench(int argc, char** argv) {
     for (const std::string& path : o.paths) {
         std::string error;
         auto probe = loadHost(path, error);
-        if (!probe) return failure(error);
+        if (!probe) return kReport.failure(error);
         Plugin plugin;
         plugin.path = path;
         // The patches are the instrument's own: a plug-in without their
@@ -281,8 +274,8 @@ int runBench(int argc, char** argv) {
             seat.plugin = plugins.size();
             seat.patch = own ? o.patches[k] : -1;
             seat.host = probe ? std::move(probe) : loadHost(path, error);
-            if (!seat.host) return failure(error);
-            if (!applySettings(seat, o, error)) return failure(path + ": " + error);
+            if (!seat.host) return kReport.failure(error);
+            if (!applySettings(seat, o, error)) return kReport.failure(path + ": " + error);
             seats.push_back(std::move(seat));
         }
         names.push_back(seats.back().host->effectName());
@@ -294,7 +287,7 @@ int runBench(int argc, char** argv) {
             std::string unused;
             anyHas = anyHas || kx::findParameterNamed(*s.host, name, unused) >= 0;
         }
-        if (!anyHas) return failure("--set: no plug-in has a parameter '" + name + "'");
+        if (!anyHas) return kReport.failure("--set: no plug-in has a parameter '" + name + "'");
     }
     labelPlugins(plugins, names);
 
@@ -304,7 +297,7 @@ int runBench(int argc, char** argv) {
         for (Seat& s : seats) {
             double ns = 0.0;
             std::string error;
-            if (!renderOnce(s, song, ns, error)) return failure(plugins[s.plugin].path + ": " + error);
+            if (!renderOnce(s, song, ns, error)) return kReport.failure(plugins[s.plugin].path + ": " + error);
             if (round > 0) s.nanoseconds.push_back(ns);
         }
         // Rewrite one line in place on a terminal; a log or pipe gets whole lines.

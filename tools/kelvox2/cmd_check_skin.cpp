@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "command_messages.h"
 #include "data/byte_source.h"
 #include "data/file_access.h"
 #include "data/tokenizer.h"
@@ -130,6 +131,8 @@ private:
 
 const char* plural(int n, const char* one, const char* many) { return n == 1 ? one : many; }
 
+const CommandMessages kReport("check-skin");
+
 }  // namespace
 
 int runCheckSkin(int argc, char** argv) {
@@ -140,30 +143,22 @@ int runCheckSkin(int argc, char** argv) {
             printHelp(stdout);
             return 0;
         }
-        if (!a.empty() && a[0] == '-') {
-            std::fprintf(stderr, "kelvox2 check-skin: unknown option '%s'\n\n", a.c_str());
-            printHelp(stderr);
-            return 2;
-        }
-        if (path) {
-            std::fprintf(stderr, "kelvox2 check-skin: one skin file only\n");
-            return 2;
-        }
+        if (!a.empty() && a[0] == '-')
+            return kReport.usageError("unknown option '" + a + "'", printHelp);
+        if (path)
+            return kReport.failure("one skin file only", 2);
         path = argv[i];
     }
-    if (!path) {
-        std::fprintf(stderr, "kelvox2 check-skin: no skin file given\n\n");
-        printHelp(stderr);
-        return 2;
-    }
+    if (!path)
+        return kReport.usageError("no skin file given", printHelp);
     uint64_t length = 0;
     errno = 0;  // an empty file or a directory fails without an error of its own
     std::unique_ptr<uint8_t[]> bytes = kx::readWholeFile(path, &length);
     if (!bytes) {
-        std::fprintf(stderr, "kelvox2 check-skin: cannot read %s%s%s\n", path,
-                     errno ? ": " : " (empty, or not a regular file)",
-                     errno ? std::strerror(errno) : "");
-        return 2;
+        const int why = errno;
+        return kReport.failure(std::string("cannot read ") + path +
+                                   (why ? std::string(": ") + std::strerror(why) : " (empty, or not a regular file)"),
+                               2);
     }
     std::unique_ptr<kx::KEffect> effect = createInProcessInstrument();
     // The parser skips a byte-order mark; so do the line numbers.

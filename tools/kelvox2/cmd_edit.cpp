@@ -6,11 +6,14 @@
 #include "edit/edit_session.h"
 #include "edit/replay_script.h"
 #include "kelvox2/host/option_reader.h"
+#include "command_messages.h"
 #include "subcommands.h"
 
 namespace kelvox2 {
 
 namespace {
+
+const CommandMessages kReport("edit");
 
 void printHelp(FILE* out) {
     std::fprintf(out,
@@ -48,11 +51,7 @@ int runEdit(int argc, char** argv) {
     EditOptions options;
     std::string plugin;
     kx::OptionReader args(argc, argv);
-    auto usageError = [](const std::string& text) {
-        std::fprintf(stderr, "kelvox2 edit: %s\n\n", text.c_str());
-        printHelp(stderr);
-        return 2;
-    };
+    auto usageError = [](const std::string& text) { return kReport.usageError(text, printHelp); };
     while (args.next()) {
         if (args.isOperand()) {
             if (!plugin.empty())

@@ -1,6 +1,8 @@
 // kelvox2 info: what a VST 2.4 plug-in tells a host about itself.
 #include "subcommands.h"
 
+#include "command_messages.h"
+
 #include "kelvox2/host/fx_preset.h"
 #include "kelvox2/host/option_reader.h"
 #include "kelvox2/host/parameter_shape.h"
@@ -17,6 +19,8 @@
 namespace kelvox2 {
 
 namespace {
+
+const CommandMessages kReport("info");
 
 const char* const kCanDoTexts[] = {
     "sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents", "receiveVstMidiEvent",
@@ -145,10 +149,8 @@ int printPreset(kx::PluginHost& host, const std::string& fxp, const std::string&
     kx::FxProgram program;
     kx::FxBank bank;
     bool ok = fxp.empty() ? kx::readFxbFile(path.c_str(), bank, error) : kx::readFxpFile(path.c_str(), program, error);
-    if (!ok) {
-        std::fprintf(stderr, "kelvox2 info: %s\n", error.c_str());
-        return 1;
-    }
+    if (!ok)
+        return kReport.failure(error);
     std::printf("File:        %s\n", path.c_str());
     if (!fxp.empty()) {
         std::printf("Holds:       a program, %s\n",
@@ -162,10 +164,8 @@ int printPreset(kx::PluginHost& host, const std::string& fxp, const std::string&
         std::printf("For plug-in: %s, version %d\n", kx::describeId(bank.fxID).c_str(), int(bank.fxVersion));
         ok = kx::applyBank(host, bank, error);
     }
-    if (!ok) {
-        std::fprintf(stderr, "kelvox2 info: %s: %s\n", path.c_str(), error.c_str());
-        return 1;
-    }
+    if (!ok)
+        return kReport.failure(path + ": " + error);
     if (!fxp.empty()) {
         std::printf("Program:     \"%s\"\n\n", host.programName().c_str());
         printValues(host);
@@ -190,11 +190,7 @@ int runInfo(int argc, char** argv) {
     bool onlyParams = false;
     kx::OptionReader r(argc, argv);
     std::string value;
-    auto usageError = [](const std::string& message) {
-        std::fprintf(stderr, "kelvox2 info: %s\n\n", message.c_str());
-        printUsage(stderr);
-        return 2;
-    };
+    auto usageError = [](const std::string& message) { return kReport.usageError(message, printUsage); };
     while (r.next()) {
         if (r.isOperand()) {
             if (!pluginName.empty())
@@ -223,10 +219,8 @@ int runInfo(int argc, char** argv) {
 
     kx::PluginHost host;
     std::string error;
-    if (!host.load(pluginName, &error)) {
-        std::fprintf(stderr, "kelvox2 info: %s\n", error.c_str());
-        return 1;
-    }
+    if (!host.load(pluginName, &error))
+        return kReport.failure(error);
     host.open();
     host.setSampleRate(static_cast<float>(host.hostSampleRate));
     host.setBlockSize(host.hostBlockSize);

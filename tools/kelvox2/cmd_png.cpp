@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "graphics/png_decoder.h"
+#include "command_messages.h"
 #include "host/output_file.h"
 
 namespace kelvox2 {
 
 namespace {
+
+const CommandMessages kReport("png");
 
 void printHelp(FILE* out) {
     std::fprintf(out,
@@ -50,20 +53,15 @@ int runPng(int argc, char** argv) {
             printHelp(stdout);
             return 0;
         } else if (!std::strcmp(argv[i], "--raw")) {
-            if (++i >= argc) {
-                std::fprintf(stderr, "kelvox2 png: --raw needs a file name\n");
-                return 2;
-            }
+            if (++i >= argc)
+                return kReport.failure("--raw needs a file name", 2);
             rawPath = argv[i];
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-            std::fprintf(stderr, "kelvox2 png: unknown option '%s'\n\n", argv[i]);
-            printHelp(stderr);
-            return 2;
+            return kReport.usageError(std::string("unknown option '") + argv[i] + "'", printHelp);
         } else if (!input) {
             input = argv[i];
         } else {
-            std::fprintf(stderr, "kelvox2 png: more than one input file ('%s')\n", argv[i]);
-            return 2;
+            return kReport.failure(std::string("more than one input file ('") + argv[i] + "')", 2);
         }
     }
     if (!input) {
@@ -74,16 +72,14 @@ int runPng(int argc, char** argv) {
     kx::FileRoles files;
     files.input("the PNG file", input);
     files.output("--raw", rawPath ? rawPath : "");
-    if (std::string clash = files.clash(); !clash.empty()) {
-        std::fprintf(stderr, "kelvox2 png: %s\n", clash.c_str());
-        return 2;
-    }
+    if (std::string clash = files.clash(); !clash.empty())
+        return kReport.failure(clash, 2);
 
     std::vector<uint8_t> bytes;
     errno = 0;
     if (!readFile(input, bytes)) {
-        std::fprintf(stderr, "kelvox2 png: cannot read '%s': %s\n", input, std::strerror(errno ? errno : EIO));
-        return 2;
+        const int why = errno ? errno : EIO;
+        return kReport.failure(std::string("cannot read '") + input + "': " + std::strerror(why), 2);
     }
     kx::PngError reason = kx::PngError::none;
     auto image = kx::decodePng(bytes.data(), bytes.size(), &reason);
@@ -99,10 +95,8 @@ int runPng(int argc, char** argv) {
                 raw[4 * i + k] = uint8_t(image->pixels[i] >> (8 * k));
         kx::OutputFile out;
         std::string error;
-        if (!out.open(rawPath, error) || !out.write(raw.data(), raw.size(), error) || !out.commit(error)) {
-            std::fprintf(stderr, "kelvox2 png: %s\n", error.c_str());
-            return 2;
-        }
+        if (!out.open(rawPath, error) || !out.write(raw.data(), raw.size(), error) || !out.commit(error))
+            return kReport.failure(error, 2);
     }
     std::printf("%dx%d\n", image->width, image->height);
     return 0;

@@ -1,6 +1,8 @@
 // kelvox2 render: plays a Standard MIDI File through a plug-in into an audio file.
 #include "subcommands.h"
 
+#include "command_messages.h"
+
 #include "host/audio_writer.h"
 #include "host/fx_preset.h"
 #include "host/midi_file.h"
@@ -79,20 +81,9 @@ struct RenderOptions {
     bool quiet = false;
 };
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "kelvox2 render: %s\n(see 'kelvox2 render --help')\n", message.c_str());
-    return 2;
-}
+const CommandMessages kReport("render");
 
-int failure(const std::string& message) {
-    std::fprintf(stderr, "kelvox2 render: %s\n", message.c_str());
-    return 1;
-}
-
-void warn(const std::string& message) { std::fprintf(stderr, "kelvox2 render: warning: %s\n", message.c_str()); }
-
-// Returns -1 when parsing succeeded, else the exit code.
-int parseOptions(int argc, char** argv, RenderOptions& o) {
+EarlyExit parseOptions(int argc, char** argv, RenderOptions& o) {
     kx::OptionReader r(argc, argv);
     std::string value;
     while (r.next()) {
@@ -107,20 +98,20 @@ int parseOptions(int argc, char** argv, RenderOptions& o) {
             o.quiet = true;
         } else if (r.is("--format")) {
             if (!r.value(value) || !kx::audioFormatFromName(value, o.format))
-                return usageError("--format needs float, wav16, wav24, flac or aiff, not '" + value + "'");
+                return kReport.usageError("--format needs float, wav16, wav24, flac or aiff, not '" + value + "'");
             o.formatGiven = true;
         } else if (r.is("--channels")) {
             if (!r.value(value) || !kx::parseInteger(value, 1, 8, o.channels))
-                return usageError("--channels needs a channel count from 1 to 8, not '" + value + "'");
+                return kReport.usageError("--channels needs a channel count from 1 to 8, not '" + value + "'");
         } else if (r.is("--rate")) {
             int rate = 0;
             if (!r.value(value) || !kx::parseInteger(value, 8000, 384000, rate))
-                return usageError("--rate needs a whole number of Hz from 8000 to 384000, not '" + value + "'");
+                return kReport.usageError("--rate needs a whole number of Hz from 8000 to 384000, not '" + value + "'");
             o.settings.sampleRate = rate;
         } else if (r.is("--block")) {
             int block = 0;
             if (!r.value(value) || !kx::parseInteger(value, 1, 8192, block))
-                return usageError("--block needs a frame count from 1 to 8192, not '" + value + "'");
+                return kReport.usageError("--block needs a frame count from 1 to 8192, not '" + value + "'");
             o.settings.blockSize = block;
         } else if (r.is("--tail")) {
             bool ok = r.value(value);
@@ -130,70 +121,69 @@ int parseOptions(int argc, char** argv, RenderOptions& o) {
             } else if (ok && kx::parseNumber(value, 0, 3600, o.settings.tailSeconds)) {
                 o.settings.tailUntilQuiet = false;
             } else {
-                return usageError("--tail needs seconds from 0 to 3600 or 'auto', not '" + value + "'");
+                return kReport.usageError("--tail needs seconds from 0 to 3600 or 'auto', not '" + value + "'");
             }
         } else if (r.is("--program")) {
             if (!r.value(value) || !kx::parseInteger(value, 0, 1 << 20, o.program))
-                return usageError("--program needs a program number, not '" + value + "'");
+                return kReport.usageError("--program needs a program number, not '" + value + "'");
         } else if (r.is("--set")) {
             if (!r.value(value) || value.find('=') == std::string::npos || value.front() == '=')
-                return usageError("--set needs NAME=VALUE, not '" + value + "'");
+                return kReport.usageError("--set needs NAME=VALUE, not '" + value + "'");
             o.sets.push_back(value);
         } else if (r.is("--fxp") || r.is("--fxb") || r.is("--save-fxp") || r.is("--save-fxb")) {
             std::string name = r.name();
-            if (!r.value(value) || value.empty()) return usageError(name + " needs a file name");
+            if (!r.value(value) || value.empty()) return kReport.usageError(name + " needs a file name");
             (name == "--fxp" ? o.fxp : name == "--fxb" ? o.fxb : name == "--save-fxp" ? o.saveFxp : o.saveFxb) = value;
         } else {
-            return usageError("unknown option '" + r.name() + "'");
+            return kReport.usageError("unknown option '" + r.name() + "'");
         }
-        if (r.hasUnusedValue()) return usageError("option '" + r.name() + "' takes no value");
+        if (r.hasUnusedValue()) return kReport.usageError("option '" + r.name() + "' takes no value");
     }
-    return -1;
+    return kCarryOn;
 }
 
-// Types each --set value as a musician would; -1 when all were set.
-int applySets(kx::PluginHost& host, const RenderOptions& o) {
+// Types each --set value as a musician would.
+EarlyExit applySets(kx::PluginHost& host, const RenderOptions& o) {
     for (const std::string& s : o.sets) {
         size_t eq = s.find('=');
         std::string name = s.substr(0, eq), text = s.substr(eq + 1);
         std::string error;
         int index = kx::findParameterNamed(host, name, error);
-        if (index < 0) return usageError("--set " + s + ": " + error);
+        if (index < 0) return kReport.usageError("--set " + s + ": " + error);
         kx::ParameterShape shape = kx::probeParameter(host, index);
         std::string warning;
-        if (!kx::setTypedValue(host, shape, text, warning, error)) return usageError("--set " + s + ": " + error);
-        if (!warning.empty()) warn(warning);
+        if (!kx::setTypedValue(host, shape, text, warning, error)) return kReport.usageError("--set " + s + ": " + error);
+        if (!warning.empty()) kReport.warn(warning);
     }
-    return -1;
+    return kCarryOn;
 }
 
 // Loads presets, selects the program and types the --set values, in that order.
-int applySettings(kx::PluginHost& host, const RenderOptions& o) {
+EarlyExit applySettings(kx::PluginHost& host, const RenderOptions& o) {
     std::string error;
     if (!o.fxb.empty()) {
         kx::FxBank bank;
-        if (!kx::readFxbFile(o.fxb.c_str(), bank, error)) return failure(error);
-        if (!kx::applyBank(host, bank, error)) return failure(o.fxb + ": " + error);
+        if (!kx::readFxbFile(o.fxb.c_str(), bank, error)) return kReport.failure(error);
+        if (!kx::applyBank(host, bank, error)) return kReport.failure(o.fxb + ": " + error);
     }
     if (o.program >= 0) {
         if (o.program >= host.numPrograms())
-            return failure("--program " + std::to_string(o.program) + ": the plug-in has " +
+            return kReport.failure("--program " + std::to_string(o.program) + ": the plug-in has " +
                            std::to_string(host.numPrograms()) + " programs (0.." +
                            std::to_string(host.numPrograms() - 1) + ")");
         host.setProgram(o.program);
     }
     if (!o.fxp.empty()) {
         kx::FxProgram program;
-        if (!kx::readFxpFile(o.fxp.c_str(), program, error)) return failure(error);
-        if (!kx::applyProgram(host, program, error)) return failure(o.fxp + ": " + error);
+        if (!kx::readFxpFile(o.fxp.c_str(), program, error)) return kReport.failure(error);
+        if (!kx::applyProgram(host, program, error)) return kReport.failure(o.fxp + ": " + error);
     }
-    int rc = applySets(host, o);
-    if (rc >= 0) return rc;
+    if (EarlyExit exit = applySets(host, o)) return exit;
     if (!o.saveFxp.empty() && !kx::writeFile(o.saveFxp.c_str(), kx::writeFxp(kx::captureProgram(host)), error))
-        return failure(error);
+        return kReport.failure(error);
     if (!o.saveFxb.empty() && !kx::writeFile(o.saveFxb.c_str(), kx::writeFxb(kx::captureBank(host)), error))
-        return failure(error);
-    return -1;
+        return kReport.failure(error);
+    return kCarryOn;
 }
 
 // On a terminal one line that updates in place; in a log a line per quarter.
@@ -271,12 +261,12 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
     std::vector<const double*> doubleChannels(floatChannels.size());
     auto outputFor = [&](int c) { return std::min(c, renderer.channels() - 1); };
     kx::AudioWriter writer;
-    if (renderer.channels() < 1) return failure("nothing to write: the plug-in has no audio outputs");
+    if (renderer.channels() < 1) return kReport.failure("nothing to write: the plug-in has no audio outputs");
     if (!writer.open(outPath, o.format, int(std::lround(o.settings.sampleRate)), fileChannels, error))
-        return failure(error);
+        return kReport.failure(error);
     if (!renderer.start(error)) {
         writer.discard();
-        return failure(error);
+        return kReport.failure(error);
     }
     double rate = o.settings.sampleRate;
     Progress progress(!o.quiet, double(renderer.totalFrames()) / rate, o.settings.tailUntilQuiet);
@@ -299,13 +289,13 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
         if (!ok) {
             renderer.stop();
             writer.discard();
-            return failure(error);
+            return kReport.failure(error);
         }
         progress.update(double(renderer.position()) / rate);
     }
     renderer.stop();
     progress.finish();
-    if (!writer.close(error)) return failure(error);
+    if (!writer.close(error)) return kReport.failure(error);
     const double seconds = double(renderer.totalFrames()) / rate;
     const double tail = double(renderer.totalFrames() - renderer.songFrames()) / rate;
     std::printf("wrote %s: %.3f s (tail %.3f s), %s, %d channel%s at %g Hz, peak %s dBFS\n", outPath.c_str(),
@@ -313,42 +303,41 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
                 fileChannels == 1 ? "" : "s", rate, decibels(levels.peak).c_str());
     if (o.settings.tailUntilQuiet && renderer.totalFrames() - renderer.songFrames() >=
                                          int64_t(std::ceil(kx::kMaxAutoTailSeconds * rate)))
-        warn("the output had not fallen below -90 dBFS after " + std::to_string(int(kx::kMaxAutoTailSeconds)) +
+        kReport.warn("the output had not fallen below -90 dBFS after " + std::to_string(int(kx::kMaxAutoTailSeconds)) +
              " s of tail; the file ends there");
     if (kx::isIntegerFormat(o.format) && levels.overFullScale > 0)
-        warn("the output peaks at " + decibels(levels.peak) + " dBFS: " + std::to_string(levels.overFullScale) +
+        kReport.warn("the output peaks at " + decibels(levels.peak) + " dBFS: " + std::to_string(levels.overFullScale) +
              " samples above full scale were clipped in the " + kx::describeAudioFormat(o.format) +
              " file (use --format float to keep them, or lower the level)");
     if (levels.nonFinite > 0)
-        return failure("the plug-in produced " + std::to_string(levels.nonFinite) + " samples that are not numbers; " +
+        return kReport.failure("the plug-in produced " + std::to_string(levels.nonFinite) + " samples that are not numbers; " +
                        outPath + " holds them as they came");
     return 0;
 }
 
-// Chooses the format from --format and OUT's name; -1 when they agree.
-int settleFormat(const std::string& outPath, RenderOptions& o) {
+// Chooses the format from --format and OUT's name; carries on when they agree.
+EarlyExit settleFormat(const std::string& outPath, RenderOptions& o) {
     kx::AudioFormat byName;
     const bool known = kx::audioFormatFromExtension(outPath, byName);
     if (!o.formatGiven) {
         if (!known)
-            return usageError("unknown output format '" + outPath +
+            return kReport.usageError("unknown output format '" + outPath +
                               "' (name it .wav, .flac or .aiff, or choose one with --format)");
         o.format = byName;
-        return -1;
+        return kCarryOn;
     }
     if (known && std::strcmp(kx::audioFormatExtension(byName), kx::audioFormatExtension(o.format)) != 0)
-        return usageError(std::string("--format writes ") + kx::describeAudioFormat(o.format) + ", but '" + outPath +
+        return kReport.usageError(std::string("--format writes ") + kx::describeAudioFormat(o.format) + ", but '" + outPath +
                           "' is named as " + kx::audioFormatExtension(byName) + "; name it ." +
                           kx::audioFormatExtension(o.format));
-    return -1;
+    return kCarryOn;
 }
 
 }  // namespace
 
 int runRender(int argc, char** argv) {
     RenderOptions o;
-    int rc = parseOptions(argc, argv, o);
-    if (rc >= 0) return rc;
+    if (EarlyExit exit = parseOptions(argc, argv, o)) return *exit;
 
     bool saving = !o.saveFxp.empty() || !o.saveFxb.empty();
     std::string pluginName = defaultPluginPath();
@@ -359,16 +348,14 @@ int runRender(int argc, char** argv) {
         midiPath = o.operands[n - 2];
         outPath = o.operands[n - 1];
     } else if (!(saving && n <= 1)) {
-        return usageError(n == 0 ? "missing IN.mid and OUT" : "missing OUT");
+        return kReport.usageError(n == 0 ? "missing IN.mid and OUT" : "missing OUT");
     }
-    if (n > 3) return usageError("too many operands");
-    if (!outPath.empty()) {
-        rc = settleFormat(outPath, o);
-        if (rc >= 0) return rc;
-    }
+    if (n > 3) return kReport.usageError("too many operands");
+    if (!outPath.empty())
+        if (EarlyExit exit = settleFormat(outPath, o)) return *exit;
 
     std::string pluginPath, error;
-    if (!kx::locatePlugin(pluginName, pluginPath, error)) return failure(error);
+    if (!kx::locatePlugin(pluginName, pluginPath, error)) return kReport.failure(error);
     kx::FileRoles files;
     files.input("the plug-in", pluginPath);
     files.input("the MIDI file", midiPath);
@@ -377,26 +364,25 @@ int runRender(int argc, char** argv) {
     files.output("the output", outPath);
     files.output("--save-fxp", o.saveFxp);
     files.output("--save-fxb", o.saveFxb);
-    if (std::string clash = files.clash(); !clash.empty()) return usageError(clash);
+    if (std::string clash = files.clash(); !clash.empty()) return kReport.usageError(clash);
 
     // Read the song before loading anything, so a bad file fails fast.
     kx::MidiSong song;
-    if (!midiPath.empty() && !kx::readMidiFile(midiPath.c_str(), song, error)) return failure(error);
+    if (!midiPath.empty() && !kx::readMidiFile(midiPath.c_str(), song, error)) return kReport.failure(error);
     // A few bytes of delta time can claim centuries; refuse before writing any of it.
     if (song.endSeconds > kMaxSongSeconds)
-        return failure(midiPath + ": the song lasts " + std::to_string(int64_t(song.endSeconds / 3600)) +
+        return kReport.failure(midiPath + ": the song lasts " + std::to_string(int64_t(song.endSeconds / 3600)) +
                        " hours; at most " + std::to_string(int(kMaxSongSeconds / 3600)) + " are rendered");
 
     kx::PluginHost host;
     host.hostSampleRate = o.settings.sampleRate;
     host.hostBlockSize = o.settings.blockSize;
-    if (!host.load(pluginPath, &error)) return failure(error);
+    if (!host.load(pluginPath, &error)) return kReport.failure(error);
     host.open();
     host.setSampleRate(float(o.settings.sampleRate));
     host.setBlockSize(o.settings.blockSize);
 
-    rc = applySettings(host, o);
-    if (rc >= 0) return rc;
+    if (EarlyExit exit = applySettings(host, o)) return *exit;
     if (midiPath.empty()) return 0;
     return render(host, song, outPath, o);
 }

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "command_messages.h"
 #include "data/byte_source.h"
 #include "data/embedded_file.h"
 #include "data/tokenizer.h"
@@ -21,6 +22,8 @@
 namespace kelvox2 {
 
 namespace {
+
+const CommandMessages kReport("skin export");
 
 void printHelp(FILE* out) {
     std::fprintf(out,
@@ -177,39 +180,28 @@ int runExport(int argc, char** argv) {
         if (a == "--force" || a == "-f") {
             force = true;
         } else if (!a.empty() && a[0] == '-') {
-            std::fprintf(stderr, "kelvox2 skin export: unknown option '%s'\n\n", a.c_str());
-            printHelp(stderr);
-            return 2;
+            return kReport.usageError("unknown option '" + a + "'", printHelp);
         } else if (dir) {
-            std::fprintf(stderr, "kelvox2 skin export: one folder only ('%s' and '%s')\n", dir, a.c_str());
-            return 2;
+            return kReport.failure(std::string("one folder only ('") + dir + "' and '" + a + "')", 2);
         } else {
             dir = argv[i];
         }
     }
-    if (!dir || !*dir) {
-        std::fprintf(stderr, "kelvox2 skin export: no folder given\n\n");
-        printHelp(stderr);
-        return 2;
-    }
+    if (!dir || !*dir)
+        return kReport.usageError("no folder given", printHelp);
 
     uint64_t length = 0;
     const uint8_t* script = kx::findEmbeddedFile(kx::kSkinFileName, &length);
-    if (!script) {
-        std::fprintf(stderr, "kelvox2 skin export: this build carries no built-in skin\n");
-        return 2;
-    }
+    if (!script)
+        return kReport.failure("this build carries no built-in skin", 2);
     std::vector<std::string> images;
     std::vector<ExportFile> files;
     files.push_back({kx::kSkinFileName,
                      scriptReadingFiles(std::string(reinterpret_cast<const char*>(script), length), images)});
     for (const std::string& image : images) {
         const uint8_t* bytes = kx::findEmbeddedFile(image.c_str(), &length);
-        if (!bytes) {
-            std::fprintf(stderr, "kelvox2 skin export: the built-in skin names '%s', which this build lacks\n",
-                         image.c_str());
-            return 2;
-        }
+        if (!bytes)
+            return kReport.failure("the built-in skin names '" + image + "', which this build lacks", 2);
         files.push_back({image, std::string(reinterpret_cast<const char*>(bytes), length)});
     }
 
@@ -217,10 +209,8 @@ int runExport(int argc, char** argv) {
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     std::string error;
-    if (!makeFolder(folder, error)) {
-        std::fprintf(stderr, "kelvox2 skin export: %s\n", error.c_str());
-        return 2;
-    }
+    if (!makeFolder(folder, error))
+        return kReport.failure(error, 2);
     std::string prefix = folder == "/" ? folder : folder + "/";
     if (!force) {
         std::vector<std::string> present;
@@ -229,17 +219,15 @@ int runExport(int argc, char** argv) {
                 present.push_back(prefix + f.name);
         if (!present.empty()) {
             for (const std::string& p : present)
-                std::fprintf(stderr, "kelvox2 skin export: %s exists already\n", p.c_str());
-            std::fprintf(stderr, "kelvox2 skin export: nothing written; use --force to replace %s\n",
-                         present.size() == 1 ? "it" : "them");
-            return 2;
+                kReport.failure(p + " exists already");
+            return kReport.failure(std::string("nothing written; use --force to replace ") +
+                                       (present.size() == 1 ? "it" : "them"),
+                                   2);
         }
     }
     for (const ExportFile& f : files) {
-        if (!writeFile(prefix + f.name, f.bytes, force, error)) {
-            std::fprintf(stderr, "kelvox2 skin export: %s\n", error.c_str());
-            return 2;
-        }
+        if (!writeFile(prefix + f.name, f.bytes, force, error))
+            return kReport.failure(error, 2);
         std::printf("wrote %s%s\n", prefix.c_str(), f.name.c_str());
     }
     std::printf("Place these files next to the plug-in (Kelvox2.so) to use them; "
@@ -257,12 +245,10 @@ int runSkin(int argc, char** argv) {
     }
     if (argc >= 2 && !std::strcmp(argv[1], "export"))
         return runExport(argc - 1, argv + 1);
+    const CommandMessages skin("skin");
     if (argc < 2)
-        std::fprintf(stderr, "kelvox2 skin: which action? (export)\n\n");
-    else
-        std::fprintf(stderr, "kelvox2 skin: unknown action '%s' (export)\n\n", argv[1]);
-    printHelp(stderr);
-    return 2;
+        return skin.usageError("which action? (export)", printHelp);
+    return skin.usageError(std::string("unknown action '") + argv[1] + "' (export)", printHelp);
 }
 
 }  // namespace kelvox2

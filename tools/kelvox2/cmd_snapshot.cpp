@@ -9,6 +9,7 @@
 
 #include "data/byte_source.h"
 #include "data/file_access.h"
+#include "command_messages.h"
 #include "host/output_file.h"
 #include "skin/skin_parser.h"
 #include "skin/skin_factory.h"
@@ -18,6 +19,8 @@
 namespace kelvox2 {
 
 namespace {
+
+const CommandMessages kReport("snapshot");
 
 void printHelp(FILE* out) {
     std::fprintf(out,
@@ -67,35 +70,25 @@ int runSnapshot(int argc, char** argv) {
             return 0;
         }
         if (a == "--page" || a == "--events" || a == "--skin") {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "kelvox2 snapshot: %s needs a value\n", a.c_str());
-                return 2;
-            }
+            if (i + 1 >= argc)
+                return kReport.failure(a + " needs a value", 2);
             const char* v = argv[++i];
-            if (a == "--page" && !parsePage(v, page)) {
-                std::fprintf(stderr, "kelvox2 snapshot: bad page number '%s'\n", v);
-                return 2;
-            }
+            if (a == "--page" && !parsePage(v, page))
+                return kReport.failure(std::string("bad page number '") + v + "'", 2);
             if (a == "--events")
                 events = v;
             if (a == "--skin")
                 skinPath = v;
         } else if (!a.empty() && a[0] == '-') {
-            std::fprintf(stderr, "kelvox2 snapshot: unknown option '%s'\n\n", a.c_str());
-            printHelp(stderr);
-            return 2;
+            return kReport.usageError("unknown option '" + a + "'", printHelp);
         } else if (out) {
-            std::fprintf(stderr, "kelvox2 snapshot: one output file only ('%s' and '%s')\n", out, a.c_str());
-            return 2;
+            return kReport.failure(std::string("one output file only ('") + out + "' and '" + a + "')", 2);
         } else {
             out = argv[i];
         }
     }
-    if (!out) {
-        std::fprintf(stderr, "kelvox2 snapshot: no output file given\n\n");
-        printHelp(stderr);
-        return 2;
-    }
+    if (!out)
+        return kReport.usageError("no output file given", printHelp);
 
     // The skin the instrument reads when none is given lies next to the tool.
     char besideTool[kx::kLibraryPathSize];
@@ -105,10 +98,8 @@ int runSnapshot(int argc, char** argv) {
         files.input("the skin", besideTool);
     files.input("the events file", events ? events : "");
     files.output("the picture", out);
-    if (std::string clash = files.clash(); !clash.empty()) {
-        std::fprintf(stderr, "kelvox2 snapshot: %s\n", clash.c_str());
-        return 2;
-    }
+    if (std::string clash = files.clash(); !clash.empty())
+        return kReport.failure(clash, 2);
 
     std::unique_ptr<kx::KEffect> effect = createInProcessInstrument();
     std::unique_ptr<kx::KSkin> ownSkin;
@@ -117,9 +108,10 @@ int runSnapshot(int argc, char** argv) {
         errno = 0;  // a directory opens without an error of its own
         kx::KFileSource file(skinPath);
         if (!file.isOpen()) {
-            std::fprintf(stderr, "kelvox2 snapshot: cannot read %s: %s\n", skinPath,
-                         errno ? std::strerror(errno) : "not a regular file");
-            return 2;
+            const int why = errno;
+            return kReport.failure(std::string("cannot read ") + skinPath + ": " +
+                                       (why ? std::strerror(why) : "not a regular file"),
+                                   2);
         }
         // Images the script names lie beside it, as they would beside the plug-in.
         kx::KSkinFactory factory(effect.get());
@@ -127,51 +119,40 @@ int runSnapshot(int argc, char** argv) {
         folder.erase(folder.find_last_of('/') + 1);
         factory.setFileFolder(folder.empty() ? "./" : folder);
         ownSkin = kx::parseSkin(file, effect.get(), &factory);
-        if (!ownSkin) {
-            std::fprintf(stderr, "kelvox2 snapshot: %s declares no size and pages (see check-skin)\n", skinPath);
-            return 2;
-        }
+        if (!ownSkin)
+            return kReport.failure(std::string(skinPath) + " declares no size and pages (see check-skin)", 2);
         skin = ownSkin.get();
     }
-    if (!skin) {
-        std::fprintf(stderr, "kelvox2 snapshot: the instrument has no skin\n");
-        return 2;
-    }
+    if (!skin)
+        return kReport.failure("the instrument has no skin", 2);
     SkinView view(*skin);
-    if (!view.canvas()) {
-        std::fprintf(stderr, "kelvox2 snapshot: the skin's size %d x %d is too large to paint\n", skin->width(),
-                     skin->height());
-        return 2;
-    }
+    if (!view.canvas())
+        return kReport.failure("the skin's size " + std::to_string(skin->width()) + " x " +
+                                   std::to_string(skin->height()) + " is too large to paint",
+                               2);
     if (page >= 0) {
         std::string why;
-        if (!view.hasPage(page, why)) {
-            std::fprintf(stderr, "kelvox2 snapshot: --page %d: %s\n", page, why.c_str());
-            return 2;
-        }
+        if (!view.hasPage(page, why))
+            return kReport.failure("--page " + std::to_string(page) + ": " + why, 2);
         skin->SetPage(page);
         view.paint();
     }
     if (events) {
         std::ifstream in(events);
         if (!in) {
-            std::fprintf(stderr, "kelvox2 snapshot: cannot read %s: %s\n", events, std::strerror(errno));
-            return 2;
+            const int why = errno;
+            return kReport.failure(std::string("cannot read ") + events + ": " + std::strerror(why), 2);
         }
         std::string line, error;
         for (int n = 1; std::getline(in, line); ++n) {
-            if (!view.replay(line, error)) {
-                std::fprintf(stderr, "kelvox2 snapshot: %s:%d: %s\n", events, n, error.c_str());
-                return 2;
-            }
+            if (!view.replay(line, error))
+                return kReport.failure(std::string(events) + ":" + std::to_string(n) + ": " + error, 2);
         }
     }
     view.paint();
     std::string error;
-    if (!writeCanvasPng(*view.canvas(), out, error)) {
-        std::fprintf(stderr, "kelvox2 snapshot: %s\n", error.c_str());
-        return 2;
-    }
+    if (!writeCanvasPng(*view.canvas(), out, error))
+        return kReport.failure(error, 2);
     std::printf("%s: %d x %d, page %d\n", out, view.canvas()->width(), view.canvas()->height(), skin->GetPage());
     return 0;
 }

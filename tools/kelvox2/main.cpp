@@ -28,6 +28,7 @@ const Subcommand kSubcommands[] = {
     {"check-skin", "check-skin SKIN.txt", "report every line of a skin script that the parser ignores", runCheckSkin},
     {"skin", "skin export [--force] DIR", "write the built-in skin and its images as files to start from", runSkin},
     {"edit", "edit [PLUGIN] [--skin FILE] [--events FILE] [--screenshot OUT]", "open a plug-in's editor in a window, as a host does", runEdit},
+    {"validate", "validate [PLUGIN...]", "try plug-ins as the most demanding hosts would, test by test", runValidate},
 };
 
 void printUsage(FILE* out) {

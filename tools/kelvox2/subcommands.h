@@ -2,7 +2,14 @@
 // every one prints its --help and returns the process exit code.
 #pragma once
 
+#include <optional>
+
 namespace kelvox2 {
+
+// A subcommand runs in steps; each step either lets it carry on (empty) or
+// ends it with an exit code, which may be 0 (--help ends a command well).
+using EarlyExit = std::optional<int>;
+inline constexpr std::nullopt_t kCarryOn = std::nullopt;
 
 // argv[0] is the subcommand's name; the options and operands follow.
 int runInfo(int argc, char** argv);
@@ -14,6 +21,7 @@ int runCheckSkin(int argc, char** argv);
 // "skin export DIR": argv[1] is the action.
 int runSkin(int argc, char** argv);
 int runEdit(int argc, char** argv);
+int runValidate(int argc, char** argv);
 
 // Path of the built plug-in next to the tool, used when no PLUGIN is given.
 const char* defaultPluginPath();

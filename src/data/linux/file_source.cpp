@@ -7,21 +7,22 @@ namespace kx {
 
 bool KFileSource::open(const char* path) {
     close();
-    handle_ = posix::openForReading(path, &size_);
-    return handle_ >= 0;
+    const int fd = posix::openForReading(path, &size_);
+    handle_ = fd >= 0 ? fd : kNoHandle;
+    return isOpen();
 }
 
 void KFileSource::close() {
-    if (handle_ >= 0)
-        ::close(handle_);
-    handle_ = -1;
+    if (isOpen())
+        ::close(static_cast<int>(handle_));
+    handle_ = kNoHandle;
     size_ = 0;
 }
 
 std::size_t KFileSource::read(std::uint8_t* buffer, std::size_t count) {
-    if (handle_ < 0 || buffer == nullptr || count == 0)
+    if (!isOpen() || buffer == nullptr || count == 0)
         return 0;
-    return posix::readOnce(handle_, buffer, count);
+    return posix::readOnce(static_cast<int>(handle_), buffer, count);
 }
 
 }  // namespace kx

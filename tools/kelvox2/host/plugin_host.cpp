@@ -23,7 +23,7 @@ constexpr size_t kTextBuffer = 256;
 
 // ---- MidiEventList ---------------------------------------------------------
 
-void MidiEventList::add(int deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
+VstMidiEvent makeMidiEvent(int deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
     VstMidiEvent e{};
     e.type = kVstMidiType;
     e.byteSize = sizeof(VstMidiEvent);
@@ -31,7 +31,7 @@ void MidiEventList::add(int deltaFrames, unsigned char status, unsigned char dat
     e.midiData[0] = static_cast<char>(status);
     e.midiData[1] = static_cast<char>(data1);
     e.midiData[2] = static_cast<char>(data2);
-    midi_.push_back(e);
+    return e;
 }
 
 VstEvents* MidiEventList::events(const std::vector<VstEvent*>& extra) {

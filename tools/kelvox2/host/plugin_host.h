@@ -25,11 +25,15 @@ struct HostCall {
 };
 
 // A VstEvents list with storage for its events, rebuilt by events().
+// A short MIDI message at a sample offset within the block, as a host sends it.
+VstMidiEvent makeMidiEvent(int deltaFrames, unsigned char status, unsigned char data1, unsigned char data2);
+
 class MidiEventList {
 public:
     void clear() { midi_.clear(); }
-    // A short MIDI message at a sample offset within the block.
-    void add(int deltaFrames, unsigned char status, unsigned char data1, unsigned char data2);
+    void add(int deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
+        midi_.push_back(makeMidiEvent(deltaFrames, status, data1, data2));
+    }
     void add(const VstMidiEvent& event) { midi_.push_back(event); }
     int size() const { return static_cast<int>(midi_.size()); }
     // The list as the host hands it to effProcessEvents; valid until the next

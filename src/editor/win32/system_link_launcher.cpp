@@ -1,0 +1,14 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include "editor/link_launcher.h"
+
+namespace kx {
+
+bool systemLinkLauncher(const char* target) {
+    // The shell answers a value above 32 when it could start the opener.
+    const HINSTANCE result = ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+}  // namespace kx

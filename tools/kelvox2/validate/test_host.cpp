@@ -1,0 +1,540 @@
+#include "kelvox2/validate/test_host.h"
+
+#include "kelvox2/validate/alloc_counter.h"
+#include "kelvox2/validate/audio_check.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <numbers>
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+namespace kx::validate {
+
+namespace {
+
+// The instance whose entry point is running on this thread: a plug-in may
+// call back before the host knows its record.
+thread_local Instance* tCreating = nullptr;
+// What audioMasterGetCurrentProcessLevel answers on this thread.
+thread_local int tProcessLevel = 1;
+
+constexpr int kMaxChannels = 64;
+constexpr std::size_t kMaxChunk = 256u << 20;
+constexpr unsigned char kGuardByte = 0xA5;
+
+VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    Instance* instance = effect && effect->user ? static_cast<Instance*>(effect->user) : tCreating;
+    if (!instance)
+        return opcode == audioMasterVersion ? kVstVersion : 0;
+    return instance->answer(opcode, index, value, ptr, opt);
+}
+
+std::int64_t threadCpuNanoseconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
+}
+
+VstIntPtr writeHostText(void* ptr, const char* text) {
+    if (!ptr)
+        return 0;
+    std::strncpy(static_cast<char*>(ptr), text, kVstMaxVendorStrLen - 1);
+    static_cast<char*>(ptr)[kVstMaxVendorStrLen - 1] = '\0';
+    return 1;
+}
+
+// Printable, for messages.
+std::string printable(const unsigned char* bytes, std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n && bytes[i]; ++i)
+        s += bytes[i] >= 32 && bytes[i] < 127 ? static_cast<char>(bytes[i]) : '?';
+    return s;
+}
+
+}  // namespace
+
+const char* opcodeName(VstInt32 opcode) {
+    switch (opcode) {
+    case effGetProgramName: return "effGetProgramName";
+    case effGetParamLabel: return "effGetParamLabel";
+    case effGetParamDisplay: return "effGetParamDisplay";
+    case effGetParamName: return "effGetParamName";
+    case effEditGetRect: return "effEditGetRect";
+    case effGetChunk: return "effGetChunk";
+    case effGetProgramNameIndexed: return "effGetProgramNameIndexed";
+    case effGetInputProperties: return "effGetInputProperties";
+    case effGetOutputProperties: return "effGetOutputProperties";
+    case effGetEffectName: return "effGetEffectName";
+    case effGetVendorString: return "effGetVendorString";
+    case effGetProductString: return "effGetProductString";
+    case effGetParameterProperties: return "effGetParameterProperties";
+    case effShellGetNextPlugin: return "effShellGetNextPlugin";
+    case effGetSpeakerArrangement: return "effGetSpeakerArrangement";
+    default: return "request";
+    }
+}
+
+// ---- Module ------------------------------------------------------------------
+
+bool Module::load(const std::string& path, std::string* error) {
+    unload();
+    auto fail = [&](const std::string& why) {
+        if (error)
+            *error = why;
+        unload();
+        return false;
+    };
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return fail("cannot open '" + path + "': " + std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        return fail("'" + path + "' is not a file");
+    // A name without a slash would make dlopen search the library path.
+    const std::string dlPath = path.find('/') == std::string::npos ? "./" + path : path;
+    handle_ = ::dlopen(dlPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char* why = ::dlerror();
+        return fail(std::string("cannot load it as a module: ") + (why ? why : "unknown error"));
+    }
+    entry_ = reinterpret_cast<VstPluginMainProc>(::dlsym(handle_, "VSTPluginMain"));
+    if (!entry_)
+        entry_ = reinterpret_cast<VstPluginMainProc>(::dlsym(handle_, "main"));
+    if (!entry_)
+        return fail("it exports neither VSTPluginMain nor main");
+    return true;
+}
+
+void Module::unload() {
+    entry_ = nullptr;
+    if (handle_)
+        ::dlclose(handle_);
+    handle_ = nullptr;
+}
+
+// ---- Instance ----------------------------------------------------------------
+
+Instance::Instance(Module& module, Check& check) : module_(module), check_(check) {}
+
+Instance::~Instance() { close(); }
+
+bool Instance::create() {
+    if (!module_.loaded()) {
+        check_.fail("entry", "the module is not loaded");
+        return false;
+    }
+    Instance* previous = tCreating;
+    tCreating = this;
+    AEffect* e = module_.entry()(hostCallback);
+    tCreating = previous;
+    if (!e) {
+        check_.fail("entry", "the entry point gave no effect");
+        return false;
+    }
+    if (e->magic != kEffectMagic || !e->dispatcher) {
+        check_.fail("entry", "the entry point gave a record without the VST magic number or a dispatcher");
+        return false;
+    }
+    e->user = this;
+    effect_ = e;
+    numInputs_ = e->numInputs;
+    numOutputs_ = e->numOutputs;
+    if (numInputs_ < 0 || numInputs_ > kMaxChannels || numOutputs_ < 0 || numOutputs_ > kMaxChannels) {
+        check_.fail("channels", "the record claims %d inputs and %d outputs", e->numInputs, e->numOutputs);
+        numInputs_ = numInputs_ < 0 ? 0 : numInputs_ > kMaxChannels ? kMaxChannels : numInputs_;
+        numOutputs_ = numOutputs_ < 0 ? 0 : numOutputs_ > kMaxChannels ? kMaxChannels : numOutputs_;
+    }
+    dispatch(effOpen);
+    return true;
+}
+
+void Instance::close() {
+    if (!effect_)
+        return;
+    if (running_)
+        stop();
+    AEffect* e = effect_;
+    effect_ = nullptr;
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
+VstIntPtr Instance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    if (!effect_ || opcode == effClose)
+        return 0;  // closing goes through close()
+    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+}
+
+void Instance::start(double rate, int maxBlock, bool doublePrecision) {
+    if (running_)
+        stop();
+    rate_ = rate;
+    maxBlock_ = maxBlock < 1 ? 1 : maxBlock;
+    rateForCallback_.store(rate);
+    blockForCallback_.store(maxBlock_);
+    const std::size_t frames = static_cast<std::size_t>(maxBlock_) + kGuardFrames;
+    auto size = [frames](auto& channels, auto& pointers, int count) {
+        channels.resize(static_cast<std::size_t>(count));
+        pointers.resize(static_cast<std::size_t>(count > 0 ? count : 1), nullptr);
+        for (int c = 0; c < count; ++c) {
+            channels[static_cast<std::size_t>(c)].assign(frames, 0);
+            pointers[static_cast<std::size_t>(c)] = channels[static_cast<std::size_t>(c)].data();
+        }
+    };
+    size(inFloat_, inFloatPtr_, numInputs_);
+    size(outFloat_, outFloatPtr_, numOutputs_);
+    size(inDouble_, inDoublePtr_, numInputs_);
+    size(outDouble_, outDoublePtr_, numOutputs_);
+    last_.assign(static_cast<std::size_t>(numOutputs_), std::vector<double>());
+    for (auto& l : last_)
+        l.reserve(frames);
+    time_ = VstTimeInfo{};
+    inputPhase_ = 0.0;
+
+    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+    dispatch(effSetBlockSize, 0, maxBlock_);
+    if (effect_ && (effect_->flags & effFlagsCanDoubleReplacing))
+        dispatch(effSetProcessPrecision, 0, doublePrecision ? 1 : 0);
+    dispatch(effMainsChanged, 0, 1);
+    dispatch(effStartProcess);
+    running_ = true;
+}
+
+void Instance::stop() {
+    dispatch(effStopProcess);
+    dispatch(effMainsChanged, 0, 0);
+    running_ = false;
+}
+
+void Instance::changeRateWhileRunning(double rate) {
+    rate_ = rate;
+    rateForCallback_.store(rate);
+    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+}
+
+void Instance::advanceTransport() {
+    const bool first = time_.samplePos == 0.0 && !(time_.flags & kVstTransportPlaying);
+    time_.sampleRate = rate_;
+    time_.tempo = tempo;
+    time_.ppqPos = time_.samplePos / rate_ * tempo / 60.0;
+    time_.barStartPos = std::floor(time_.ppqPos / 4.0) * 4.0;
+    time_.timeSigNumerator = 4;
+    time_.timeSigDenominator = 4;
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    time_.nanoSeconds = double(now.tv_sec) * 1e9 + double(now.tv_nsec);
+    time_.flags = kVstTransportPlaying | kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
+                  kVstTimeSigValid | (first ? kVstTransportChanged : 0);
+}
+
+void Instance::sendEvents(EventList& list) {
+    VstEvents* events = list.build();
+    if (!events)
+        return;
+    const int level = tProcessLevel;
+    tProcessLevel = 2;
+    alloc_counter::reset();
+    alloc_counter::begin();
+    dispatch(effProcessEvents, 0, 0, events);
+    alloc_counter::end();
+    tProcessLevel = level;
+    if (const std::uint64_t n = alloc_counter::count()) {
+        heapCalls_ += n;
+        if (firstHeapBlock_ < 0)
+            firstHeapBlock_ = blocks_;
+    }
+    list.poison();
+}
+
+template <typename T>
+void Instance::runBlock(int frames) {
+    constexpr bool kDouble = sizeof(T) == sizeof(double);
+    auto& outs = [this]() -> auto& {
+        if constexpr (kDouble) return outDouble_; else return outFloat_;
+    }();
+    auto& ins = [this]() -> auto& {
+        if constexpr (kDouble) return inDouble_; else return inFloat_;
+    }();
+    T** outPtr = [this]() {
+        if constexpr (kDouble) return outDoublePtr_.data(); else return outFloatPtr_.data();
+    }();
+    T** inPtr = [this]() {
+        if constexpr (kDouble) return inDoublePtr_.data(); else return inFloatPtr_.data();
+    }();
+
+    for (auto& channel : outs)
+        fillMarker(channel.data(), static_cast<std::size_t>(frames) + kGuardFrames);
+    // Inputs: a quiet 441 Hz sine, the same on every channel.
+    const double step = 2.0 * std::numbers::pi * 441.0 / rate_;
+    for (auto& channel : ins)
+        for (int i = 0; i < frames; ++i)
+            channel[static_cast<std::size_t>(i)] = static_cast<T>(inputLevel * std::sin(inputPhase_ + step * i));
+    inputPhase_ = std::fmod(inputPhase_ + step * frames, 2.0 * std::numbers::pi);
+    advanceTransport();
+
+    const int level = tProcessLevel;
+    tProcessLevel = 2;
+    alloc_counter::reset();
+    const std::int64_t cpu0 = threadCpuNanoseconds();
+    alloc_counter::begin();
+    if constexpr (kDouble)
+        effect_->processDoubleReplacing(effect_, inPtr, outPtr, frames);
+    else
+        effect_->processReplacing(effect_, inPtr, outPtr, frames);
+    alloc_counter::end();
+    lastCpuNs_ = threadCpuNanoseconds() - cpu0;
+    tProcessLevel = level;
+    if (const std::uint64_t n = alloc_counter::count()) {
+        heapCalls_ += n;
+        ++blocksWithHeapCalls_;
+        if (firstHeapBlock_ < 0)
+            firstHeapBlock_ = blocks_;
+    }
+    time_.samplePos += frames;
+
+    const char* path = kDouble ? "64-bit" : "32-bit";
+    for (std::size_t c = 0; c < outs.size(); ++c) {
+        const T* data = outs[c].data();
+        if (const SampleFault f = firstFault(data, frames)) {
+            const int ch = static_cast<int>(c);
+            switch (f.what) {
+            case SampleFault::What::Unwritten:
+                check_.fail("sample-unwritten", "output %d: sample %d of a %d-frame %s block left as the host filled it",
+                            ch, f.index, frames, path);
+                break;
+            case SampleFault::What::NotANumber:
+                check_.fail("sample-nan", "output %d: NaN at sample %d of a %d-frame %s block (block %d)", ch,
+                            f.index, frames, path, blocks_);
+                break;
+            case SampleFault::What::Infinite:
+                check_.fail("sample-inf", "output %d: infinity at sample %d of a %d-frame %s block (block %d)", ch,
+                            f.index, frames, path, blocks_);
+                break;
+            case SampleFault::What::Denormal:
+                check_.fail("sample-denormal", "output %d: denormal %g at sample %d of a %d-frame %s block", ch,
+                            f.value, f.index, frames, path);
+                break;
+            case SampleFault::What::TooLoud:
+                check_.fail("sample-loud", "output %d: %.1f dBFS (%g) at sample %d, above +40 dBFS", ch,
+                            dbfs(std::fabs(f.value)), f.value, f.index);
+                break;
+            case SampleFault::What::None:
+                break;
+            }
+        }
+        if (const int g = firstGuardWrite(data + frames, kGuardFrames); g >= 0)
+            check_.fail("block-overrun", "output %d: wrote sample %d, past the end of a %d-frame %s block", static_cast<int>(c),
+                        frames + g, frames, path);
+        last_[c].assign(data, data + frames);
+    }
+    ++blocks_;
+}
+
+void Instance::process(int frames, bool doublePrecision) {
+    if (!effect_)
+        return;
+    if (frames < 0)
+        frames = 0;
+    if (frames > maxBlock_) {
+        check_.fail("host", "the battery asked for %d frames with a block size of %d", frames, maxBlock_);
+        frames = maxBlock_;
+    }
+    if (doublePrecision && (effect_->flags & effFlagsCanDoubleReplacing) && effect_->processDoubleReplacing) {
+        runBlock<double>(frames);
+    } else if (effect_->processReplacing) {
+        runBlock<float>(frames);
+    } else {
+        check_.fail("no-process", "the record has no processReplacing");
+    }
+    check_.beat();
+}
+
+double Instance::lastPeak() const {
+    double peak = 0.0;
+    for (const auto& channel : last_)
+        peak = std::max(peak, peakOf(channel.data(), static_cast<int>(channel.size())));
+    return peak;
+}
+
+void Instance::setParameter(int index, float value) {
+    if (effect_ && effect_->setParameter)
+        effect_->setParameter(effect_, index, value);
+}
+
+float Instance::getParameter(int index) {
+    return effect_ && effect_->getParameter ? effect_->getParameter(effect_, index) : 0.0f;
+}
+
+GuardedText Instance::text(VstInt32 opcode, VstInt32 index, std::size_t chars, VstIntPtr value) {
+    const std::size_t room = chars + 1;
+    std::vector<unsigned char> buffer(room + kTextGuard, kGuardByte);
+    std::memset(buffer.data(), 0, room);
+    dispatch(opcode, index, value, buffer.data());
+    GuardedText result;
+    std::size_t lastChanged = 0;
+    bool overrun = false;
+    for (std::size_t i = 0; i < kTextGuard; ++i)
+        if (buffer[room + i] != kGuardByte) {
+            overrun = true;
+            lastChanged = i;
+        }
+    const void* end = std::memchr(buffer.data(), 0, room);
+    const std::size_t length = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - buffer.data()) : room;
+    result.text.assign(reinterpret_cast<const char*>(buffer.data()), length);
+    char message[512];
+    if (overrun) {
+        std::snprintf(message, sizeof message, "wrote %zu bytes ('%s') into a buffer of %zu (%zu characters and the terminator)",
+                      room + lastChanged + 1, printable(buffer.data(), buffer.size()).c_str(), room, chars);
+        result.fault = message;
+    } else if (!end) {
+        std::snprintf(message, sizeof message, "left '%s' without a terminator in its %zu bytes",
+                      printable(buffer.data(), room).c_str(), room);
+        result.fault = message;
+    }
+    return result;
+}
+
+std::string Instance::checkedText(VstInt32 opcode, VstInt32 index, std::size_t chars) {
+    GuardedText t = text(opcode, index, chars);
+    if (!t.fault.empty()) {
+        const std::string kind = std::string("text-") + opcodeName(opcode);
+        check_.fail(kind.c_str(), "%s for index %d %s", opcodeName(opcode), index, t.fault.c_str());
+    }
+    return t.text;
+}
+
+std::string Instance::programNameIndexed(int index, bool* given) {
+    GuardedText t = text(effGetProgramNameIndexed, index, kVstMaxProgNameLen);
+    if (!t.fault.empty())
+        check_.fail("text-effGetProgramNameIndexed", "effGetProgramNameIndexed for program %d %s", index,
+                    t.fault.c_str());
+    if (given)
+        *given = !t.text.empty();
+    return t.text;
+}
+
+void Instance::setProgramName(const std::string& name) {
+    // Exactly the nominal 24 bytes, as the interface declares the buffer.
+    char buffer[kVstMaxProgNameLen] = {};
+    std::strncpy(buffer, name.c_str(), sizeof buffer - 1);
+    dispatch(effSetProgramName, 0, 0, buffer);
+}
+
+bool Instance::guardedStruct(VstInt32 opcode, VstInt32 index, void* out, std::size_t size, const char* what) {
+    std::vector<unsigned char> buffer(size + kTextGuard, kGuardByte);
+    std::memset(buffer.data(), 0, size);
+    const bool given = dispatch(opcode, index, 0, buffer.data()) != 0;
+    for (std::size_t i = 0; i < kTextGuard; ++i)
+        if (buffer[size + i] != kGuardByte) {
+            check_.fail((std::string("struct-") + opcodeName(opcode)).c_str(),
+                        "%s for %s %d wrote past the %zu bytes of the structure", opcodeName(opcode), what, index, size);
+            break;
+        }
+    std::memcpy(out, buffer.data(), size);
+    return given;
+}
+
+std::vector<std::uint8_t> Instance::chunk(bool program) {
+    void* data = nullptr;
+    const VstIntPtr size = dispatch(effGetChunk, program ? 1 : 0, 0, &data);
+    if (size <= 0 || !data)
+        return {};
+    if (static_cast<std::size_t>(size) > kMaxChunk) {
+        check_.fail("chunk-size", "effGetChunk answered %lld bytes", static_cast<long long>(size));
+        return {};
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    return std::vector<std::uint8_t>(bytes, bytes + size);
+}
+
+VstIntPtr Instance::setChunk(const std::vector<std::uint8_t>& data, bool program) {
+    // Exactly the chunk's size on the heap: a plug-in reading past it is seen
+    // by a sanitizer build.
+    void* copy = std::malloc(data.empty() ? 1 : data.size());
+    if (!copy)
+        return 0;
+    if (!data.empty())
+        std::memcpy(copy, data.data(), data.size());
+    const VstIntPtr answer = dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(data.size()), copy);
+    std::free(copy);
+    return answer;
+}
+
+VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    (void)value;
+    const int params = effect_ ? effect_->numParams : 0;
+    switch (opcode) {
+    case audioMasterAutomate:
+        ++log.automate;
+        if (effect_ && (index < 0 || index >= params))
+            check_.fail("automate-index", "audioMasterAutomate for parameter %d of %d", index, params);
+        else if (!std::isfinite(opt))
+            check_.fail("automate-value", "audioMasterAutomate for parameter %d with the value %g", index,
+                        static_cast<double>(opt));
+        else if ((opt < 0.0f || opt > 1.0f) && check_.firstTime("automate-range"))
+            check_.note("audioMasterAutomate sends values outside 0..1 (first seen: %g for parameter %d)",
+                        static_cast<double>(opt), index);
+        return 1;
+    case audioMasterVersion:
+        return kVstVersion;
+    case audioMasterIdle:
+        ++log.idleRequests;
+        return 1;
+    case audioMasterWantMidi:
+        return 1;
+    case audioMasterGetTime:
+        ++log.getTime;
+        return hostTimeAvailable ? reinterpret_cast<VstIntPtr>(&time_) : 0;
+    case audioMasterProcessEvents:
+        return 1;
+    case audioMasterSizeWindow:
+        ++log.sizeWindow;
+        return 0;
+    case audioMasterGetSampleRate:
+        return static_cast<VstIntPtr>(rateForCallback_.load());
+    case audioMasterGetBlockSize:
+        return blockForCallback_.load();
+    case audioMasterGetCurrentProcessLevel:
+        return tProcessLevel;
+    case audioMasterGetAutomationState:
+        return 1;
+    case audioMasterGetVendorString:
+        return writeHostText(ptr, "Kelvox2 tools");
+    case audioMasterGetProductString:
+        return writeHostText(ptr, "kelvox2 validate");
+    case audioMasterGetVendorVersion:
+        return 1200;
+    case audioMasterCanDo: {
+        const char* what = static_cast<const char*>(ptr);
+        if (!what)
+            return 0;
+        for (const char* yes : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
+                                "receiveVstMidiEvent", "startStopProcess", "supplyIdle"})
+            if (std::strcmp(what, yes) == 0)
+                return 1;
+        return 0;
+    }
+    case audioMasterGetLanguage:
+        return 1;
+    case audioMasterUpdateDisplay:
+        return 1;
+    case audioMasterBeginEdit:
+        ++log.beginEdit;
+        ++log.openEdits;
+        if (effect_ && (index < 0 || index >= params))
+            check_.fail("automate-index", "audioMasterBeginEdit for parameter %d of %d", index, params);
+        return 1;
+    case audioMasterEndEdit:
+        ++log.endEdit;
+        --log.openEdits;
+        if (effect_ && (index < 0 || index >= params))
+            check_.fail("automate-index", "audioMasterEndEdit for parameter %d of %d", index, params);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace kx::validate
