@@ -59,6 +59,10 @@ void Oscillator::beginStretch(int count) noexcept
     count_ = count;
     const double f = bendFactor * multiplier * currentFreq;
     glides_ = glideRatio != 1.0;
+    // Without a glide a new pitch (a bend, a note) holds through the whole
+    // stretch: cache it now, as the stretch's first step would.
+    if (!glides_ && f != cachedFreq_)
+        updateFrequencyCache(f);
     pitchHolds_ = !glides_ && f == cachedFreq_;
     envelopeHolds_ = envelope.state == EnvelopeState::Sustain || envelope.isIdle();
     steady_ = pitchHolds_ && envelopeHolds_ && gain.reached && gain.target == gainTarget_;
