@@ -58,12 +58,12 @@ void Oscillator::beginStretch(int count) noexcept
 {
     count_ = count;
     const double f = bendFactor * multiplier * currentFreq;
-    glides_ = glideRatio != 1.0;
+    const bool glides = glideRatio != 1.0;
     // Without a glide a new pitch (a bend, a note) holds through the whole
     // stretch: cache it now, as the stretch's first step would.
-    if (!glides_ && f != cachedFreq_)
+    if (!glides && f != cachedFreq_)
         updateFrequencyCache(f);
-    pitchHolds_ = !glides_ && f == cachedFreq_;
+    pitchHolds_ = !glides && f == cachedFreq_;
     envelopeHolds_ = envelope.state == EnvelopeState::Sustain || envelope.isIdle();
     steady_ = pitchHolds_ && envelopeHolds_ && gain.reached && gain.target == gainTarget_;
     moves_ = f > 0.0;
@@ -85,29 +85,18 @@ void Oscillator::trackEnvelope() noexcept
 }
 
 KX_VECTOR_CLONES
-void Oscillator::pitchToSteps() noexcept
+void Oscillator::followPitch() noexcept
 {
     if (steady_ || count_ <= 0)
         return;
-    const double held = bendFactor * multiplier * currentFreq;
     if (pitchHolds_) {
+        const double held = cachedFreq_;
         for (int i = 0; i < count_; ++i)
             stretch_.freq[i] = held;
         return;
     }
-    // Without a glide the frequency changed once, before the stretch.
-    const double factor = bendFactor * multiplier;
-    if (!glides())
-        for (int i = 0; i < count_; ++i)
-            stretch_.currentFreq[i] = currentFreq;
-    const double rate = sampleRate;
-    for (int i = 0; i < count_; ++i) {
-        const double f = factor * stretch_.currentFreq[i];
-        const double step = f * kTwoPi / rate;
-        stretch_.freq[i] = f;
-        stretch_.step[i] = f > 0.0 ? step : 0.0;
-        stretch_.target[i] = gainCurve(f);
-    }
+    for (int i = 0; i < count_; ++i)
+        stretch_.target[i] = gainCurve(stretch_.freq[i]);
     // What a step would have cached for the last frequency.
     updateFrequencyCache(stretch_.freq[count_ - 1]);
 }
@@ -212,17 +201,18 @@ void Oscillator::render(const double* noise, double* out, int count) noexcept
 {
     beginStretch(count);
     trackEnvelope();
-    if (glides()) {
-        GlideTracker glide = glideTracker();
+    if (pitchHolds()) {
+        PhaseTracker tracker = phaseTracker();
         for (int i = 0; i < count; ++i)
-            glide.track(i);
-        keep(glide);
+            tracker.track(i);
+        keep(tracker);
+    } else {
+        PitchTracker tracker = pitchTracker();
+        for (int i = 0; i < count; ++i)
+            tracker.track(i);
+        keep(tracker);
     }
-    pitchToSteps();
-    PhaseTracker tracker = phaseTracker();
-    for (int i = 0; i < count; ++i)
-        tracker.track(i);
-    keep(tracker);
+    followPitch();
     smoothGain();
     finishStretch(noise, out);
 }

@@ -124,17 +124,18 @@ public:
     // Stretch rendering. The voice takes its three oscillators through a
     // stretch of samples together, in steps that keep what must go sample
     // after sample (envelope, glide, phase, loudness smoothing) apart from
-    // what each sample computes on its own (frequency, phase step, loudness
-    // target, waveform, output). Each sequential part is then a short loop
-    // of its own, the phases of the three oscillators side by side so that
-    // their additions overlap, and the rest runs over whole arrays where the
-    // compiler can use vector lanes. In this order:
+    // what each sample computes on its own (loudness target, waveform,
+    // output). Each sequential part is then a short loop of its own, the
+    // three oscillators side by side so that their chains overlap, and the
+    // rest runs over whole arrays where the compiler can use vector lanes.
+    // In this order:
     //   beginStretch(count)
     //   trackEnvelope()                        when the envelope moves
-    //   glideTracker(), track(i) for each i, keep()
-    //                                          when the pitch glides
-    //   pitchToSteps()                         frequency, step, target
     //   phaseTracker(), track(i) for each i, keep()
+    //                                          when the pitch holds
+    //   pitchTracker(), track(i) for each i, keep()
+    //                                          when it does not
+    //   followPitch()                          frequency, loudness target
     //   smoothGain()
     //   finishStretch(noise, out)              waveform and output
     // Together they leave exactly the state and the outputs of `count` steps
@@ -143,20 +144,39 @@ public:
 
     // What the steps of a stretch hand on to each other, per sample.
     struct Stretch {
-        double currentFreq[kMaxStretch]; // while gliding
-        double freq[kMaxStretch];        // bendFactor x multiplier x currentFreq
-        double step[kMaxStretch];        // phase step for freq (0 when freq <= 0)
-        double target[kMaxStretch];      // loudness target for freq
+        double freq[kMaxStretch];   // bendFactor x multiplier x currentFreq
+        double target[kMaxStretch]; // loudness target for freq
         double phase[kMaxStretch];
-        double gain[kMaxStretch];        // smoothed loudness
+        double gain[kMaxStretch]; // smoothed loudness
         double envelope[kMaxStretch];
     };
 
-    // The glide of a stretch, held in a local while the voice steps it, so
-    // that the compiler can keep it in registers.
-    struct GlideTracker {
+    // The phase of a stretch in which the frequency holds, held in a local
+    // while the voice steps it, so that the compiler can keep it in
+    // registers. A frequency of 0 or below leaves the phase where it is.
+    struct PhaseTracker {
+        double phase;
+        double step;
+        bool moves;
+        double* phases;
+
+        void track(int i) noexcept
+        {
+            if (moves)
+                advancePhase(phase, step);
+            phases[i] = phase;
+        }
+    };
+
+    // The glide, the frequency and the phase of a stretch in which the pitch
+    // moves, the step arithmetic of a tick sample by sample.
+    struct PitchTracker {
         double currentFreq, targetFreq, glideRatio;
+        double factor; // bendFactor x multiplier
+        double sampleRate;
+        double phase;
         double* freqs;
+        double* phases;
 
         void track(int i) noexcept
         {
@@ -168,22 +188,10 @@ public:
                     glideRatio = 1.0;
                 }
             }
-            freqs[i] = currentFreq;
-        }
-    };
-
-    // The phase of a stretch, held likewise: a constant step while the
-    // frequency holds, else each sample's own. A step of 0 (frequency 0 or
-    // below) leaves the phase as it is, as a step that does not move it.
-    struct PhaseTracker {
-        double phase;
-        double steadyStep;
-        const double* steps; // null while the frequency holds
-        double* phases;
-
-        void track(int i) noexcept
-        {
-            advancePhase(phase, steps ? steps[i] : steadyStep);
+            const double f = factor * currentFreq;
+            if (f > 0.0)
+                advancePhase(phase, f * kTwoPi / sampleRate);
+            freqs[i] = f;
             phases[i] = phase;
         }
     };
@@ -192,24 +200,25 @@ public:
 
     void trackEnvelope() noexcept;
 
-    bool glides() const noexcept { return glides_; }
-    GlideTracker glideTracker() noexcept
+    // The frequency is the same for every sample of the stretch.
+    bool pitchHolds() const noexcept { return pitchHolds_; }
+
+    PhaseTracker phaseTracker() noexcept { return PhaseTracker{phase, phaseStep_, moves_, stretch_.phase}; }
+    void keep(const PhaseTracker& t) noexcept { phase = t.phase; }
+
+    PitchTracker pitchTracker() noexcept
     {
-        return GlideTracker{currentFreq, targetFreq, glideRatio, stretch_.currentFreq};
+        return PitchTracker{currentFreq,  targetFreq, glideRatio,     bendFactor * multiplier,
+                            sampleRate, phase,      stretch_.freq, stretch_.phase};
     }
-    void keep(const GlideTracker& t) noexcept
+    void keep(const PitchTracker& t) noexcept
     {
         currentFreq = t.currentFreq;
         glideRatio = t.glideRatio;
+        phase = t.phase;
     }
 
-    void pitchToSteps() noexcept;
-
-    PhaseTracker phaseTracker() noexcept
-    {
-        return PhaseTracker{phase, moves_ ? phaseStep_ : 0.0, pitchHolds_ ? nullptr : stretch_.step, stretch_.phase};
-    }
-    void keep(const PhaseTracker& t) noexcept { phase = t.phase; }
+    void followPitch() noexcept;
 
     void smoothGain() noexcept;
 
@@ -279,7 +288,6 @@ private:
     // that one amplitude serves every sample.
     int count_ = 0;
     bool pitchHolds_ = false;
-    bool glides_ = false; // a glide runs at the start of the stretch
     bool envelopeHolds_ = false;
     bool steady_ = false;
     bool moves_ = false; // the held frequency is above 0

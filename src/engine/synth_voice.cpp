@@ -1,5 +1,6 @@
 #include "engine/synth_voice.h"
 
+#include "engine/oscillator_lanes.h"
 #include "engine/vector_clones.h"
 
 #include <cmath>
@@ -166,30 +167,23 @@ void SynthVoice::trackOscillators(int n) noexcept
         o->beginStretch(n);
         o->trackEnvelope();
     }
-    if (osc1.glides() || osc2.glides() || osc3.glides()) {
-        // Gliding or not, each tracker keeps its frequency as it goes.
-        Oscillator::GlideTracker g1 = osc1.glideTracker(), g2 = osc2.glideTracker(), g3 = osc3.glideTracker();
-        for (int i = 0; i < n; ++i) {
-            g1.track(i);
-            g2.track(i);
-            g3.track(i);
-        }
-        osc1.keep(g1);
-        osc2.keep(g2);
-        osc3.keep(g3);
+    if (osc1.pitchHolds() && osc2.pitchHolds() && osc3.pitchHolds()) {
+        Oscillator::PhaseTracker phases[] = {osc1.phaseTracker(), osc2.phaseTracker(), osc3.phaseTracker()};
+        OscillatorLanes::trackPhases(phases, n);
+        osc1.keep(phases[0]);
+        osc2.keep(phases[1]);
+        osc3.keep(phases[2]);
+    } else {
+        // An oscillator whose pitch holds steps as well through the same
+        // arithmetic, one frequency throughout.
+        Oscillator::PitchTracker pitches[] = {osc1.pitchTracker(), osc2.pitchTracker(), osc3.pitchTracker()};
+        OscillatorLanes::trackPitches(pitches, n);
+        osc1.keep(pitches[0]);
+        osc2.keep(pitches[1]);
+        osc3.keep(pitches[2]);
     }
     for (Oscillator* o : oscillators)
-        o->pitchToSteps();
-
-    Oscillator::PhaseTracker t1 = osc1.phaseTracker(), t2 = osc2.phaseTracker(), t3 = osc3.phaseTracker();
-    for (int i = 0; i < n; ++i) {
-        t1.track(i);
-        t2.track(i);
-        t3.track(i);
-    }
-    osc1.keep(t1);
-    osc2.keep(t2);
-    osc3.keep(t3);
+        o->followPitch();
     for (Oscillator* o : oscillators)
         o->smoothGain();
 }
