@@ -140,7 +140,7 @@ public:
     //   finishStretch(noise, out)              waveform and output
     // Together they leave exactly the state and the outputs of `count` steps
     // whose noise draws are noise[i]. Audio thread; count <= kMaxStretch.
-    static constexpr int kMaxStretch = 128;
+    static constexpr int kMaxStretch = 256;
 
     // What the steps of a stretch hand on to each other, per sample.
     struct Stretch {

@@ -1,6 +1,6 @@
 #include "engine/synth_voice.h"
 
-#include "engine/oscillator_lanes.h"
+#include "engine/voice_lanes.h"
 #include "engine/vector_clones.h"
 
 #include <cmath>
@@ -78,13 +78,20 @@ void SynthVoice::renderStretch(double* out, int n, DrawSource& source) noexcept
     VoiceDraws draws;
     const int lfoDraws = lfo.drawsOver(n);
     RandomGenerator random = source.claim(static_cast<std::uint64_t>(n) * VoiceDraws::kPerSample + lfoDraws);
-    if (lfoDraws == 0)
-        draws.fill(random, n);
-
+    double lfoPhase[kChunk];
     double lfoTarget[kChunk];
-    trackLfo(lfoTarget, n, lfoDraws > 0 ? &draws : nullptr, random, lfoDraws, source);
+    if (lfoDraws == 0) {
+        // The LFO's phase steps beside the oscillators'.
+        draws.fill(random, n);
+        Lfo::PhaseTracker lfoTracker = lfo.phaseTracker(lfoPhase);
+        trackOscillators(n, &lfoTracker);
+        lfo.keep(lfoTracker);
+        lfo.shapeValues(lfoPhase, lfoTarget, n);
+    } else {
+        trackLfo(lfoTarget, n, draws, random, lfoDraws, source);
+        trackOscillators(n, nullptr);
+    }
     const double* lfoValue = smoothLfo(lfoTarget, n);
-    trackOscillators(n);
     countPortaResets(n); // only glides of later notes depend on it
 
     double out1[kChunk], out2[kChunk], out3[kChunk];
@@ -102,31 +109,24 @@ void SynthVoice::mixStretch(double* out, int n, const double* offset, const doub
         out[i] = mix(offset[i], o1[i], o2[i], o3[i], lfoValue[i]);
 }
 
-void SynthVoice::trackLfo(double* target, int n, VoiceDraws* interleaved, RandomGenerator& random, int lfoDraws,
+void SynthVoice::trackLfo(double* target, int n, VoiceDraws& draws, RandomGenerator& random, int lfoDraws,
                           DrawSource& source) noexcept
 {
-    double phase[kChunk];
     Lfo l = lfo;
     int lfoLeft = lfoDraws;
     for (int i = 0; i < n; ++i) {
-        if (interleaved) {
-            interleaved->noise1[i] = random.bipolar();
-            interleaved->noise2[i] = random.bipolar();
-            interleaved->noise3[i] = random.bipolar();
-        }
+        draws.noise1[i] = random.bipolar();
+        draws.noise2[i] = random.bipolar();
+        draws.noise3[i] = random.bipolar();
         if (l.advance()) {
             // Beyond the draws counted (only a shape changed on another
             // thread meanwhile), a value of its own.
             l.heldRandom = lfoLeft-- > 0 ? random.bipolar() : source.claim(1).bipolar();
         }
-        phase[i] = l.phase;
-        target[i] = l.heldRandom;
-        if (interleaved)
-            interleaved->offset[i] = random.unipolar();
+        target[i] = l.shapeValue(l.phase);
+        draws.offset[i] = random.unipolar();
     }
     lfo = l;
-    if (lfo.shape != Lfo::Random)
-        lfo.shapeValues(phase, target, n);
 }
 
 KX_VECTOR_CLONES
@@ -160,7 +160,7 @@ const double* SynthVoice::smoothLfo(double* target, int n) noexcept
     return target;
 }
 
-void SynthVoice::trackOscillators(int n) noexcept
+void SynthVoice::trackOscillators(int n, Lfo::PhaseTracker* lfoPhase) noexcept
 {
     Oscillator* const oscillators[] = {&osc1, &osc2, &osc3};
     for (Oscillator* o : oscillators) {
@@ -169,7 +169,7 @@ void SynthVoice::trackOscillators(int n) noexcept
     }
     if (osc1.pitchHolds() && osc2.pitchHolds() && osc3.pitchHolds()) {
         Oscillator::PhaseTracker phases[] = {osc1.phaseTracker(), osc2.phaseTracker(), osc3.phaseTracker()};
-        OscillatorLanes::trackPhases(phases, n);
+        VoiceLanes::trackPhases(phases, lfoPhase, n);
         osc1.keep(phases[0]);
         osc2.keep(phases[1]);
         osc3.keep(phases[2]);
@@ -177,7 +177,7 @@ void SynthVoice::trackOscillators(int n) noexcept
         // An oscillator whose pitch holds steps as well through the same
         // arithmetic, one frequency throughout.
         Oscillator::PitchTracker pitches[] = {osc1.pitchTracker(), osc2.pitchTracker(), osc3.pitchTracker()};
-        OscillatorLanes::trackPitches(pitches, n);
+        VoiceLanes::trackPitches(pitches, lfoPhase, n);
         osc1.keep(pitches[0]);
         osc2.keep(pitches[1]);
         osc3.keep(pitches[2]);
