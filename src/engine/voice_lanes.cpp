@@ -107,6 +107,20 @@ struct Outputs {
         if (kLfo)
             _mm_storeh_pd(lane[3] + i, high);
     }
+
+    // Four samples' lanes (v[j] holds sample i + j), turned into four
+    // samples per lane.
+    template <bool kLfo>
+    __attribute__((target("avx2"))) void store4(const __m256d (&v)[4], int i) const noexcept
+    {
+        const __m256d low01 = _mm256_unpacklo_pd(v[0], v[1]), high01 = _mm256_unpackhi_pd(v[0], v[1]);
+        const __m256d low23 = _mm256_unpacklo_pd(v[2], v[3]), high23 = _mm256_unpackhi_pd(v[2], v[3]);
+        _mm256_storeu_pd(lane[0] + i, _mm256_permute2f128_pd(low01, low23, 0x20));
+        _mm256_storeu_pd(lane[1] + i, _mm256_permute2f128_pd(high01, high23, 0x20));
+        _mm256_storeu_pd(lane[2] + i, _mm256_permute2f128_pd(low01, low23, 0x31));
+        if (kLfo)
+            _mm256_storeu_pd(lane[3] + i, _mm256_permute2f128_pd(high01, high23, 0x31));
+    }
 };
 
 __attribute__((target("avx2"))) void keepLanes(__m256d v, double& a, double& b, double& c, double* d) noexcept
@@ -120,15 +134,30 @@ __attribute__((target("avx2"))) void keepLanes(__m256d v, double& a, double& b, 
         *d = x[3];
 }
 
+template <bool kChecked>
+__attribute__((target("avx2"))) __m256d turnChecked(__m256d phase, __m256d step, __m256d moving,
+                                                    __m256d turn) noexcept
+{
+    phase = turnLanes(phase, step, moving, turn);
+    if (kChecked)
+        if (const int beyond = beyondOneTurn(phase, moving, turn))
+            phase = reduceTurns(phase, beyond);
+    return phase;
+}
+
 template <bool kChecked, bool kLfo>
 __attribute__((target("avx2"))) __m256d phaseLoop(__m256d phase, __m256d step, __m256d moving, __m256d turn,
                                                   const Outputs& out, int count) noexcept
 {
-    for (int i = 0; i < count; ++i) {
-        phase = turnLanes(phase, step, moving, turn);
-        if (kChecked)
-            if (const int beyond = beyondOneTurn(phase, moving, turn))
-                phase = reduceTurns(phase, beyond);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m256d v[4];
+        for (__m256d& sample : v)
+            sample = phase = turnChecked<kChecked>(phase, step, moving, turn);
+        out.store4<kLfo>(v, i);
+    }
+    for (; i < count; ++i) {
+        phase = turnChecked<kChecked>(phase, step, moving, turn);
         out.store<kLfo>(phase, i);
     }
     return phase;
@@ -194,7 +223,7 @@ __attribute__((target("avx2"))) void pitchLoop(Oscillator::PitchTracker (&t)[kOs
     __m256d rising = _mm256_cmp_pd(ratio, one, _CMP_GT_OQ);
     const Outputs freqs{{t[0].freqs, t[1].freqs, t[2].freqs, nullptr}};
     const Outputs phases{{t[0].phases, t[1].phases, t[2].phases, kLfo ? lfo->phases : nullptr}};
-    for (int i = 0; i < count; ++i) {
+    auto next = [&](__m256d& f) __attribute__((target("avx2"))) {
         // A ratio of exactly 1 leaves the frequency as it is, as skipping
         // the multiplication would.
         freq = _mm256_mul_pd(freq, ratio);
@@ -206,14 +235,23 @@ __attribute__((target("avx2"))) void pitchLoop(Oscillator::PitchTracker (&t)[kOs
             falling = _mm256_andnot_pd(reached, falling);
             rising = _mm256_andnot_pd(reached, rising);
         }
-        const __m256d f = _mm256_mul_pd(factor, freq);
+        f = _mm256_mul_pd(factor, freq);
         const __m256d moving = _mm256_or_pd(set.always, _mm256_cmp_pd(f, zero, _CMP_GT_OQ));
-        phase = turnLanes(phase, _mm256_div_pd(_mm256_mul_pd(f, set.turn), rate), moving, set.turn);
-        if (kChecked)
-            if (const int beyond = beyondOneTurn(phase, moving, set.turn))
-                phase = reduceTurns(phase, beyond);
+        phase = turnChecked<kChecked>(phase, _mm256_div_pd(_mm256_mul_pd(f, set.turn), rate), moving, set.turn);
+        return phase;
+    };
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m256d f[4], p[4];
+        for (int j = 0; j < 4; ++j)
+            p[j] = next(f[j]);
+        freqs.store4<false>(f, i);
+        phases.store4<kLfo>(p, i);
+    }
+    for (; i < count; ++i) {
+        __m256d f;
+        phases.store<kLfo>(next(f), i);
         freqs.store<false>(f, i);
-        phases.store<kLfo>(phase, i);
     }
     keepLanes(freq, t[0].currentFreq, t[1].currentFreq, t[2].currentFreq, nullptr);
     keepLanes(ratio, t[0].glideRatio, t[1].glideRatio, t[2].glideRatio, nullptr);
