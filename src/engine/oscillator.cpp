@@ -95,8 +95,21 @@ void Oscillator::followPitch() noexcept
             stretch_.freq[i] = held;
         return;
     }
+    const double* freq = stretch_.freq;
+    double* target = stretch_.target;
+    // Through most stretches every frequency lies on the curve's middle arm,
+    // the one of most of the audible range: then that arm alone is computed,
+    // the same arithmetic as the whole curve gives there.
+    int outside = 0;
     for (int i = 0; i < count_; ++i)
-        stretch_.target[i] = gainCurve(stretch_.freq[i]);
+        outside += !(freq[i] >= 30.0 && freq[i] < 10000.0);
+    if (outside == 0) {
+        for (int i = 0; i < count_; ++i)
+            target[i] = gainCurveMiddle(freq[i]);
+    } else {
+        for (int i = 0; i < count_; ++i)
+            target[i] = gainCurve(freq[i]);
+    }
     // What a step would have cached for the last frequency.
     updateFrequencyCache(stretch_.freq[count_ - 1]);
 }
@@ -123,8 +136,7 @@ void Oscillator::smoothGain() noexcept
         misses += (d > stepSize) | !(d >= -stepSize);
     }
     if (misses == 0) {
-        for (int i = 0; i < count_; ++i)
-            stretch_.gain[i] = target[i];
+        gainsOnTarget_ = true;
         gain.target = target[count_ - 1];
         gain.value = target[count_ - 1];
         gain.reached = true;
@@ -135,6 +147,7 @@ void Oscillator::smoothGain() noexcept
             gain.tick(target[i]);
         stretch_.gain[i] = gain.value;
     }
+    gainsOnTarget_ = false;
 }
 
 // The output of every sample from its phase, amplitude and noise draw. A
@@ -158,7 +171,7 @@ inline void Oscillator::finishWith(const double* noise, double* out, int count, 
         }
     } else {
         const double* f = stretch_.freq;
-        const double* g = stretch_.gain;
+        const double* g = gainsOnTarget_ ? stretch_.target : stretch_.gain;
         const double* e = stretch_.envelope;
         for (int i = 0; i < count; ++i) {
             const double w = waveAt(ph[i], i);

@@ -66,14 +66,20 @@ public:
     static double gainCurve(double f) noexcept
     {
         const double low = (f - 10.0) * 0.05;
-        const double mid = 1.0 - (f - 30.0) * 0.00010030090270812437 * 0.3;
         const double high = 0.7 - (f - 10000.0) * 0.00013333333333333334 * 0.7;
         double gain = 0.0;
         gain = f < 17500.0 ? high * high : gain;
-        gain = f < 10000.0 ? mid * mid : gain;
+        gain = f < 10000.0 ? gainCurveMiddle(f) : gain;
         gain = f < 30.0 ? low * low : gain;
         gain = f < 10.0 ? 0.0 : gain;
         return gain;
+    }
+
+    // The curve from 30 Hz up to 10 kHz.
+    static double gainCurveMiddle(double f) noexcept
+    {
+        const double mid = 1.0 - (f - 30.0) * 0.00010030090270812437 * 0.3;
+        return mid * mid;
     }
 
     // The sine polynomial shared with the LFO; x in [-pi, pi).
@@ -287,6 +293,7 @@ private:
     // envelope holds (sustain or idle) and the smoothing has settled, so
     // that one amplitude serves every sample.
     int count_ = 0;
+    bool gainsOnTarget_ = false; // the smoothed loudness is the target throughout
     bool pitchHolds_ = false;
     bool envelopeHolds_ = false;
     bool steady_ = false;
