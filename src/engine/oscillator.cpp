@@ -67,6 +67,7 @@ void Oscillator::beginStretch(int count) noexcept
     envelopeHolds_ = envelope.state == EnvelopeState::Sustain || envelope.isIdle();
     steady_ = pitchHolds_ && envelopeHolds_ && gain.reached && gain.target == gainTarget_;
     moves_ = f > 0.0;
+    start_ = PitchStart{phase, currentFreq, targetFreq, glideRatio, bendFactor * multiplier, sampleRate};
 }
 
 void Oscillator::trackEnvelope() noexcept
@@ -180,32 +181,66 @@ inline void Oscillator::finishWith(const double* noise, double* out, int count, 
     }
 }
 
-KX_VECTOR_CLONES
-void Oscillator::finishStretch(const double* noise, double* out) noexcept
+bool Oscillator::playsInUnisonWith(const Oscillator& other) const noexcept
+{
+    return wave == other.wave && start_ == other.start_ && count_ == other.count_;
+}
+
+bool Oscillator::needsWaveform() const noexcept
+{
+    return count_ > 0 && !(steady_ && (!moves_ || envelope.isIdle()));
+}
+
+void Oscillator::waveform(double* w) noexcept
 {
     const int count = count_;
-    if (count <= 0)
-        return;
+    const double* ph = stretch_.phase;
     if (wave == Sine) {
-        finishWith(noise, out, count, [](double ph, int) { return sinePoly(ph - kPi); });
+        sineStretch(ph, w, count);
     } else if (wave == Triangle || wave == Square || wave == Sawtooth) {
         const int table = tableOfWave();
         if (pitchHolds_) {
             if (moves_ && levelFreq_ != cachedFreq_)
                 updateLevelCache(cachedFreq_);
-            double w[kMaxStretch];
-            tables_->readStretch(table, stretch_.phase, w, count, level_, levelFraction_);
-            finishWith(noise, out, count, [&w](double, int i) { return w[i]; });
+            tables_->readStretch(table, ph, w, count, level_, levelFraction_);
         } else {
-            finishWith(noise, out, count, [this, table](double ph, int i) {
+            for (int i = 0; i < count; ++i) {
                 const double f = stretch_.freq[i];
                 if (f != levelFreq_)
                     updateLevelCache(f);
-                return tables_->readAtLevel(table, ph, level_, levelFraction_);
-            });
+                w[i] = tables_->readAtLevel(table, ph[i], level_, levelFraction_);
+            }
         }
     } else {
+        for (int i = 0; i < count; ++i)
+            w[i] = 0.0;
+    }
+}
+
+KX_VECTOR_CLONES
+void Oscillator::sineStretch(const double* phases, double* w, int count) noexcept
+{
+    for (int i = 0; i < count; ++i)
+        w[i] = sinePoly(phases[i] - kPi);
+}
+
+KX_VECTOR_CLONES
+void Oscillator::finishStretch(const double* noise, double* out, const double* values) noexcept
+{
+    const int count = count_;
+    if (count <= 0)
+        return;
+    if (!needsWaveform()) {
         finishWith(noise, out, count, [](double, int) { return 0.0; });
+    } else if (values) {
+        finishWith(noise, out, count, [values](double, int i) { return values[i]; });
+    } else if (wave == Sine) {
+        // Computed where it is used, without an array between.
+        finishWith(noise, out, count, [](double ph, int) { return sinePoly(ph - kPi); });
+    } else {
+        double w[kMaxStretch];
+        waveform(w);
+        finishWith(noise, out, count, [&w](double, int i) { return w[i]; });
     }
     output = out[count - 1];
 }

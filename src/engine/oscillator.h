@@ -228,7 +228,17 @@ public:
 
     void smoothGain() noexcept;
 
-    void finishStretch(const double* noise, double* out) noexcept;
+    // Two oscillators that play the same wave from the same phase and pitch
+    // through the stretch have the same waveform values in it.
+    bool playsInUnisonWith(const Oscillator& other) const noexcept;
+    // The stretch's waveform values (before the loudness), for another
+    // oscillator in unison; false when this one's output needs none.
+    bool needsWaveform() const noexcept;
+    void waveform(double* w) noexcept;
+
+    // The output of the stretch, from the waveform values in `values` when
+    // given (an oscillator in unison computed them).
+    void finishStretch(const double* noise, double* out, const double* values = nullptr) noexcept;
 
     // The whole stretch for this oscillator alone.
     void render(const double* noise, double* out, int count) noexcept;
@@ -277,6 +287,8 @@ private:
         return tables_->readAtLevel(tableOfWave(), ph, level_, levelFraction_);
     }
 
+    static void sineStretch(const double* phases, double* w, int count) noexcept;
+
     template <typename WaveFunction>
     void finishWith(const double* noise, double* out, int count, WaveFunction waveAt) noexcept;
 
@@ -298,6 +310,11 @@ private:
     bool envelopeHolds_ = false;
     bool steady_ = false;
     bool moves_ = false; // the held frequency is above 0
+    // Everything the stretch's phases and frequencies follow from.
+    struct PitchStart {
+        double phase, currentFreq, targetFreq, glideRatio, factor, sampleRate;
+        bool operator==(const PitchStart&) const = default;
+    } start_{};
     Stretch stretch_;
 };
 

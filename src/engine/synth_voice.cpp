@@ -95,9 +95,7 @@ void SynthVoice::renderStretch(double* out, int n, DrawSource& source) noexcept
     countPortaResets(n); // only glides of later notes depend on it
 
     double out1[kChunk], out2[kChunk], out3[kChunk];
-    osc1.finishStretch(draws.noise1, out1);
-    osc2.finishStretch(draws.noise2, out2);
-    osc3.finishStretch(draws.noise3, out3);
+    finishOscillators(draws, out1, out2, out3);
     mixStretch(out, n, draws.offset, out1, out2, out3, lfoValue);
 }
 
@@ -186,6 +184,29 @@ void SynthVoice::trackOscillators(int n, Lfo::PhaseTracker* lfoPhase) noexcept
         o->followPitch();
     for (Oscillator* o : oscillators)
         o->smoothGain();
+}
+
+void SynthVoice::finishOscillators(const VoiceDraws& draws, double* out1, double* out2, double* out3) noexcept
+{
+    // Oscillators in unison (the same wave at the same pitch and phase, as
+    // without detune or partial) compute their waveform values once.
+    const bool twoWithOne = osc2.playsInUnisonWith(osc1);
+    const bool threeWithOne = osc3.playsInUnisonWith(osc1);
+    const bool threeWithTwo = !twoWithOne && !threeWithOne && osc3.playsInUnisonWith(osc2);
+    double wave1[kChunk], wave2[kChunk];
+    const double* shared1 = nullptr;
+    const double* shared2 = nullptr;
+    if ((twoWithOne && osc2.needsWaveform()) || (threeWithOne && osc3.needsWaveform())) {
+        osc1.waveform(wave1);
+        shared1 = wave1;
+    }
+    if (threeWithTwo && osc3.needsWaveform()) {
+        osc2.waveform(wave2);
+        shared2 = wave2;
+    }
+    osc1.finishStretch(draws.noise1, out1, shared1);
+    osc2.finishStretch(draws.noise2, out2, twoWithOne ? shared1 : shared2);
+    osc3.finishStretch(draws.noise3, out3, threeWithOne ? shared1 : threeWithTwo ? shared2 : nullptr);
 }
 
 void SynthVoice::countPortaResets(int n) noexcept

@@ -113,6 +113,7 @@ private:
     // The oscillators' envelopes, glides, phases and loudness, and the LFO's
     // phase beside them when it is given.
     void trackOscillators(int count, Lfo::PhaseTracker* lfoPhase) noexcept;
+    void finishOscillators(const VoiceDraws& draws, double* out1, double* out2, double* out3) noexcept;
     void countPortaResets(int count) noexcept;
     void mixStretch(double* out, int count, const double* offset, const double* o1, const double* o2,
                     const double* o3, const double* lfoValue) const noexcept;
