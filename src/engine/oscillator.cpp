@@ -72,13 +72,8 @@ void Oscillator::beginStretch(int count) noexcept
 
 void Oscillator::trackEnvelope() noexcept
 {
-    if (steady_)
+    if (steady_ || envelopeHolds_) // one value for the whole stretch
         return;
-    if (envelopeHolds_) {
-        for (int i = 0; i < count_; ++i)
-            stretch_.envelope[i] = envelope.value;
-        return;
-    }
     for (int i = 0; i < count_; ++i) {
         envelope.tick();
         stretch_.envelope[i] = envelope.value;
@@ -99,15 +94,15 @@ void Oscillator::followPitch() noexcept
     const double* freq = stretch_.freq;
     double* target = stretch_.target;
     // Through most stretches every frequency lies on the curve's middle arm,
-    // the one of most of the audible range: then that arm alone is computed,
-    // the same arithmetic as the whole curve gives there.
+    // the one of most of the audible range: that arm alone is computed, the
+    // same arithmetic as the whole curve gives there, and the whole curve
+    // only when a frequency lies elsewhere.
     int outside = 0;
-    for (int i = 0; i < count_; ++i)
+    for (int i = 0; i < count_; ++i) {
         outside += !(freq[i] >= 30.0 && freq[i] < 10000.0);
-    if (outside == 0) {
-        for (int i = 0; i < count_; ++i)
-            target[i] = gainCurveMiddle(freq[i]);
-    } else {
+        target[i] = gainCurveMiddle(freq[i]);
+    }
+    if (outside != 0) {
         for (int i = 0; i < count_; ++i)
             target[i] = gainCurve(freq[i]);
     }
@@ -173,10 +168,18 @@ inline void Oscillator::finishWith(const double* noise, double* out, int count, 
     } else {
         const double* f = stretch_.freq;
         const double* g = gainsOnTarget_ ? stretch_.target : stretch_.gain;
-        const double* e = stretch_.envelope;
-        for (int i = 0; i < count; ++i) {
-            const double w = waveAt(ph[i], i);
-            out[i] = (noise[i] * noiseScale + (f[i] > 0.0 ? w : 0.0)) * (g[i] * level * e[i]);
+        auto each = [&](auto envelopeAt) {
+            for (int i = 0; i < count; ++i) {
+                const double w = waveAt(ph[i], i);
+                out[i] = (noise[i] * noiseScale + (f[i] > 0.0 ? w : 0.0)) * (g[i] * level * envelopeAt(i));
+            }
+        };
+        if (envelopeHolds_) {
+            const double held = envelope.value;
+            each([held](int) { return held; });
+        } else {
+            const double* e = stretch_.envelope;
+            each([e](int i) { return e[i]; });
         }
     }
 }
