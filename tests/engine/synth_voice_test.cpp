@@ -322,3 +322,77 @@ TEST(SynthVoice, ConstructionDrawsTwoRandomValues)
 
 } // namespace
 } // namespace kx
+
+namespace kx {
+namespace {
+
+// Oscillators in unison share their waveform values within a stretch; each
+// keeps its own noise, level and envelope. Every grouping of the three, in
+// every wave, held and gliding, must still give the bits of ticks.
+TEST(SynthVoice, OscillatorsInUnisonRenderLikeTicksBitForBit)
+{
+    const std::vector<Event> script = {
+        {0, 'n', 57},      {2000, 'n', 64},   {2300, 'b', 2500}, {2301, 'b', -900}, {5000, 'f', 64},
+        {5001, 'f', 57},   {9000, 'n', 100},  {12000, 'n', 30},  {12500, 'f', 30},  {14000, 'f', 100},
+    };
+    // Which oscillator is detuned away from the others (none, each one
+    // alone), and which plays another wave at the same pitch.
+    for (int apart : {-1, 0, 1, 2}) {
+        for (int otherWave : {-1, 0, 2}) {
+            for (int wave : {0, 1, 2, 3, 9}) {
+                for (double porta : {0.0, 0.03}) {
+                    SynthVoice a, b;
+                    for (SynthVoice* v : {&a, &b}) {
+                        Oscillator* oscs[] = {&v->osc1, &v->osc2, &v->osc3};
+                        for (int k = 0; k < 3; ++k) {
+                            Oscillator& o = *oscs[k];
+                            o.wave = k == otherWave ? (wave + 1) % 4 : wave;
+                            o.portaTime = porta;
+                            o.levelGain = 0.3 + 0.2 * k;
+                            o.noiseGain = k == 1 ? 0.1 : 0.0;
+                            o.attackTime = 0.002 * (k + 1);
+                            o.releaseTime = 0.01 * (k + 1);
+                            o.detuneCents = k == apart ? 11 : 0;
+                            o.updateMultiplier();
+                        }
+                        v->mainGain = 0.5;
+                        v->bendRange = 7;
+                        v->portaResetSamples = 3000;
+                    }
+                    b.lfo.heldRandom = a.lfo.heldRandom;
+                    RandomGenerator ra{5, 6}, rb{5, 6};
+                    std::vector<double> out(16000);
+                    std::size_t next = 0;
+                    int i = 0;
+                    while (i < 16000) {
+                        while (next < script.size() && script[next].at == i) {
+                            const Event& e = script[next++];
+                            for (SynthVoice* v : {&a, &b}) {
+                                switch (e.kind) {
+                                case 'n': v->noteOn(e.value); break;
+                                case 'f': v->noteOff(e.value); break;
+                                case 'b': v->setPitchBend(e.value); break;
+                                }
+                            }
+                        }
+                        const int until = next < script.size() ? script[next].at : 16000;
+                        const int run = std::min(until - i, 300);
+                        b.render(out.data() + i, run, rb);
+                        for (int k = 0; k < run; ++k) {
+                            a.tick(ra);
+                            ASSERT_EQ(0, std::memcmp(&a.output, &out[static_cast<std::size_t>(i + k)], sizeof(double)))
+                                << "apart " << apart << " other wave " << otherWave << " wave " << wave << " porta "
+                                << porta << " sample " << i + k;
+                        }
+                        i += run;
+                    }
+                    EXPECT_EQ(a.osc2.output, b.osc2.output);
+                    EXPECT_EQ(a.osc3.phase, b.osc3.phase);
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace kx
