@@ -6,7 +6,8 @@
 
 namespace kx {
 
-Oscillator::Oscillator() : tables_(&WaveTableSet::instance())
+Oscillator::Oscillator(TableBuild build)
+    : tables_(build == TableBuild::OnConstruction ? &WaveTableSet::instance() : nullptr)
 {
     gain.sampleRate = 44100.0;
     gain.target = 1.0;
@@ -200,7 +201,7 @@ void Oscillator::waveform(double* w) noexcept
     const double* ph = stretch_.phase;
     if (wave == Sine) {
         sineStretch(ph, w, count);
-    } else if (wave == Triangle || wave == Square || wave == Sawtooth) {
+    } else if ((wave == Triangle || wave == Square || wave == Sawtooth) && tables()) {
         const int table = tableOfWave();
         if (pitchHolds_) {
             if (moves_ && levelFreq_ != cachedFreq_)

@@ -25,7 +25,9 @@ public:
     static constexpr double kPi = 3.141592653589793;
     static constexpr double kInvCentsPerOctave = 0.0008333333333333334; // 1/1200
 
-    Oscillator();
+    // Table waves read the process-wide tables, built now or by the owner
+    // later (silent until then).
+    explicit Oscillator(TableBuild build = TableBuild::OnConstruction);
 
     std::int32_t wave = Sine; // other values are silent
     double partial = 1.0;
@@ -280,11 +282,22 @@ private:
         return wave == Triangle ? WaveTableSet::Triangle : wave == Square ? WaveTableSet::Square : WaveTableSet::Sawtooth;
     }
 
+    // The tables once they are built (a pointer read for the stretch).
+    const WaveTableSet* tables() noexcept
+    {
+        if (!tables_)
+            tables_ = WaveTableSet::built();
+        return tables_;
+    }
+
     double readTable(double ph, double f) noexcept
     {
+        const WaveTableSet* set = tables();
+        if (!set)
+            return 0.0;
         if (f != levelFreq_)
             updateLevelCache(f);
-        return tables_->readAtLevel(tableOfWave(), ph, level_, levelFraction_);
+        return set->readAtLevel(tableOfWave(), ph, level_, levelFraction_);
     }
 
     static void sineStretch(const double* phases, double* w, int count) noexcept;
@@ -292,7 +305,7 @@ private:
     template <typename WaveFunction>
     void finishWith(const double* noise, double* out, int count, WaveFunction waveAt) noexcept;
 
-    const WaveTableSet* tables_; // process-wide, read-only
+    const WaveTableSet* tables_; // process-wide, read-only; null until built
     double cachedFreq_ = std::numeric_limits<double>::quiet_NaN();
     double phaseStep_ = 0.0;
     double gainTarget_ = 0.0;

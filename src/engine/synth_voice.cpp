@@ -7,7 +7,7 @@
 
 namespace kx {
 
-SynthVoice::SynthVoice() noexcept : lfo(44100.0)
+SynthVoice::SynthVoice(TableBuild build) noexcept : osc1(build), osc2(build), osc3(build), lfo(44100.0)
 {
     resetForSampleRate(44100.0);
 }

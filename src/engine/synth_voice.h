@@ -21,7 +21,8 @@ class SynthVoice {
 public:
     static constexpr double kAntiDenormal = 5e-6;
 
-    SynthVoice() noexcept;
+    // The oscillators' tables are built now or by the owner later.
+    explicit SynthVoice(TableBuild build = TableBuild::OnConstruction) noexcept;
 
     NoteStack noteStack;
     Oscillator osc1, osc2, osc3; // osc1's partial is always 1

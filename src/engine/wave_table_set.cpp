@@ -20,9 +20,10 @@ constexpr double kEightOverPiSquared = 0.8105694691387022;
 
 const WaveTableSet& WaveTableSet::instance()
 {
-    // Lives in static storage (589,824 bytes), never on the heap, and is
-    // built exactly once.
+    // Lives in static storage, never on the heap, and is built exactly once;
+    // its pages are touched only then.
     static const WaveTableSet set;
+    built_.store(&set, std::memory_order_release);
     return set;
 }
 

@@ -101,6 +101,13 @@ void SynthEffect::processMidiEvent(const VstMidiEvent* event) {
     }
 }
 
+void SynthEffect::resume() {
+    // A host that only creates, asks and closes instances never pays for the
+    // tables; until they exist a table wave plays silence.
+    WaveTableSet::instance();
+    KEffect::resume();
+}
+
 void SynthEffect::resetEngine() {
     queue_.clear();
     voice_.releaseAll();
