@@ -43,7 +43,7 @@ public:
     {
         switch (shape) {
         case Sine:
-            return Oscillator::sinePoly(p * Oscillator::kTwoPi - Oscillator::kPi);
+            return Oscillator::sinePoly(p * kTwoPi - kPi);
         case Triangle:
             if (p < 0.25)
                 return 4.0 * p;

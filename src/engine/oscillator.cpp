@@ -100,7 +100,7 @@ void Oscillator::followPitch() noexcept
     // only when a frequency lies elsewhere.
     int outside = 0;
     for (int i = 0; i < count_; ++i) {
-        outside += !(freq[i] >= 30.0 && freq[i] < 10000.0);
+        outside += !(freq[i] >= kLoudnessFullAt && freq[i] < kLoudnessHighFrom);
         target[i] = gainCurveMiddle(freq[i]);
     }
     if (outside != 0) {

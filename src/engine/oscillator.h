@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "engine/angles.h"
 #include "engine/envelope.h"
 #include "engine/random.h"
 #include "engine/slew_limiter.h"
@@ -21,9 +22,19 @@ class Oscillator {
 public:
     enum Wave : std::int32_t { Sine = 0, Triangle = 1, Square = 2, Sawtooth = 3 };
 
-    static constexpr double kTwoPi = 6.283185307179586;
-    static constexpr double kPi = 3.141592653589793;
+    static constexpr double kTwoPi = kx::kTwoPi;
+    static constexpr double kPi = kx::kPi;
     static constexpr double kInvCentsPerOctave = 0.0008333333333333334; // 1/1200
+
+    // The loudness curve's corners in Hz: silent below the first, rising to
+    // full at the second, falling to 0.49 at the third and to silence at the
+    // last; and the inverse spans of its falling arms.
+    static constexpr double kLoudnessSilentBelow = 10.0;
+    static constexpr double kLoudnessFullAt = 30.0;
+    static constexpr double kLoudnessHighFrom = 10000.0;
+    static constexpr double kLoudnessSilentFrom = 17500.0;
+    static constexpr double kInvMiddleSpan = 0.00010030090270812437; // 1/9970
+    static constexpr double kInvHighSpan = 0.00013333333333333334;   // 1/7500
 
     // Table waves read the process-wide tables, built now or by the owner
     // later (silent until then).
@@ -67,20 +78,20 @@ public:
     // gets 0.
     static double gainCurve(double f) noexcept
     {
-        const double low = (f - 10.0) * 0.05;
-        const double high = 0.7 - (f - 10000.0) * 0.00013333333333333334 * 0.7;
+        const double low = (f - kLoudnessSilentBelow) * 0.05;
+        const double high = 0.7 - (f - kLoudnessHighFrom) * kInvHighSpan * 0.7;
         double gain = 0.0;
-        gain = f < 17500.0 ? high * high : gain;
-        gain = f < 10000.0 ? gainCurveMiddle(f) : gain;
-        gain = f < 30.0 ? low * low : gain;
-        gain = f < 10.0 ? 0.0 : gain;
+        gain = f < kLoudnessSilentFrom ? high * high : gain;
+        gain = f < kLoudnessHighFrom ? gainCurveMiddle(f) : gain;
+        gain = f < kLoudnessFullAt ? low * low : gain;
+        gain = f < kLoudnessSilentBelow ? 0.0 : gain;
         return gain;
     }
 
-    // The curve from 30 Hz up to 10 kHz.
+    // The curve's middle arm, from kLoudnessFullAt up to kLoudnessHighFrom.
     static double gainCurveMiddle(double f) noexcept
     {
-        const double mid = 1.0 - (f - 30.0) * 0.00010030090270812437 * 0.3;
+        const double mid = 1.0 - (f - kLoudnessFullAt) * kInvMiddleSpan * 0.3;
         return mid * mid;
     }
 

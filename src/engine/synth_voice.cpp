@@ -14,7 +14,7 @@ SynthVoice::SynthVoice(TableBuild build) noexcept : osc1(build), osc2(build), os
 
 double SynthVoice::noteFrequency(std::int32_t key) noexcept
 {
-    return 440.0 * std::pow(2.0, (key - 69) * 0.08333333333333333);
+    return 440.0 * std::pow(2.0, (key - 69) * kInvSemitonesPerOctave);
 }
 
 void SynthVoice::startNotes(double frequency) noexcept
@@ -50,7 +50,7 @@ void SynthVoice::noteOff(std::int32_t key) noexcept
 
 void SynthVoice::setPitchBend(std::int32_t value) noexcept
 {
-    const double factor = std::pow(2.0, value * 0.0001220703125 * bendRange * 0.08333333333333333);
+    const double factor = std::pow(2.0, value * kInvBendHalfRange * bendRange * kInvSemitonesPerOctave);
     osc1.bendFactor = factor;
     osc2.bendFactor = factor;
     osc3.bendFactor = factor;

@@ -20,6 +20,8 @@ namespace kx {
 class SynthVoice {
 public:
     static constexpr double kAntiDenormal = 5e-6;
+    static constexpr double kInvSemitonesPerOctave = 0.08333333333333333; // 1/12
+    static constexpr double kInvBendHalfRange = 0.0001220703125;          // 1/8192
 
     // The oscillators' tables are built now or by the owner later.
     explicit SynthVoice(TableBuild build = TableBuild::OnConstruction) noexcept;

@@ -51,8 +51,8 @@ struct LaneSet {
     __m256d always; // lanes that move whatever their step (the LFO)
 
     __attribute__((target("avx2"))) explicit LaneSet(const Lfo::PhaseTracker* lfo) noexcept
-        : turn(_mm256_setr_pd(Oscillator::kTwoPi, Oscillator::kTwoPi, Oscillator::kTwoPi,
-                              lfo ? 1.0 : Oscillator::kTwoPi)),
+        : turn(_mm256_setr_pd(kTwoPi, kTwoPi, kTwoPi,
+                              lfo ? 1.0 : kTwoPi)),
           always(_mm256_castsi256_pd(_mm256_setr_epi64x(0, 0, 0, lfo ? -1 : 0)))
     {
     }
@@ -87,7 +87,7 @@ __attribute__((target("avx2"), noinline)) __m256d reduceTurns(__m256d phase, int
     _mm256_store_pd(p, phase);
     for (int k = 0; k < 4; ++k) {
         if (beyond & (1 << k))
-            p[k] = k == kLfoLane ? p[k] - std::floor(p[k]) : std::fmod(p[k], Oscillator::kTwoPi);
+            p[k] = k == kLfoLane ? p[k] - std::floor(p[k]) : std::fmod(p[k], kTwoPi);
     }
     return _mm256_load_pd(p);
 }
@@ -168,7 +168,7 @@ __attribute__((target("avx2"))) void phasesAvx2(Oscillator::PhaseTracker (&t)[kO
 {
     bool within = lfoWithinOneTurn(lfo);
     for (const Oscillator::PhaseTracker& tracker : t)
-        within = within && (!tracker.moves || withinOneTurn(tracker.phase, tracker.step, Oscillator::kTwoPi));
+        within = within && (!tracker.moves || withinOneTurn(tracker.phase, tracker.step, kTwoPi));
     const LaneSet set(lfo);
     const __m256d step = lanes(t[0].step, t[1].step, t[2].step, lfo ? lfo->increment : 0.0);
     const __m256d moving = _mm256_or_pd(
@@ -199,7 +199,7 @@ double largestStep(const Oscillator::PitchTracker& t) noexcept
     if (glides && !(t.glideRatio >= 0.0 && t.targetFreq >= 0.0))
         return nan;
     const double highest = glides ? std::max(t.currentFreq, t.targetFreq) : t.currentFreq;
-    return t.factor * highest * Oscillator::kTwoPi / t.sampleRate;
+    return t.factor * highest * kTwoPi / t.sampleRate;
 }
 
 // The LFO's lane steps by its increment through the same arithmetic as the
@@ -262,7 +262,7 @@ void pitchesAvx2(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker*
 {
     bool within = lfoWithinOneTurn(lfo);
     for (const Oscillator::PitchTracker& tracker : t)
-        within = within && withinOneTurn(tracker.phase, largestStep(tracker), Oscillator::kTwoPi);
+        within = within && withinOneTurn(tracker.phase, largestStep(tracker), kTwoPi);
     if (lfo)
         within ? pitchLoop<false, true>(t, lfo, count) : pitchLoop<true, true>(t, lfo, count);
     else

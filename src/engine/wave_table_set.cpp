@@ -10,7 +10,6 @@
 namespace kx {
 
 namespace {
-constexpr double kTwoPi = 6.283185307179586;
 constexpr double kInvTableSize = 0.00048828125; // 1/2048
 constexpr double kInvLn2 = 1.4426950408889634;
 constexpr double kTwoOverPi = 0.6366197723675814;

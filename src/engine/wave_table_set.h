@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/angles.h"
+
 #include <atomic>
 #include <cstddef>
 
@@ -71,7 +73,6 @@ public:
     }
 
 private:
-    static constexpr double kInvTwoPi = 0.15915494309189535;
     static constexpr int kMask = kSize - 1;
 
     // The cubic between samples n and n+1 of a level, its coefficients taken
