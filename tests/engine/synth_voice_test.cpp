@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/synth_voice.h"
-#include "reference_engine.h"
+#include "reference/reference_voice.h"
 
 namespace kx {
 namespace {
@@ -16,13 +16,13 @@ struct OscSettings {
     double partial, detune, attack, release, porta, noise, level;
 };
 
-void apply(SynthVoice& v, ref::Voice& r, const OscSettings (&s)[3], double mainGain, double depth, double bendRange,
+void apply(SynthVoice& v, ref::RefVoice& r, const OscSettings (&s)[3], double mainGain, double depth, double bendRange,
            int lfoShape, double portaReset)
 {
     Oscillator* oscs[3] = {&v.osc1, &v.osc2, &v.osc3};
     for (int i = 0; i < 3; ++i) {
         Oscillator& o = *oscs[i];
-        ref::Osc& t = r.osc[i];
+        ref::RefOscillator& t = r.osc[i];
         o.wave = t.wave = s[i].wave;
         o.partial = t.partial = s[i].partial;
         o.detuneCents = t.detuneCents = s[i].detune;
@@ -32,6 +32,7 @@ void apply(SynthVoice& v, ref::Voice& r, const OscSettings (&s)[3], double mainG
         o.noiseGain = t.noiseGain = s[i].noise;
         o.levelGain = t.levelGain = s[i].level;
         o.updateMultiplier();
+        t.updateMultiplier();
     }
     v.mainGain = r.mainGain = mainGain;
     v.lfoDepth = r.lfoDepth = depth;
@@ -63,8 +64,8 @@ TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit)
     for (int lfoShape = 0; lfoShape < 6; ++lfoShape) {
         const auto z = Random::stateZ(), w = Random::stateW();
         SynthVoice voice;
-        Random::setState(z, w);
-        ref::Voice twin;
+        ref::RefRandom rng{z, w};
+        ref::RefVoice twin(rng);
         apply(voice, twin, settings, 0.23713737056616552, 0.7, 2.0, lfoShape, 0.1);
         std::size_t next = 0;
         for (int i = 0; i < 60000; ++i) {
@@ -73,17 +74,16 @@ TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit)
                 switch (e.kind) {
                 case 'n': voice.noteOn(e.value); twin.noteOn(e.value); break;
                 case 'f': voice.noteOff(e.value); twin.noteOff(e.value); break;
-                case 'b': voice.setPitchBend(e.value); twin.bend(e.value); break;
+                case 'b': voice.setPitchBend(e.value); twin.setPitchBend(e.value); break;
                 case 's':
                     voice.lfo.syncToHost(true, i / 22050.0, e.value);
-                    twin.lfo.sync(true, i / 22050.0, e.value);
+                    twin.lfo.syncToHost(true, i / 22050.0, e.value);
                     break;
                 }
             }
-            const auto z2 = Random::stateZ(), w2 = Random::stateW();
+            rng = ref::RefRandom{Random::stateZ(), Random::stateW()};
             voice.tick();
-            Random::setState(z2, w2);
-            twin.tick();
+            twin.tick(rng);
             ASSERT_EQ(voice.output, twin.output) << "lfo shape " << lfoShape << " sample " << i;
         }
     }
