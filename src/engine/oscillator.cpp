@@ -69,6 +69,7 @@ void Oscillator::beginStretch(int count) noexcept
     steady_ = pitchHolds_ && envelopeHolds_ && gain.reached && gain.target == gainTarget_;
     moves_ = f > 0.0;
     start_ = PitchStart{phase, currentFreq, targetFreq, glideRatio, bendFactor * multiplier, sampleRate};
+    loudness_ = nullptr;
 }
 
 void Oscillator::trackEnvelope() noexcept
@@ -167,8 +168,9 @@ inline void Oscillator::finishWith(const double* noise, double* out, int count, 
                 out[i] = (noise[i] * noiseScale + waveAt(ph[i], i)) * amplitude;
         }
     } else {
-        const double* f = stretch_.freq;
-        const double* g = gainsOnTarget_ ? stretch_.target : stretch_.gain;
+        const Stretch& loudness = loudness_ ? *loudness_ : stretch_;
+        const double* f = loudness.freq;
+        const double* g = gainsOnTarget_ ? loudness.target : loudness.gain;
         auto each = [&](auto envelopeAt) {
             for (int i = 0; i < count; ++i) {
                 const double w = waveAt(ph[i], i);
@@ -188,6 +190,26 @@ inline void Oscillator::finishWith(const double* noise, double* out, int count, 
 bool Oscillator::playsInUnisonWith(const Oscillator& other) const noexcept
 {
     return wave == other.wave && start_ == other.start_ && count_ == other.count_;
+}
+
+bool Oscillator::sharesLoudnessWith(const Oscillator& other) const noexcept
+{
+    return !steady_ && !other.steady_ && pitchHolds_ == other.pitchHolds_ && start_ == other.start_ &&
+           count_ == other.count_ && cachedFreq_ == other.cachedFreq_ && phaseStep_ == other.phaseStep_ &&
+           gainTarget_ == other.gainTarget_ && gain.sampleRate == other.gain.sampleRate &&
+           gain.target == other.gain.target && gain.value == other.gain.value && gain.step == other.gain.step &&
+           gain.reached == other.gain.reached;
+}
+
+void Oscillator::followLoudnessOf(const Oscillator& leader) noexcept
+{
+    // What followPitch and smoothGain would have left, from the same values.
+    cachedFreq_ = leader.cachedFreq_;
+    phaseStep_ = leader.phaseStep_;
+    gainTarget_ = leader.gainTarget_;
+    gain = leader.gain;
+    gainsOnTarget_ = leader.gainsOnTarget_;
+    loudness_ = leader.loudness_ ? leader.loudness_ : &leader.stretch_;
 }
 
 bool Oscillator::needsWaveform() const noexcept

@@ -241,6 +241,14 @@ public:
 
     void smoothGain() noexcept;
 
+    // Two oscillators that start a stretch from the same phase and pitch with
+    // the same loudness smoothing (as in unison, whatever their waves) have
+    // the same frequencies, loudness targets and smoothed loudness in it: a
+    // follower takes the leader's, once the leader has computed them, in
+    // place of followPitch and smoothGain. Ask before either runs.
+    bool sharesLoudnessWith(const Oscillator& other) const noexcept;
+    void followLoudnessOf(const Oscillator& leader) noexcept;
+
     // Two oscillators that play the same wave from the same phase and pitch
     // through the stretch have the same waveform values in it.
     bool playsInUnisonWith(const Oscillator& other) const noexcept;
@@ -330,6 +338,7 @@ private:
     // that one amplitude serves every sample.
     int count_ = 0;
     bool gainsOnTarget_ = false; // the smoothed loudness is the target throughout
+    const Stretch* loudness_ = nullptr; // a leader's frequencies and loudness, or null: this one's
     bool pitchHolds_ = false;
     bool envelopeHolds_ = false;
     bool steady_ = false;

@@ -165,6 +165,13 @@ void SynthVoice::trackOscillators(int n, Lfo::PhaseTracker* lfoPhase) noexcept
         o->beginStretch(n);
         o->trackEnvelope();
     }
+    const Oscillator* leaders[3] = {};
+    if (osc2.sharesLoudnessWith(osc1))
+        leaders[1] = &osc1;
+    if (osc3.sharesLoudnessWith(osc1))
+        leaders[2] = &osc1;
+    else if (osc3.sharesLoudnessWith(osc2))
+        leaders[2] = &osc2;
     if (osc1.pitchHolds() && osc2.pitchHolds() && osc3.pitchHolds()) {
         Oscillator::PhaseTracker phases[] = {osc1.phaseTracker(), osc2.phaseTracker(), osc3.phaseTracker()};
         VoiceLanes::trackPhases(phases, lfoPhase, n);
@@ -180,10 +187,16 @@ void SynthVoice::trackOscillators(int n, Lfo::PhaseTracker* lfoPhase) noexcept
         osc2.keep(pitches[1]);
         osc3.keep(pitches[2]);
     }
-    for (Oscillator* o : oscillators)
-        o->followPitch();
-    for (Oscillator* o : oscillators)
-        o->smoothGain();
+    // An oscillator in unison with an earlier one takes its loudness.
+    for (int k = 0; k < 3; ++k)
+        if (!leaders[k])
+            oscillators[k]->followPitch();
+    for (int k = 0; k < 3; ++k) {
+        if (leaders[k])
+            oscillators[k]->followLoudnessOf(*leaders[k]);
+        else
+            oscillators[k]->smoothGain();
+    }
 }
 
 void SynthVoice::finishOscillators(const VoiceDraws& draws, double* out1, double* out2, double* out3) noexcept

@@ -396,3 +396,41 @@ TEST(SynthVoice, OscillatorsInUnisonRenderLikeTicksBitForBit)
 
 } // namespace
 } // namespace kx
+
+namespace kx {
+namespace {
+
+// Oscillators at the same pitch and phase whose loudness smoothing stands
+// apart (here set so; in play after a level curve jump) each smooth their own.
+TEST(SynthVoice, UnisonWithLoudnessApartRendersLikeTicksBitForBit)
+{
+    SynthVoice a, b;
+    for (SynthVoice* v : {&a, &b}) {
+        for (Oscillator* o : {&v->osc1, &v->osc2, &v->osc3}) {
+            o->wave = Oscillator::Sawtooth;
+            o->levelGain = 0.5;
+            o->portaTime = 0.01;
+        }
+        v->mainGain = 0.7;
+        v->noteOn(40);
+    }
+    b.lfo.heldRandom = a.lfo.heldRandom;
+    RandomGenerator ra{9, 10}, rb{9, 10};
+    std::vector<double> out(3000);
+    b.render(out.data(), 700, rb);
+    for (int k = 0; k < 700; ++k)
+        a.tick(ra);
+    for (SynthVoice* v : {&a, &b}) {
+        v->osc2.gain.value = 0.25;
+        v->osc3.gain.step *= 0.5;
+        v->noteOn(80); // a glide, so that the targets move
+    }
+    b.render(out.data(), 3000, rb);
+    for (int k = 0; k < 3000; ++k) {
+        a.tick(ra);
+        ASSERT_EQ(0, std::memcmp(&a.output, &out[static_cast<std::size_t>(k)], sizeof(double))) << "sample " << k;
+    }
+}
+
+} // namespace
+} // namespace kx
