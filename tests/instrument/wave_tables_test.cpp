@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 #include "engine/wave_table_set.h"
 #include "synth_host.h"
@@ -64,6 +65,23 @@ TEST(SynthWaveTables, BuiltOnTheFirstResumeAndSharedByEveryInstance)
         second.dispatch(effMainsChanged, 0, 1);
         if (WaveTableSet::built() != set || &WaveTableSet::instance() != set)
             fail("built twice");
+    });
+}
+
+// Hosts resume instances on several threads at once: the tables are built
+// once, and every instance plays from the same set.
+TEST(SynthWaveTables, InstancesResumedOnTwoThreadsAtOnceShareOneBuild)
+{
+    inFreshProcess([] {
+        // No test host: its counters are not for two threads.
+        Instance a, b;
+        std::thread first([&a] { a.dispatch(effMainsChanged, 0, 1); });
+        std::thread second([&b] { b.dispatch(effMainsChanged, 0, 1); });
+        first.join();
+        second.join();
+        const WaveTableSet* set = WaveTableSet::built();
+        if (!set || &WaveTableSet::instance() != set)
+            fail("not one set");
     });
 }
 
