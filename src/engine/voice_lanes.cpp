@@ -51,8 +51,7 @@ struct LaneSet {
     __m256d always; // lanes that move whatever their step (the LFO)
 
     __attribute__((target("avx2"))) explicit LaneSet(const Lfo::PhaseTracker* lfo) noexcept
-        : turn(_mm256_setr_pd(kTwoPi, kTwoPi, kTwoPi,
-                              lfo ? 1.0 : kTwoPi)),
+        : turn(_mm256_setr_pd(kTwoPi, kTwoPi, kTwoPi, lfo ? 1.0 : kTwoPi)),
           always(_mm256_castsi256_pd(_mm256_setr_epi64x(0, 0, 0, lfo ? -1 : 0)))
     {
     }
@@ -272,15 +271,6 @@ void pitchesAvx2(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker*
 #endif
 
 } // namespace
-
-bool vectorised() noexcept
-{
-#if KX_VOICE_LANES_AVX2
-    return hasAvx2();
-#else
-    return false;
-#endif
-}
 
 void trackPitches(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept
 {

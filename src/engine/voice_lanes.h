@@ -21,9 +21,6 @@ constexpr int kOscillators = 3;
 void trackPhases(Oscillator::PhaseTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept;
 void trackPitches(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept;
 
-// Whether the lanes run in vector registers on this processor.
-bool vectorised() noexcept;
-
 } // namespace VoiceLanes
 
 } // namespace kx
