@@ -2,7 +2,10 @@
 // instrument's parameters and commands to refer to; every small parsed skin
 // is also painted and poked, so that what the script declares is exercised.
 // The seeds use the small button images: decoding the large background on
-// every run would leave the fuzzer little time for anything else.
+// every run would leave the fuzzer little time for anything else. Runs keep
+// what the process has made already (decoded images, font matches, the last
+// canvas when the next skin has its size), as an editor that is opened again
+// does.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -34,7 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (skin->width() > 400 || skin->height() > 300)
         return 0;
     skin->WindowOpened();
-    KCanvas canvas(skin->width(), skin->height());
+    // Resetting the canvas paints every pixel of it, so a canvas of the same
+    // size from an earlier run leaves nothing of that run behind.
+    static std::unique_ptr<KCanvas> reused;
+    if (!reused || reused->width() != skin->width() || reused->height() != skin->height())
+        reused = std::make_unique<KCanvas>(skin->width(), skin->height());
+    KCanvas& canvas = *reused;
     skin->ResetCanvas(canvas);
     skin->Paint(canvas);
     // A few gestures over the whole area.

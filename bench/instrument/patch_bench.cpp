@@ -25,6 +25,13 @@ struct Patch {
 const std::vector<Patch> kSaw3 = {{kx::kWave1, 1.0f}, {kx::kWave2, 1.0f}, {kx::kWave3, 1.0f},
                                   {kx::kLFOWave, 0.2f}, {kx::kLFODepth, 0.5f}};
 const std::vector<Patch> kGlide = {{kx::kPorta1, 0.3f}, {kx::kPorta2, 0.3f}, {kx::kPorta3, 0.3f}};
+// The same with oscillators 2 and 3 detuned by +7 and -7 cents (stored
+// (cents + 99) / 198), so that no two play in unison and share no work.
+const std::vector<Patch> kSaw3Detuned = {{kx::kWave1, 1.0f},   {kx::kWave2, 1.0f},      {kx::kWave3, 1.0f},
+                                         {kx::kLFOWave, 0.2f}, {kx::kLFODepth, 0.5f},   {kx::kDetune2, 106 / 198.0f},
+                                         {kx::kDetune3, 92 / 198.0f}};
+const std::vector<Patch> kGlideDetuned = {{kx::kPorta1, 0.3f},         {kx::kPorta2, 0.3f}, {kx::kPorta3, 0.3f},
+                                          {kx::kDetune2, 106 / 198.0f}, {kx::kDetune3, 92 / 198.0f}};
 
 void play(benchmark::State& state, const std::vector<Patch>& patch)
 {
@@ -85,8 +92,13 @@ void BM_PatchSaw3(benchmark::State& state) { play(state, kSaw3); }
 BENCHMARK(BM_PatchSaw3);
 void BM_PatchGlide(benchmark::State& state) { play(state, kGlide); }
 BENCHMARK(BM_PatchGlide);
+void BM_PatchSaw3Detuned(benchmark::State& state) { play(state, kSaw3Detuned); }
+BENCHMARK(BM_PatchSaw3Detuned);
+void BM_PatchGlideDetuned(benchmark::State& state) { play(state, kGlideDetuned); }
+BENCHMARK(BM_PatchGlideDetuned);
 
-// A further instance: the wave tables and shared images already exist.
+// A further instance (creating one builds nothing process-wide: the tables
+// wait for the first resume, the images for the first paint).
 void BM_CreateAndCloseInstance(benchmark::State& state)
 {
     AEffect* first = kx::createEffectInstance(host)->getAeffect(); // builds what is process-wide

@@ -32,7 +32,7 @@ void Lfo::shapeValues(const double* phases, double* out, int count) const noexce
             out[i] = shapeAt(phases[i]);
     };
     switch (shape) {
-    case Sine: fill([](double p) { return Oscillator::sinePoly(p * Oscillator::kTwoPi - Oscillator::kPi); }); break;
+    case Sine: fill([](double p) { return Oscillator::sinePoly(p * kTwoPi - kPi); }); break;
     case Triangle:
         // Every arm computed, one chosen: no branch in the loop.
         fill([](double p) {

@@ -43,7 +43,7 @@ public:
     {
         switch (shape) {
         case Sine:
-            return Oscillator::sinePoly(p * Oscillator::kTwoPi - Oscillator::kPi);
+            return Oscillator::sinePoly(p * kTwoPi - kPi);
         case Triangle:
             if (p < 0.25)
                 return 4.0 * p;
@@ -82,18 +82,37 @@ public:
     // advance moves the phase and answers true when the Random shape wants
     // its next value (set heldRandom before follow); follow steps the output
     // toward the shape.
-    bool advance() noexcept
+    bool advance() noexcept { return turn(phase, increment) && shape == Random; }
+    void follow() noexcept { output.tick(shapeValue(phase)); }
+
+    // The phase one increment on, kept in [0, 1); true when it wrapped.
+    static bool turn(double& p, double inc) noexcept
     {
-        phase = phase + increment;
-        if (phase >= 1.0) {
-            phase -= 1.0;
-            if (phase >= 1.0) // only for an increment of a cycle or more per sample
-                phase -= std::floor(phase);
-            return shape == Random;
+        p = p + inc;
+        if (p >= 1.0) {
+            p -= 1.0;
+            if (p >= 1.0) // only for an increment of a cycle or more per sample
+                p -= std::floor(p);
+            return true;
         }
         return false;
     }
-    void follow() noexcept { output.tick(shapeValue(phase)); }
+
+    // The phase through a stretch in which the LFO draws nothing, held in a
+    // local while the voice steps it.
+    struct PhaseTracker {
+        double phase;
+        double increment;
+        double* phases;
+
+        void track(int i) noexcept
+        {
+            turn(phase, increment);
+            phases[i] = phase;
+        }
+    };
+    PhaseTracker phaseTracker(double* phases) const noexcept { return PhaseTracker{phase, increment, phases}; }
+    void keep(const PhaseTracker& t) noexcept { phase = t.phase; }
 
     // The shape at each of `count` phases (the Random shape: heldRandom).
     void shapeValues(const double* phases, double* out, int count) const noexcept;

@@ -6,7 +6,8 @@
 
 namespace kx {
 
-Oscillator::Oscillator() : tables_(&WaveTableSet::instance())
+Oscillator::Oscillator(TableBuild build)
+    : tables_(build == TableBuild::OnConstruction ? &WaveTableSet::instance() : nullptr)
 {
     gain.sampleRate = 44100.0;
     gain.target = 1.0;
@@ -58,22 +59,23 @@ void Oscillator::beginStretch(int count) noexcept
 {
     count_ = count;
     const double f = bendFactor * multiplier * currentFreq;
-    glides_ = glideRatio != 1.0;
-    pitchHolds_ = !glides_ && f == cachedFreq_;
+    const bool glides = glideRatio != 1.0;
+    // Without a glide a new pitch (a bend, a note) holds through the whole
+    // stretch: cache it now, as the stretch's first step would.
+    if (!glides && f != cachedFreq_)
+        updateFrequencyCache(f);
+    pitchHolds_ = !glides && f == cachedFreq_;
     envelopeHolds_ = envelope.state == EnvelopeState::Sustain || envelope.isIdle();
     steady_ = pitchHolds_ && envelopeHolds_ && gain.reached && gain.target == gainTarget_;
     moves_ = f > 0.0;
+    start_ = PitchStart{phase, currentFreq, targetFreq, glideRatio, bendFactor * multiplier, sampleRate};
+    loudness_ = nullptr;
 }
 
 void Oscillator::trackEnvelope() noexcept
 {
-    if (steady_)
+    if (steady_ || envelopeHolds_) // one value for the whole stretch
         return;
-    if (envelopeHolds_) {
-        for (int i = 0; i < count_; ++i)
-            stretch_.envelope[i] = envelope.value;
-        return;
-    }
     for (int i = 0; i < count_; ++i) {
         envelope.tick();
         stretch_.envelope[i] = envelope.value;
@@ -81,28 +83,30 @@ void Oscillator::trackEnvelope() noexcept
 }
 
 KX_VECTOR_CLONES
-void Oscillator::pitchToSteps() noexcept
+void Oscillator::followPitch() noexcept
 {
     if (steady_ || count_ <= 0)
         return;
-    const double held = bendFactor * multiplier * currentFreq;
     if (pitchHolds_) {
+        const double held = cachedFreq_;
         for (int i = 0; i < count_; ++i)
             stretch_.freq[i] = held;
         return;
     }
-    // Without a glide the frequency changed once, before the stretch.
-    const double factor = bendFactor * multiplier;
-    if (!glides())
-        for (int i = 0; i < count_; ++i)
-            stretch_.currentFreq[i] = currentFreq;
-    const double rate = sampleRate;
+    const double* freq = stretch_.freq;
+    double* target = stretch_.target;
+    // Through most stretches every frequency lies on the curve's middle arm,
+    // the one of most of the audible range: that arm alone is computed, the
+    // same arithmetic as the whole curve gives there, and the whole curve
+    // only when a frequency lies elsewhere.
+    int outside = 0;
     for (int i = 0; i < count_; ++i) {
-        const double f = factor * stretch_.currentFreq[i];
-        const double step = f * kTwoPi / rate;
-        stretch_.freq[i] = f;
-        stretch_.step[i] = f > 0.0 ? step : 0.0;
-        stretch_.target[i] = gainCurve(f);
+        outside += !(freq[i] >= kLoudnessFullAt && freq[i] < kLoudnessHighFrom);
+        target[i] = gainCurveMiddle(freq[i]);
+    }
+    if (outside != 0) {
+        for (int i = 0; i < count_; ++i)
+            target[i] = gainCurve(freq[i]);
     }
     // What a step would have cached for the last frequency.
     updateFrequencyCache(stretch_.freq[count_ - 1]);
@@ -130,8 +134,7 @@ void Oscillator::smoothGain() noexcept
         misses += (d > stepSize) | !(d >= -stepSize);
     }
     if (misses == 0) {
-        for (int i = 0; i < count_; ++i)
-            stretch_.gain[i] = target[i];
+        gainsOnTarget_ = true;
         gain.target = target[count_ - 1];
         gain.value = target[count_ - 1];
         gain.reached = true;
@@ -142,6 +145,7 @@ void Oscillator::smoothGain() noexcept
             gain.tick(target[i]);
         stretch_.gain[i] = gain.value;
     }
+    gainsOnTarget_ = false;
 }
 
 // The output of every sample from its phase, amplitude and noise draw. A
@@ -164,42 +168,105 @@ inline void Oscillator::finishWith(const double* noise, double* out, int count, 
                 out[i] = (noise[i] * noiseScale + waveAt(ph[i], i)) * amplitude;
         }
     } else {
-        const double* f = stretch_.freq;
-        const double* g = stretch_.gain;
-        const double* e = stretch_.envelope;
-        for (int i = 0; i < count; ++i) {
-            const double w = waveAt(ph[i], i);
-            out[i] = (noise[i] * noiseScale + (f[i] > 0.0 ? w : 0.0)) * (g[i] * level * e[i]);
+        const Stretch& loudness = loudness_ ? *loudness_ : stretch_;
+        const double* f = loudness.freq;
+        const double* g = gainsOnTarget_ ? loudness.target : loudness.gain;
+        auto each = [&](auto envelopeAt) {
+            for (int i = 0; i < count; ++i) {
+                const double w = waveAt(ph[i], i);
+                out[i] = (noise[i] * noiseScale + (f[i] > 0.0 ? w : 0.0)) * (g[i] * level * envelopeAt(i));
+            }
+        };
+        if (envelopeHolds_) {
+            const double held = envelope.value;
+            each([held](int) { return held; });
+        } else {
+            const double* e = stretch_.envelope;
+            each([e](int i) { return e[i]; });
         }
     }
 }
 
-KX_VECTOR_CLONES
-void Oscillator::finishStretch(const double* noise, double* out) noexcept
+bool Oscillator::playsInUnisonWith(const Oscillator& other) const noexcept
+{
+    return wave == other.wave && start_ == other.start_ && count_ == other.count_;
+}
+
+bool Oscillator::sharesLoudnessWith(const Oscillator& other) const noexcept
+{
+    return !steady_ && !other.steady_ && pitchHolds_ == other.pitchHolds_ && start_ == other.start_ &&
+           count_ == other.count_ && cachedFreq_ == other.cachedFreq_ && phaseStep_ == other.phaseStep_ &&
+           gainTarget_ == other.gainTarget_ && gain.sampleRate == other.gain.sampleRate &&
+           gain.target == other.gain.target && gain.value == other.gain.value && gain.step == other.gain.step &&
+           gain.reached == other.gain.reached;
+}
+
+void Oscillator::followLoudnessOf(const Oscillator& leader) noexcept
+{
+    // What followPitch and smoothGain would have left, from the same values.
+    cachedFreq_ = leader.cachedFreq_;
+    phaseStep_ = leader.phaseStep_;
+    gainTarget_ = leader.gainTarget_;
+    gain = leader.gain;
+    gainsOnTarget_ = leader.gainsOnTarget_;
+    loudness_ = leader.loudness_ ? leader.loudness_ : &leader.stretch_;
+}
+
+bool Oscillator::needsWaveform() const noexcept
+{
+    return count_ > 0 && !(steady_ && (!moves_ || envelope.isIdle()));
+}
+
+void Oscillator::waveform(double* w) noexcept
 {
     const int count = count_;
-    if (count <= 0)
-        return;
+    const double* ph = stretch_.phase;
     if (wave == Sine) {
-        finishWith(noise, out, count, [](double ph, int) { return sinePoly(ph - kPi); });
-    } else if (wave == Triangle || wave == Square || wave == Sawtooth) {
+        sineStretch(ph, w, count);
+    } else if ((wave == Triangle || wave == Square || wave == Sawtooth) && tables()) {
         const int table = tableOfWave();
         if (pitchHolds_) {
             if (moves_ && levelFreq_ != cachedFreq_)
                 updateLevelCache(cachedFreq_);
-            double w[kMaxStretch];
-            tables_->readStretch(table, stretch_.phase, w, count, level_, levelFraction_);
-            finishWith(noise, out, count, [&w](double, int i) { return w[i]; });
+            tables_->readStretch(table, ph, w, count, level_, levelFraction_);
         } else {
-            finishWith(noise, out, count, [this, table](double ph, int i) {
+            for (int i = 0; i < count; ++i) {
                 const double f = stretch_.freq[i];
                 if (f != levelFreq_)
                     updateLevelCache(f);
-                return tables_->readAtLevel(table, ph, level_, levelFraction_);
-            });
+                w[i] = tables_->readAtLevel(table, ph[i], level_, levelFraction_);
+            }
         }
     } else {
+        for (int i = 0; i < count; ++i)
+            w[i] = 0.0;
+    }
+}
+
+KX_VECTOR_CLONES
+void Oscillator::sineStretch(const double* phases, double* w, int count) noexcept
+{
+    for (int i = 0; i < count; ++i)
+        w[i] = sinePoly(phases[i] - kPi);
+}
+
+KX_VECTOR_CLONES
+void Oscillator::finishStretch(const double* noise, double* out, const double* values) noexcept
+{
+    const int count = count_;
+    if (count <= 0)
+        return;
+    if (!needsWaveform()) {
         finishWith(noise, out, count, [](double, int) { return 0.0; });
+    } else if (values) {
+        finishWith(noise, out, count, [values](double, int i) { return values[i]; });
+    } else if (wave == Sine) {
+        // Computed where it is used, without an array between.
+        finishWith(noise, out, count, [](double ph, int) { return sinePoly(ph - kPi); });
+    } else {
+        double w[kMaxStretch];
+        waveform(w);
+        finishWith(noise, out, count, [&w](double, int i) { return w[i]; });
     }
     output = out[count - 1];
 }
@@ -208,17 +275,18 @@ void Oscillator::render(const double* noise, double* out, int count) noexcept
 {
     beginStretch(count);
     trackEnvelope();
-    if (glides()) {
-        GlideTracker glide = glideTracker();
+    if (pitchHolds()) {
+        PhaseTracker tracker = phaseTracker();
         for (int i = 0; i < count; ++i)
-            glide.track(i);
-        keep(glide);
+            tracker.track(i);
+        keep(tracker);
+    } else {
+        PitchTracker tracker = pitchTracker();
+        for (int i = 0; i < count; ++i)
+            tracker.track(i);
+        keep(tracker);
     }
-    pitchToSteps();
-    PhaseTracker tracker = phaseTracker();
-    for (int i = 0; i < count; ++i)
-        tracker.track(i);
-    keep(tracker);
+    followPitch();
     smoothGain();
     finishStretch(noise, out);
 }

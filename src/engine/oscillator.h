@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "engine/angles.h"
 #include "engine/envelope.h"
 #include "engine/random.h"
 #include "engine/slew_limiter.h"
@@ -21,11 +22,23 @@ class Oscillator {
 public:
     enum Wave : std::int32_t { Sine = 0, Triangle = 1, Square = 2, Sawtooth = 3 };
 
-    static constexpr double kTwoPi = 6.283185307179586;
-    static constexpr double kPi = 3.141592653589793;
+    static constexpr double kTwoPi = kx::kTwoPi;
+    static constexpr double kPi = kx::kPi;
     static constexpr double kInvCentsPerOctave = 0.0008333333333333334; // 1/1200
 
-    Oscillator();
+    // The loudness curve's corners in Hz: silent below the first, rising to
+    // full at the second, falling to 0.49 at the third and to silence at the
+    // last; and the inverse spans of its falling arms.
+    static constexpr double kLoudnessSilentBelow = 10.0;
+    static constexpr double kLoudnessFullAt = 30.0;
+    static constexpr double kLoudnessHighFrom = 10000.0;
+    static constexpr double kLoudnessSilentFrom = 17500.0;
+    static constexpr double kInvMiddleSpan = 0.00010030090270812437; // 1/9970
+    static constexpr double kInvHighSpan = 0.00013333333333333334;   // 1/7500
+
+    // Table waves read the process-wide tables, built now or by the owner
+    // later (silent until then).
+    explicit Oscillator(TableBuild build = TableBuild::OnConstruction);
 
     std::int32_t wave = Sine; // other values are silent
     double partial = 1.0;
@@ -65,15 +78,21 @@ public:
     // gets 0.
     static double gainCurve(double f) noexcept
     {
-        const double low = (f - 10.0) * 0.05;
-        const double mid = 1.0 - (f - 30.0) * 0.00010030090270812437 * 0.3;
-        const double high = 0.7 - (f - 10000.0) * 0.00013333333333333334 * 0.7;
+        const double low = (f - kLoudnessSilentBelow) * 0.05;
+        const double high = 0.7 - (f - kLoudnessHighFrom) * kInvHighSpan * 0.7;
         double gain = 0.0;
-        gain = f < 17500.0 ? high * high : gain;
-        gain = f < 10000.0 ? mid * mid : gain;
-        gain = f < 30.0 ? low * low : gain;
-        gain = f < 10.0 ? 0.0 : gain;
+        gain = f < kLoudnessSilentFrom ? high * high : gain;
+        gain = f < kLoudnessHighFrom ? gainCurveMiddle(f) : gain;
+        gain = f < kLoudnessFullAt ? low * low : gain;
+        gain = f < kLoudnessSilentBelow ? 0.0 : gain;
         return gain;
+    }
+
+    // The curve's middle arm, from kLoudnessFullAt up to kLoudnessHighFrom.
+    static double gainCurveMiddle(double f) noexcept
+    {
+        const double mid = 1.0 - (f - kLoudnessFullAt) * kInvMiddleSpan * 0.3;
+        return mid * mid;
     }
 
     // The sine polynomial shared with the LFO; x in [-pi, pi).
@@ -124,39 +143,59 @@ public:
     // Stretch rendering. The voice takes its three oscillators through a
     // stretch of samples together, in steps that keep what must go sample
     // after sample (envelope, glide, phase, loudness smoothing) apart from
-    // what each sample computes on its own (frequency, phase step, loudness
-    // target, waveform, output). Each sequential part is then a short loop
-    // of its own, the phases of the three oscillators side by side so that
-    // their additions overlap, and the rest runs over whole arrays where the
-    // compiler can use vector lanes. In this order:
+    // what each sample computes on its own (loudness target, waveform,
+    // output). Each sequential part is then a short loop of its own, the
+    // three oscillators side by side so that their chains overlap, and the
+    // rest runs over whole arrays where the compiler can use vector lanes.
+    // In this order:
     //   beginStretch(count)
     //   trackEnvelope()                        when the envelope moves
-    //   glideTracker(), track(i) for each i, keep()
-    //                                          when the pitch glides
-    //   pitchToSteps()                         frequency, step, target
     //   phaseTracker(), track(i) for each i, keep()
+    //                                          when the pitch holds
+    //   pitchTracker(), track(i) for each i, keep()
+    //                                          when it does not
+    //   followPitch()                          frequency, loudness target
     //   smoothGain()
     //   finishStretch(noise, out)              waveform and output
     // Together they leave exactly the state and the outputs of `count` steps
     // whose noise draws are noise[i]. Audio thread; count <= kMaxStretch.
-    static constexpr int kMaxStretch = 128;
+    static constexpr int kMaxStretch = 256;
 
     // What the steps of a stretch hand on to each other, per sample.
     struct Stretch {
-        double currentFreq[kMaxStretch]; // while gliding
-        double freq[kMaxStretch];        // bendFactor x multiplier x currentFreq
-        double step[kMaxStretch];        // phase step for freq (0 when freq <= 0)
-        double target[kMaxStretch];      // loudness target for freq
+        double freq[kMaxStretch];   // bendFactor x multiplier x currentFreq
+        double target[kMaxStretch]; // loudness target for freq
         double phase[kMaxStretch];
-        double gain[kMaxStretch];        // smoothed loudness
+        double gain[kMaxStretch]; // smoothed loudness
         double envelope[kMaxStretch];
     };
 
-    // The glide of a stretch, held in a local while the voice steps it, so
-    // that the compiler can keep it in registers.
-    struct GlideTracker {
+    // The phase of a stretch in which the frequency holds, held in a local
+    // while the voice steps it, so that the compiler can keep it in
+    // registers. A frequency of 0 or below leaves the phase where it is.
+    struct PhaseTracker {
+        double phase;
+        double step;
+        bool moves;
+        double* phases;
+
+        void track(int i) noexcept
+        {
+            if (moves)
+                advancePhase(phase, step);
+            phases[i] = phase;
+        }
+    };
+
+    // The glide, the frequency and the phase of a stretch in which the pitch
+    // moves, the step arithmetic of a tick sample by sample.
+    struct PitchTracker {
         double currentFreq, targetFreq, glideRatio;
+        double factor; // bendFactor x multiplier
+        double sampleRate;
+        double phase;
         double* freqs;
+        double* phases;
 
         void track(int i) noexcept
         {
@@ -168,22 +207,10 @@ public:
                     glideRatio = 1.0;
                 }
             }
-            freqs[i] = currentFreq;
-        }
-    };
-
-    // The phase of a stretch, held likewise: a constant step while the
-    // frequency holds, else each sample's own. A step of 0 (frequency 0 or
-    // below) leaves the phase as it is, as a step that does not move it.
-    struct PhaseTracker {
-        double phase;
-        double steadyStep;
-        const double* steps; // null while the frequency holds
-        double* phases;
-
-        void track(int i) noexcept
-        {
-            advancePhase(phase, steps ? steps[i] : steadyStep);
+            const double f = factor * currentFreq;
+            if (f > 0.0)
+                advancePhase(phase, f * kTwoPi / sampleRate);
+            freqs[i] = f;
             phases[i] = phase;
         }
     };
@@ -192,28 +219,47 @@ public:
 
     void trackEnvelope() noexcept;
 
-    bool glides() const noexcept { return glides_; }
-    GlideTracker glideTracker() noexcept
+    // The frequency is the same for every sample of the stretch.
+    bool pitchHolds() const noexcept { return pitchHolds_; }
+
+    PhaseTracker phaseTracker() noexcept { return PhaseTracker{phase, phaseStep_, moves_, stretch_.phase}; }
+    void keep(const PhaseTracker& t) noexcept { phase = t.phase; }
+
+    PitchTracker pitchTracker() noexcept
     {
-        return GlideTracker{currentFreq, targetFreq, glideRatio, stretch_.currentFreq};
+        return PitchTracker{currentFreq,  targetFreq, glideRatio,     bendFactor * multiplier,
+                            sampleRate, phase,      stretch_.freq, stretch_.phase};
     }
-    void keep(const GlideTracker& t) noexcept
+    void keep(const PitchTracker& t) noexcept
     {
         currentFreq = t.currentFreq;
         glideRatio = t.glideRatio;
+        phase = t.phase;
     }
 
-    void pitchToSteps() noexcept;
-
-    PhaseTracker phaseTracker() noexcept
-    {
-        return PhaseTracker{phase, moves_ ? phaseStep_ : 0.0, pitchHolds_ ? nullptr : stretch_.step, stretch_.phase};
-    }
-    void keep(const PhaseTracker& t) noexcept { phase = t.phase; }
+    void followPitch() noexcept;
 
     void smoothGain() noexcept;
 
-    void finishStretch(const double* noise, double* out) noexcept;
+    // Two oscillators that start a stretch from the same phase and pitch with
+    // the same loudness smoothing (as in unison, whatever their waves) have
+    // the same frequencies, loudness targets and smoothed loudness in it: a
+    // follower takes the leader's, once the leader has computed them, in
+    // place of followPitch and smoothGain. Ask before either runs.
+    bool sharesLoudnessWith(const Oscillator& other) const noexcept;
+    void followLoudnessOf(const Oscillator& leader) noexcept;
+
+    // Two oscillators that play the same wave from the same phase and pitch
+    // through the stretch have the same waveform values in it.
+    bool playsInUnisonWith(const Oscillator& other) const noexcept;
+    // The stretch's waveform values (before the loudness), for another
+    // oscillator in unison; false when this one's output needs none.
+    bool needsWaveform() const noexcept;
+    void waveform(double* w) noexcept;
+
+    // The output of the stretch, from the waveform values in `values` when
+    // given (an oscillator in unison computed them).
+    void finishStretch(const double* noise, double* out, const double* values = nullptr) noexcept;
 
     // The whole stretch for this oscillator alone.
     void render(const double* noise, double* out, int count) noexcept;
@@ -255,17 +301,30 @@ private:
         return wave == Triangle ? WaveTableSet::Triangle : wave == Square ? WaveTableSet::Square : WaveTableSet::Sawtooth;
     }
 
+    // The tables once they are built (a pointer read for the stretch).
+    const WaveTableSet* tables() noexcept
+    {
+        if (!tables_)
+            tables_ = WaveTableSet::built();
+        return tables_;
+    }
+
     double readTable(double ph, double f) noexcept
     {
+        const WaveTableSet* set = tables();
+        if (!set)
+            return 0.0;
         if (f != levelFreq_)
             updateLevelCache(f);
-        return tables_->readAtLevel(tableOfWave(), ph, level_, levelFraction_);
+        return set->readAtLevel(tableOfWave(), ph, level_, levelFraction_);
     }
+
+    static void sineStretch(const double* phases, double* w, int count) noexcept;
 
     template <typename WaveFunction>
     void finishWith(const double* noise, double* out, int count, WaveFunction waveAt) noexcept;
 
-    const WaveTableSet* tables_; // process-wide, read-only
+    const WaveTableSet* tables_; // process-wide, read-only; null until built
     double cachedFreq_ = std::numeric_limits<double>::quiet_NaN();
     double phaseStep_ = 0.0;
     double gainTarget_ = 0.0;
@@ -278,11 +337,17 @@ private:
     // envelope holds (sustain or idle) and the smoothing has settled, so
     // that one amplitude serves every sample.
     int count_ = 0;
+    bool gainsOnTarget_ = false; // the smoothed loudness is the target throughout
+    const Stretch* loudness_ = nullptr; // a leader's frequencies and loudness, or null: this one's
     bool pitchHolds_ = false;
-    bool glides_ = false; // a glide runs at the start of the stretch
     bool envelopeHolds_ = false;
     bool steady_ = false;
     bool moves_ = false; // the held frequency is above 0
+    // Everything the stretch's phases and frequencies follow from.
+    struct PitchStart {
+        double phase, currentFreq, targetFreq, glideRatio, factor, sampleRate;
+        bool operator==(const PitchStart&) const = default;
+    } start_{};
     Stretch stretch_;
 };
 

@@ -1,19 +1,20 @@
 #include "engine/synth_voice.h"
 
+#include "engine/voice_lanes.h"
 #include "engine/vector_clones.h"
 
 #include <cmath>
 
 namespace kx {
 
-SynthVoice::SynthVoice() noexcept : lfo(44100.0)
+SynthVoice::SynthVoice(TableBuild build) noexcept : osc1(build), osc2(build), osc3(build), lfo(44100.0)
 {
     resetForSampleRate(44100.0);
 }
 
 double SynthVoice::noteFrequency(std::int32_t key) noexcept
 {
-    return 440.0 * std::pow(2.0, (key - 69) * 0.08333333333333333);
+    return 440.0 * std::pow(2.0, (key - 69) * kInvSemitonesPerOctave);
 }
 
 void SynthVoice::startNotes(double frequency) noexcept
@@ -49,7 +50,7 @@ void SynthVoice::noteOff(std::int32_t key) noexcept
 
 void SynthVoice::setPitchBend(std::int32_t value) noexcept
 {
-    const double factor = std::pow(2.0, value * 0.0001220703125 * bendRange * 0.08333333333333333);
+    const double factor = std::pow(2.0, value * kInvBendHalfRange * bendRange * kInvSemitonesPerOctave);
     osc1.bendFactor = factor;
     osc2.bendFactor = factor;
     osc3.bendFactor = factor;
@@ -77,19 +78,24 @@ void SynthVoice::renderStretch(double* out, int n, DrawSource& source) noexcept
     VoiceDraws draws;
     const int lfoDraws = lfo.drawsOver(n);
     RandomGenerator random = source.claim(static_cast<std::uint64_t>(n) * VoiceDraws::kPerSample + lfoDraws);
-    if (lfoDraws == 0)
-        draws.fill(random, n);
-
+    double lfoPhase[kChunk];
     double lfoTarget[kChunk];
-    trackLfo(lfoTarget, n, lfoDraws > 0 ? &draws : nullptr, random, lfoDraws, source);
+    if (lfoDraws == 0) {
+        // The LFO's phase steps beside the oscillators'.
+        draws.fill(random, n);
+        Lfo::PhaseTracker lfoTracker = lfo.phaseTracker(lfoPhase);
+        trackOscillators(n, &lfoTracker);
+        lfo.keep(lfoTracker);
+        lfo.shapeValues(lfoPhase, lfoTarget, n);
+    } else {
+        trackLfo(lfoTarget, n, draws, random, lfoDraws, source);
+        trackOscillators(n, nullptr);
+    }
     const double* lfoValue = smoothLfo(lfoTarget, n);
-    trackOscillators(n);
     countPortaResets(n); // only glides of later notes depend on it
 
     double out1[kChunk], out2[kChunk], out3[kChunk];
-    osc1.finishStretch(draws.noise1, out1);
-    osc2.finishStretch(draws.noise2, out2);
-    osc3.finishStretch(draws.noise3, out3);
+    finishOscillators(draws, out1, out2, out3);
     mixStretch(out, n, draws.offset, out1, out2, out3, lfoValue);
 }
 
@@ -101,31 +107,24 @@ void SynthVoice::mixStretch(double* out, int n, const double* offset, const doub
         out[i] = mix(offset[i], o1[i], o2[i], o3[i], lfoValue[i]);
 }
 
-void SynthVoice::trackLfo(double* target, int n, VoiceDraws* interleaved, RandomGenerator& random, int lfoDraws,
+void SynthVoice::trackLfo(double* target, int n, VoiceDraws& draws, RandomGenerator& random, int lfoDraws,
                           DrawSource& source) noexcept
 {
-    double phase[kChunk];
     Lfo l = lfo;
     int lfoLeft = lfoDraws;
     for (int i = 0; i < n; ++i) {
-        if (interleaved) {
-            interleaved->noise1[i] = random.bipolar();
-            interleaved->noise2[i] = random.bipolar();
-            interleaved->noise3[i] = random.bipolar();
-        }
+        draws.noise1[i] = random.bipolar();
+        draws.noise2[i] = random.bipolar();
+        draws.noise3[i] = random.bipolar();
         if (l.advance()) {
             // Beyond the draws counted (only a shape changed on another
             // thread meanwhile), a value of its own.
             l.heldRandom = lfoLeft-- > 0 ? random.bipolar() : source.claim(1).bipolar();
         }
-        phase[i] = l.phase;
-        target[i] = l.heldRandom;
-        if (interleaved)
-            interleaved->offset[i] = random.unipolar();
+        target[i] = l.shapeValue(l.phase);
+        draws.offset[i] = random.unipolar();
     }
     lfo = l;
-    if (lfo.shape != Lfo::Random)
-        lfo.shapeValues(phase, target, n);
 }
 
 KX_VECTOR_CLONES
@@ -159,39 +158,68 @@ const double* SynthVoice::smoothLfo(double* target, int n) noexcept
     return target;
 }
 
-void SynthVoice::trackOscillators(int n) noexcept
+void SynthVoice::trackOscillators(int n, Lfo::PhaseTracker* lfoPhase) noexcept
 {
     Oscillator* const oscillators[] = {&osc1, &osc2, &osc3};
     for (Oscillator* o : oscillators) {
         o->beginStretch(n);
         o->trackEnvelope();
     }
-    if (osc1.glides() || osc2.glides() || osc3.glides()) {
-        // Gliding or not, each tracker keeps its frequency as it goes.
-        Oscillator::GlideTracker g1 = osc1.glideTracker(), g2 = osc2.glideTracker(), g3 = osc3.glideTracker();
-        for (int i = 0; i < n; ++i) {
-            g1.track(i);
-            g2.track(i);
-            g3.track(i);
-        }
-        osc1.keep(g1);
-        osc2.keep(g2);
-        osc3.keep(g3);
+    const Oscillator* leaders[3] = {};
+    if (osc2.sharesLoudnessWith(osc1))
+        leaders[1] = &osc1;
+    if (osc3.sharesLoudnessWith(osc1))
+        leaders[2] = &osc1;
+    else if (osc3.sharesLoudnessWith(osc2))
+        leaders[2] = &osc2;
+    if (osc1.pitchHolds() && osc2.pitchHolds() && osc3.pitchHolds()) {
+        Oscillator::PhaseTracker phases[] = {osc1.phaseTracker(), osc2.phaseTracker(), osc3.phaseTracker()};
+        VoiceLanes::trackPhases(phases, lfoPhase, n);
+        osc1.keep(phases[0]);
+        osc2.keep(phases[1]);
+        osc3.keep(phases[2]);
+    } else {
+        // An oscillator whose pitch holds steps as well through the same
+        // arithmetic, one frequency throughout.
+        Oscillator::PitchTracker pitches[] = {osc1.pitchTracker(), osc2.pitchTracker(), osc3.pitchTracker()};
+        VoiceLanes::trackPitches(pitches, lfoPhase, n);
+        osc1.keep(pitches[0]);
+        osc2.keep(pitches[1]);
+        osc3.keep(pitches[2]);
     }
-    for (Oscillator* o : oscillators)
-        o->pitchToSteps();
+    // An oscillator in unison with an earlier one takes its loudness.
+    for (int k = 0; k < 3; ++k)
+        if (!leaders[k])
+            oscillators[k]->followPitch();
+    for (int k = 0; k < 3; ++k) {
+        if (leaders[k])
+            oscillators[k]->followLoudnessOf(*leaders[k]);
+        else
+            oscillators[k]->smoothGain();
+    }
+}
 
-    Oscillator::PhaseTracker t1 = osc1.phaseTracker(), t2 = osc2.phaseTracker(), t3 = osc3.phaseTracker();
-    for (int i = 0; i < n; ++i) {
-        t1.track(i);
-        t2.track(i);
-        t3.track(i);
+void SynthVoice::finishOscillators(const VoiceDraws& draws, double* out1, double* out2, double* out3) noexcept
+{
+    // Oscillators in unison (the same wave at the same pitch and phase, as
+    // without detune or partial) compute their waveform values once.
+    const bool twoWithOne = osc2.playsInUnisonWith(osc1);
+    const bool threeWithOne = osc3.playsInUnisonWith(osc1);
+    const bool threeWithTwo = !twoWithOne && !threeWithOne && osc3.playsInUnisonWith(osc2);
+    double wave1[kChunk], wave2[kChunk];
+    const double* shared1 = nullptr;
+    const double* shared2 = nullptr;
+    if ((twoWithOne && osc2.needsWaveform()) || (threeWithOne && osc3.needsWaveform())) {
+        osc1.waveform(wave1);
+        shared1 = wave1;
     }
-    osc1.keep(t1);
-    osc2.keep(t2);
-    osc3.keep(t3);
-    for (Oscillator* o : oscillators)
-        o->smoothGain();
+    if (threeWithTwo && osc3.needsWaveform()) {
+        osc2.waveform(wave2);
+        shared2 = wave2;
+    }
+    osc1.finishStretch(draws.noise1, out1, shared1);
+    osc2.finishStretch(draws.noise2, out2, twoWithOne ? shared1 : shared2);
+    osc3.finishStretch(draws.noise3, out3, threeWithOne ? shared1 : threeWithTwo ? shared2 : nullptr);
 }
 
 void SynthVoice::countPortaResets(int n) noexcept

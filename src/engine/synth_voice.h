@@ -20,8 +20,11 @@ namespace kx {
 class SynthVoice {
 public:
     static constexpr double kAntiDenormal = 5e-6;
+    static constexpr double kInvSemitonesPerOctave = 0.08333333333333333; // 1/12
+    static constexpr double kInvBendHalfRange = 0.0001220703125;          // 1/8192
 
-    SynthVoice() noexcept;
+    // The oscillators' tables are built now or by the owner later.
+    explicit SynthVoice(TableBuild build = TableBuild::OnConstruction) noexcept;
 
     NoteStack noteStack;
     Oscillator osc1, osc2, osc3; // osc1's partial is always 1
@@ -105,13 +108,17 @@ private:
 
     // The steps of a stretch (see Oscillator's stretch rendering).
     void renderStretch(double* out, int count, DrawSource& source) noexcept;
-    // The LFO's phase and draws sample by sample (with the noise and offset
-    // draws too when the LFO's come between them), then its shape.
-    void trackLfo(double* target, int count, VoiceDraws* interleaved, RandomGenerator& random, int lfoDraws,
+    // The LFO sample by sample when its Random shape draws in the stretch,
+    // with the noise and offset draws around its own; its shape values into
+    // target.
+    void trackLfo(double* target, int count, VoiceDraws& draws, RandomGenerator& random, int lfoDraws,
                   DrawSource& source) noexcept;
     // The LFO's smoothed output for each target, in place.
     const double* smoothLfo(double* target, int count) noexcept;
-    void trackOscillators(int count) noexcept;
+    // The oscillators' envelopes, glides, phases and loudness, and the LFO's
+    // phase beside them when it is given.
+    void trackOscillators(int count, Lfo::PhaseTracker* lfoPhase) noexcept;
+    void finishOscillators(const VoiceDraws& draws, double* out1, double* out2, double* out3) noexcept;
     void countPortaResets(int count) noexcept;
     void mixStretch(double* out, int count, const double* offset, const double* o1, const double* o2,
                     const double* o3, const double* lfoValue) const noexcept;

@@ -10,7 +10,7 @@ namespace kx {
 // for each sample osc1's, osc2's and osc3's noise (bipolar), then the voice's
 // anti-denormal offset (unipolar), as a sample-by-sample voice draws them.
 struct VoiceDraws {
-    static constexpr int kMaxSamples = 128;
+    static constexpr int kMaxSamples = 256;
     static constexpr int kPerSample = 4;
 
     double noise1[kMaxSamples];

@@ -10,7 +10,6 @@
 namespace kx {
 
 namespace {
-constexpr double kTwoPi = 6.283185307179586;
 constexpr double kInvTableSize = 0.00048828125; // 1/2048
 constexpr double kInvLn2 = 1.4426950408889634;
 constexpr double kTwoOverPi = 0.6366197723675814;
@@ -20,9 +19,10 @@ constexpr double kEightOverPiSquared = 0.8105694691387022;
 
 const WaveTableSet& WaveTableSet::instance()
 {
-    // Lives in static storage (589,824 bytes), never on the heap, and is
-    // built exactly once.
+    // Lives in static storage, never on the heap, and is built exactly once;
+    // its pages are touched only then.
     static const WaveTableSet set;
+    built_.store(&set, std::memory_order_release);
     return set;
 }
 

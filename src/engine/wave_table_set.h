@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/angles.h"
+
+#include <atomic>
 #include <cstddef>
 
 namespace kx {
@@ -18,9 +21,12 @@ public:
     static constexpr int kSize = 2048;
     static constexpr int kMaxHarmonic = 512;
 
-    // Builds the set the first time it is called (any thread, but before
-    // audio: the first instance's construction calls it).
+    // Builds the set the first time it is called, once however many threads
+    // ask at the same moment (they wait for it: never the audio thread).
     static const WaveTableSet& instance();
+    // The set once it is built, else null; never builds and never waits, so
+    // the audio thread may ask.
+    static const WaveTableSet* built() noexcept { return built_.load(std::memory_order_acquire); }
 
     // The band-limited value of `table` at `phase` (radians, [0, 2pi)) for a
     // tone of `frequency` Hz (> 0).
@@ -67,7 +73,6 @@ public:
     }
 
 private:
-    static constexpr double kInvTwoPi = 0.15915494309189535;
     static constexpr int kMask = kSize - 1;
 
     // The cubic between samples n and n+1 of a level, its coefficients taken
@@ -99,6 +104,14 @@ private:
 
     double data_[kTables][kLevels][kSize];
     Segment segments_[kTables][kLevels][kSize];
+
+    static inline constinit std::atomic<const WaveTableSet*> built_{nullptr};
 };
+
+// When an owner of table reads has the process-wide set built: as it is
+// constructed, or later by whoever sets it to play (an instrument when its
+// host first resumes it, so that a host that only scans plug-ins never pays
+// for the tables). Until then its table waves read as silence.
+enum class TableBuild { OnConstruction, Later };
 
 } // namespace kx

@@ -11,8 +11,6 @@ namespace kx {
 
 namespace {
 
-constexpr double kInvDegrees = 0.002777777777777778;  // 1/360
-
 // Enumeration indexes and wave numbers, rounded half away from zero.
 std::int32_t roundIndex(double value) {
     const double r = std::round(value);
@@ -53,7 +51,7 @@ void SynthEffect::parametersChanged(int) {
 
     voice_.lfo.shape = roundIndex(unitValue(kLFOWave));
     voice_.lfo.cyclesPerBar = unitValue(kLFOFreq);
-    voice_.lfo.phaseOffset = unitValue(kLFOPhase) * kInvDegrees;
+    voice_.lfo.phaseOffset = unitValue(kLFOPhase) * Lfo::kInvDegrees;
     voice_.lfoDepth = unitValue(kLFODepth) * 0.01;
 
     voice_.bendRange = unitValue(kPtchBend);

@@ -25,6 +25,9 @@ public:
     // Stores the rate, makes sure the event queue has its storage, empties
     // it, hands the rate to the engine and resets it. Not the audio thread.
     void setSampleRate(float rate) override;
+    // Builds the process-wide wave tables the first time any instance is
+    // resumed (not the audio thread), then resumes as the framework does.
+    void resume() override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
@@ -70,7 +73,7 @@ private:
     void fullRandom();
     void partRandom();
 
-    SynthVoice voice_;
+    SynthVoice voice_{TableBuild::Later};
     EventQueue queue_;
 };
 

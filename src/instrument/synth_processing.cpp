@@ -1,6 +1,7 @@
 // The instrument's audio side: both audio callbacks, MIDI messages and the
 // engine's resets. Everything here runs on the host's audio thread (the
 // resets while processing is stopped) and allocates nothing.
+#include "engine/vector_clones.h"
 #include "instrument/denormal_guard.h"
 #include "instrument/synth_effect.h"
 
@@ -8,12 +9,27 @@
 #include <climits>
 #include <cstdint>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 
 namespace kx {
 
 namespace {
-constexpr int kRenderChunk = 256; // samples rendered into the stack at a time
+
+constexpr int kRenderChunk = 256;  // samples rendered into the stack at a time
+
+// Float output rounds each sample; many at a time in vector lanes.
+KX_VECTOR_CLONES
+void copySamples(float* to, const double* from, int count) {
+    for (int i = 0; i < count; ++i)
+        to[i] = static_cast<float>(from[i]);
 }
+
+void copySamples(double* to, const double* from, int count) {
+    std::memcpy(to, from, sizeof(double) * static_cast<std::size_t>(count));
+}
+
+}  // namespace
 
 void SynthEffect::engineSampleRateChanged(double rate) {
     // A rate that is not a positive number would turn every time constant
@@ -54,8 +70,7 @@ void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
         // other parts of the sequence.
         voice_.render(rendered, n);
         if (output)
-            for (int k = 0; k < n; ++k)
-                output[i + k] = static_cast<Sample>(rendered[k]);
+            copySamples(output + i, rendered, n);
         // Saturates rather than overflowing when a host never sends events.
         queue_.sampleCounter = static_cast<int>(std::min<std::int64_t>(INT_MAX, std::int64_t{queue_.sampleCounter} + n));
         i += n;
@@ -84,6 +99,13 @@ void SynthEffect::processMidiEvent(const VstMidiEvent* event) {
     } else if (status == 0xE0) {
         voice_.setPitchBend((data2 - 64) * 128 + data1);
     }
+}
+
+void SynthEffect::resume() {
+    // A host that only creates, asks and closes instances never pays for the
+    // tables; until they exist a table wave plays silence.
+    WaveTableSet::instance();
+    KEffect::resume();
 }
 
 void SynthEffect::resetEngine() {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "engine/lfo.h"
-#include "reference_engine.h"
+#include "reference/reference_voice.h"
 
 namespace kx {
 namespace {
@@ -12,7 +12,7 @@ TEST(Lfo, WithoutHostTimeEachShapeStandsAtPhaseZero)
 {
     // increment stays 0, so the shape is read at phase 0 for ever: the
     // polynomial sine is within its own error of 0, Rising is -1, Falling +1.
-    const double expected[] = {ref::sinePoly(-ref::kPi), 0.0, 1.0, -1.0, 1.0};
+    const double expected[] = {ref::refSinePoly(-3.141592653589793), 0.0, 1.0, -1.0, 1.0};
     for (int shape = 0; shape < 5; ++shape) {
         Lfo lfo(44100.0);
         lfo.shape = shape;
@@ -71,26 +71,24 @@ TEST(Lfo, ShapesAndRandomAgreeWithTwinOverCycles)
 {
     for (int shape = 0; shape < 6; ++shape) {
         Lfo lfo(48000.0);
-        ref::LfoRef twin;
+        ref::RefLfo twin;
         {
-            const auto z = Random::stateZ(), w = Random::stateW();
-            twin.init(48000.0);
-            Random::setState(z, w);
+            ref::RefRandom rng{Random::stateZ(), Random::stateW()};
+            twin.init(48000.0, rng);
         }
         lfo.reset(48000.0);
         lfo.shape = twin.shape = shape;
         lfo.cyclesPerBar = twin.cyclesPerBar = 32;
         lfo.phaseOffset = twin.phaseOffset = 0.3;
         lfo.syncToHost(true, 3.7, 174.0);
-        twin.sync(true, 3.7, 174.0);
+        twin.syncToHost(true, 3.7, 174.0);
         int wraps = 0;
         for (int i = 0; i < 20000; ++i) {
             const double before = lfo.phase;
-            const auto z = Random::stateZ(), w = Random::stateW();
+            ref::RefRandom rng{Random::stateZ(), Random::stateW()};
             lfo.tick();
-            Random::setState(z, w);
-            twin.tick();
-            ASSERT_EQ(lfo.output.value, twin.out.value) << "shape " << shape << " sample " << i;
+            twin.tick(rng);
+            ASSERT_EQ(lfo.output.value, twin.output.value) << "shape " << shape << " sample " << i;
             if (lfo.phase < before)
                 ++wraps;
         }

@@ -3,12 +3,12 @@
 #include <cmath>
 
 #include "engine/oscillator.h"
-#include "reference_engine.h"
+#include "reference/reference_voice.h"
 
 namespace kx {
 namespace {
 
-void copySettings(const ref::Osc& from, Oscillator& to)
+void copySettings(const ref::RefOscillator& from, Oscillator& to)
 {
     to.wave = from.wave;
     to.partial = from.partial;
@@ -36,7 +36,7 @@ TEST(Oscillator, MatchesLiteralTwinBitForBitAcrossWavesNotesAndGlides)
     const int keys[] = {69, 21, 108, 45, 127, 0, 60};
     for (const Setting& s : settings) {
         Oscillator osc;
-        ref::Osc twin;
+        ref::RefOscillator twin;
         twin.wave = s.wave;
         twin.partial = s.partial;
         twin.detuneCents = s.detune;
@@ -45,16 +45,16 @@ TEST(Oscillator, MatchesLiteralTwinBitForBitAcrossWavesNotesAndGlides)
         twin.levelGain = 0.8;
         twin.bendFactor = s.bend;
         twin.attackTime = 0.003;
+        twin.updateMultiplier();
         copySettings(twin, osc);
         for (int key : keys) {
             const double f = 440 * std::pow(2.0, (key - 69) * 0.08333333333333333);
             osc.startNote(f);
             twin.startNote(f);
             for (int i = 0; i < 3000; ++i) {
-                const auto z = Random::stateZ(), w = Random::stateW();
+                ref::RefRandom rng{Random::stateZ(), Random::stateW()};
                 osc.tick();
-                Random::setState(z, w);
-                twin.tick();
+                twin.tick(rng);
                 ASSERT_EQ(osc.output, twin.output) << "wave " << s.wave << " key " << key << " sample " << i;
                 ASSERT_EQ(osc.phase, twin.phase);
             }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/synth_voice.h"
-#include "reference_engine.h"
+#include "reference/reference_voice.h"
 
 namespace kx {
 namespace {
@@ -16,13 +16,13 @@ struct OscSettings {
     double partial, detune, attack, release, porta, noise, level;
 };
 
-void apply(SynthVoice& v, ref::Voice& r, const OscSettings (&s)[3], double mainGain, double depth, double bendRange,
+void apply(SynthVoice& v, ref::RefVoice& r, const OscSettings (&s)[3], double mainGain, double depth, double bendRange,
            int lfoShape, double portaReset)
 {
     Oscillator* oscs[3] = {&v.osc1, &v.osc2, &v.osc3};
     for (int i = 0; i < 3; ++i) {
         Oscillator& o = *oscs[i];
-        ref::Osc& t = r.osc[i];
+        ref::RefOscillator& t = r.osc[i];
         o.wave = t.wave = s[i].wave;
         o.partial = t.partial = s[i].partial;
         o.detuneCents = t.detuneCents = s[i].detune;
@@ -32,6 +32,7 @@ void apply(SynthVoice& v, ref::Voice& r, const OscSettings (&s)[3], double mainG
         o.noiseGain = t.noiseGain = s[i].noise;
         o.levelGain = t.levelGain = s[i].level;
         o.updateMultiplier();
+        t.updateMultiplier();
     }
     v.mainGain = r.mainGain = mainGain;
     v.lfoDepth = r.lfoDepth = depth;
@@ -63,8 +64,8 @@ TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit)
     for (int lfoShape = 0; lfoShape < 6; ++lfoShape) {
         const auto z = Random::stateZ(), w = Random::stateW();
         SynthVoice voice;
-        Random::setState(z, w);
-        ref::Voice twin;
+        ref::RefRandom rng{z, w};
+        ref::RefVoice twin(rng);
         apply(voice, twin, settings, 0.23713737056616552, 0.7, 2.0, lfoShape, 0.1);
         std::size_t next = 0;
         for (int i = 0; i < 60000; ++i) {
@@ -73,17 +74,16 @@ TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit)
                 switch (e.kind) {
                 case 'n': voice.noteOn(e.value); twin.noteOn(e.value); break;
                 case 'f': voice.noteOff(e.value); twin.noteOff(e.value); break;
-                case 'b': voice.setPitchBend(e.value); twin.bend(e.value); break;
+                case 'b': voice.setPitchBend(e.value); twin.setPitchBend(e.value); break;
                 case 's':
                     voice.lfo.syncToHost(true, i / 22050.0, e.value);
-                    twin.lfo.sync(true, i / 22050.0, e.value);
+                    twin.lfo.syncToHost(true, i / 22050.0, e.value);
                     break;
                 }
             }
-            const auto z2 = Random::stateZ(), w2 = Random::stateW();
+            rng = ref::RefRandom{Random::stateZ(), Random::stateW()};
             voice.tick();
-            Random::setState(z2, w2);
-            twin.tick();
+            twin.tick(rng);
             ASSERT_EQ(voice.output, twin.output) << "lfo shape " << lfoShape << " sample " << i;
         }
     }
@@ -318,6 +318,118 @@ TEST(SynthVoice, ConstructionDrawsTwoRandomValues)
     Random::restart();
     Random::next();
     EXPECT_EQ(v.lfo.heldRandom, Random::bipolar());
+}
+
+} // namespace
+} // namespace kx
+
+namespace kx {
+namespace {
+
+// Oscillators in unison share their waveform values within a stretch; each
+// keeps its own noise, level and envelope. Every grouping of the three, in
+// every wave, held and gliding, must still give the bits of ticks.
+TEST(SynthVoice, OscillatorsInUnisonRenderLikeTicksBitForBit)
+{
+    const std::vector<Event> script = {
+        {0, 'n', 57},      {2000, 'n', 64},   {2300, 'b', 2500}, {2301, 'b', -900}, {5000, 'f', 64},
+        {5001, 'f', 57},   {9000, 'n', 100},  {12000, 'n', 30},  {12500, 'f', 30},  {14000, 'f', 100},
+    };
+    // Which oscillator is detuned away from the others (none, each one
+    // alone), and which plays another wave at the same pitch.
+    for (int apart : {-1, 0, 1, 2}) {
+        for (int otherWave : {-1, 0, 2}) {
+            for (int wave : {0, 1, 2, 3, 9}) {
+                for (double porta : {0.0, 0.03}) {
+                    SynthVoice a, b;
+                    for (SynthVoice* v : {&a, &b}) {
+                        Oscillator* oscs[] = {&v->osc1, &v->osc2, &v->osc3};
+                        for (int k = 0; k < 3; ++k) {
+                            Oscillator& o = *oscs[k];
+                            o.wave = k == otherWave ? (wave + 1) % 4 : wave;
+                            o.portaTime = porta;
+                            o.levelGain = 0.3 + 0.2 * k;
+                            o.noiseGain = k == 1 ? 0.1 : 0.0;
+                            o.attackTime = 0.002 * (k + 1);
+                            o.releaseTime = 0.01 * (k + 1);
+                            o.detuneCents = k == apart ? 11 : 0;
+                            o.updateMultiplier();
+                        }
+                        v->mainGain = 0.5;
+                        v->bendRange = 7;
+                        v->portaResetSamples = 3000;
+                    }
+                    b.lfo.heldRandom = a.lfo.heldRandom;
+                    RandomGenerator ra{5, 6}, rb{5, 6};
+                    std::vector<double> out(16000);
+                    std::size_t next = 0;
+                    int i = 0;
+                    while (i < 16000) {
+                        while (next < script.size() && script[next].at == i) {
+                            const Event& e = script[next++];
+                            for (SynthVoice* v : {&a, &b}) {
+                                switch (e.kind) {
+                                case 'n': v->noteOn(e.value); break;
+                                case 'f': v->noteOff(e.value); break;
+                                case 'b': v->setPitchBend(e.value); break;
+                                }
+                            }
+                        }
+                        const int until = next < script.size() ? script[next].at : 16000;
+                        const int run = std::min(until - i, 300);
+                        b.render(out.data() + i, run, rb);
+                        for (int k = 0; k < run; ++k) {
+                            a.tick(ra);
+                            ASSERT_EQ(0, std::memcmp(&a.output, &out[static_cast<std::size_t>(i + k)], sizeof(double)))
+                                << "apart " << apart << " other wave " << otherWave << " wave " << wave << " porta "
+                                << porta << " sample " << i + k;
+                        }
+                        i += run;
+                    }
+                    EXPECT_EQ(a.osc2.output, b.osc2.output);
+                    EXPECT_EQ(a.osc3.phase, b.osc3.phase);
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace kx
+
+namespace kx {
+namespace {
+
+// Oscillators at the same pitch and phase whose loudness smoothing stands
+// apart (here set so; in play after a level curve jump) each smooth their own.
+TEST(SynthVoice, UnisonWithLoudnessApartRendersLikeTicksBitForBit)
+{
+    SynthVoice a, b;
+    for (SynthVoice* v : {&a, &b}) {
+        for (Oscillator* o : {&v->osc1, &v->osc2, &v->osc3}) {
+            o->wave = Oscillator::Sawtooth;
+            o->levelGain = 0.5;
+            o->portaTime = 0.01;
+        }
+        v->mainGain = 0.7;
+        v->noteOn(40);
+    }
+    b.lfo.heldRandom = a.lfo.heldRandom;
+    RandomGenerator ra{9, 10}, rb{9, 10};
+    std::vector<double> out(3000);
+    b.render(out.data(), 700, rb);
+    for (int k = 0; k < 700; ++k)
+        a.tick(ra);
+    for (SynthVoice* v : {&a, &b}) {
+        v->osc2.gain.value = 0.25;
+        v->osc3.gain.step *= 0.5;
+        v->noteOn(80); // a glide, so that the targets move
+    }
+    b.render(out.data(), 3000, rb);
+    for (int k = 0; k < 3000; ++k) {
+        a.tick(ra);
+        ASSERT_EQ(0, std::memcmp(&a.output, &out[static_cast<std::size_t>(k)], sizeof(double))) << "sample " << k;
+    }
 }
 
 } // namespace

@@ -308,3 +308,34 @@ TEST(InstalledFonts, AreSharedSafelyBetweenThreads) {
 
 }  // namespace
 }  // namespace kx
+
+namespace kx {
+namespace {
+
+// The system's answer for a face name is remembered for the process: asking
+// again, from any thread and after many other names, gives the same face.
+TEST(SystemFonts, RepeatedLookupsGiveTheSameFaceOnAnyThread) {
+    KFont first(14, KColour{}, "DejaVu Sans");
+    if (!first.platformFont())
+        GTEST_SKIP() << "no system font";
+    const int32_t width = measureText(*first.platformFont(), "Kelvox2 ~ 1.2.4");
+    std::atomic<int> failures{0};
+    auto lookUp = [&failures, width](int thread) {
+        for (int i = 0; i < 100; ++i) {
+            const std::string other = "No Such Face " + std::to_string(thread) + " " + std::to_string(i);
+            KFont stranger(14, KColour{}, other.c_str());
+            if (!stranger.platformFont())  // the system offers a stand-in
+                ++failures;
+            KFont again(14, KColour{}, "DejaVu Sans");
+            if (!again.platformFont() || measureText(*again.platformFont(), "Kelvox2 ~ 1.2.4") != width)
+                ++failures;
+        }
+    };
+    std::thread a(lookUp, 0), b(lookUp, 1);
+    a.join();
+    b.join();
+    EXPECT_EQ(failures.load(), 0);
+}
+
+}  // namespace
+}  // namespace kx

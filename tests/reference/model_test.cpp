@@ -115,12 +115,12 @@ TEST(ReferenceModel, LfoIncrementFollowsTempo) {
     VstTimeInfo info{};
     info.tempo = 120;
     info.flags = kVstTransportPlaying;
-    lfo.syncToHost(info);
+    lfo.syncToHost((info.flags & kVstTransportPlaying) != 0, info.ppqPos, info.tempo);
     EXPECT_NEAR(lfo.increment, 4.5351473922902494e-05, 1e-18);
     EXPECT_EQ(lfo.phase, 0.25);
     info.flags = 0;
     info.ppqPos = 3.3;
-    lfo.syncToHost(info);
+    lfo.syncToHost((info.flags & kVstTransportPlaying) != 0, info.ppqPos, info.tempo);
     EXPECT_EQ(lfo.phase, 0.25);  // stopped transport keeps the phase
 }
 

@@ -190,7 +190,7 @@ private:
 };
 
 // The file and face index that fontconfig offers for a description.
-bool matchSystemFont(const KFontDescription& d, std::string& file, int& index) {
+bool askFontConfig(const KFontDescription& d, std::string& file, int& index) {
     static const FontConfig fontConfig;  // lives until the module is unloaded
     FcConfig* config = fontConfig.get();
     if (!config)
@@ -221,6 +221,47 @@ bool matchSystemFont(const KFontDescription& d, std::string& file, int& index) {
             index = 0;
     }
     FcPatternDestroy(match);
+    return found;
+}
+
+// The module's configuration is loaded once and never changes, so a match
+// holds for the life of the process: each face name and weight is asked
+// about once (a skin's fonts, every instance's skin, every reopened editor).
+// The list is small and bounded; beyond it fontconfig is asked every time.
+struct FontMatch {
+    char faceName[kFontFaceNameChars + 1];
+    int32_t weight;
+    bool found;
+    std::string file;
+    int index;
+};
+constexpr size_t kMaxRememberedMatches = 64;
+
+bool matchSystemFont(const KFontDescription& d, std::string& file, int& index) {
+    static std::mutex lock;  // fonts are made on the threads that draw
+    static std::vector<FontMatch> matches;
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        for (const FontMatch& m : matches) {
+            if (m.weight == d.weight && std::strcmp(m.faceName, d.faceName) == 0) {
+                file = m.file;
+                index = m.index;
+                return m.found;
+            }
+        }
+    }
+    const bool found = askFontConfig(d, file, index);
+    const std::lock_guard<std::mutex> hold(lock);
+    if (matches.size() < kMaxRememberedMatches) {
+        FontMatch m{};
+        std::memcpy(m.faceName, d.faceName, sizeof m.faceName);
+        m.faceName[kFontFaceNameChars] = '\0';
+        m.weight = d.weight;
+        m.found = found;
+        m.file = found ? file : std::string();
+        m.index = found ? index : 0;
+        matches.push_back(std::move(m));
+    }
     return found;
 }
 
