@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the time on construction instead of on the reader.
     static kx::SynthEffect effect(nullptr);
     kx::KMemorySource source(data, size);
-    kx::readPresets(effect, &source);
+    kx::readPresets(effect.getBank(), &source);
     for (int p = 0; p < effect.getBank().getProgramCount(); ++p)
         if (std::strlen(effect.getBank().programName(p)) > 24)
             std::abort();

@@ -1,36 +1,23 @@
 #include "controls/command_button.h"
 
 #include "controls/effect_link.h"
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
-int KCommandBase::CursorAt(int, int) const { return kControlCursorHand; }
-
-bool KCommandBase::LeftDown(bool shift, bool ctrl, int, int) {
-    pressed_ = true;
+void KCommandBase::onPress(bool shift, bool ctrl) {
     shift_ = shift;
     ctrl_ = ctrl;
     Refresh();
-    return true;
 }
 
-bool KCommandBase::LeftUp(bool shift, bool ctrl, int, int) {
-    if (!pressed_)
-        return false;
+void KCommandBase::onRelease(bool shift, bool ctrl) {
     bool withShift = shift_ || shift, withCtrl = ctrl_ || ctrl;
-    pressed_ = shift_ = ctrl_ = false;
+    shift_ = ctrl_ = false;
     runEffectCommand(effect_, command_, withShift, withCtrl);
-    Refresh();
-    return true;
 }
 
-void KCommandBase::CancelCapture() {
-    if (!pressed_)
-        return;
-    pressed_ = shift_ = ctrl_ = false;
-    Refresh();
-}
+void KCommandBase::onCancel() { shift_ = ctrl_ = false; }
 
 void KImgCommand::Draw(KCanvas& canvas) {
     // A one-frame image has no pressed picture: it keeps its rest frame.

@@ -2,24 +2,24 @@
 // pointer is then, as long as the press began on the button.
 #pragma once
 
-#include "controls/control.h"
+#include "controls/press_base.h"
 
 namespace kx {
 
 class KImageResource;
 
-class KCommandBase : public KControl {
+class KCommandBase : public KPressBase {
 public:
-    KCommandBase(const KControlInit& init, int command) : KControl(init), command_(command) {}
-    int CursorAt(int x, int y) const override;
-    bool LeftDown(bool shift, bool ctrl, int x, int y) override;
-    bool LeftUp(bool shift, bool ctrl, int x, int y) override;
-    void CancelCapture() override;
-    bool isPressed() const { return pressed_; }
+    KCommandBase(const KControlInit& init, int command) : KPressBase(init), command_(command) {}
 
 protected:
+    void onPress(bool shift, bool ctrl) override;
+    // Shift or Ctrl held at the press or at the release both count.
+    void onRelease(bool shift, bool ctrl) override;
+    // The command does not run.
+    void onCancel() override;
+
     int command_;
-    bool pressed_ = false;
     bool shift_ = false;
     bool ctrl_ = false;
 };

@@ -1,7 +1,5 @@
 #include "controls/control.h"
 
-#include "skin/skin.h"
-
 #include <algorithm>
 
 namespace kx {
@@ -22,7 +20,7 @@ KControl::KControl(const KControlInit& init)
       height_(clampGeometry(init.height)),
       page_(init.page),
       effect_(init.effect),
-      skin_(init.skin) {
+      host_(init.host) {
     if (init.conditions)
         conditions_ = *init.conditions;
 }
@@ -40,8 +38,8 @@ void KControl::Erase(KCanvas& canvas) {
             canvas.blitImage(*savedBackground_,
                              KRect{0, 0, savedBackground_->width, savedBackground_->height},
                              KPoint{0, 0});
-        else if (skin_)
-            skin_->RestoreBackground(canvas);
+        else if (host_)
+            host_->RestoreBackground(canvas);
     }
     dirty_ = true;
     drawn_ = false;
@@ -63,11 +61,11 @@ void KControl::Draw(KCanvas&) {}
 
 void KControl::Refresh() {
     dirty_ = true;
-    if (skin_)
-        skin_->RequestRepaint();
+    if (host_)
+        host_->RequestRepaint();
 }
 
-int KControl::CursorAt(int, int) const { return kControlCursorArrow; }
+int KControl::CursorAt(int, int) const { return kCursorDefault; }
 bool KControl::LeftDown(bool, bool, int, int) { return false; }
 bool KControl::LeftUp(bool, bool, int, int) { return false; }
 bool KControl::RightDown(bool, bool, int, int) { return false; }
@@ -76,7 +74,7 @@ void KControl::MouseMove(bool, int, int) {}
 void KControl::CancelCapture() {}
 
 bool KControl::IsVisible() const {
-    int current = skin_ ? skin_->GetPage() : 1;
+    int current = host_ ? host_->GetPage() : 1;
     return (page_ == 0 || page_ == current) && conditions_.evaluate();
 }
 

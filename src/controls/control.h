@@ -4,17 +4,18 @@
 
 #include <memory>
 
+#include "controls/condition.h"
+#include "controls/control_host.h"
+#include "controls/cursor_code.h"
 #include "graphics/canvas.h"
 #include "params/named_object.h"
-#include "skin/condition.h"
 
 namespace kx {
 
 class KEffect;
-class KSkin;
 
 // What the parser hands a control type: its rectangle, page, the condition
-// set current on its line, and the effect and skin it belongs to.
+// set current on its line, the effect and the skin that will show it.
 struct KControlInit {
     int x = 0;
     int y = 0;
@@ -23,17 +24,11 @@ struct KControlInit {
     int page = 0;
     const KConditionSet* conditions = nullptr;
     KEffect* effect = nullptr;
-    KSkin* skin = nullptr;
+    KControlHost* host = nullptr;
 };
 
 // Control rectangles are kept within +-2^24 pixels (see KControl's constructor).
 inline constexpr int kMaxControlCoordinate = 1 << 24;
-
-// Text alignment within a box, as the canvas takes it.
-enum : int { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
-
-// Cursor codes: 0 and 1 arrow, 2 hand, 3 text I-beam.
-enum : int { kControlCursorArrow = 0, kControlCursorHand = 2, kControlCursorText = 3 };
 
 class KControl : public KNamedObjectN<35> {
 public:
@@ -47,7 +42,7 @@ public:
     virtual void DrawIfNeeded(KCanvas& canvas);
     virtual bool NeedsDraw(KCanvas& canvas);
     virtual void Draw(KCanvas& canvas);
-    // Marks the control dirty and asks the skin for a repaint.
+    // Marks the control dirty and asks the host for a repaint.
     virtual void Refresh();
     // Handlers take control-relative coordinates.
     virtual int CursorAt(int x, int y) const;
@@ -80,8 +75,8 @@ protected:
     int page_;
     std::unique_ptr<KImage> savedBackground_;  // only for controls drawn with transparency
     KConditionSet conditions_;
-    KEffect* effect_;  // not owned
-    KSkin* skin_;      // not owned
+    KEffect* effect_;     // not owned
+    KControlHost* host_;  // not owned: the skin showing the control
     bool dirty_ = true;
     bool drawn_ = false;
 };

@@ -2,49 +2,45 @@
 
 #include <cmath>
 
-#include "controls/effect_link.h"
-
 namespace kx {
 
-bool KDragGesture::press(KEffect* effect, bool ctrl, int x, int y) {
+bool KDragGesture::press(bool ctrl, int x, int y) {
     if (held_)
         return false;
     held_ = true;
-    hostBeginEdit(effect, param_);
+    edit_.begin();
     if (ctrl) {
         dragging_ = false;
-        hostAutomate(effect, param_);
-        setParamValue(effect, param_, paramDefault(effect, param_));
+        edit_.jump(edit_.defaultValue());
     } else {
         dragging_ = true;
         lastX_ = x;
         lastY_ = y;
+        edit_.report();
     }
-    hostAutomate(effect, param_);
     return true;
 }
 
-void KDragGesture::move(KEffect* effect, bool shift, int x, int y, double delta) {
+void KDragGesture::move(bool shift, int x, int y, double delta) {
     if (!dragging_)
         return;
     if (shift)
         delta *= 0.1;
-    double value = paramValue(effect, param_) + delta;
+    double value = edit_.value() + delta;
     if (std::isnan(value))
         value = 0;
     value = value < 0 ? 0 : value > 1 ? 1 : value;
-    setParamValue(effect, param_, value);
-    hostAutomate(effect, param_);
+    edit_.step(value);
     lastX_ = x;
     lastY_ = y;
 }
 
-bool KDragGesture::release(KEffect* effect) {
+bool KDragGesture::release() {
     if (!held_)
         return false;
     held_ = false;
     dragging_ = false;
-    hostEndEdit(effect, param_);
+    edit_.end();
     return true;
 }
 

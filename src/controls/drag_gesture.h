@@ -3,31 +3,31 @@
 // pointer position tracked per event so that turning back acts at once.
 #pragma once
 
-namespace kx {
+#include "controls/param_edit.h"
 
-class KEffect;
+namespace kx {
 
 class KDragGesture {
 public:
-    explicit KDragGesture(int param) : param_(param) {}
+    explicit KDragGesture(const KParamEdit& edit) : edit_(edit) {}
 
     // A press; true unless already held (a second button changes nothing).
-    bool press(KEffect* effect, bool ctrl, int x, int y);
+    bool press(bool ctrl, int x, int y);
     // A move to (x, y) while dragging: the stored value changes by delta
     // (the control's own law from lastX and lastY), a tenth of it with Shift,
     // clamped to 0..1.
-    void move(KEffect* effect, bool shift, int x, int y, double delta);
+    void move(bool shift, int x, int y, double delta);
     // Release or lost capture; false when nothing was held.
-    bool release(KEffect* effect);
+    bool release();
 
-    int param() const { return param_; }
+    int param() const { return edit_.param(); }
     bool isHeld() const { return held_; }
     bool isDragging() const { return dragging_; }
     int lastX() const { return lastX_; }
     int lastY() const { return lastY_; }
 
 private:
-    int param_;
+    KParamEdit edit_;
     int lastX_ = 0;
     int lastY_ = 0;
     bool held_ = false;

@@ -66,27 +66,6 @@ const char* paramUnitText(const KEffect* effect, int index) {
     return effect ? effect->getBank().unitText(effect->getCurrentProgram(), index) : "";
 }
 
-void setParamValue(KEffect* effect, int index, double value) {
-    if (effect)
-        effect->setParameterValue(index, value);
-}
-
-void hostAutomate(KEffect* effect, int index) {
-    if (effect)  // callHost skips a missing host callback
-        effect->callHost(audioMasterAutomate, index, 0, nullptr,
-                         static_cast<float>(effect->getParameterValue(index)));
-}
-
-void hostBeginEdit(KEffect* effect, int index) {
-    if (effect)
-        effect->beginEdit(index);
-}
-
-void hostEndEdit(KEffect* effect, int index) {
-    if (effect)
-        effect->endEdit(index);
-}
-
 int effectInputCount(const KEffect* effect) { return effect ? effect->getInputArrangement().numChannels : 0; }
 
 int effectOutputCount(const KEffect* effect) {

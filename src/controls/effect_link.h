@@ -1,6 +1,7 @@
-// The one funnel through which the skin and its controls read and change the
-// effect: parameter values and texts, host edit notifications, commands and
-// variables. Editor thread only, except where said.
+// How the skin and its controls reach the effect: lookups by name, the
+// current program's values and texts, the input and output counts, commands
+// and variables. Controls change a parameter through KParamEdit. Editor
+// thread only.
 #pragma once
 
 #include <cstddef>
@@ -24,14 +25,6 @@ double paramDefault(const KEffect* effect, int index);
 bool paramAcceptsText(const KEffect* effect, int index);
 // The bank's cached display text with units; never null.
 const char* paramUnitText(const KEffect* effect, int index);
-
-// Stores a normalised value in the current program (texts and engine follow).
-void setParamValue(KEffect* effect, int index, double value);
-
-// Host notifications; each is skipped when the host gave no callback.
-void hostAutomate(KEffect* effect, int index);  // with the value the host sees
-void hostBeginEdit(KEffect* effect, int index);
-void hostEndEdit(KEffect* effect, int index);
 
 int effectInputCount(const KEffect* effect);
 int effectOutputCount(const KEffect* effect);

@@ -4,7 +4,7 @@
 // own frames is drawn and redrawn by them.
 #pragma once
 
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 namespace kx {
 

@@ -4,12 +4,11 @@
 #include <cstring>
 
 #include "controls/effect_link.h"
-#include "skin/resource.h"
-#include "skin/skin.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
-int alignmentFromWord(const char* word) {
+KTextAlign alignmentFromWord(const char* word) {
     if (!word)
         return kAlignLeft;
     switch (word[0]) {
@@ -47,7 +46,7 @@ bool KLabel::NeedsDraw(KCanvas& canvas) {
         return true;
     if (static_)
         return false;
-    uint32_t now = skin_->TickCount();
+    uint32_t now = host_->TickCount();
     // A negative interval counts as unsigned, as the tick difference does.
     return now - lastDrawTick_ > static_cast<uint32_t>(refreshMs_) || now < lastDrawTick_;
 }
@@ -69,7 +68,7 @@ void KLabel::Draw(KCanvas& canvas) {
     if (!static_)
         expand();
     canvas.drawText(shown_.c_str(), 0, 0, width_, height_, font_->fontPtr(), alignment_);
-    lastDrawTick_ = skin_->TickCount();
+    lastDrawTick_ = host_->TickCount();
 }
 
 }  // namespace kx

@@ -22,7 +22,7 @@ public:
     void Draw(KCanvas& canvas) override;
 
     const char* shownText() const { return shown_.c_str(); }
-    int alignment() const { return alignment_; }
+    KTextAlign alignment() const { return alignment_; }
     bool isStatic() const { return static_; }
 
 private:
@@ -31,13 +31,13 @@ private:
     std::string text_;   // as written in the script
     std::string shown_;  // after expansion
     const KFontResource* font_;
-    int alignment_;
+    KTextAlign alignment_;
     int refreshMs_;
     bool static_;
     uint32_t lastDrawTick_ = 0;
 };
 
 // 0 left, 1 centre, 2 right, from the first letter of the script's word.
-int alignmentFromWord(const char* word);
+KTextAlign alignmentFromWord(const char* word);
 
 }  // namespace kx

@@ -1,13 +1,16 @@
 #include "controls/links.h"
 
-#include "editor/link_launcher.h"
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
-int KUrl::CursorAt(int, int) const { return kControlCursorHand; }
+int KUrl::CursorAt(int, int) const { return kCursorHand; }
 
-bool KUrl::LeftDown(bool, bool, int, int) { return openLink(target_.c_str()); }
+bool KUrl::LeftDown(bool, bool, int, int) {
+    if (host_)
+        host_->OpenLink(target_.c_str());
+    return false;  // the press never captures
+}
 
 void KImgUrl::Draw(KCanvas& canvas) { image_->drawFrame(canvas, 0, 0, 0); }
 

@@ -4,8 +4,8 @@
 #include <strings.h>
 
 #include "controls/effect_link.h"
+#include "graphics/resource.h"
 #include "plugin/display_value.h"
-#include "skin/resource.h"
 
 namespace kx {
 
@@ -68,7 +68,7 @@ int KImgMeter::CurrentFrame() const {
 
 int KImgPeak::CurrentFrame() const { return value_ && value_->real() >= 1 ? 1 : 0; }
 
-int KImgPeak::CursorAt(int, int) const { return kControlCursorHand; }
+int KImgPeak::CursorAt(int, int) const { return kCursorHand; }
 
 bool KImgPeak::LeftDown(bool shift, bool ctrl, int, int) {
     runEffectCommand(effect_, command_, shift, ctrl);

@@ -1,34 +1,17 @@
 #include "controls/page_selectors.h"
 
-#include "skin/resource.h"
-#include "skin/skin.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
-int KPageSelBase::CursorAt(int, int) const { return kControlCursorHand; }
-
-bool KPageSelBase::LeftDown(bool, bool, int, int) {
-    pressed_ = true;
-    skin_->SetPage(targetPage_);
+void KPageSelBase::onPress(bool, bool) {
+    // Showing the page repaints already.
+    host_->SetPage(targetPage_);
     dirty_ = true;
-    return true;
 }
 
-bool KPageSelBase::LeftUp(bool, bool, int, int) {
-    if (!pressed_)
-        return false;
-    pressed_ = false;
-    dirty_ = true;
-    skin_->RequestRepaint();
-    return true;
-}
-
-void KPageSelBase::CancelCapture() {
-    if (!pressed_)
-        return;
-    pressed_ = false;
-    Refresh();
-}
+// The release only puts the tab back.
+void KPageSelBase::onRelease(bool, bool) {}
 
 bool KPageSelHlt::NeedsDraw(KCanvas& canvas) {
     return KControl::NeedsDraw(canvas) || pressed_ != lastPressed_;
@@ -43,7 +26,7 @@ void KPageSelHlt::Draw(KCanvas& canvas) {
 int KImgPageSel::CurrentFrame() const {
     if (pressed_ && view_.frameCount() == 3)
         return 2;
-    return skin_->GetPage() == targetPage_ ? 1 : 0;
+    return host_->GetPage() == targetPage_ ? 1 : 0;
 }
 
 bool KImgPageSel::NeedsDraw(KCanvas& canvas) {

@@ -1,26 +1,22 @@
 // Page tabs: the page changes on the press, not the release.
 #pragma once
 
-#include "controls/control.h"
 #include "controls/frame_view.h"
+#include "controls/press_base.h"
 
 namespace kx {
 
 class KColourResource;
 
-class KPageSelBase : public KControl {
+class KPageSelBase : public KPressBase {
 public:
-    KPageSelBase(const KControlInit& init, int page) : KControl(init), targetPage_(page) {}
-    int CursorAt(int x, int y) const override;
-    bool LeftDown(bool shift, bool ctrl, int x, int y) override;
-    bool LeftUp(bool shift, bool ctrl, int x, int y) override;
-    // A press cut short by a lost capture must not leave the tab lit.
-    void CancelCapture() override;
-    bool isPressed() const { return pressed_; }
+    KPageSelBase(const KControlInit& init, int page) : KPressBase(init), targetPage_(page) {}
 
 protected:
+    void onPress(bool shift, bool ctrl) override;
+    void onRelease(bool shift, bool ctrl) override;
+
     int targetPage_;
-    bool pressed_ = false;
 };
 
 class KPageSelHlt : public KPageSelBase {

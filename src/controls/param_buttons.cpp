@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "controls/effect_link.h"
-#include "skin/resource.h"
+#include "controls/param_edit.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
@@ -22,36 +23,14 @@ int stateFrame(int frames, bool pressed, bool active) {
 
 // --- momentary button -------------------------------------------------------
 
-int KButtonBase::CursorAt(int, int) const { return kControlCursorHand; }
-
-bool KButtonBase::LeftDown(bool, bool, int, int) {
-    pressed_ = true;
-    hostAutomate(effect_, param_);
-    setParamValue(effect_, param_, 1);
-    hostAutomate(effect_, param_);
-    Refresh();
-    return true;
-}
-
-void KButtonBase::release() {
-    pressed_ = false;
-    hostAutomate(effect_, param_);
-    setParamValue(effect_, param_, 0);
-    hostAutomate(effect_, param_);
+void KButtonBase::onPress(bool, bool) {
+    KParamEdit(effect_, param_).jump(1);
     Refresh();
 }
 
-bool KButtonBase::LeftUp(bool, bool, int, int) {
-    if (!pressed_)
-        return false;
-    release();
-    return true;
-}
+void KButtonBase::onRelease(bool, bool) { KParamEdit(effect_, param_).jump(0); }
 
-void KButtonBase::CancelCapture() {
-    if (pressed_)
-        release();
-}
+void KButtonBase::onCancel() { KParamEdit(effect_, param_).jump(0); }
 
 int KImgButton::CurrentFrame() const {
     int n = view_.frameCount();
@@ -69,35 +48,20 @@ bool KImgButton::NeedsDraw(KCanvas& canvas) {
 
 // --- switches and radios ---------------------------------------------------
 
-int KEditPressBase::CursorAt(int, int) const { return kControlCursorHand; }
-
 void KEditPressBase::pressWith(double value) {
-    setParamValue(effect_, param_, value);
-    hostAutomate(effect_, param_);
+    KParamEdit edit(effect_, param_);
+    edit.begin();
+    edit.jump(value);
     Refresh();
 }
 
-bool KEditPressBase::LeftUp(bool, bool, int, int) {
-    if (!pressed_)
-        return false;
-    pressed_ = false;
-    hostEndEdit(effect_, param_);
-    Refresh();
-    return true;
-}
+void KEditPressBase::onRelease(bool, bool) { KParamEdit(effect_, param_).end(); }
 
-void KEditPressBase::CancelCapture() { LeftUp(false, false, 0, 0); }
+void KEditPressBase::onCancel() { KParamEdit(effect_, param_).end(); }
 
 bool KSwitchBase::isOn() const { return paramQuantised(effect_, param_) >= 0.5; }
 
-bool KSwitchBase::LeftDown(bool, bool ctrl, int, int) {
-    pressed_ = true;
-    bool wasOn = isOn();
-    hostBeginEdit(effect_, param_);
-    hostAutomate(effect_, param_);
-    pressWith(ctrl ? paramDefault(effect_, param_) : wasOn ? 0 : 1);
-    return true;
-}
+void KSwitchBase::onPress(bool, bool ctrl) { pressWith(ctrl ? paramDefault(effect_, param_) : isOn() ? 0 : 1); }
 
 int KImgSwitch::CurrentFrame() const { return stateFrame(view_.frameCount(), pressed_, isOn()); }
 
@@ -143,13 +107,7 @@ bool KRadioBase::isSelected() const {
     return (bandLow_ <= v && v < bandHigh_) || (v == 1 && bandHigh_ == 1);
 }
 
-bool KRadioBase::LeftDown(bool, bool ctrl, int, int) {
-    pressed_ = true;
-    hostBeginEdit(effect_, param_);
-    hostAutomate(effect_, param_);
-    pressWith(ctrl ? paramDefault(effect_, param_) : ownValue_);
-    return true;
-}
+void KRadioBase::onPress(bool, bool ctrl) { pressWith(ctrl ? paramDefault(effect_, param_) : ownValue_); }
 
 int KImgRadio::CurrentFrame() const { return stateFrame(view_.frameCount(), pressed_, isSelected()); }
 

@@ -2,26 +2,25 @@
 // switch and radio members that each own a band of the parameter's range.
 #pragma once
 
-#include "controls/control.h"
 #include "controls/frame_view.h"
+#include "controls/press_base.h"
 
 namespace kx {
 
 class KColourResource;
 
-class KButtonBase : public KControl {
+// A momentary button: 1 while held, 0 again on the release or a lost
+// capture; no begin or end edit.
+class KButtonBase : public KPressBase {
 public:
-    KButtonBase(const KControlInit& init, int param) : KControl(init), param_(param) {}
-    int CursorAt(int x, int y) const override;
-    bool LeftDown(bool shift, bool ctrl, int x, int y) override;
-    bool LeftUp(bool shift, bool ctrl, int x, int y) override;
-    void CancelCapture() override;
+    KButtonBase(const KControlInit& init, int param) : KPressBase(init), param_(param) {}
 
 protected:
-    void release();
+    void onPress(bool shift, bool ctrl) override;
+    void onRelease(bool shift, bool ctrl) override;
+    void onCancel() override;
 
     int param_;
-    bool pressed_ = false;
 };
 
 class KImgButton : public KButtonBase {
@@ -39,29 +38,29 @@ private:
 };
 
 // Switches and radios: a press sets the parameter inside one begin/end edit
-// pair that the release (or a lost capture) closes.
-class KEditPressBase : public KControl {
+// pair that the release closes.
+class KEditPressBase : public KPressBase {
 public:
-    KEditPressBase(const KControlInit& init, int param) : KControl(init), param_(param) {}
-    int CursorAt(int x, int y) const override;
-    bool LeftUp(bool shift, bool ctrl, int x, int y) override;
-    // A press cut short still ends its edit gesture.
-    void CancelCapture() override;
-    bool isPressed() const { return pressed_; }
+    KEditPressBase(const KControlInit& init, int param) : KPressBase(init), param_(param) {}
 
 protected:
     // Opens the gesture and stores the value the press chose.
     void pressWith(double value);
+    void onRelease(bool shift, bool ctrl) override;
+    // A press cut short still ends its edit gesture.
+    void onCancel() override;
 
     int param_;
-    bool pressed_ = false;
 };
 
 class KSwitchBase : public KEditPressBase {
 public:
     using KEditPressBase::KEditPressBase;
-    bool LeftDown(bool shift, bool ctrl, int x, int y) override;
     bool isOn() const;
+
+protected:
+    // Toggles; Ctrl takes the default instead.
+    void onPress(bool shift, bool ctrl) override;
 };
 
 class KImgSwitch : public KSwitchBase {
@@ -104,11 +103,13 @@ private:
 class KRadioBase : public KEditPressBase {
 public:
     KRadioBase(const KControlInit& init, int param, int position, int lastPosition);
-    bool LeftDown(bool shift, bool ctrl, int x, int y) override;
     bool isSelected() const;
     double ownValue() const { return ownValue_; }
 
 protected:
+    // Sets the radio's own value; Ctrl takes the default instead.
+    void onPress(bool shift, bool ctrl) override;
+
     int position_;
     int lastPosition_;
     double ownValue_;

@@ -15,10 +15,10 @@ void potAnglePoint(double cx, double cy, double r, double v, double& px, double&
 
 double KPotBase::shownValue() const { return paramQuantised(effect_, param_); }
 
-int KPotBase::CursorAt(int, int) const { return kControlCursorHand; }
+int KPotBase::CursorAt(int, int) const { return kCursorHand; }
 
 bool KPotBase::LeftDown(bool, bool ctrl, int x, int y) {
-    if (drag_.press(effect_, ctrl, x, y))
+    if (drag_.press(ctrl, x, y))
         Refresh();
     return true;
 }
@@ -28,12 +28,12 @@ void KPotBase::MouseMove(bool shift, int x, int y) {
         return;
     // 100 pixels up cover the range; moving right counts a quarter as much.
     double delta = ((static_cast<double>(drag_.lastY()) - y) + 0.25 * (static_cast<double>(x) - drag_.lastX())) * 0.01;
-    drag_.move(effect_, shift, x, y, delta);
+    drag_.move(shift, x, y, delta);
     Refresh();
 }
 
 bool KPotBase::LeftUp(bool, bool, int, int) {
-    if (!drag_.release(effect_))
+    if (!drag_.release())
         return false;
     Refresh();
     return true;

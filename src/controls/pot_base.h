@@ -10,7 +10,8 @@ namespace kx {
 
 class KPotBase : public KControl {
 public:
-    KPotBase(const KControlInit& init, int param) : KControl(init), param_(param), drag_(param) {}
+    KPotBase(const KControlInit& init, int param)
+        : KControl(init), param_(param), drag_(KParamEdit(init.effect, param)) {}
 
     int CursorAt(int x, int y) const override;
     bool LeftDown(bool shift, bool ctrl, int x, int y) override;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
@@ -28,41 +28,41 @@ bool KPositionPot::NeedsDraw(KCanvas& canvas) {
     return KPotBase::NeedsDraw(canvas) || std::fabs(shownValue() - lastPosition_) >= kPositionEpsilon;
 }
 
+void KPositionPot::Draw(KCanvas& canvas) {
+    double v = shownValue();
+    drawPosition(canvas, v);
+    lastPosition_ = v;
+}
+
 KPotDot::KPotDot(const KControlInit& init, int param, const KColourResource* highlight, double radius,
                  const KColourResource* dot)
     : KPositionPot(init, param), highlight_(highlight), dot_(dot), radius_(radius) {}
 
-void KPotDot::Draw(KCanvas& canvas) {
-    double v = shownValue();
+void KPotDot::drawPosition(KCanvas& canvas, double v) {
     if (isHeld())
         drawHighlight(canvas, width_, height_, highlight_);
     drawDotAt(canvas, width_, height_, radius_, v, dot_);
-    lastPosition_ = v;
 }
 
 KBgPotDot::KBgPotDot(const KControlInit& init, int param, const KImageResource* image, double radius,
                      const KColourResource* dot)
     : KPositionPot(init, param), image_(image), dot_(dot), radius_(radius) {}
 
-void KBgPotDot::Draw(KCanvas& canvas) {
-    double v = shownValue();
+void KBgPotDot::drawPosition(KCanvas& canvas, double v) {
     image_->drawFrame(canvas, isHeld() && image_->frameCount() > 1 ? 1 : 0, 0, 0);
     drawDotAt(canvas, width_, height_, radius_, v, dot_);
-    lastPosition_ = v;
 }
 
 KPotLine::KPotLine(const KControlInit& init, int param, const KColourResource* highlight, double length,
                    const KColourResource* line)
     : KPositionPot(init, param), highlight_(highlight), line_(line), length_(length) {}
 
-void KPotLine::Draw(KCanvas& canvas) {
-    double v = shownValue();
+void KPotLine::drawPosition(KCanvas& canvas, double v) {
     if (isHeld())
         drawHighlight(canvas, width_, height_, highlight_);
     double cx = width_ * 0.5, cy = height_ * 0.5, px, py;
     potAnglePoint(cx, cy, length_, v, px, py);
     canvas.drawLine(cx, cy, px, py, line_->colour());
-    lastPosition_ = v;
 }
 
 KImgPot::KImgPot(const KControlInit& init, int param, const KImageResource* image) : KPotBase(init, param) {

@@ -9,13 +9,18 @@ namespace kx {
 
 class KColourResource;
 
-// Shared by the dials that remember the position they last drew.
+// Shared by the dials that draw marks at the value's angle: they redraw
+// when the value moved, and each declares only how its marks look.
 class KPositionPot : public KPotBase {
 public:
     using KPotBase::KPotBase;
     bool NeedsDraw(KCanvas& canvas) override;
+    void Draw(KCanvas& canvas) override;
 
 protected:
+    // The marks for value v (the quantised value, 0..1).
+    virtual void drawPosition(KCanvas& canvas, double v) = 0;
+
     double lastPosition_ = 0;
 };
 
@@ -24,7 +29,9 @@ public:
     KPotDot(const KControlInit& init, int param, const KColourResource* highlight, double radius,
             const KColourResource* dot);
     const char* getClassName() const override { return "KPotDot"; }
-    void Draw(KCanvas& canvas) override;
+
+protected:
+    void drawPosition(KCanvas& canvas, double v) override;
 
 private:
     const KColourResource* highlight_;
@@ -37,7 +44,9 @@ public:
     KBgPotDot(const KControlInit& init, int param, const KImageResource* image, double radius,
               const KColourResource* dot);
     const char* getClassName() const override { return "KBgPotDot"; }
-    void Draw(KCanvas& canvas) override;
+
+protected:
+    void drawPosition(KCanvas& canvas, double v) override;
 
 private:
     const KImageResource* image_;
@@ -50,7 +59,9 @@ public:
     KPotLine(const KControlInit& init, int param, const KColourResource* highlight, double length,
              const KColourResource* line);
     const char* getClassName() const override { return "KPotLine"; }
-    void Draw(KCanvas& canvas) override;
+
+protected:
+    void drawPosition(KCanvas& canvas, double v) override;
 
 private:
     const KColourResource* highlight_;

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "controls/effect_link.h"
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
@@ -16,7 +16,7 @@ KSlide::KSlide(const KControlInit& init, int param, const KImageResource* handle
       highlight_(highlight),
       highlightRect_(highlightRect),
       travel_(height_ - std::min(handle->frameHeight(), kMaxControlCoordinate)),
-      drag_(param) {
+      drag_(KParamEdit(init.effect, param)) {
     for (int* v : {&highlightRect_.x, &highlightRect_.y, &highlightRect_.w, &highlightRect_.h})
         *v = std::clamp(*v, -kMaxControlCoordinate, kMaxControlCoordinate);
 }
@@ -32,14 +32,14 @@ bool KSlide::onHandle(int x, int y) const {
 }
 
 int KSlide::CursorAt(int x, int y) const {
-    return drag_.isHeld() || onHandle(x, y) ? kControlCursorHand : kControlCursorArrow;
+    return drag_.isHeld() || onHandle(x, y) ? kCursorHand : kCursorDefault;
 }
 
 bool KSlide::LeftDown(bool, bool ctrl, int x, int y) {
     // The track can't be clicked: only a press on the handle takes.
     if (!onHandle(x, y))
         return drag_.isHeld();
-    if (drag_.press(effect_, ctrl, x, y))
+    if (drag_.press(ctrl, x, y))
         Refresh();
     return true;
 }
@@ -49,12 +49,12 @@ void KSlide::MouseMove(bool shift, int x, int y) {
     // drag by: the slider then holds still instead of dividing by zero.
     if (!drag_.isDragging() || travel_ <= 0)
         return;
-    drag_.move(effect_, shift, x, y, (static_cast<double>(drag_.lastY()) - y) / travel_);
+    drag_.move(shift, x, y, (static_cast<double>(drag_.lastY()) - y) / travel_);
     Refresh();
 }
 
 bool KSlide::LeftUp(bool, bool, int, int) {
-    if (!drag_.release(effect_))
+    if (!drag_.release())
         return false;
     Refresh();
     return true;

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "controls/effect_link.h"
+#include "graphics/resource.h"
 #include "params/number_text.h"
 #include "plugin/display_value.h"
-#include "skin/resource.h"
 
 namespace kx {
 
@@ -40,7 +40,7 @@ void KTextPeak::Draw(KCanvas& canvas) {
     lastLevel_ = v;
 }
 
-int KTextPeak::CursorAt(int, int) const { return kControlCursorHand; }
+int KTextPeak::CursorAt(int, int) const { return kCursorHand; }
 
 bool KTextPeak::LeftDown(bool shift, bool ctrl, int, int) {
     if (level_) {

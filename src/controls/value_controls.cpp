@@ -3,9 +3,7 @@
 #include <cmath>
 
 #include "controls/effect_link.h"
-#include "skin/resource.h"
-#include "skin/skin.h"
-#include "skin/skin_window.h"
+#include "graphics/resource.h"
 
 namespace kx {
 
@@ -24,12 +22,12 @@ void KValue::Draw(KCanvas& canvas) {
 }
 
 int KValue::CursorAt(int, int) const {
-    return paramAcceptsText(effect_, param_) ? kControlCursorText : kControlCursorArrow;
+    return paramAcceptsText(effect_, param_) ? kCursorText : kCursorDefault;
 }
 
 bool KValue::LeftDown(bool, bool, int, int) {
-    if (paramAcceptsText(effect_, param_) && skin_ && skin_->window())
-        skin_->window()->openTextEntry(x_, y_, width_, height_, font_, param_);
+    if (paramAcceptsText(effect_, param_) && host_)
+        host_->OpenTextEntry(x_, y_, width_, height_, font_, param_);
     return false;  // the press never captures
 }
 

@@ -4,10 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "graphics/resource.h"
 #include "params/number_text.h"
 #include "plugin/display_value.h"
-#include "skin/resource.h"
-#include "skin/skin.h"
 
 namespace kx {
 
@@ -124,7 +123,7 @@ void KZoomWave::Draw(KCanvas& canvas) {
 }
 
 int KZoomWave::CursorAt(int x, int y) const {
-    return mode_ != DragMode::Idle || onBar(x, y) ? kControlCursorHand : kControlCursorArrow;
+    return mode_ != DragMode::Idle || onBar(x, y) ? kCursorHand : kCursorDefault;
 }
 
 bool KZoomWave::LeftDown(bool, bool ctrl, int x, int y) {
@@ -137,7 +136,7 @@ bool KZoomWave::LeftDown(bool, bool ctrl, int x, int y) {
         zoomFromX(x);
         mode_ = DragMode::Dragging;
     }
-    skin_->RequestRepaint();
+    host_->RequestRepaint();
     dirty_ = true;
     return true;
 }
@@ -146,7 +145,7 @@ void KZoomWave::MouseMove(bool, int x, int) {
     if (mode_ != DragMode::Dragging)
         return;
     zoomFromX(x);
-    skin_->RequestRepaint();
+    host_->RequestRepaint();
     dirty_ = true;
 }
 
@@ -154,7 +153,7 @@ bool KZoomWave::LeftUp(bool, bool, int, int) {
     if (mode_ == DragMode::Idle)
         return false;
     mode_ = DragMode::Idle;
-    skin_->RequestRepaint();
+    host_->RequestRepaint();
     dirty_ = true;
     return true;
 }

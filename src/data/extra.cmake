@@ -1,4 +1,4 @@
-# Built-in files: every file in data/files/ is compiled into kx_core as a byte
+# Built-in files: every file in data/files/ is compiled into kx_data as a byte
 # array and registered when the library loads. Known names come first, in
 # this order; any other file follows, sorted by name. Adding a file needs no
 # code change: the build re-checks the folder and regenerates the table.
@@ -64,4 +64,4 @@ const Registration registration;
 }  // namespace kx::embedded
 " @ONLY)
 
-target_sources(kx_core PRIVATE ${KX_EMBED_OUT}/embedded_table.cpp ${kx_embed_sources})
+target_sources(kx_data PRIVATE ${KX_EMBED_OUT}/embedded_table.cpp ${kx_embed_sources})

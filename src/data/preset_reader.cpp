@@ -2,13 +2,12 @@
 
 #include "data/byte_source.h"
 #include "data/tokenizer.h"
-#include "plugin/effect.h"
+#include "params/program_bank.h"
 
 namespace kx {
 
-void readPresets(KEffect& effect, KByteSource* source) {
+void readPresets(KProgramBank& bank, KByteSource* source) {
     KTokenizer tokenizer(source);
-    KProgramBank& bank = effect.getBank();
     const int programCount = bank.getProgramCount();
 
     // Program the SETSTR lines go to: -1 before the first PRESET line, and
@@ -30,7 +29,7 @@ void readPresets(KEffect& effect, KByteSource* source) {
             if (tokenizer.wordCount() < 3)
                 continue;
             tokenizer.skipWords(2);
-            const int index = effect.findParameter(tokenizer.getWord(1));
+            const int index = bank.params() ? findParamByName(*bank.params(), tokenizer.getWord(1)) : -1;
             if (index < 0)
                 continue;
             const char* value = tokenizer.takeWord();
@@ -38,13 +37,6 @@ void readPresets(KEffect& effect, KByteSource* source) {
                 bank.setFromText(program, index, value);
         }
     }
-}
-
-// Only the built-in files are looked at: a preset file next to the library
-// is never read.
-void KEffect::loadPresets(const char* fileName) {
-    KMemorySource source(fileName);
-    readPresets(*this, &source);
 }
 
 }  // namespace kx

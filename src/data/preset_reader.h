@@ -7,11 +7,12 @@
 namespace kx {
 
 class KByteSource;
-class KEffect;
+class KProgramBank;
 
-// Fills the effect's bank from preset text. Programs the text does not name
-// keep what they hold. Called while the effect is constructed (before the
-// host sees it); `source` may be null or closed, which reads nothing.
-void readPresets(KEffect& effect, KByteSource* source);
+// Fills the bank from preset text, naming parameters as the bank's list
+// names them. Programs the text does not name keep what they hold. Called
+// while the effect is constructed (before the host sees it); `source` may be
+// null or closed, which reads nothing.
+void readPresets(KProgramBank& bank, KByteSource* source);
 
 }  // namespace kx

@@ -38,6 +38,9 @@ private:
 }  // namespace
 
 KEditor::KEditor(KEffect* effect, std::unique_ptr<KSkin> skin) : effect_(effect), skin_(std::move(skin)) {
+    // A new editor paints everything when it opens: earlier requests are void.
+    if (effect_)
+        effect_->takeEditorRefresh();
     if (skin_)
         window_ = std::make_unique<KEditorWindow>(skin_.get());
 }
@@ -139,14 +142,18 @@ void KEditor::idle() {
 }
 
 void KEditor::applyRefresh() {
-    if (!skin_ || !refreshPending_.load(std::memory_order_acquire))
+    if (!skin_)
+        return;
+    if (effect_ && effect_->takeEditorRefresh())
+        refreshPending_ = true;
+    if (!refreshPending_)
         return;
     const uint32_t now = skin_->TickCount();
     if (static_cast<int32_t>(now - lastRefreshTick_) < skin_->refreshThrottle())
         return;
     // Cleared before the repaint reads the values: a change made meanwhile
     // asks again and is painted next time.
-    refreshPending_.store(false, std::memory_order_release);
+    refreshPending_ = false;
     lastRefreshTick_ = now;
     skin_->RequestRepaint();
 }

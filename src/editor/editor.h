@@ -1,14 +1,11 @@
 // KEditor: the editor the effect hands to the host. It owns the skin and the
 // editor window, connects to the window system when the host opens it, and
-// turns parameter changes into throttled repaints.
+// turns the effect's repaint requests (KEffect::refreshEditor, from any
+// thread) into throttled repaints.
 //
-// Threads: getRect, open, close, idle and the key entries come on the host's
-// user-interface thread. refresh may come from any thread (host automation,
-// the audio thread): it only records the request, without a lock or an
-// allocation; idle carries it out.
+// Threads: every call comes on the host's user-interface thread.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -44,10 +41,6 @@ public:
     bool onWheel(float distance) override;
     bool setKnobMode(VstInt32 mode) override;
 
-    // Asks for a repaint; any thread. At most one repaint per throttle
-    // interval, and the last request is never lost.
-    void refresh() { refreshPending_.store(true, std::memory_order_release); }
-
     KSkin* skin() const { return skin_.get(); }
     KEditorWindow* window() const { return window_.get(); }
     // Null while closed.
@@ -56,7 +49,8 @@ public:
 private:
     bool openWindow(void* parent);
     void closeWindow();
-    // The throttled refresh, on the user-interface thread.
+    // The effect's repaint requests: at most one repaint per throttle
+    // interval, and the last request is never lost.
     void applyRefresh();
     bool keyEntry(bool down, const VstKeyCode& key);
 
@@ -66,7 +60,7 @@ private:
     std::unique_ptr<KWindowSystem> system_;
     std::unique_ptr<KEditorWindow> window_;
     ERect rect_{};
-    std::atomic<bool> refreshPending_{false};
+    bool refreshPending_ = false;
     uint32_t lastRefreshTick_ = 0;
     // Host calls made from inside our own (a host answering a parameter
     // report by idling the editor, or closing it) must not pull the window

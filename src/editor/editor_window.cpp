@@ -2,7 +2,8 @@
 
 #include <exception>
 
-#include "skin/resource.h"
+#include "editor/link_launcher.h"
+#include "graphics/resource.h"
 #include "skin/skin.h"
 
 namespace kx {
@@ -47,7 +48,7 @@ KLResult KEditorWindow::onCreate(const KCreateStruct* params) {
     }
     skin_->ResetCanvas(*canvas_);
     // A new platform window shows its class's arrow.
-    cursorKind_ = 0;
+    cursorKind_ = kCursorDefault;
     return 0;
 }
 
@@ -59,34 +60,33 @@ KLResult KEditorWindow::onPaint() {
     return 0;
 }
 
-KLResult KEditorWindow::onLeftButtonDown(unsigned keys, int x, int y) {
-    system_->setFocus(hwnd_);
-    if (skin_->LeftDown(keys & MK_SHIFT, keys & MK_CONTROL, x, y))
-        system_->setCapture(hwnd_);
+KLResult KEditorWindow::button(ButtonHandler handler, bool press, unsigned keys, int x, int y) {
+    if (press)
+        system_->setFocus(hwnd_);
+    if ((skin_->*handler)(keys & MK_SHIFT, keys & MK_CONTROL, x, y)) {
+        if (press)
+            system_->setCapture(hwnd_);
+        else
+            system_->releaseCapture();
+    }
     updateCursor(x, y);
     return 0;
+}
+
+KLResult KEditorWindow::onLeftButtonDown(unsigned keys, int x, int y) {
+    return button(&KSkin::LeftDown, true, keys, x, y);
 }
 
 KLResult KEditorWindow::onRightButtonDown(unsigned keys, int x, int y) {
-    system_->setFocus(hwnd_);
-    if (skin_->RightDown(keys & MK_SHIFT, keys & MK_CONTROL, x, y))
-        system_->setCapture(hwnd_);
-    updateCursor(x, y);
-    return 0;
+    return button(&KSkin::RightDown, true, keys, x, y);
 }
 
 KLResult KEditorWindow::onLeftButtonUp(unsigned keys, int x, int y) {
-    if (skin_->LeftUp(keys & MK_SHIFT, keys & MK_CONTROL, x, y))
-        system_->releaseCapture();
-    updateCursor(x, y);
-    return 0;
+    return button(&KSkin::LeftUp, false, keys, x, y);
 }
 
 KLResult KEditorWindow::onRightButtonUp(unsigned keys, int x, int y) {
-    if (skin_->RightUp(keys & MK_SHIFT, keys & MK_CONTROL, x, y))
-        system_->releaseCapture();
-    updateCursor(x, y);
-    return 0;
+    return button(&KSkin::RightUp, false, keys, x, y);
 }
 
 KLResult KEditorWindow::onMouseMove(unsigned keys, int x, int y) {
@@ -127,6 +127,8 @@ void KEditorWindow::invalidate() {
 void KEditorWindow::openTextEntry(int x, int y, int w, int h, const KFontResource* font, int paramIndex) {
     textEntry_.open(*this, x, y, w, h, font ? font->fontPtr() : nullptr, paramIndex);
 }
+
+void KEditorWindow::openLink(const char* target) { kx::openLink(target); }
 
 void KEditorWindow::updateCursor(int x, int y) { setCursorKind(skin_->CursorAt(x, y)); }
 

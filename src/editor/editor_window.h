@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "controls/cursor_code.h"
 #include "editor/text_entry.h"
 #include "editor/window.h"
 #include "graphics/canvas.h"
@@ -40,6 +41,7 @@ public:
     bool isLive() const override { return KWindow::isLive(); }
     void invalidate() override;
     void openTextEntry(int x, int y, int w, int h, const KFontResource* font, int paramIndex) override;
+    void openLink(const char* target) override;
 
     // Installs the cursor for a skin cursor code (2 hand, 3 I-beam, other
     // codes the arrow) unless it is the one set last.
@@ -49,12 +51,16 @@ public:
     KTextEntry& textEntry() { return textEntry_; }
 
 private:
+    // A button message: the skin's handler for it, then the capture it asks
+    // for (a press) or gives back (a release), then the cursor.
+    using ButtonHandler = bool (KSkin::*)(bool shift, bool ctrl, int x, int y);
+    KLResult button(ButtonHandler handler, bool press, unsigned keys, int x, int y);
     void updateCursor(int x, int y);
     void captureLost();
 
     KSkin* skin_;  // not owned: the editor owns it
     std::unique_ptr<KCanvas> canvas_;
-    int cursorKind_ = 0;
+    int cursorKind_ = kCursorDefault;
     KTextEntry textEntry_;
 };
 

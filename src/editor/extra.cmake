@@ -1,8 +1,8 @@
 # The editor window on Linux: Xlib, and MIT-SHM from libXext for copying the
 # canvas to the screen. On Windows links open through SHELL32.
 if(WIN32)
-  target_link_libraries(kx_core PUBLIC shell32 user32)
+  target_link_libraries(kx_editor PUBLIC shell32 user32)
 else()
   find_package(X11 REQUIRED)
-  target_link_libraries(kx_core PUBLIC X11::X11 X11::Xext)
+  target_link_libraries(kx_editor PUBLIC X11::X11 X11::Xext)
 endif()

@@ -1,6 +1,6 @@
 #include "editor/text_entry.h"
 
-#include "controls/effect_link.h"
+#include "controls/param_edit.h"
 #include "graphics/font.h"
 #include "plugin/effect.h"
 #include "skin/skin.h"
@@ -119,13 +119,11 @@ void KTextEntry::commit() {
     KEffect* effect = skin_ ? skin_->effect() : nullptr;
     if (parameterIndex_ < 0 || !effect)
         return;
-    // The host hears the value before and after, so that it can record the
-    // edit as one step.
-    hostAutomate(effect, parameterIndex_);
-    effect->getBank().setFromText(effect->getCurrentProgram(), parameterIndex_, text_);
-    effect->parameterChanged(parameterIndex_);
-    effect->parametersChanged(0);
-    hostAutomate(effect, parameterIndex_);
+    KParamEdit(effect, parameterIndex_).jumpWith([&] {
+        effect->getBank().setFromText(effect->getCurrentProgram(), parameterIndex_, text_);
+        effect->parameterChanged(parameterIndex_);
+        effect->parametersChanged(0);
+    });
 }
 
 }  // namespace kx

@@ -206,10 +206,10 @@ const KCanvas* KTextField::draw() {
     if (showSelection)
         canvas.fillRect(from, 0, to - from, height_, kSelectionBackground);
     if (font_) {
-        renderText(canvas, *font_, kFieldText, text_, line, int32_t(KTextAlign::left));
+        renderText(canvas, *font_, kFieldText, text_, line, kAlignLeft);
         if (showSelection) {
             canvas.setClip(from, 0, to - from, height_);
-            renderText(canvas, *font_, kSelectionText, text_, line, int32_t(KTextAlign::left));
+            renderText(canvas, *font_, kSelectionText, text_, line, kAlignLeft);
             canvas.resetClip();
         }
     }

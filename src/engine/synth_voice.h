@@ -85,7 +85,9 @@ public:
 private:
     static constexpr int kChunk = Oscillator::kMaxStretch; // samples per stretch in render
 
-    // Step 2 of a tick: the portamento-reset timer while no key is held.
+    // The portamento-reset timer, one count per sample while no key is held.
+    // A tick counts after the oscillators have stepped: only the glide of the
+    // next note depends on it.
     void countPortaReset() noexcept
     {
         if (noteStack.empty() && portaResetSamples > 0) {

@@ -21,7 +21,8 @@ namespace kx {
 
 class KFont;
 
-enum class KTextAlign : int32_t { left = 0, centre = 1, right = 2 };
+// Text alignment within a box, as drawText and the text renderer take it.
+enum KTextAlign : int32_t { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
 
 class KCanvas {
 public:

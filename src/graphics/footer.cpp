@@ -41,11 +41,11 @@ void paintFooterStrip(KCanvas& canvas, int32_t skinWidth, int32_t skinHeight, co
 
     const int32_t available = skinWidth - 4;
     if (labelWidth + longWidth < available)
-        canvas.drawText(label, 2, top, available, kFooterHeight, &font, int32_t(KTextAlign::left));
+        canvas.drawText(label, 2, top, available, kFooterHeight, &font, kAlignLeft);
     if (longWidth < available)
-        canvas.drawText(kFooterCreditLong, 2, top, available, kFooterHeight, &font, int32_t(KTextAlign::right));
+        canvas.drawText(kFooterCreditLong, 2, top, available, kFooterHeight, &font, kAlignRight);
     else if (shortWidth < available)
-        canvas.drawText(kFooterCreditShort, 2, top, available, kFooterHeight, &font, int32_t(KTextAlign::right));
+        canvas.drawText(kFooterCreditShort, 2, top, available, kFooterHeight, &font, kAlignRight);
 }
 
 }  // namespace kx

@@ -1,5 +1,6 @@
 #include "instrument/synth_effect.h"
 
+#include "editor/load_skin.h"
 #include "instrument/platform_name.h"
 #include "params/number_text.h"
 
@@ -75,7 +76,7 @@ VstInt32 SynthEffect::canDo(const char* text) {
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
     // Held until the skin is loaded, so that a throw there frees the effect.
     auto effect = std::make_unique<SynthEffect>(audioMaster);
-    effect->loadSkin();
+    loadSkinEditor(*effect);
     return effect.release();
 }
 

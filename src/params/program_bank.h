@@ -63,6 +63,8 @@ public:
     void setFromText(int program, int index, const char* text);
 
     KParam* param(int index) const { return params_ ? params_->get(index) : nullptr; }
+    // The list the bank was built for; null before build.
+    const KParamList* params() const { return params_; }
 
 private:
     bool contains(int program, int index) const {

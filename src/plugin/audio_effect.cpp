@@ -49,8 +49,10 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
 
 void AudioEffect::setParameterAutomated(VstInt32 index, float value) {
     setParameter(index, value);
-    callHost(audioMasterAutomate, index, 0, nullptr, value);
+    automate(index, value);
 }
+
+void AudioEffect::automate(VstInt32 index, float value) { callHost(audioMasterAutomate, index, 0, nullptr, value); }
 
 VstIntPtr AudioEffect::dispatchEffClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                         float opt) {

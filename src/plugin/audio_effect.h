@@ -45,6 +45,8 @@ public:
     virtual float getParameter(VstInt32 index) { (void)index; return 0.0f; }
     // setParameter, then tells the host the value changed.
     virtual void setParameterAutomated(VstInt32 index, float value);
+    // Tells the host that the parameter now holds `value`, without setting it.
+    void automate(VstInt32 index, float value);
     virtual void setSampleRate(float rate) { sampleRate = rate; }
     virtual void setBlockSize(VstInt32 size) { blockSize = size; }
     virtual void suspend() {}

@@ -1,8 +1,9 @@
 #include "plugin/effect.h"
 
+#include "data/byte_source.h"
+#include "data/preset_reader.h"
 #include "params/number_text.h"
 #include "plugin/text_limits.h"
-#include "skin/skin.h"
 
 #include <cmath>
 #include <cstring>
@@ -69,14 +70,7 @@ double KEffect::getParameterValue(int index) const {
     return p ? p->getValue(bank_.slotOf(curProgram, index)) : 0.0;
 }
 
-int KEffect::findParameter(const char* name) const {
-    if (!name)
-        return -1;
-    for (int i = 0; i < params_.count(); ++i)
-        if (const KParam* p = params_.get(i); p && equalsIgnoringCase(p->getName(), name))
-            return i;
-    return -1;
-}
+int KEffect::findParameter(const char* name) const { return findParamByName(params_, name); }
 
 void KEffect::setParameter(VstInt32 index, float value) {
     // Not a number would stay in the program and reach every time constant
@@ -162,6 +156,33 @@ bool KEffect::copyProgram(int target) {
     for (int i = 0; i < bank_.getParamCount(); ++i)
         bank_.refreshText(target, i);
     return true;
+}
+
+void KEffect::setSkinEditor(std::unique_ptr<AEffEditor> editor, KEditor* shown, KSkin* skin) {
+    skin_ = shown ? skin : nullptr;
+    skinEditor_ = shown;
+    setEditor(std::move(editor));
+}
+
+void KEffect::addDisplayValue(std::unique_ptr<KDisplayValue> value) {
+    if (value)
+        displayValues_.push_back(std::move(value));
+}
+
+const KDisplayValue* KEffect::findDisplayValue(const char* name, KDisplayValueType type) const {
+    if (!name)
+        return nullptr;
+    for (const auto& v : displayValues_)
+        if (v->type() == type && v->isNamed(name))
+            return v.get();
+    return nullptr;
+}
+
+// Only the built-in files are looked at: a preset file next to the library
+// is never read.
+void KEffect::loadPresets(const char* fileName) {
+    KMemorySource source(fileName);
+    readPresets(bank_, &source);
 }
 
 VstInt32 KEffect::getChunk(void** data, bool isPreset) {

@@ -8,6 +8,7 @@
 // identity hooks may be called from any thread and must not allocate.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -59,9 +60,6 @@ public:
     virtual void loadPresets(const char* fileName);
     // The value of a named host/build variable, or the empty text.
     virtual void getVariable(char* output, int size, const char* name);
-    // Loads the skin and, when one parses, creates the editor. Called once by
-    // the entry point after construction; true when an editor exists.
-    virtual bool loadSkin();
 
     // ---- Parameter and program access ---------------------------------------
     // Any thread. Indices outside the list are ignored (0 for reads).
@@ -88,12 +86,17 @@ public:
     KSkin* getSkin() const { return skin_; }
     // The editor showing the skin; null without one.
     KEditor* getSkinEditor() const { return skinEditor_; }
-    // Makes a new editor for the skin the effect's editor (null: no editor)
-    // and sets effFlagsHasEditor accordingly. User-interface thread, with
-    // the old editor closed.
-    void useSkin(std::unique_ptr<KSkin> skin);
-    // Asks the editor for a throttled repaint; any thread, never blocks.
-    void refreshEditor();
+    // Takes `editor` as the effect's editor (null: none) and sets
+    // effFlagsHasEditor accordingly; `shown` is the same editor as the one
+    // showing `skin`. The editor layer makes both (useSkin in
+    // editor/load_skin.h). User-interface thread, with the old editor closed.
+    void setSkinEditor(std::unique_ptr<AEffEditor> editor, KEditor* shown, KSkin* skin);
+    // Asks the editor for a throttled repaint; any thread, never blocks. The
+    // request waits here until the editor's idle takes it, so that no thread
+    // but the user interface's ever calls the editor.
+    void refreshEditor() { editorRefresh_.store(true, std::memory_order_release); }
+    // The editor's side: whether a repaint was asked for since the last call.
+    bool takeEditorRefresh() { return editorRefresh_.exchange(false, std::memory_order_acq_rel); }
     // Values published for the skin's meters; the effect keeps the data
     // current, the records only point at it.
     void addDisplayValue(std::unique_ptr<KDisplayValue> value);
@@ -148,6 +151,7 @@ private:
     // before the lists they refer to.
     KSkin* skin_ = nullptr;
     KEditor* skinEditor_ = nullptr;
+    std::atomic<bool> editorRefresh_{false};
 };
 
 // Constructs the product's effect; defined once by the product.

@@ -18,9 +18,9 @@ void KArgReader::warn(const std::string& warning) {
         warnings_.push_back(warning);
 }
 
-std::string KArgReader::reason(const char* owner) const {
+std::string KArgReader::reason() const {
     if (missing_)
-        return describeMissingArguments(owner, slots_, slotCount_, tokens_, first_);
+        return describeMissingArguments(owner_, slots_, slotCount_, tokens_, first_);
     std::string s = failure_;
     for (size_t i = 0; i < warnings_.size(); ++i)
         s += (i ? "; " : " (") + warnings_[i] + (i + 1 == warnings_.size() ? ")" : "");

@@ -3,6 +3,10 @@
 // names the argument, so that a line short of one, a word where a number
 // belongs or a name that resolves to nothing can be told to the skin's
 // author. The first fault is kept and every later read still takes its word.
+//
+// This is how the skin's builders fail: whatever makes something from a
+// line (a control, a resource, a check) answers null and leaves its reason
+// in the line's reader, for the caller to ask.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +34,11 @@ public:
     bool ok() const { return !missing_ && failure_.empty(); }
     bool missing() const { return missing_; }
     void failWith(const std::string& reason);
+    // What the line makes, as the reason names it: "KPotDot", "a Param check".
+    void setOwner(const char* owner) { owner_ = owner ? owner : ""; }
     // Why the line makes nothing: the missing argument when one is, else the
     // first failure, with the word warnings that explain it.
-    std::string reason(const char* owner) const;
+    std::string reason() const;
     // Words that read as something other than they say, on a line that applies.
     const std::vector<std::string>& warnings() const { return warnings_; }
     void warn(const std::string& warning);
@@ -65,6 +71,7 @@ private:
     KTokenizer& tokens_;
     const KSkin& skin_;
     bool listening_;
+    const char* owner_ = "";
     int first_;
     KArgSlot slots_[kMaxSlots];
     int slotCount_ = 0;

@@ -54,43 +54,41 @@ KCheckOp readOp(KArgReader& args, const char* what) {
 
 }  // namespace
 
-KCheck* createCheck(KEffect* effect, const char* kind, KArgReader& args, std::string& reason) {
+KCheck* createCheck(KEffect* effect, const char* kind, KArgReader& args) {
     if (equalsIgnoringCase(kind, "Param")) {
+        args.setOwner("a Param check");
         int param = args.param();
         KCheckOp op = readOp(args, "comparison");
         double value = args.number("value");
-        if (!args.ok()) {
-            reason = args.reason("a Param check");
+        if (!args.ok())
             return nullptr;
-        }
         return new KParamCheck(effect, param, op, value);
     }
     if (equalsIgnoringCase(kind, "InOut")) {
+        args.setOwner("an InOut check");
         KCheckOp inOp = readOp(args, "input comparison");
         int inCount = args.integer("input count");
         KCheckOp outOp = readOp(args, "output comparison");
         int outCount = args.integer("output count");
-        if (!args.ok()) {
-            reason = args.reason("an InOut check");
+        if (!args.ok())
             return nullptr;
-        }
         return new KInOutCheck(effect, inOp, inCount, outOp, outCount);
     }
     if (equalsIgnoringCase(kind, "Date")) {
+        args.setOwner("a Date check");
         KCheckOp op = readOp(args, "comparison");
         int month = args.integer("month");
         int day = args.integer("day");
-        if (!args.ok()) {
-            reason = args.reason("a Date check");
+        if (!args.ok())
             return nullptr;
-        }
         if (month < 1 || month > 12 || day < 1 || day > 31)
             args.warn(std::to_string(month) + "/" + std::to_string(day) + " is no date (month 1..12, day 1..31)");
         // In doubles: absurd months must not overflow.
         double script = month * 100.0 + day;
         return new KDateCheck(effect, compareByOp(todayMonthDay(), op, script));
     }
-    reason = kind ? std::string("unknown check kind '") + kind + "' (Param, InOut, Date)" : "the check kind is missing";
+    args.failWith(kind ? std::string("unknown check kind '") + kind + "' (Param, InOut, Date)"
+                       : "the check kind is missing");
     return nullptr;
 }
 

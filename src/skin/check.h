@@ -4,27 +4,17 @@
 
 #include <string>
 
-#include "params/named_object.h"
+#include "controls/condition.h"
 
 namespace kx {
 
-class KEffect;
 class KArgReader;
 
-// Comparison operators as the script writes them; kInvalid rejects the line.
+// Comparison operators as the script writes them; Invalid rejects the line.
 enum class KCheckOp { Equal, NotEqual, Greater, Less, GreaterEqual, LessEqual, Invalid };
 
 KCheckOp parseCheckOp(const char* word);
 bool compareByOp(double live, KCheckOp op, double value);
-
-class KCheck : public KNamedObjectN<35> {
-public:
-    explicit KCheck(KEffect* effect) : effect_(effect) {}
-    virtual bool Evaluate() const = 0;
-
-protected:
-    KEffect* effect_;  // not owned
-};
 
 class KParamCheck : public KCheck {
 public:
@@ -65,8 +55,8 @@ private:
 };
 
 // Builds the check of that kind ("Param", "InOut", "Date") from the
-// arguments that follow the kind word; null with the reason when the line is
-// invalid.
-KCheck* createCheck(KEffect* effect, const char* kind, KArgReader& args, std::string& reason);
+// arguments that follow the kind word; null when the line is invalid, with
+// the reason in the reader.
+KCheck* createCheck(KEffect* effect, const char* kind, KArgReader& args);
 
 }  // namespace kx

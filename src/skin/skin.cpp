@@ -7,10 +7,10 @@
 #include "controls/control.h"
 #include "controls/effect_link.h"
 #include "graphics/font.h"
+#include "graphics/resource.h"
 #include "plugin/display_value.h"
 #include "skin/check.h"
 #include "skin/footer.h"
-#include "skin/resource.h"
 #include "skin/skin_window.h"
 #include "skin/system_clock.h"
 
@@ -58,6 +58,16 @@ void KSkin::SuspendRepaint(bool suspend) {
 void KSkin::SetPage(int page) {
     currentPage_ = page;
     RequestRepaint();
+}
+
+void KSkin::OpenTextEntry(int x, int y, int w, int h, const KFontResource* font, int paramIndex) {
+    if (window_)
+        window_->openTextEntry(x, y, w, h, font, paramIndex);
+}
+
+void KSkin::OpenLink(const char* target) {
+    if (window_)
+        window_->openLink(target);
 }
 
 void KSkin::WindowOpened() {

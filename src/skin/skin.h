@@ -7,9 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "controls/condition.h"
+#include "controls/control_host.h"
+#include "controls/cursor_code.h"
 #include "graphics/canvas.h"
 #include "graphics/footer.h"
-#include "skin/condition.h"
 
 namespace kx {
 
@@ -42,10 +44,7 @@ struct KBackground {
     bool isRange() const { return lastPage > page; }
 };
 
-// Cursor codes a skin reports under the pointer.
-enum : int { kCursorArrow = 1, kCursorHand = 2, kCursorText = 3 };
-
-class KSkin {
+class KSkin : public KControlHost {
 public:
     explicit KSkin(KEffect* effect);
     virtual ~KSkin();
@@ -53,11 +52,11 @@ public:
     KSkin& operator=(const KSkin&) = delete;
 
     // View operations.
-    virtual void RequestRepaint();
+    void RequestRepaint() override;
     virtual void RequestFullRedraw();
     virtual void SuspendRepaint(bool suspend);
-    virtual void SetPage(int page);
-    virtual int GetPage() const { return currentPage_; }
+    void SetPage(int page) override;
+    int GetPage() const override { return currentPage_; }
 
     // Brings the canvas up to date: background when it changed, then hidden
     // controls erased and visible dirty ones drawn.
@@ -65,7 +64,10 @@ public:
     // Draws a new canvas from scratch at the next Paint.
     void ResetCanvas(KCanvas& canvas);
     // Puts the background back under the current clip window.
-    void RestoreBackground(KCanvas& canvas);
+    void RestoreBackground(KCanvas& canvas) override;
+    // What the window does for a control: the text box, a link.
+    void OpenTextEntry(int x, int y, int w, int h, const KFontResource* font, int paramIndex) override;
+    void OpenLink(const char* target) override;
 
     // Event routing, canvas coordinates. Presses answer whether the window
     // must capture the mouse, releases whether it must release it.
@@ -111,7 +113,7 @@ public:
     // Millisecond tick (wraps); labels time their refresh by it. Tests may
     // replace the clock.
     using Clock = uint32_t (*)();
-    uint32_t TickCount() const { return clock_(); }
+    uint32_t TickCount() const override { return clock_(); }
     void setClock(Clock clock);
 
     KEffect* effect() const { return effect_; }

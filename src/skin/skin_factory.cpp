@@ -20,8 +20,8 @@
 #include "data/file_access.h"
 #include "data/tokenizer.h"
 #include "graphics/png_decoder.h"
+#include "graphics/resource.h"
 #include "skin/arg_reader.h"
-#include "skin/resource.h"
 #include "skin/skin.h"
 #include "skin/skin_diagnostics.h"
 
@@ -372,9 +372,10 @@ std::unique_ptr<KControl> KSkinFactory::CreateControl(const KControlInit& init, 
         if (strcasecmp(type, t.word) != 0)
             continue;
         KArgReader args(tokens, *skin_, listening_);
+        args.setOwner(t.word);
         std::unique_ptr<KControl> control = t.make(init, args);
         if (!control)
-            return fail(args.reason(t.word));
+            return fail(args.reason());
         setWarnings(args.warnings());
         return control;
     }
@@ -387,6 +388,7 @@ std::unique_ptr<KResource> KSkinFactory::CreateResource(KTokenizer& tokens) {
     if (!kind)
         return fail("the resource kind is missing");
     KArgReader a(tokens, *skin_, listening_);
+    a.setOwner(kind);
     std::unique_ptr<KResource> resource;
     if (!strcasecmp(kind, "PngFile") || !strcasecmp(kind, "PngResource"))
         resource = makeImageResource(a, !strcasecmp(kind, "PngFile"));
@@ -397,7 +399,7 @@ std::unique_ptr<KResource> KSkinFactory::CreateResource(KTokenizer& tokens) {
     else
         return fail(std::string("unknown resource kind '") + kind + "'");
     if (!resource)
-        return fail(a.reason(kind));
+        return fail(a.reason());
     setWarnings(a.warnings());
     return resource;
 }
@@ -412,11 +414,7 @@ std::unique_ptr<KResource> KSkinFactory::makeImageResource(KArgReader& a, bool f
     uint64_t length = 0;
     const uint8_t* data = nullptr;
     if (fromFile) {
-        std::string path;
-        if (readImageFile(file, bytes, length, path))
-            data = bytes.get();
-        else
-            a.failWith(describeUnreadableFile(path, file));
+        data = readImageFile(a, file, bytes, length);
     } else {
         data = loadEmbedded(block, file);
         length = block.length();
@@ -485,18 +483,21 @@ std::unique_ptr<KResource> KSkinFactory::makeFontResource(KArgReader& a) {
     return std::make_unique<KFontResource>(std::make_unique<KFont>(height, colour->colour(), face));
 }
 
-bool KSkinFactory::readImageFile(const char* name, std::unique_ptr<uint8_t[]>& bytes, uint64_t& length,
-                                 std::string& path) const {
+const uint8_t* KSkinFactory::readImageFile(KArgReader& a, const char* name, std::unique_ptr<uint8_t[]>& bytes,
+                                           uint64_t& length) const {
+    std::string path;
     if (fileFolder_.empty()) {
         char buffer[kLibraryPathSize];
-        if (!makeLibraryFilePath(buffer, sizeof buffer, name))
-            return false;
-        path = buffer;
+        if (makeLibraryFilePath(buffer, sizeof buffer, name))
+            path = buffer;
     } else {
         path = fileFolder_ + name;
     }
-    bytes = readWholeFile(path.c_str(), &length);
-    return bytes != nullptr;
+    if (!path.empty())
+        bytes = readWholeFile(path.c_str(), &length);
+    if (!bytes)
+        a.failWith(describeUnreadableFile(path, name));
+    return bytes.get();
 }
 
 }  // namespace kx

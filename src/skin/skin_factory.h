@@ -46,8 +46,10 @@ public:
     void setListening(bool listening) { listening_ = listening; }
     bool listening() const { return listening_; }
 
-    // Why the last Create call made nothing, and what the last one that made
-    // something noted (for the skin checker; the parser itself stays silent).
+    // Why the last Create call made nothing (its reader's reason: the
+    // operations' signatures are fixed, so the reason waits here), and what
+    // the last one that made something noted. For the skin checker; the
+    // parser itself stays silent.
     const char* lastFailure() const { return failure_.c_str(); }
     const std::vector<std::string>& lastWarnings() const { return warnings_; }
 
@@ -67,9 +69,10 @@ private:
     std::unique_ptr<KResource> makeImageResource(KArgReader& args, bool fromFile);
     std::unique_ptr<KResource> makeColourResource(KArgReader& args, bool withAlpha);
     std::unique_ptr<KResource> makeFontResource(KArgReader& args);
-    // The bytes of an image file named by a PngFile line; `path` is where it was looked for.
-    bool readImageFile(const char* name, std::unique_ptr<uint8_t[]>& bytes, uint64_t& length,
-                       std::string& path) const;
+    // The bytes of an image file named by a PngFile line; null when it can't
+    // be read, with the reason (saying where it was looked for) in the reader.
+    const uint8_t* readImageFile(KArgReader& a, const char* name, std::unique_ptr<uint8_t[]>& bytes,
+                                 uint64_t& length) const;
 
     KEffect* effect_;    // not owned
     KSkin* skin_ = nullptr;  // the skin being built; not owned

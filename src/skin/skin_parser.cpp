@@ -12,9 +12,9 @@
 #include "data/file_access.h"
 #include "data/tokenizer.h"
 #include "graphics/font_install.h"
+#include "graphics/resource.h"
 #include "skin/arg_reader.h"
 #include "skin/check.h"
-#include "skin/resource.h"
 #include "skin/skin.h"
 #include "skin/skin_factory.h"
 
@@ -333,10 +333,9 @@ private:
         const char* name = t_.getWord(1);
         t_.setCursor(3);
         KArgReader args(t_, skin_, diagnostics_ != nullptr);
-        std::string why;
-        KCheck* check = createCheck(skin_.effect(), t_.getWord(2), args, why);
+        KCheck* check = createCheck(skin_.effect(), t_.getWord(2), args);
         if (!check)
-            return ignore(why);
+            return ignore(args.reason());
         check->setName(name);
         if (diagnostics_) {
             warnAll(args.warnings());
@@ -389,7 +388,7 @@ private:
         init.height = integer(first + 4, "height");
         init.conditions = &condition_;
         init.effect = skin_.effect();
-        init.skin = &skin_;
+        init.host = &skin_;
         t_.setCursor(first + 5);
         std::unique_ptr<KControl> control = factory_.CreateControl(init, t_);
         if (!control)

@@ -17,6 +17,8 @@ public:
     virtual void openTextEntry(int x, int y, int w, int h, const KFontResource* font, int paramIndex) {
         (void)x, (void)y, (void)w, (void)h, (void)font, (void)paramIndex;
     }
+    // Open a link target with the system's opener (a link control was pressed).
+    virtual void openLink(const char* target) { (void)target; }
 };
 
 }  // namespace kx

@@ -90,7 +90,7 @@ TEST_F(TextTest, ValueShowsItsUnitTextAndRedrawsOnValueChange) {
         for (int x = 0; x < 100; ++x)
             inked += pixel(x, y) != 0;
     EXPECT_GT(inked, 0);
-    EXPECT_EQ(skin->CursorAt(50, 90), kControlCursorText);
+    EXPECT_EQ(skin->CursorAt(50, 90), kCursorText);
 }
 
 }  // namespace

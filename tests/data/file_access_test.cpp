@@ -89,8 +89,9 @@ TEST(LibraryDirectory, APathThatDoesNotFitGivesAnEmptyText) {
     ASSERT_GT(needed, 2u);
     char buffer[kLibraryPathSize];
     std::memset(buffer, 'x', sizeof buffer);
-    // The whole path (folder and file name) must fit, as with the original
-    // module-path query; a buffer the size of the folder is too small.
+    // The whole path (folder and file name) must fit, as the module-path
+    // query fills the buffer before the name is cut off; a buffer the size of
+    // the folder is too small.
     EXPECT_EQ(getLibraryDirectory(buffer, needed), nullptr);
     EXPECT_EQ(buffer[0], '\0');
     EXPECT_EQ(buffer[needed], 'x');  // nothing written past the given size

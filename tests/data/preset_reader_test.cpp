@@ -19,7 +19,7 @@ protected:
 
     void read(const std::string& text) {
         KMemorySource source(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-        readPresets(*effect_, &source);
+        readPresets(effect_->getBank(), &source);
     }
     KProgramBank& bank() { return effect_->getBank(); }
     std::string name(int program) { return bank().programName(program); }

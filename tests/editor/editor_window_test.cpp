@@ -8,6 +8,7 @@
 
 #include "data/byte_source.h"
 #include "data/tokenizer.h"
+#include "editor/load_skin.h"
 #include "skin/skin_factory.h"
 #include "skin/skin_parser.h"
 #include "editor_fixture.h"
@@ -21,7 +22,7 @@ class RightDragControl : public KControl {
 public:
     explicit RightDragControl(const KControlInit& init) : KControl(init) {}
     const char* getClassName() const override { return "RightDragControl"; }
-    int CursorAt(int, int) const override { return kControlCursorHand; }
+    int CursorAt(int, int) const override { return kCursorHand; }
     bool RightDown(bool, bool, int, int) override { return held = true; }
     bool RightUp(bool, bool, int, int) override {
         held = false;
@@ -117,7 +118,7 @@ TEST_F(EditorTest, RightButtonDragsCaptureAndReleaseLikeLeftButtonDrags) {
     RightDragFactory factory(effect);
     const std::string script = "Init 200 100 1\nAddControl 0 10 10 40 40 RightDrag\n";
     KMemorySource source(reinterpret_cast<const uint8_t*>(script.data()), script.size());
-    effect->useSkin(parseSkin(source, effect, &factory));
+    useSkin(*effect, parseSkin(source, effect, &factory));
     ASSERT_NE(factory.made, nullptr);
     ASSERT_TRUE(open());
     host->moveTo(30, 30);
@@ -403,7 +404,7 @@ TEST_F(EditorTest, OpenAnswersFalseWithoutADisplayOrAParentWindow) {
 TEST_F(EditorTest, ASkinWhoseCanvasCannotBeHeldOpensNoWindow) {
     const std::string script = "Init 2000000000 2000000000 1\n";
     KMemorySource source(reinterpret_cast<const uint8_t*>(script.data()), script.size());
-    effect->useSkin(parseSkin(source, effect));
+    useSkin(*effect, parseSkin(source, effect));
     ASSERT_TRUE(effect->getSkinEditor());
     ERect* rect = nullptr;
     ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);

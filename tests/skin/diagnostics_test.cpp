@@ -118,7 +118,7 @@ TEST_F(DiagnosticsTest, ByteOrderMarkIsSkippedOnlyAtTheStart) {
         std::unique_ptr<KSkin> s = parseSkin(source, effect.get(), nullptr, &listener);
         ASSERT_TRUE(s) << "step " << step;
         EXPECT_EQ(s->width(), 30);
-        // A mark anywhere else is part of the text, as before.
+        // A mark anywhere else is part of the text.
         ASSERT_EQ(listener.ignored.size(), 1u) << "step " << step;
         EXPECT_EQ(listener.ignored[0].rfind("2: unknown command", 0), 0u) << listener.ignored[0];
         EXPECT_EQ(s->startPage(), 2);

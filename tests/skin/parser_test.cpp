@@ -8,7 +8,7 @@
 #include "controls/pots.h"
 #include "controls/value_controls.h"
 #include "data/embedded_file.h"
-#include "skin/resource.h"
+#include "graphics/resource.h"
 #include "skin_fixture.h"
 
 namespace kx::testing {

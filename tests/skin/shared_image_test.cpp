@@ -4,8 +4,8 @@
 
 #include "data/data_block.h"
 #include "graphics/png_decoder.h"
+#include "graphics/resource.h"
 #include "graphics/shared_image.h"
-#include "skin/resource.h"
 
 namespace kx::testing {
 namespace {
@@ -34,7 +34,7 @@ TEST(SharedImage, EveryBuiltInImageDecodesToTheSizeItsHeaderGives) {
         EXPECT_EQ(shared->height(), decoded->height) << name;
         EXPECT_EQ(shared->pixels().pixels, decoded->pixels) << name;
     }
-    EXPECT_EQ(builtIn("Kelvox2Preset.txt"), nullptr); // not an image: refused as before
+    EXPECT_EQ(builtIn("Kelvox2Preset.txt"), nullptr); // not an image: refused
 }
 
 TEST_F(SkinTest, TwoSkinsShareOneBackgroundDecodedOnlyWhenFirstDrawn) {

@@ -12,6 +12,7 @@
 
 #include "controls/control.h"
 #include "data/byte_source.h"
+#include "editor/link_launcher.h"
 #include "graphics/canvas.h"
 #include "instrument/synth_effect.h"
 #include "skin/skin.h"
@@ -69,6 +70,8 @@ public:
     void openTextEntry(int x, int y, int w, int h, const KFontResource*, int paramIndex) override {
         entries.push_back({x, y, w, h, paramIndex});
     }
+    // Links open as in the editor, through the launcher the tests can replace.
+    void openLink(const char* target) override { kx::openLink(target); }
     struct Entry {
         int x, y, w, h, param;
     };
@@ -128,7 +131,7 @@ inline const char* const kBasicResources =
 }  // namespace kx::testing
 
 #include "data/tokenizer.h"
-#include "skin/resource.h"
+#include "graphics/resource.h"
 #include "skin/skin_factory.h"
 
 namespace kx::testing {

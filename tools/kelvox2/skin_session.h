@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/link_launcher.h"
 #include "graphics/canvas.h"
 #include "plugin/effect.h"
 #include "skin/skin.h"
@@ -25,6 +26,8 @@ class HeadlessWindow : public kx::KSkinWindow {
 public:
     bool isLive() const override { return true; }
     void invalidate() override { ++invalidations; }
+    // A replayed press on a link opens it, as the editor window would.
+    void openLink(const char* target) override { kx::openLink(target); }
     int invalidations = 0;
 };
 

@@ -319,9 +319,9 @@ void renderText(KCanvas& canvas, const PlatformFont& font, KColour colour, const
         return;
     const int64_t width = measureText(font, text);
     int64_t pen = box.x;
-    if (alignment == int32_t(KTextAlign::centre))
+    if (alignment == kAlignCentre)
         pen = box.x + (int64_t(box.w) - width) / 2;
-    else if (alignment == int32_t(KTextAlign::right))
+    else if (alignment == kAlignRight)
         pen = int64_t(box.x) + box.w - width;
     const int64_t baseline = box.y + (int64_t(box.h) - font.cellHeight()) / 2 + font.ascent();
     const size_t stride = size_t(canvas.width());

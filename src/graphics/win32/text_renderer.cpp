@@ -110,9 +110,9 @@ void renderText(KCanvas& canvas, const PlatformFont& font, KColour colour, const
     RECT rect{coordinate(box.x), coordinate(box.y), coordinate(int64_t(box.x) + box.w),
               coordinate(int64_t(box.y) + box.h)};
     UINT flags = kDrawFlags;
-    if (alignment == int32_t(KTextAlign::centre))
+    if (alignment == kAlignCentre)
         flags |= DT_CENTER;  // 0x125
-    else if (alignment == int32_t(KTextAlign::right))
+    else if (alignment == kAlignRight)
         flags |= DT_RIGHT;  // 0x126
     DrawTextA(dc, text, -1, &rect, flags);
     // The pixel work that follows reads the memory directly.

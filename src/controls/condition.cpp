@@ -1,6 +1,4 @@
-#include "skin/condition.h"
-
-#include "skin/check.h"
+#include "controls/condition.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "skin/resource.h"
+#include "graphics/resource.h"
 
 #include <algorithm>
 

@@ -1,12 +1,27 @@
-// Conditions that show or hide controls and backgrounds while the skin runs.
+// Conditions that show or hide controls and backgrounds while the skin runs:
+// named checks, each possibly negated, combined into the set a control keeps.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
+#include "params/named_object.h"
+
 namespace kx {
 
-class KCheck;
+class KEffect;
+
+// A named test of the effect's live state. The kinds a script can declare
+// (parameter, inputs and outputs, date) and how they are read are the
+// skin's; controls only evaluate them.
+class KCheck : public KNamedObjectN<35> {
+public:
+    explicit KCheck(KEffect* effect) : effect_(effect) {}
+    virtual bool Evaluate() const = 0;
+
+protected:
+    KEffect* effect_;  // not owned
+};
 
 // One check, possibly negated. The skin owns these and shares one per
 // (check, negate) pair.
