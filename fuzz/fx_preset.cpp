@@ -9,8 +9,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     kx::FxProgram program;
-    if (kx::parseFxp(data, size, program, error)) (void)kx::writeFxp(program);
+    if (kx::parseFxp(data, size, program, error))
+        (void)kx::writeFxp(program);
     kx::FxBank bank;
-    if (kx::parseFxb(data, size, bank, error)) (void)kx::writeFxb(bank);
+    if (kx::parseFxb(data, size, bank, error))
+        (void)kx::writeFxb(bank);
     return 0;
 }

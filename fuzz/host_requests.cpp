@@ -28,9 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);  // exactly `size` readable bytes
     char text[300];
     switch (mode % 5) {
-    case 0:
-        e->dispatcher(e, effSetChunk, mode & 0x80 ? 1 : 0, static_cast<VstIntPtr>(size), copy.data(), 0.0f);
-        break;
+    case 0: e->dispatcher(e, effSetChunk, mode & 0x80 ? 1 : 0, static_cast<VstIntPtr>(size), copy.data(), 0.0f); break;
     case 1: {
         copy.push_back(0);
         e->dispatcher(e, effString2Parameter, index, 0, copy.data(), 0.0f);

@@ -24,8 +24,7 @@ constexpr VstInt32 kFrameBudget = 8192;
 VstTimeInfo gTime{};
 bool gHasTime = false;
 
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     if (opcode == audioMasterVersion)
         return 2400;
     if (opcode == audioMasterGetTime)
@@ -40,8 +39,7 @@ struct Reader {
 
     bool empty() const { return size == 0; }
     template <typename T>
-    T take()
-    {
+    T take() {
         T value{};
         const std::size_t n = size < sizeof value ? size : sizeof value;
         std::memcpy(&value, data, n);
@@ -51,10 +49,9 @@ struct Reader {
     }
 };
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Reader in{data, size};
     gHasTime = false;
     kx::AudioEffect* instance = new kx::SynthEffect(&hostCallback);
@@ -65,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     while (!in.empty()) {
         switch (in.take<std::uint8_t>() % 6) {
-        case 0: { // an event list
+        case 0: {  // an event list
             const int count = in.take<std::uint8_t>() % 40;
             std::vector<VstMidiEvent> midi(static_cast<std::size_t>(count));
             std::vector<VstEvent*> pointers;
@@ -86,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0.0f);
             break;
         }
-        case 1: { // a block of audio
+        case 1: {  // a block of audio
             const bool dbl = in.take<std::uint8_t>() & 1;
             const VstInt32 frames = std::min<VstInt32>(in.take<std::uint16_t>() % 1025, budget);
             budget -= frames;
@@ -105,19 +102,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             break;
         }
-        case 2: // a parameter, any float
+        case 2:  // a parameter, any float
             effect->setParameter(effect, in.take<std::uint8_t>() % 32, in.take<float>());
             break;
-        case 3: // a sample rate, any float
+        case 3:  // a sample rate, any float
             effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, in.take<float>());
             break;
-        case 4: // time information, any values
+        case 4:  // time information, any values
             gHasTime = in.take<std::uint8_t>() & 1;
             gTime.ppqPos = in.take<double>();
             gTime.tempo = in.take<double>();
             gTime.flags = in.take<VstInt32>();
             break;
-        case 5: // suspend/resume or a patch command
+        case 5:  // suspend/resume or a patch command
             if (in.take<std::uint8_t>() & 1)
                 effect->dispatcher(effect, effMainsChanged, 0, in.take<std::uint8_t>() & 1, nullptr, 0.0f);
             else

@@ -8,8 +8,7 @@ namespace {
 
 constexpr int kBlock = 256;
 
-void setWaves(kx::SynthVoice& voice, int wave)
-{
+void setWaves(kx::SynthVoice& voice, int wave) {
     for (kx::Oscillator* o : {&voice.osc1, &voice.osc2, &voice.osc3}) {
         o->wave = wave;
         o->levelGain = 1.0;
@@ -21,15 +20,13 @@ void setWaves(kx::SynthVoice& voice, int wave)
     voice.mainGain = 0.23713737056616552;
 }
 
-void reportPerSample(benchmark::State& state, double samples)
-{
+void reportPerSample(benchmark::State& state, double samples) {
     state.counters["per_sample"] =
         benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // As the processing loop renders a block without events.
-void render(benchmark::State& state, kx::SynthVoice& voice)
-{
+void render(benchmark::State& state, kx::SynthVoice& voice) {
     double out[kBlock];
     for (auto _ : state) {
         voice.render(out, kBlock);
@@ -39,8 +36,7 @@ void render(benchmark::State& state, kx::SynthVoice& voice)
 }
 
 // Sample by sample, for comparison with the stretch rendering.
-void tickByTick(benchmark::State& state, kx::SynthVoice& voice)
-{
+void tickByTick(benchmark::State& state, kx::SynthVoice& voice) {
     double sink = 0;
     for (auto _ : state) {
         kx::RandomGenerator random = kx::Random::claim(0);
@@ -53,8 +49,7 @@ void tickByTick(benchmark::State& state, kx::SynthVoice& voice)
     reportPerSample(state, static_cast<double>(state.iterations()) * kBlock);
 }
 
-void BM_HeldNoteThreeSawtooth(benchmark::State& state)
-{
+void BM_HeldNoteThreeSawtooth(benchmark::State& state) {
     kx::SynthVoice voice;
     setWaves(voice, kx::Oscillator::Sawtooth);
     voice.noteOn(57);
@@ -62,8 +57,7 @@ void BM_HeldNoteThreeSawtooth(benchmark::State& state)
 }
 BENCHMARK(BM_HeldNoteThreeSawtooth);
 
-void BM_HeldNoteThreeSawtoothTickByTick(benchmark::State& state)
-{
+void BM_HeldNoteThreeSawtoothTickByTick(benchmark::State& state) {
     kx::SynthVoice voice;
     setWaves(voice, kx::Oscillator::Sawtooth);
     voice.noteOn(57);
@@ -71,8 +65,7 @@ void BM_HeldNoteThreeSawtoothTickByTick(benchmark::State& state)
 }
 BENCHMARK(BM_HeldNoteThreeSawtoothTickByTick);
 
-void BM_HeldNoteThreeSine(benchmark::State& state)
-{
+void BM_HeldNoteThreeSine(benchmark::State& state) {
     kx::SynthVoice voice;
     setWaves(voice, kx::Oscillator::Sine);
     voice.noteOn(57);
@@ -80,8 +73,7 @@ void BM_HeldNoteThreeSine(benchmark::State& state)
 }
 BENCHMARK(BM_HeldNoteThreeSine);
 
-void BM_HeldNoteSawtoothWithLfo(benchmark::State& state)
-{
+void BM_HeldNoteSawtoothWithLfo(benchmark::State& state) {
     kx::SynthVoice voice;
     setWaves(voice, kx::Oscillator::Sawtooth);
     voice.lfo.shape = kx::Lfo::Triangle;
@@ -95,8 +87,7 @@ BENCHMARK(BM_HeldNoteSawtoothWithLfo);
 
 // Glides back and forth for the whole run: the frequency changes every
 // sample, so the level logarithm is recomputed every sample.
-void BM_GlideThreeSawtooth(benchmark::State& state)
-{
+void BM_GlideThreeSawtooth(benchmark::State& state) {
     kx::SynthVoice voice;
     setWaves(voice, kx::Oscillator::Sawtooth);
     for (kx::Oscillator* o : {&voice.osc1, &voice.osc2, &voice.osc3})
@@ -110,7 +101,7 @@ void BM_GlideThreeSawtooth(benchmark::State& state)
         voice.render(out, kBlock);
         benchmark::DoNotOptimize(out);
         samples += kBlock;
-        if (samples % 32768 == 0) { // a new glide before the last one ends
+        if (samples % 32768 == 0) {  // a new glide before the last one ends
             voice.noteOn(key);
             key = key == 40 ? 76 : 40;
         }
@@ -119,4 +110,4 @@ void BM_GlideThreeSawtooth(benchmark::State& state)
 }
 BENCHMARK(BM_GlideThreeSawtooth);
 
-} // namespace
+}  // namespace

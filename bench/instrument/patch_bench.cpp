@@ -10,8 +10,7 @@
 
 namespace {
 
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
+VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? 2400 : opcode == audioMasterGetSampleRate ? 44100 : 0;
 }
 
@@ -22,19 +21,21 @@ struct Patch {
 
 // Stored values: three saws (entry 3 of 4) with a triangle tremolo at 50 %;
 // 0.3 s of portamento on each oscillator.
-const std::vector<Patch> kSaw3 = {{kx::kWave1, 1.0f}, {kx::kWave2, 1.0f}, {kx::kWave3, 1.0f},
-                                  {kx::kLFOWave, 0.2f}, {kx::kLFODepth, 0.5f}};
+const std::vector<Patch> kSaw3 = {
+    {kx::kWave1, 1.0f}, {kx::kWave2, 1.0f}, {kx::kWave3, 1.0f}, {kx::kLFOWave, 0.2f}, {kx::kLFODepth, 0.5f}};
 const std::vector<Patch> kGlide = {{kx::kPorta1, 0.3f}, {kx::kPorta2, 0.3f}, {kx::kPorta3, 0.3f}};
 // The same with oscillators 2 and 3 detuned by +7 and -7 cents (stored
 // (cents + 99) / 198), so that no two play in unison and share no work.
-const std::vector<Patch> kSaw3Detuned = {{kx::kWave1, 1.0f},   {kx::kWave2, 1.0f},      {kx::kWave3, 1.0f},
-                                         {kx::kLFOWave, 0.2f}, {kx::kLFODepth, 0.5f},   {kx::kDetune2, 106 / 198.0f},
-                                         {kx::kDetune3, 92 / 198.0f}};
-const std::vector<Patch> kGlideDetuned = {{kx::kPorta1, 0.3f},         {kx::kPorta2, 0.3f}, {kx::kPorta3, 0.3f},
-                                          {kx::kDetune2, 106 / 198.0f}, {kx::kDetune3, 92 / 198.0f}};
+const std::vector<Patch> kSaw3Detuned = {
+    {kx::kWave1, 1.0f},    {kx::kWave2, 1.0f},           {kx::kWave3, 1.0f},         {kx::kLFOWave, 0.2f},
+    {kx::kLFODepth, 0.5f}, {kx::kDetune2, 106 / 198.0f}, {kx::kDetune3, 92 / 198.0f}};
+const std::vector<Patch> kGlideDetuned = {{kx::kPorta1, 0.3f},
+                                          {kx::kPorta2, 0.3f},
+                                          {kx::kPorta3, 0.3f},
+                                          {kx::kDetune2, 106 / 198.0f},
+                                          {kx::kDetune3, 92 / 198.0f}};
 
-void play(benchmark::State& state, const std::vector<Patch>& patch)
-{
+void play(benchmark::State& state, const std::vector<Patch>& patch) {
     AEffect* effect = kx::createEffectInstance(host)->getAeffect();
     for (const Patch& p : patch)
         effect->setParameter(effect, p.index, p.value);
@@ -99,9 +100,8 @@ BENCHMARK(BM_PatchGlideDetuned);
 
 // A further instance (creating one builds nothing process-wide: the tables
 // wait for the first resume, the images for the first paint).
-void BM_CreateAndCloseInstance(benchmark::State& state)
-{
-    AEffect* first = kx::createEffectInstance(host)->getAeffect(); // builds what is process-wide
+void BM_CreateAndCloseInstance(benchmark::State& state) {
+    AEffect* first = kx::createEffectInstance(host)->getAeffect();  // builds what is process-wide
     for (auto _ : state) {
         AEffect* effect = kx::createEffectInstance(host)->getAeffect();
         effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
@@ -110,4 +110,4 @@ void BM_CreateAndCloseInstance(benchmark::State& state)
 }
 BENCHMARK(BM_CreateAndCloseInstance)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace

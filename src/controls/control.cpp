@@ -35,8 +35,7 @@ void KControl::Invalidate() {
 void KControl::Erase(KCanvas& canvas) {
     if (drawn_) {
         if (savedBackground_)
-            canvas.blitImage(*savedBackground_,
-                             KRect{0, 0, savedBackground_->width, savedBackground_->height},
+            canvas.blitImage(*savedBackground_, KRect{0, 0, savedBackground_->width, savedBackground_->height},
                              KPoint{0, 0});
         else if (host_)
             host_->RestoreBackground(canvas);

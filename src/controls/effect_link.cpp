@@ -68,9 +68,7 @@ const char* paramUnitText(const KEffect* effect, int index) {
 
 int effectInputCount(const KEffect* effect) { return effect ? effect->getInputArrangement().numChannels : 0; }
 
-int effectOutputCount(const KEffect* effect) {
-    return effect ? effect->getOutputArrangement().numChannels : 0;
-}
+int effectOutputCount(const KEffect* effect) { return effect ? effect->getOutputArrangement().numChannels : 0; }
 
 void runEffectCommand(KEffect* effect, int command, bool shift, bool ctrl) {
     if (effect)

@@ -13,8 +13,8 @@ class KDisplayValue;
 enum class KDisplayValueType;
 
 // Lookups by name; -1 when absent.
-int findParameterIndex(const KEffect* effect, const char* name);   // case-insensitive
-int findCommandNumber(const KEffect* effect, const char* name);    // exact
+int findParameterIndex(const KEffect* effect, const char* name);  // case-insensitive
+int findCommandNumber(const KEffect* effect, const char* name);   // exact
 const KDisplayValue* findDisplayValue(const KEffect* effect, const char* name, KDisplayValueType type);
 
 // Values of the current program. An index outside the parameter list reads 0.

@@ -12,11 +12,11 @@ KTextAlign alignmentFromWord(const char* word) {
     if (!word)
         return kAlignLeft;
     switch (word[0]) {
-        case 'C':
-        case 'c': return kAlignCentre;
-        case 'R':
-        case 'r': return kAlignRight;
-        default: return kAlignLeft;
+    case 'C':
+    case 'c': return kAlignCentre;
+    case 'R':
+    case 'r': return kAlignRight;
+    default: return kAlignLeft;
     }
 }
 

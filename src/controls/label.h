@@ -15,8 +15,7 @@ class KLabel : public KControl {
 public:
     static constexpr size_t kExpandedSize = 384;
 
-    KLabel(const KControlInit& init, const char* alignWord, const char* text, const KFontResource* font,
-           int refreshMs);
+    KLabel(const KControlInit& init, const char* alignWord, const char* text, const KFontResource* font, int refreshMs);
     const char* getClassName() const override { return "KLabel"; }
     bool NeedsDraw(KCanvas& canvas) override;
     void Draw(KCanvas& canvas) override;

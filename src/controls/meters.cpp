@@ -1,7 +1,7 @@
 #include "controls/meters.h"
 
-#include <cmath>
 #include <strings.h>
+#include <cmath>
 
 #include "controls/effect_link.h"
 #include "graphics/resource.h"
@@ -38,20 +38,18 @@ double KBarFracMeter::fraction() const {
     return f > 1 ? 1 : f;
 }
 
-bool KBarFracMeter::NeedsDraw(KCanvas& canvas) {
-    return KControl::NeedsDraw(canvas) || fraction() != lastFraction_;
-}
+bool KBarFracMeter::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || fraction() != lastFraction_; }
 
 void KBarFracMeter::Draw(KCanvas& canvas) {
     double f = fraction();
     int lx = static_cast<int>(width_ * f + 0.5), ly = static_cast<int>(height_ * f + 0.5);
     KColour c = colour_->colour();
     switch (direction_) {
-        case KBarDirection::LeftToRight: canvas.blendRect(0, 0, lx, height_, c); break;
-        case KBarDirection::RightToLeft: canvas.blendRect(width_ - lx, 0, lx, height_, c); break;
-        case KBarDirection::TopToBottom: canvas.blendRect(0, 0, width_, ly, c); break;
-        case KBarDirection::BottomToTop: canvas.blendRect(0, height_ - ly, width_, ly, c); break;
-        case KBarDirection::None: break;
+    case KBarDirection::LeftToRight: canvas.blendRect(0, 0, lx, height_, c); break;
+    case KBarDirection::RightToLeft: canvas.blendRect(width_ - lx, 0, lx, height_, c); break;
+    case KBarDirection::TopToBottom: canvas.blendRect(0, 0, width_, ly, c); break;
+    case KBarDirection::BottomToTop: canvas.blendRect(0, height_ - ly, width_, ly, c); break;
+    case KBarDirection::None: break;
     }
     lastFraction_ = f;
 }

@@ -34,9 +34,7 @@ class KFrameMeter : public KControl {
 public:
     KFrameMeter(const KControlInit& init, const KImageResource* image) : KControl(init) { view_.image = image; }
     virtual int CurrentFrame() const = 0;
-    bool NeedsDraw(KCanvas& canvas) override {
-        return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame());
-    }
+    bool NeedsDraw(KCanvas& canvas) override { return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame()); }
     void Draw(KCanvas& canvas) override { view_.draw(canvas, CurrentFrame()); }
 
 protected:

@@ -13,9 +13,7 @@ void KPageSelBase::onPress(bool, bool) {
 // The release only puts the tab back.
 void KPageSelBase::onRelease(bool, bool) {}
 
-bool KPageSelHlt::NeedsDraw(KCanvas& canvas) {
-    return KControl::NeedsDraw(canvas) || pressed_ != lastPressed_;
-}
+bool KPageSelHlt::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || pressed_ != lastPressed_; }
 
 void KPageSelHlt::Draw(KCanvas& canvas) {
     if (pressed_)
@@ -29,8 +27,6 @@ int KImgPageSel::CurrentFrame() const {
     return host_->GetPage() == targetPage_ ? 1 : 0;
 }
 
-bool KImgPageSel::NeedsDraw(KCanvas& canvas) {
-    return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame());
-}
+bool KImgPageSel::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame()); }
 
 }  // namespace kx

@@ -42,9 +42,7 @@ int KImgButton::CurrentFrame() const {
     return pressed_ ? 2 : up ? 1 : 0;
 }
 
-bool KImgButton::NeedsDraw(KCanvas& canvas) {
-    return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame());
-}
+bool KImgButton::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame()); }
 
 // --- switches and radios ---------------------------------------------------
 
@@ -65,9 +63,7 @@ void KSwitchBase::onPress(bool, bool ctrl) { pressWith(ctrl ? paramDefault(effec
 
 int KImgSwitch::CurrentFrame() const { return stateFrame(view_.frameCount(), pressed_, isOn()); }
 
-bool KImgSwitch::NeedsDraw(KCanvas& canvas) {
-    return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame());
-}
+bool KImgSwitch::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame()); }
 
 void KMarkLook::draw(KCanvas& canvas, int width, int height, bool isOn, bool pressed) const {
     double cx = mark.x + mark.w * 0.5, cy = mark.y + mark.h * 0.5;
@@ -111,13 +107,9 @@ void KRadioBase::onPress(bool, bool ctrl) { pressWith(ctrl ? paramDefault(effect
 
 int KImgRadio::CurrentFrame() const { return stateFrame(view_.frameCount(), pressed_, isSelected()); }
 
-bool KImgRadio::NeedsDraw(KCanvas& canvas) {
-    return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame());
-}
+bool KImgRadio::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || view_.changed(CurrentFrame()); }
 
-bool KHlRadio::NeedsDraw(KCanvas& canvas) {
-    return KControl::NeedsDraw(canvas) || isSelected() != lastSelected_;
-}
+bool KHlRadio::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || isSelected() != lastSelected_; }
 
 void KHlRadio::Draw(KCanvas& canvas) {
     bool selected = isSelected();

@@ -89,8 +89,7 @@ struct KMarkLook {
 
 class KHlSwitch : public KSwitchBase {
 public:
-    KHlSwitch(const KControlInit& init, int param, const KMarkLook& look)
-        : KSwitchBase(init, param), look_(look) {}
+    KHlSwitch(const KControlInit& init, int param, const KMarkLook& look) : KSwitchBase(init, param), look_(look) {}
     const char* getClassName() const override { return "KHlSwitch"; }
     bool NeedsDraw(KCanvas& canvas) override;
     void Draw(KCanvas& canvas) override;

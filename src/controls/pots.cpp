@@ -15,8 +15,7 @@ void drawHighlight(KCanvas& canvas, int width, int height, const KColourResource
     canvas.drawDot(width * 0.5, height * 0.5, (width - 1.0) * 0.5, colour->colour());
 }
 
-void drawDotAt(KCanvas& canvas, int width, int height, double distance, double v,
-               const KColourResource* colour) {
+void drawDotAt(KCanvas& canvas, int width, int height, double distance, double v, const KColourResource* colour) {
     double px, py;
     potAnglePoint(width * 0.5, height * 0.5, distance, v, px, py);
     canvas.drawDot(px, py, kDotRadius, colour->colour());
@@ -69,13 +68,9 @@ KImgPot::KImgPot(const KControlInit& init, int param, const KImageResource* imag
     view_.image = image;
 }
 
-int KImgPot::CurrentFrame() const {
-    return static_cast<int>((view_.frameCount() - 1) * shownValue() + 0.5);
-}
+int KImgPot::CurrentFrame() const { return static_cast<int>((view_.frameCount() - 1) * shownValue() + 0.5); }
 
-bool KImgPot::NeedsDraw(KCanvas& canvas) {
-    return KPotBase::NeedsDraw(canvas) || view_.changed(CurrentFrame());
-}
+bool KImgPot::NeedsDraw(KCanvas& canvas) { return KPotBase::NeedsDraw(canvas) || view_.changed(CurrentFrame()); }
 
 void KImgPot::Draw(KCanvas& canvas) { view_.draw(canvas, CurrentFrame()); }
 

@@ -8,8 +8,8 @@
 
 namespace kx {
 
-KSlide::KSlide(const KControlInit& init, int param, const KImageResource* handle,
-               const KColourResource* highlight, KRect highlightRect)
+KSlide::KSlide(const KControlInit& init, int param, const KImageResource* handle, const KColourResource* highlight,
+               KRect highlightRect)
     : KControl(init),
       param_(param),
       handle_(handle),
@@ -31,9 +31,7 @@ bool KSlide::onHandle(int x, int y) const {
            static_cast<long long>(y) - lastHandleY_ < handle_->frameHeight();
 }
 
-int KSlide::CursorAt(int x, int y) const {
-    return drag_.isHeld() || onHandle(x, y) ? kCursorHand : kCursorDefault;
-}
+int KSlide::CursorAt(int x, int y) const { return drag_.isHeld() || onHandle(x, y) ? kCursorHand : kCursorDefault; }
 
 bool KSlide::LeftDown(bool, bool ctrl, int x, int y) {
     // The track can't be clicked: only a press on the handle takes.
@@ -62,9 +60,7 @@ bool KSlide::LeftUp(bool, bool, int, int) {
 
 void KSlide::CancelCapture() { LeftUp(false, false, 0, 0); }
 
-bool KSlide::NeedsDraw(KCanvas& canvas) {
-    return KControl::NeedsDraw(canvas) || handleY() != lastHandleY_;
-}
+bool KSlide::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || handleY() != lastHandleY_; }
 
 void KSlide::Draw(KCanvas& canvas) {
     int hy = handleY();

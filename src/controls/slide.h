@@ -12,8 +12,8 @@ class KColourResource;
 
 class KSlide : public KControl {
 public:
-    KSlide(const KControlInit& init, int param, const KImageResource* handle,
-           const KColourResource* highlight, KRect highlightRect);
+    KSlide(const KControlInit& init, int param, const KImageResource* handle, const KColourResource* highlight,
+           KRect highlightRect);
     const char* getClassName() const override { return "KSlide"; }
 
     int CursorAt(int x, int y) const override;

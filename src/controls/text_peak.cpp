@@ -10,8 +10,8 @@
 
 namespace kx {
 
-KTextPeak::KTextPeak(const KControlInit& init, const KDisplayValue* level, int command,
-                     const KFontResource* font, const KFontResource* peakFont)
+KTextPeak::KTextPeak(const KControlInit& init, const KDisplayValue* level, int command, const KFontResource* font,
+                     const KFontResource* peakFont)
     : KControl(init), level_(level), command_(command), font_(font), peakFont_(peakFont) {}
 
 double KTextPeak::level() const {

@@ -21,9 +21,7 @@ void KValue::Draw(KCanvas& canvas) {
     canvas.drawText(lastText_.c_str(), 0, 0, width_, height_, font_->fontPtr(), kAlignCentre);
 }
 
-int KValue::CursorAt(int, int) const {
-    return paramAcceptsText(effect_, param_) ? kCursorText : kCursorDefault;
-}
+int KValue::CursorAt(int, int) const { return paramAcceptsText(effect_, param_) ? kCursorText : kCursorDefault; }
 
 bool KValue::LeftDown(bool, bool, int, int) {
     if (paramAcceptsText(effect_, param_) && host_)
@@ -31,8 +29,7 @@ bool KValue::LeftDown(bool, bool, int, int) {
     return false;  // the press never captures
 }
 
-KBgValue::KBgValue(const KControlInit& init, int param, const KImageResource* image,
-                   const KFontResource* font)
+KBgValue::KBgValue(const KControlInit& init, int param, const KImageResource* image, const KFontResource* font)
     : KValue(init, param, font), image_(image) {}
 
 void KBgValue::Draw(KCanvas& canvas) {

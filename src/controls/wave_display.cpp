@@ -53,7 +53,8 @@ void KWave::drawWave(KCanvas& canvas, int areaHeight, double zoom) {
     };
     // The arrays bound the slots read, whatever the capacity field says.
     int cap = h ? static_cast<int>(std::min({static_cast<size_t>(std::max(h->capacity, 0)), h->outerLow.size(),
-                                              h->outerHigh.size(), h->innerLow.size(), h->innerHigh.size()})) : 0;
+                                             h->outerHigh.size(), h->innerLow.size(), h->innerHigh.size()}))
+                : 0;
     if (cap > 0) {
         int columns = std::min(cap, width_);
         for (int i = 0; i < columns; ++i) {
@@ -108,9 +109,7 @@ void KZoomWave::zoomFromX(int x) {
     setZoom(static_cast<float>(std::clamp(z, 0.1, 10.0)));
 }
 
-bool KZoomWave::onBar(int x, int y) const {
-    return x >= 0 && x < width_ && y >= height_ - kBarHeight && y < height_;
-}
+bool KZoomWave::onBar(int x, int y) const { return x >= 0 && x < width_ && y >= height_ - kBarHeight && y < height_; }
 
 bool KZoomWave::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || waveChanged(0.001); }
 

@@ -6,9 +6,7 @@ namespace kx {
 
 KMemorySource::KMemorySource(const char* name) { loadEmbedded(block_, name); }
 
-KMemorySource::KMemorySource(const std::uint8_t* bytes, std::uint64_t length) {
-    block_.setView(bytes, length);
-}
+KMemorySource::KMemorySource(const std::uint8_t* bytes, std::uint64_t length) { block_.setView(bytes, length); }
 
 bool KMemorySource::isOpen() const { return !block_.empty(); }
 

@@ -9,8 +9,8 @@
 namespace kx {
 
 struct KHostKey {
-    unsigned virtualKey = 0;     // 0 when the key has none
-    unsigned char character = 0; // 0 when the key types nothing
+    unsigned virtualKey = 0;      // 0 when the key has none
+    unsigned char character = 0;  // 0 when the key types nothing
     bool shift = false;
     bool control = false;
 };

@@ -95,48 +95,48 @@ bool KTextField::keyDown(unsigned virtualKey, bool shift, bool control, KWindowS
         return true;
     };
     switch (virtualKey) {
-        case VK_LEFT:
-            if (hasSelection() && !shift)
-                return moveTo(selectionStart());
-            return moveTo(caret_ - 1);
-        case VK_RIGHT:
-            if (hasSelection() && !shift)
-                return moveTo(selectionEnd());
-            return moveTo(caret_ + 1);
-        case VK_HOME: return moveTo(0);
-        case VK_END: return moveTo(length_);
-        case VK_BACK:
-        case VK_DELETE:
-            if (!hasSelection()) {
-                int at = virtualKey == VK_BACK ? caret_ - 1 : caret_;
-                if (at < 0 || at >= length_)
-                    return false;
-                anchor_ = at;
-                caret_ = at + 1;
-            }
-            removeSelection();
-            return true;
-        case 'A':
-            if (!control)
+    case VK_LEFT:
+        if (hasSelection() && !shift)
+            return moveTo(selectionStart());
+        return moveTo(caret_ - 1);
+    case VK_RIGHT:
+        if (hasSelection() && !shift)
+            return moveTo(selectionEnd());
+        return moveTo(caret_ + 1);
+    case VK_HOME: return moveTo(0);
+    case VK_END: return moveTo(length_);
+    case VK_BACK:
+    case VK_DELETE:
+        if (!hasSelection()) {
+            int at = virtualKey == VK_BACK ? caret_ - 1 : caret_;
+            if (at < 0 || at >= length_)
                 return false;
-            select(0, -1);
-            return true;
-        case 'V':
-        case VK_INSERT:
-            if ((virtualKey == 'V' && !control) || (virtualKey == VK_INSERT && !shift) || !paste)
-                return false;
-            {
-                char pasted[kMaxLength + 1];
-                size_t n = paste->clipboardText(pasted, sizeof pasted);
-                // One line only; other control characters are no text either.
-                size_t kept = 0;
-                for (size_t i = 0; i < n && pasted[i] != '\r' && pasted[i] != '\n'; ++i)
-                    if (isText(static_cast<unsigned char>(pasted[i])))
-                        pasted[kept++] = pasted[i];
-                insert(pasted, kept);
-            }
-            return true;
-        default: return false;
+            anchor_ = at;
+            caret_ = at + 1;
+        }
+        removeSelection();
+        return true;
+    case 'A':
+        if (!control)
+            return false;
+        select(0, -1);
+        return true;
+    case 'V':
+    case VK_INSERT:
+        if ((virtualKey == 'V' && !control) || (virtualKey == VK_INSERT && !shift) || !paste)
+            return false;
+        {
+            char pasted[kMaxLength + 1];
+            size_t n = paste->clipboardText(pasted, sizeof pasted);
+            // One line only; other control characters are no text either.
+            size_t kept = 0;
+            for (size_t i = 0; i < n && pasted[i] != '\r' && pasted[i] != '\n'; ++i)
+                if (isText(static_cast<unsigned char>(pasted[i])))
+                    pasted[kept++] = pasted[i];
+            insert(pasted, kept);
+        }
+        return true;
+    default: return false;
     }
 }
 
@@ -246,54 +246,54 @@ KLResult KTextField::handle(KWindowSystem& system, KWindowHandle window, unsigne
                             KLParam lParam) {
     bool changed = false;
     switch (message) {
-        case WM_SETTEXT:
-            setText(reinterpret_cast<const char*>(lParam));
+    case WM_SETTEXT:
+        setText(reinterpret_cast<const char*>(lParam));
+        changed = true;
+        break;
+    case WM_GETTEXT: return KLResult(getText(reinterpret_cast<char*>(lParam), size_t(wParam)));
+    case EM_SETSEL:
+        select(int(static_cast<intptr_t>(wParam)), int(lParam));
+        changed = true;
+        break;
+    case WM_SETFONT:
+        setFont(reinterpret_cast<const PlatformFont*>(wParam));
+        changed = true;
+        break;
+    case WM_SIZE:
+        resize(int(loWord(static_cast<KWParam>(lParam))), int(hiWord(static_cast<KWParam>(lParam))));
+        changed = true;
+        break;
+    case WM_PAINT:
+        if (const KCanvas* canvas = draw())
+            system.present(window, *canvas);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        focused_ = message == WM_SETFOCUS;
+        selecting_ = false;
+        changed = true;
+        break;
+    case WM_KEYDOWN:
+        changed = keyDown(unsigned(wParam), system.isKeyDown(VK_SHIFT), system.isKeyDown(VK_CONTROL), &system);
+        break;
+    case WM_CHAR: changed = character(static_cast<unsigned char>(wParam)); break;
+    case WM_LBUTTONDOWN: {
+        int at = indexAt(pointX(lParam));
+        caret_ = at;
+        if (!(wParam & MK_SHIFT))
+            anchor_ = at;
+        selecting_ = true;
+        changed = true;
+        break;
+    }
+    case WM_MOUSEMOVE:
+        if (selecting_ && (wParam & MK_LBUTTON)) {
+            caret_ = indexAt(pointX(lParam));
             changed = true;
-            break;
-        case WM_GETTEXT: return KLResult(getText(reinterpret_cast<char*>(lParam), size_t(wParam)));
-        case EM_SETSEL:
-            select(int(static_cast<intptr_t>(wParam)), int(lParam));
-            changed = true;
-            break;
-        case WM_SETFONT:
-            setFont(reinterpret_cast<const PlatformFont*>(wParam));
-            changed = true;
-            break;
-        case WM_SIZE:
-            resize(int(loWord(static_cast<KWParam>(lParam))), int(hiWord(static_cast<KWParam>(lParam))));
-            changed = true;
-            break;
-        case WM_PAINT:
-            if (const KCanvas* canvas = draw())
-                system.present(window, *canvas);
-            return 0;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            focused_ = message == WM_SETFOCUS;
-            selecting_ = false;
-            changed = true;
-            break;
-        case WM_KEYDOWN:
-            changed = keyDown(unsigned(wParam), system.isKeyDown(VK_SHIFT), system.isKeyDown(VK_CONTROL), &system);
-            break;
-        case WM_CHAR: changed = character(static_cast<unsigned char>(wParam)); break;
-        case WM_LBUTTONDOWN: {
-            int at = indexAt(pointX(lParam));
-            caret_ = at;
-            if (!(wParam & MK_SHIFT))
-                anchor_ = at;
-            selecting_ = true;
-            changed = true;
-            break;
         }
-        case WM_MOUSEMOVE:
-            if (selecting_ && (wParam & MK_LBUTTON)) {
-                caret_ = indexAt(pointX(lParam));
-                changed = true;
-            }
-            break;
-        case WM_LBUTTONUP: selecting_ = false; break;
-        default: return system.defWindowProc(window, message, wParam, lParam);
+        break;
+    case WM_LBUTTONUP: selecting_ = false; break;
+    default: return system.defWindowProc(window, message, wParam, lParam);
     }
     if (changed)
         system.invalidate(window);

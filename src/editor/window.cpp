@@ -84,38 +84,38 @@ KLResult KWindow::windowProcedure(KWindowSystem& system, KWindowHandle window, u
 
 KLResult KWindow::dispatch(unsigned message, KWParam wParam, KLParam lParam) {
     switch (message) {
-        case WM_ACTIVATE: return onActivate(loWord(wParam), hiWord(wParam), lParam);
-        case WM_CAPTURECHANGED: return onCaptureChanged(static_cast<KWindowHandle>(lParam));
-        case WM_CLOSE: return onClose();
-        case WM_COMMAND: return onCommand(loWord(wParam), hiWord(wParam), static_cast<KWindowHandle>(lParam));
-        case WM_CREATE: return onCreate(reinterpret_cast<const KCreateStruct*>(lParam));
-        case WM_CTLCOLOREDIT: return onCtlColorEdit(wParam, lParam);
-        case WM_CTLCOLORSTATIC: return onCtlColorStatic(wParam, lParam);
-        case WM_DEVICECHANGE: return onDeviceChange(wParam, lParam);
-        case WM_DESTROY: return onDestroy();
-        case WM_ENABLE: return onEnable(wParam != 0);
-        case WM_ERASEBKGND: return onEraseBackground(wParam);
-        case WM_GETDLGCODE: return onGetDialogCode(lParam);
-        case WM_GETMINMAXINFO: return onGetMinMaxInfo(lParam);
-        case WM_INITDIALOG: return onInitDialog(wParam, lParam);
-        case WM_KEYDOWN: return onKeyDown(static_cast<unsigned>(wParam), lParam);
-        case WM_KEYUP: return onKeyUp(static_cast<unsigned>(wParam), lParam);
-        case WM_KILLFOCUS: return onKillFocus(static_cast<KWindowHandle>(wParam));
-        case WM_LBUTTONDOWN: return onLeftButtonDown(loWord(wParam), pointX(lParam), pointY(lParam));
-        case WM_LBUTTONUP: return onLeftButtonUp(loWord(wParam), pointX(lParam), pointY(lParam));
-        case WM_MOUSEMOVE: return onMouseMove(loWord(wParam), pointX(lParam), pointY(lParam));
-        case WM_NCCREATE: return onNcCreate(reinterpret_cast<const KCreateStruct*>(lParam));
-        case WM_NOTIFY: return onNotify(wParam, lParam);
-        case WM_PAINT: return onPaint();
-        case WM_RBUTTONDOWN: return onRightButtonDown(loWord(wParam), pointX(lParam), pointY(lParam));
-        case WM_RBUTTONUP: return onRightButtonUp(loWord(wParam), pointX(lParam), pointY(lParam));
-        case WM_SETFOCUS: return onSetFocus(static_cast<KWindowHandle>(wParam));
-        case WM_SHOWWINDOW: return onShowWindow(wParam, lParam);
-        case WM_SIZE: return onSize(loWord(wParam), loWord(static_cast<KWParam>(lParam)),
-                                    hiWord(static_cast<KWParam>(lParam)));
-        case WM_SYSCOMMAND: return onSysCommand(static_cast<unsigned>(wParam), pointX(lParam), pointY(lParam));
-        case WM_TIMER: return onTimer(wParam, lParam);
-        default: break;
+    case WM_ACTIVATE: return onActivate(loWord(wParam), hiWord(wParam), lParam);
+    case WM_CAPTURECHANGED: return onCaptureChanged(static_cast<KWindowHandle>(lParam));
+    case WM_CLOSE: return onClose();
+    case WM_COMMAND: return onCommand(loWord(wParam), hiWord(wParam), static_cast<KWindowHandle>(lParam));
+    case WM_CREATE: return onCreate(reinterpret_cast<const KCreateStruct*>(lParam));
+    case WM_CTLCOLOREDIT: return onCtlColorEdit(wParam, lParam);
+    case WM_CTLCOLORSTATIC: return onCtlColorStatic(wParam, lParam);
+    case WM_DEVICECHANGE: return onDeviceChange(wParam, lParam);
+    case WM_DESTROY: return onDestroy();
+    case WM_ENABLE: return onEnable(wParam != 0);
+    case WM_ERASEBKGND: return onEraseBackground(wParam);
+    case WM_GETDLGCODE: return onGetDialogCode(lParam);
+    case WM_GETMINMAXINFO: return onGetMinMaxInfo(lParam);
+    case WM_INITDIALOG: return onInitDialog(wParam, lParam);
+    case WM_KEYDOWN: return onKeyDown(static_cast<unsigned>(wParam), lParam);
+    case WM_KEYUP: return onKeyUp(static_cast<unsigned>(wParam), lParam);
+    case WM_KILLFOCUS: return onKillFocus(static_cast<KWindowHandle>(wParam));
+    case WM_LBUTTONDOWN: return onLeftButtonDown(loWord(wParam), pointX(lParam), pointY(lParam));
+    case WM_LBUTTONUP: return onLeftButtonUp(loWord(wParam), pointX(lParam), pointY(lParam));
+    case WM_MOUSEMOVE: return onMouseMove(loWord(wParam), pointX(lParam), pointY(lParam));
+    case WM_NCCREATE: return onNcCreate(reinterpret_cast<const KCreateStruct*>(lParam));
+    case WM_NOTIFY: return onNotify(wParam, lParam);
+    case WM_PAINT: return onPaint();
+    case WM_RBUTTONDOWN: return onRightButtonDown(loWord(wParam), pointX(lParam), pointY(lParam));
+    case WM_RBUTTONUP: return onRightButtonUp(loWord(wParam), pointX(lParam), pointY(lParam));
+    case WM_SETFOCUS: return onSetFocus(static_cast<KWindowHandle>(wParam));
+    case WM_SHOWWINDOW: return onShowWindow(wParam, lParam);
+    case WM_SIZE:
+        return onSize(loWord(wParam), loWord(static_cast<KWParam>(lParam)), hiWord(static_cast<KWParam>(lParam)));
+    case WM_SYSCOMMAND: return onSysCommand(static_cast<unsigned>(wParam), pointX(lParam), pointY(lParam));
+    case WM_TIMER: return onTimer(wParam, lParam);
+    default: break;
     }
     if (message >= WM_APP && message <= kLastAppMessage)
         return onAppMessage(message, wParam, lParam);

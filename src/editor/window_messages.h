@@ -114,8 +114,8 @@ inline constexpr int pointY(KLParam lp) {
 }
 // Two 16-bit halves into one word, as MAKELPARAM and MAKEWPARAM do.
 inline constexpr KLParam makeLParam(int low, int high) {
-    return static_cast<KLParam>(static_cast<uint32_t>((static_cast<uint32_t>(high) & 0xFFFF) << 16 |
-                                                      (static_cast<uint32_t>(low) & 0xFFFF)));
+    return static_cast<KLParam>(
+        static_cast<uint32_t>((static_cast<uint32_t>(high) & 0xFFFF) << 16 | (static_cast<uint32_t>(low) & 0xFFFF)));
 }
 inline constexpr KWParam makeWParam(unsigned low, unsigned high) {
     return static_cast<KWParam>((high & 0xFFFF) << 16 | (low & 0xFFFF));

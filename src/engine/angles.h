@@ -8,4 +8,4 @@ inline constexpr double kPi = 3.141592653589793;
 inline constexpr double kTwoPi = 6.283185307179586;
 inline constexpr double kInvTwoPi = 0.15915494309189535;
 
-} // namespace kx
+}  // namespace kx

@@ -13,14 +13,13 @@ class Envelope {
 public:
     EnvelopeState state = EnvelopeState::Idle;
     double value = 0.0;
-    double progress = 0.0;  // 0..1 through the running segment
-    double increment = 0.0; // progress per sample
-    double span = 0.0;      // height of the running segment
+    double progress = 0.0;   // 0..1 through the running segment
+    double increment = 0.0;  // progress per sample
+    double span = 0.0;       // height of the running segment
     double sampleRate = 44100.0;
 
     // Starts the attack unless the envelope is already rising or holding.
-    void trigger(double attackTime) noexcept
-    {
+    void trigger(double attackTime) noexcept {
         if (state == EnvelopeState::Attack || state == EnvelopeState::Sustain)
             return;
         progress = 0.0;
@@ -31,8 +30,7 @@ public:
 
     // Starts the release unless it is already releasing (an idle envelope
     // runs a release of span 0).
-    void release(double releaseTime) noexcept
-    {
+    void release(double releaseTime) noexcept {
         if (state == EnvelopeState::Release)
             return;
         progress = 0.0;
@@ -42,8 +40,7 @@ public:
     }
 
     // Audio thread, once per sample.
-    void tick() noexcept
-    {
+    void tick() noexcept {
         if (state == EnvelopeState::Attack) {
             progress = progress + increment;
             value = value + 2.0 * progress * span * increment;
@@ -66,12 +63,11 @@ public:
     bool isIdle() const noexcept { return state == EnvelopeState::Idle; }
 
 private:
-    void endSegment() noexcept
-    {
+    void endSegment() noexcept {
         span = 0.0;
         increment = 0.0;
         progress = 0.0;
     }
 };
 
-} // namespace kx
+}  // namespace kx

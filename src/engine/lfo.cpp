@@ -6,8 +6,7 @@
 
 namespace kx {
 
-void Lfo::reset(double rate) noexcept
-{
+void Lfo::reset(double rate) noexcept {
     shape = Sine;
     cyclesPerBar = 0.0;
     output.sampleRate = rate;
@@ -24,8 +23,7 @@ void Lfo::reset(double rate) noexcept
 
 // One loop per shape, with nothing in it but the shape's arithmetic.
 KX_VECTOR_CLONES
-void Lfo::shapeValues(const double* phases, double* out, int count) const noexcept
-{
+void Lfo::shapeValues(const double* phases, double* out, int count) const noexcept {
     const Lfo& lfo = *this;
     auto fill = [&](auto shapeAt) {
         for (int i = 0; i < count; ++i)
@@ -48,8 +46,7 @@ void Lfo::shapeValues(const double* phases, double* out, int count) const noexce
     }
 }
 
-int Lfo::drawsOver(int count) const noexcept
-{
+int Lfo::drawsOver(int count) const noexcept {
     if (shape != Random)
         return 0;
     Lfo copy = *this;
@@ -59,8 +56,7 @@ int Lfo::drawsOver(int count) const noexcept
     return draws;
 }
 
-void Lfo::syncToHost(bool transportPlaying, double ppqPos, double tempo) noexcept
-{
+void Lfo::syncToHost(bool transportPlaying, double ppqPos, double tempo) noexcept {
     // A host that reports a position or tempo that is not a finite number
     // would leave the phase or the speed at NaN for good; such a report is
     // ignored, as is a negative tempo, which would run the phase backwards
@@ -74,4 +70,4 @@ void Lfo::syncToHost(bool transportPlaying, double ppqPos, double tempo) noexcep
         increment = tempo * 0.004166666666666667 * cyclesPerBar / sampleRate;
 }
 
-} // namespace kx
+}  // namespace kx

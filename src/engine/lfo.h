@@ -17,17 +17,17 @@ class Lfo {
 public:
     enum Shape : std::int32_t { Sine = 0, Triangle = 1, Square = 2, Rising = 3, Falling = 4, Random = 5 };
 
-    static constexpr double kInvDegrees = 0.002777777777777778; // 1/360
+    static constexpr double kInvDegrees = 0.002777777777777778;  // 1/360
 
     // Initialises for `rate` Hz, drawing one random value.
     explicit Lfo(double rate) noexcept { reset(rate); }
 
-    std::int32_t shape = Sine; // other values give 0
+    std::int32_t shape = Sine;  // other values give 0
     double cyclesPerBar = 0.0;
     SlewLimiter output;
-    double phase = 0.0; // cycles, [0, 1)
+    double phase = 0.0;  // cycles, [0, 1)
     double phaseOffset = 0.0;
-    double increment = 0.0; // cycles per sample
+    double increment = 0.0;  // cycles per sample
     double heldRandom = 0.0;
     double sampleRate = 44100.0;
 
@@ -39,40 +39,31 @@ public:
     void syncToHost(bool transportPlaying, double ppqPos, double tempo) noexcept;
 
     // Shape value at phase p in [0, 1).
-    double shapeValue(double p) const noexcept
-    {
+    double shapeValue(double p) const noexcept {
         switch (shape) {
-        case Sine:
-            return Oscillator::sinePoly(p * kTwoPi - kPi);
+        case Sine: return Oscillator::sinePoly(p * kTwoPi - kPi);
         case Triangle:
             if (p < 0.25)
                 return 4.0 * p;
             if (p < 0.75)
                 return 2.0 - 4.0 * p;
             return 4.0 * p - 4.0;
-        case Square:
-            return p < 0.5 ? 1.0 : -1.0;
-        case Rising:
-            return 2.0 * p - 1.0;
-        case Falling:
-            return 1.0 - 2.0 * p;
-        case Random:
-            return heldRandom;
-        default:
-            return 0.0;
+        case Square: return p < 0.5 ? 1.0 : -1.0;
+        case Rising: return 2.0 * p - 1.0;
+        case Falling: return 1.0 - 2.0 * p;
+        case Random: return heldRandom;
+        default: return 0.0;
         }
     }
 
     // Audio thread, once per sample; the voice then reads output.value. The
     // Random shape draws from `random` when its cycle wraps.
-    void tick(RandomGenerator& random) noexcept
-    {
+    void tick(RandomGenerator& random) noexcept {
         if (advance())
             heldRandom = random.bipolar();
         follow();
     }
-    void tick() noexcept
-    {
+    void tick() noexcept {
         if (advance())
             heldRandom = kx::Random::bipolar();
         follow();
@@ -86,12 +77,11 @@ public:
     void follow() noexcept { output.tick(shapeValue(phase)); }
 
     // The phase one increment on, kept in [0, 1); true when it wrapped.
-    static bool turn(double& p, double inc) noexcept
-    {
+    static bool turn(double& p, double inc) noexcept {
         p = p + inc;
         if (p >= 1.0) {
             p -= 1.0;
-            if (p >= 1.0) // only for an increment of a cycle or more per sample
+            if (p >= 1.0)  // only for an increment of a cycle or more per sample
                 p -= std::floor(p);
             return true;
         }
@@ -105,8 +95,7 @@ public:
         double increment;
         double* phases;
 
-        void track(int i) noexcept
-        {
+        void track(int i) noexcept {
             turn(phase, increment);
             phases[i] = phase;
         }
@@ -122,4 +111,4 @@ public:
     int drawsOver(int count) const noexcept;
 };
 
-} // namespace kx
+}  // namespace kx

@@ -2,16 +2,14 @@
 
 namespace kx {
 
-int NoteStack::find(std::int32_t key) const noexcept
-{
+int NoteStack::find(std::int32_t key) const noexcept {
     for (int i = 0; i < count_; ++i)
         if (keys_[static_cast<std::size_t>(i)] == key)
             return i;
     return -1;
 }
 
-bool NoteStack::remove(std::int32_t key) noexcept
-{
+bool NoteStack::remove(std::int32_t key) noexcept {
     const int index = find(key);
     if (index < 0)
         return false;
@@ -21,11 +19,10 @@ bool NoteStack::remove(std::int32_t key) noexcept
     return true;
 }
 
-void NoteStack::push(std::int32_t key) noexcept
-{
+void NoteStack::push(std::int32_t key) noexcept {
     remove(key);
     if (count_ < kCapacity)
         keys_[static_cast<std::size_t>(count_++)] = key;
 }
 
-} // namespace kx
+}  // namespace kx

@@ -32,4 +32,4 @@ private:
     int count_ = 0;
 };
 
-} // namespace kx
+}  // namespace kx

@@ -7,8 +7,7 @@
 namespace kx {
 
 Oscillator::Oscillator(TableBuild build)
-    : tables_(build == TableBuild::OnConstruction ? &WaveTableSet::instance() : nullptr)
-{
+    : tables_(build == TableBuild::OnConstruction ? &WaveTableSet::instance() : nullptr) {
     gain.sampleRate = 44100.0;
     gain.target = 1.0;
     gain.value = 1.0;
@@ -16,14 +15,10 @@ Oscillator::Oscillator(TableBuild build)
     gain.reached = true;
 }
 
-void Oscillator::updateMultiplier() noexcept
-{
-    multiplier = std::pow(2.0, detuneCents * kInvCentsPerOctave) * partial;
-}
+void Oscillator::updateMultiplier() noexcept { multiplier = std::pow(2.0, detuneCents * kInvCentsPerOctave) * partial; }
 
-void Oscillator::startNote(double frequency) noexcept
-{
-    envelope.trigger(attackTime); // legato when already rising or holding
+void Oscillator::startNote(double frequency) noexcept {
+    envelope.trigger(attackTime);  // legato when already rising or holding
     targetFreq = frequency;
     const double glideSamples = sampleRate * portaTime;
     if (hasPlayed && glideSamples >= 1.0) {
@@ -36,8 +31,7 @@ void Oscillator::startNote(double frequency) noexcept
     hasPlayed = true;
 }
 
-void Oscillator::resetForSampleRate(double rate) noexcept
-{
+void Oscillator::resetForSampleRate(double rate) noexcept {
     sampleRate = rate;
     envelope.sampleRate = rate;
     gain.sampleRate = rate;
@@ -45,18 +39,16 @@ void Oscillator::resetForSampleRate(double rate) noexcept
     gain.target = 1.0;
     gain.value = 1.0;
     gain.reached = true;
-    cachedFreq_ = std::numeric_limits<double>::quiet_NaN(); // the phase step depends on the rate
+    cachedFreq_ = std::numeric_limits<double>::quiet_NaN();  // the phase step depends on the rate
 }
 
-void Oscillator::updateFrequencyCache(double f) noexcept
-{
+void Oscillator::updateFrequencyCache(double f) noexcept {
     cachedFreq_ = f;
     phaseStep_ = f * kTwoPi / sampleRate;
     gainTarget_ = gainCurve(f);
 }
 
-void Oscillator::beginStretch(int count) noexcept
-{
+void Oscillator::beginStretch(int count) noexcept {
     count_ = count;
     const double f = bendFactor * multiplier * currentFreq;
     const bool glides = glideRatio != 1.0;
@@ -72,9 +64,8 @@ void Oscillator::beginStretch(int count) noexcept
     loudness_ = nullptr;
 }
 
-void Oscillator::trackEnvelope() noexcept
-{
-    if (steady_ || envelopeHolds_) // one value for the whole stretch
+void Oscillator::trackEnvelope() noexcept {
+    if (steady_ || envelopeHolds_)  // one value for the whole stretch
         return;
     for (int i = 0; i < count_; ++i) {
         envelope.tick();
@@ -83,8 +74,7 @@ void Oscillator::trackEnvelope() noexcept
 }
 
 KX_VECTOR_CLONES
-void Oscillator::followPitch() noexcept
-{
+void Oscillator::followPitch() noexcept {
     if (steady_ || count_ <= 0)
         return;
     if (pitchHolds_) {
@@ -113,8 +103,7 @@ void Oscillator::followPitch() noexcept
 }
 
 KX_VECTOR_CLONES
-void Oscillator::smoothGain() noexcept
-{
+void Oscillator::smoothGain() noexcept {
     if (steady_ || count_ <= 0)
         return;
     const double* target = stretch_.target;
@@ -153,8 +142,7 @@ void Oscillator::smoothGain() noexcept
 // envelope gives none either (its amplitude is 0, so the output is a zero
 // whatever the waveform).
 template <typename WaveFunction>
-inline void Oscillator::finishWith(const double* noise, double* out, int count, WaveFunction waveAt) noexcept
-{
+inline void Oscillator::finishWith(const double* noise, double* out, int count, WaveFunction waveAt) noexcept {
     const double noiseScale = noiseGain;
     const double level = levelGain;
     const double* ph = stretch_.phase;
@@ -187,13 +175,11 @@ inline void Oscillator::finishWith(const double* noise, double* out, int count, 
     }
 }
 
-bool Oscillator::playsInUnisonWith(const Oscillator& other) const noexcept
-{
+bool Oscillator::playsInUnisonWith(const Oscillator& other) const noexcept {
     return wave == other.wave && start_ == other.start_ && count_ == other.count_;
 }
 
-bool Oscillator::sharesLoudnessWith(const Oscillator& other) const noexcept
-{
+bool Oscillator::sharesLoudnessWith(const Oscillator& other) const noexcept {
     return !steady_ && !other.steady_ && pitchHolds_ == other.pitchHolds_ && start_ == other.start_ &&
            count_ == other.count_ && cachedFreq_ == other.cachedFreq_ && phaseStep_ == other.phaseStep_ &&
            gainTarget_ == other.gainTarget_ && gain.sampleRate == other.gain.sampleRate &&
@@ -201,8 +187,7 @@ bool Oscillator::sharesLoudnessWith(const Oscillator& other) const noexcept
            gain.reached == other.gain.reached;
 }
 
-void Oscillator::followLoudnessOf(const Oscillator& leader) noexcept
-{
+void Oscillator::followLoudnessOf(const Oscillator& leader) noexcept {
     // What followPitch and smoothGain would have left, from the same values.
     cachedFreq_ = leader.cachedFreq_;
     phaseStep_ = leader.phaseStep_;
@@ -212,13 +197,9 @@ void Oscillator::followLoudnessOf(const Oscillator& leader) noexcept
     loudness_ = leader.loudness_ ? leader.loudness_ : &leader.stretch_;
 }
 
-bool Oscillator::needsWaveform() const noexcept
-{
-    return count_ > 0 && !(steady_ && (!moves_ || envelope.isIdle()));
-}
+bool Oscillator::needsWaveform() const noexcept { return count_ > 0 && !(steady_ && (!moves_ || envelope.isIdle())); }
 
-void Oscillator::waveform(double* w) noexcept
-{
+void Oscillator::waveform(double* w) noexcept {
     const int count = count_;
     const double* ph = stretch_.phase;
     if (wave == Sine) {
@@ -244,15 +225,13 @@ void Oscillator::waveform(double* w) noexcept
 }
 
 KX_VECTOR_CLONES
-void Oscillator::sineStretch(const double* phases, double* w, int count) noexcept
-{
+void Oscillator::sineStretch(const double* phases, double* w, int count) noexcept {
     for (int i = 0; i < count; ++i)
         w[i] = sinePoly(phases[i] - kPi);
 }
 
 KX_VECTOR_CLONES
-void Oscillator::finishStretch(const double* noise, double* out, const double* values) noexcept
-{
+void Oscillator::finishStretch(const double* noise, double* out, const double* values) noexcept {
     const int count = count_;
     if (count <= 0)
         return;
@@ -271,8 +250,7 @@ void Oscillator::finishStretch(const double* noise, double* out, const double* v
     output = out[count - 1];
 }
 
-void Oscillator::render(const double* noise, double* out, int count) noexcept
-{
+void Oscillator::render(const double* noise, double* out, int count) noexcept {
     beginStretch(count);
     trackEnvelope();
     if (pitchHolds()) {
@@ -291,10 +269,9 @@ void Oscillator::render(const double* noise, double* out, int count) noexcept
     finishStretch(noise, out);
 }
 
-void Oscillator::updateLevelCache(double f) noexcept
-{
+void Oscillator::updateLevelCache(double f) noexcept {
     levelFreq_ = f;
     WaveTableSet::splitLevel(WaveTableSet::levelPosition(f), level_, levelFraction_);
 }
 
-} // namespace kx
+}  // namespace kx

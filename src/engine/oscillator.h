@@ -24,7 +24,7 @@ public:
 
     static constexpr double kTwoPi = kx::kTwoPi;
     static constexpr double kPi = kx::kPi;
-    static constexpr double kInvCentsPerOctave = 0.0008333333333333334; // 1/1200
+    static constexpr double kInvCentsPerOctave = 0.0008333333333333334;  // 1/1200
 
     // The loudness curve's corners in Hz: silent below the first, rising to
     // full at the second, falling to 0.49 at the third and to silence at the
@@ -33,14 +33,14 @@ public:
     static constexpr double kLoudnessFullAt = 30.0;
     static constexpr double kLoudnessHighFrom = 10000.0;
     static constexpr double kLoudnessSilentFrom = 17500.0;
-    static constexpr double kInvMiddleSpan = 0.00010030090270812437; // 1/9970
-    static constexpr double kInvHighSpan = 0.00013333333333333334;   // 1/7500
+    static constexpr double kInvMiddleSpan = 0.00010030090270812437;  // 1/9970
+    static constexpr double kInvHighSpan = 0.00013333333333333334;    // 1/7500
 
     // Table waves read the process-wide tables, built now or by the owner
     // later (silent until then).
     explicit Oscillator(TableBuild build = TableBuild::OnConstruction);
 
-    std::int32_t wave = Sine; // other values are silent
+    std::int32_t wave = Sine;  // other values are silent
     double partial = 1.0;
     double detuneCents = 0.0;
     double attackTime = 0.01;
@@ -48,13 +48,13 @@ public:
     double portaTime = 0.0;
     double noiseGain = 0.0;
     double levelGain = 0.0;
-    double multiplier = 1.0; // see updateMultiplier
-    double phase = 0.0;      // radians, [0, 2pi)
+    double multiplier = 1.0;  // see updateMultiplier
+    double phase = 0.0;       // radians, [0, 2pi)
     double currentFreq = 0.0;
     double targetFreq = 0.0;
-    double glideRatio = 1.0; // per-sample factor; 1 means no glide
+    double glideRatio = 1.0;  // per-sample factor; 1 means no glide
     Envelope envelope;
-    bool hasPlayed = false; // glides happen only after a first note
+    bool hasPlayed = false;  // glides happen only after a first note
     double output = 0.0;
     SlewLimiter gain;
     double sampleRate = 44100.0;
@@ -76,8 +76,7 @@ public:
     // down, so that a loop over many frequencies needs no branch; each arm
     // is the same arithmetic as alone, and a frequency that is not a number
     // gets 0.
-    static double gainCurve(double f) noexcept
-    {
+    static double gainCurve(double f) noexcept {
         const double low = (f - kLoudnessSilentBelow) * 0.05;
         const double high = 0.7 - (f - kLoudnessHighFrom) * kInvHighSpan * 0.7;
         double gain = 0.0;
@@ -89,15 +88,13 @@ public:
     }
 
     // The curve's middle arm, from kLoudnessFullAt up to kLoudnessHighFrom.
-    static double gainCurveMiddle(double f) noexcept
-    {
+    static double gainCurveMiddle(double f) noexcept {
         const double mid = 1.0 - (f - kLoudnessFullAt) * kInvMiddleSpan * 0.3;
         return mid * mid;
     }
 
     // The sine polynomial shared with the LFO; x in [-pi, pi).
-    static double sinePoly(double x) noexcept
-    {
+    static double sinePoly(double x) noexcept {
         const double x2 = x * x;
         return -(x * (0.9990123569996505 +
                       x2 * (-0.16562123457123723 + x2 * (0.007956574006381783 + x2 * (-0.000145039006054745)))));
@@ -108,8 +105,7 @@ public:
     void tick(RandomGenerator& random) noexcept { step(random.bipolar()); }
 
     // The same sample with its noise draw `r` already made.
-    void step(double r) noexcept
-    {
+    void step(double r) noexcept {
         envelope.tick();
 
         if (glideRatio != 1.0) {
@@ -163,10 +159,10 @@ public:
 
     // What the steps of a stretch hand on to each other, per sample.
     struct Stretch {
-        double freq[kMaxStretch];   // bendFactor x multiplier x currentFreq
-        double target[kMaxStretch]; // loudness target for freq
+        double freq[kMaxStretch];    // bendFactor x multiplier x currentFreq
+        double target[kMaxStretch];  // loudness target for freq
         double phase[kMaxStretch];
-        double gain[kMaxStretch]; // smoothed loudness
+        double gain[kMaxStretch];  // smoothed loudness
         double envelope[kMaxStretch];
     };
 
@@ -179,8 +175,7 @@ public:
         bool moves;
         double* phases;
 
-        void track(int i) noexcept
-        {
+        void track(int i) noexcept {
             if (moves)
                 advancePhase(phase, step);
             phases[i] = phase;
@@ -191,14 +186,13 @@ public:
     // moves, the step arithmetic of a tick sample by sample.
     struct PitchTracker {
         double currentFreq, targetFreq, glideRatio;
-        double factor; // bendFactor x multiplier
+        double factor;  // bendFactor x multiplier
         double sampleRate;
         double phase;
         double* freqs;
         double* phases;
 
-        void track(int i) noexcept
-        {
+        void track(int i) noexcept {
             if (glideRatio != 1.0) {
                 currentFreq = currentFreq * glideRatio;
                 if ((glideRatio < 1.0 && currentFreq <= targetFreq) ||
@@ -225,13 +219,11 @@ public:
     PhaseTracker phaseTracker() noexcept { return PhaseTracker{phase, phaseStep_, moves_, stretch_.phase}; }
     void keep(const PhaseTracker& t) noexcept { phase = t.phase; }
 
-    PitchTracker pitchTracker() noexcept
-    {
-        return PitchTracker{currentFreq,  targetFreq, glideRatio,     bendFactor * multiplier,
-                            sampleRate, phase,      stretch_.freq, stretch_.phase};
+    PitchTracker pitchTracker() noexcept {
+        return PitchTracker{currentFreq, targetFreq, glideRatio,    bendFactor * multiplier,
+                            sampleRate,  phase,      stretch_.freq, stretch_.phase};
     }
-    void keep(const PitchTracker& t) noexcept
-    {
+    void keep(const PitchTracker& t) noexcept {
         currentFreq = t.currentFreq;
         glideRatio = t.glideRatio;
         phase = t.phase;
@@ -267,27 +259,22 @@ public:
     void tick() noexcept { step(Random::bipolar()); }
 
 private:
-    static void advancePhase(double& ph, double stepSize) noexcept
-    {
+    static void advancePhase(double& ph, double stepSize) noexcept {
         ph = ph + stepSize;
         if (ph >= kTwoPi) {
             ph -= kTwoPi;
-            if (ph >= kTwoPi) // only above the sample rate
+            if (ph >= kTwoPi)  // only above the sample rate
                 ph = std::fmod(ph, kTwoPi);
         }
     }
 
-    double waveAt(double ph, double f) noexcept
-    {
+    double waveAt(double ph, double f) noexcept {
         switch (wave) {
-        case Sine:
-            return sinePoly(ph - kPi);
+        case Sine: return sinePoly(ph - kPi);
         case Triangle:
         case Square:
-        case Sawtooth:
-            return readTable(ph, f);
-        default:
-            return 0.0;
+        case Sawtooth: return readTable(ph, f);
+        default: return 0.0;
         }
     }
 
@@ -296,21 +283,20 @@ private:
     void updateFrequencyCache(double f) noexcept;
     void updateLevelCache(double f) noexcept;
 
-    int tableOfWave() const noexcept
-    {
-        return wave == Triangle ? WaveTableSet::Triangle : wave == Square ? WaveTableSet::Square : WaveTableSet::Sawtooth;
+    int tableOfWave() const noexcept {
+        return wave == Triangle ? WaveTableSet::Triangle
+               : wave == Square ? WaveTableSet::Square
+                                : WaveTableSet::Sawtooth;
     }
 
     // The tables once they are built (a pointer read for the stretch).
-    const WaveTableSet* tables() noexcept
-    {
+    const WaveTableSet* tables() noexcept {
         if (!tables_)
             tables_ = WaveTableSet::built();
         return tables_;
     }
 
-    double readTable(double ph, double f) noexcept
-    {
+    double readTable(double ph, double f) noexcept {
         const WaveTableSet* set = tables();
         if (!set)
             return 0.0;
@@ -324,7 +310,7 @@ private:
     template <typename WaveFunction>
     void finishWith(const double* noise, double* out, int count, WaveFunction waveAt) noexcept;
 
-    const WaveTableSet* tables_; // process-wide, read-only; null until built
+    const WaveTableSet* tables_;  // process-wide, read-only; null until built
     double cachedFreq_ = std::numeric_limits<double>::quiet_NaN();
     double phaseStep_ = 0.0;
     double gainTarget_ = 0.0;
@@ -337,12 +323,12 @@ private:
     // envelope holds (sustain or idle) and the smoothing has settled, so
     // that one amplitude serves every sample.
     int count_ = 0;
-    bool gainsOnTarget_ = false; // the smoothed loudness is the target throughout
-    const Stretch* loudness_ = nullptr; // a leader's frequencies and loudness, or null: this one's
+    bool gainsOnTarget_ = false;         // the smoothed loudness is the target throughout
+    const Stretch* loudness_ = nullptr;  // a leader's frequencies and loudness, or null: this one's
     bool pitchHolds_ = false;
     bool envelopeHolds_ = false;
     bool steady_ = false;
-    bool moves_ = false; // the held frequency is above 0
+    bool moves_ = false;  // the held frequency is above 0
     // Everything the stretch's phases and frequencies follow from.
     struct PitchStart {
         double phase, currentFreq, targetFreq, glideRatio, factor, sampleRate;
@@ -351,4 +337,4 @@ private:
     Stretch stretch_;
 };
 
-} // namespace kx
+}  // namespace kx

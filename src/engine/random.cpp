@@ -19,7 +19,7 @@ template <std::uint32_t A>
 struct Half {
     static constexpr std::uint64_t kModulus = std::uint64_t{A} * 65536 - 1;
 
-    static constexpr std::array<std::uint64_t, 64> powers() // a^(2^k) mod m
+    static constexpr std::array<std::uint64_t, 64> powers()  // a^(2^k) mod m
     {
         std::array<std::uint64_t, 64> p{};
         std::uint64_t v = A;
@@ -31,8 +31,7 @@ struct Half {
     }
     static constexpr std::array<std::uint64_t, 64> kPowers = powers();
 
-    static std::uint64_t factor(std::uint64_t count) noexcept
-    {
+    static std::uint64_t factor(std::uint64_t count) noexcept {
         std::uint64_t f = 1;
         for (std::size_t k = 0; count != 0; ++k, count >>= 1)
             if (count & 1)
@@ -40,14 +39,13 @@ struct Half {
         return f;
     }
 
-    static std::uint32_t jump(std::uint32_t s, std::uint64_t count, std::uint64_t factor) noexcept
-    {
+    static std::uint32_t jump(std::uint32_t s, std::uint64_t count, std::uint64_t factor) noexcept {
         if (s > kModulus) {
             // The steps taken down to m or below count toward the jump, and
             // the rest is a^(count - steps): a rare case, worked out afresh.
             for (; count > 0 && s > kModulus; --count)
                 s = A * (s & 65535u) + (s >> 16);
-            if (s > kModulus) // the count ran out on the way down
+            if (s > kModulus)  // the count ran out on the way down
                 return s;
             factor = Half::factor(count);
         }
@@ -63,20 +61,16 @@ using HalfW = Half<RandomGenerator::kMultiplierW>;
 // Up to here stepping is cheaper than the multiplications.
 constexpr std::uint64_t kStepsBeforeJumping = 8;
 
-} // namespace
+}  // namespace
 
 RandomJump::RandomJump(std::uint64_t count) noexcept
-    : count_(count), factorZ_(HalfZ::factor(count)), factorW_(HalfW::factor(count))
-{
-}
+    : count_(count), factorZ_(HalfZ::factor(count)), factorW_(HalfW::factor(count)) {}
 
-RandomGenerator RandomJump::operator()(RandomGenerator from) const noexcept
-{
+RandomGenerator RandomJump::operator()(RandomGenerator from) const noexcept {
     return RandomGenerator{HalfZ::jump(from.z, count_, factorZ_), HalfW::jump(from.w, count_, factorW_)};
 }
 
-RandomGenerator RandomGenerator::jumped(std::uint64_t count) const noexcept
-{
+RandomGenerator RandomGenerator::jumped(std::uint64_t count) const noexcept {
     if (count <= kStepsBeforeJumping) {
         RandomGenerator g = *this;
         for (std::uint64_t i = 0; i < count; ++i)
@@ -86,8 +80,7 @@ RandomGenerator RandomGenerator::jumped(std::uint64_t count) const noexcept
     return RandomJump(count)(*this);
 }
 
-RandomGenerator Random::claim(std::uint64_t count) noexcept
-{
+RandomGenerator Random::claim(std::uint64_t count) noexcept {
     std::uint64_t first = state_.load(std::memory_order_relaxed);
     // Another thread that claimed in between makes the exchange fail and
     // hands back the state after its draws: start again from there.
@@ -96,4 +89,4 @@ RandomGenerator Random::claim(std::uint64_t count) noexcept
     return unpack(first);
 }
 
-} // namespace kx
+}  // namespace kx

@@ -14,8 +14,7 @@ struct RandomGenerator {
     static constexpr std::uint32_t kMultiplierZ = 36969;
     static constexpr std::uint32_t kMultiplierW = 18000;
 
-    std::uint32_t next() noexcept
-    {
+    std::uint32_t next() noexcept {
         z = kMultiplierZ * (z & 65535u) + (z >> 16);
         w = kMultiplierW * (w & 65535u) + (w >> 16);
         return (z << 16) + (w & 65535u);
@@ -24,8 +23,7 @@ struct RandomGenerator {
     // 0..1 inclusive.
     static double unipolar(std::uint32_t draw) noexcept { return static_cast<double>(draw) * 2.3283064370807974e-10; }
     // -1..1: the draw read as a signed 32-bit word.
-    static double bipolar(std::uint32_t draw) noexcept
-    {
+    static double bipolar(std::uint32_t draw) noexcept {
         return static_cast<double>(static_cast<std::int32_t>(draw)) * 4.656612875245797e-10;
     }
     double unipolar() noexcept { return unipolar(next()); }
@@ -46,7 +44,7 @@ public:
 
 private:
     std::uint64_t count_;
-    std::uint64_t factorZ_; // a^count modulo each half's modulus
+    std::uint64_t factorZ_;  // a^count modulo each half's modulus
     std::uint64_t factorW_;
 };
 
@@ -79,8 +77,7 @@ public:
 
 private:
     static constexpr std::uint64_t pack(RandomGenerator g) noexcept { return std::uint64_t{g.w} << 32 | g.z; }
-    static constexpr RandomGenerator unpack(std::uint64_t s) noexcept
-    {
+    static constexpr RandomGenerator unpack(std::uint64_t s) noexcept {
         return RandomGenerator{static_cast<std::uint32_t>(s), static_cast<std::uint32_t>(s >> 32)};
     }
 
@@ -94,8 +91,7 @@ public:
     DrawSource() noexcept = default;
     explicit DrawSource(RandomGenerator& own) noexcept : own_(&own) {}
 
-    RandomGenerator claim(std::uint64_t count) noexcept
-    {
+    RandomGenerator claim(std::uint64_t count) noexcept {
         if (!own_)
             return Random::claim(count);
         const RandomGenerator first = *own_;
@@ -107,4 +103,4 @@ private:
     RandomGenerator* own_ = nullptr;
 };
 
-} // namespace kx
+}  // namespace kx

@@ -8,12 +8,11 @@ struct SlewLimiter {
     double sampleRate = 44100.0;
     double target = 0.0;
     double value = 0.0;
-    double step = 0.0; // largest change of value per sample
+    double step = 0.0;  // largest change of value per sample
     bool reached = true;
 
     // Audio thread, once per sample.
-    void tick(double newTarget) noexcept
-    {
+    void tick(double newTarget) noexcept {
         target = newTarget;
         const double d = target - value;
         reached = false;
@@ -28,4 +27,4 @@ struct SlewLimiter {
     }
 };
 
-} // namespace kx
+}  // namespace kx

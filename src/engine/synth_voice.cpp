@@ -1,77 +1,67 @@
 #include "engine/synth_voice.h"
 
-#include "engine/voice_lanes.h"
 #include "engine/vector_clones.h"
+#include "engine/voice_lanes.h"
 
 #include <cmath>
 
 namespace kx {
 
-SynthVoice::SynthVoice(TableBuild build) noexcept : osc1(build), osc2(build), osc3(build), lfo(44100.0)
-{
+SynthVoice::SynthVoice(TableBuild build) noexcept : osc1(build), osc2(build), osc3(build), lfo(44100.0) {
     resetForSampleRate(44100.0);
 }
 
-double SynthVoice::noteFrequency(std::int32_t key) noexcept
-{
+double SynthVoice::noteFrequency(std::int32_t key) noexcept {
     return 440.0 * std::pow(2.0, (key - 69) * kInvSemitonesPerOctave);
 }
 
-void SynthVoice::startNotes(double frequency) noexcept
-{
+void SynthVoice::startNotes(double frequency) noexcept {
     osc1.startNote(frequency);
     osc2.startNote(frequency);
     osc3.startNote(frequency);
 }
 
-void SynthVoice::releaseEnvelopes() noexcept
-{
+void SynthVoice::releaseEnvelopes() noexcept {
     osc1.envelope.release(osc1.releaseTime);
     osc2.envelope.release(osc2.releaseTime);
     osc3.envelope.release(osc3.releaseTime);
 }
 
-void SynthVoice::noteOn(std::int32_t key) noexcept
-{
+void SynthVoice::noteOn(std::int32_t key) noexcept {
     noteStack.push(key);
     startNotes(noteFrequency(key));
 }
 
-void SynthVoice::noteOff(std::int32_t key) noexcept
-{
+void SynthVoice::noteOff(std::int32_t key) noexcept {
     noteStack.remove(key);
     if (!noteStack.empty() && noteStack.top() != -1) {
-        startNotes(noteFrequency(noteStack.top())); // back to the latest key still held
+        startNotes(noteFrequency(noteStack.top()));  // back to the latest key still held
     } else {
         releaseEnvelopes();
         portaResetCounter = 0;
     }
 }
 
-void SynthVoice::setPitchBend(std::int32_t value) noexcept
-{
+void SynthVoice::setPitchBend(std::int32_t value) noexcept {
     const double factor = std::pow(2.0, value * kInvBendHalfRange * bendRange * kInvSemitonesPerOctave);
     osc1.bendFactor = factor;
     osc2.bendFactor = factor;
     osc3.bendFactor = factor;
 }
 
-void SynthVoice::releaseAll() noexcept
-{
+void SynthVoice::releaseAll() noexcept {
     noteStack.clear();
     releaseEnvelopes();
 }
 
-void SynthVoice::render(double* out, int count, DrawSource source) noexcept
-{
+void SynthVoice::render(double* out, int count, DrawSource source) noexcept {
     for (int start = 0; start < count; start += kChunk)
         renderStretch(out + start, count - start < kChunk ? count - start : kChunk, source);
     if (count > 0)
         output = out[count - 1];
 }
 
-void SynthVoice::renderStretch(double* out, int n, DrawSource& source) noexcept
-{
+void SynthVoice::renderStretch(double* out, int n, DrawSource& source) noexcept {
     // The draws in tick order: three noises, the LFO's (when a Random shape
     // wraps), the offset. Nothing here depends on the oscillators, and
     // unless the LFO draws too they come in vector lanes.
@@ -92,7 +82,7 @@ void SynthVoice::renderStretch(double* out, int n, DrawSource& source) noexcept
         trackOscillators(n, nullptr);
     }
     const double* lfoValue = smoothLfo(lfoTarget, n);
-    countPortaResets(n); // only glides of later notes depend on it
+    countPortaResets(n);  // only glides of later notes depend on it
 
     double out1[kChunk], out2[kChunk], out3[kChunk];
     finishOscillators(draws, out1, out2, out3);
@@ -101,15 +91,13 @@ void SynthVoice::renderStretch(double* out, int n, DrawSource& source) noexcept
 
 KX_VECTOR_CLONES
 void SynthVoice::mixStretch(double* out, int n, const double* offset, const double* o1, const double* o2,
-                            const double* o3, const double* lfoValue) const noexcept
-{
+                            const double* o3, const double* lfoValue) const noexcept {
     for (int i = 0; i < n; ++i)
         out[i] = mix(offset[i], o1[i], o2[i], o3[i], lfoValue[i]);
 }
 
 void SynthVoice::trackLfo(double* target, int n, VoiceDraws& draws, RandomGenerator& random, int lfoDraws,
-                          DrawSource& source) noexcept
-{
+                          DrawSource& source) noexcept {
     Lfo l = lfo;
     int lfoLeft = lfoDraws;
     for (int i = 0; i < n; ++i) {
@@ -128,8 +116,7 @@ void SynthVoice::trackLfo(double* target, int n, VoiceDraws& draws, RandomGenera
 }
 
 KX_VECTOR_CLONES
-const double* SynthVoice::smoothLfo(double* target, int n) noexcept
-{
+const double* SynthVoice::smoothLfo(double* target, int n) noexcept {
     // While the smoothing keeps up (the shape moves by at most a step per
     // sample), each sample lands on its target: d = target - value lies
     // within the step, and value was the previous target. Checked with the
@@ -158,8 +145,7 @@ const double* SynthVoice::smoothLfo(double* target, int n) noexcept
     return target;
 }
 
-void SynthVoice::trackOscillators(int n, Lfo::PhaseTracker* lfoPhase) noexcept
-{
+void SynthVoice::trackOscillators(int n, Lfo::PhaseTracker* lfoPhase) noexcept {
     Oscillator* const oscillators[] = {&osc1, &osc2, &osc3};
     for (Oscillator* o : oscillators) {
         o->beginStretch(n);
@@ -199,8 +185,7 @@ void SynthVoice::trackOscillators(int n, Lfo::PhaseTracker* lfoPhase) noexcept
     }
 }
 
-void SynthVoice::finishOscillators(const VoiceDraws& draws, double* out1, double* out2, double* out3) noexcept
-{
+void SynthVoice::finishOscillators(const VoiceDraws& draws, double* out1, double* out2, double* out3) noexcept {
     // Oscillators in unison (the same wave at the same pitch and phase, as
     // without detune or partial) compute their waveform values once.
     const bool twoWithOne = osc2.playsInUnisonWith(osc1);
@@ -222,15 +207,13 @@ void SynthVoice::finishOscillators(const VoiceDraws& draws, double* out1, double
     osc3.finishStretch(draws.noise3, out3, threeWithOne ? shared1 : threeWithTwo ? shared2 : nullptr);
 }
 
-void SynthVoice::countPortaResets(int n) noexcept
-{
+void SynthVoice::countPortaResets(int n) noexcept {
     if (noteStack.empty() && portaResetSamples > 0)
         for (int i = 0; i < n; ++i)
             countPortaReset();
 }
 
-void SynthVoice::resetForSampleRate(double rate) noexcept
-{
+void SynthVoice::resetForSampleRate(double rate) noexcept {
     sampleRate = rate;
     osc1.resetForSampleRate(rate);
     osc2.resetForSampleRate(rate);
@@ -238,4 +221,4 @@ void SynthVoice::resetForSampleRate(double rate) noexcept
     lfo.reset(rate);
 }
 
-} // namespace kx
+}  // namespace kx

@@ -20,23 +20,23 @@ namespace kx {
 class SynthVoice {
 public:
     static constexpr double kAntiDenormal = 5e-6;
-    static constexpr double kInvSemitonesPerOctave = 0.08333333333333333; // 1/12
-    static constexpr double kInvBendHalfRange = 0.0001220703125;          // 1/8192
+    static constexpr double kInvSemitonesPerOctave = 0.08333333333333333;  // 1/12
+    static constexpr double kInvBendHalfRange = 0.0001220703125;           // 1/8192
 
     // The oscillators' tables are built now or by the owner later.
     explicit SynthVoice(TableBuild build = TableBuild::OnConstruction) noexcept;
 
     NoteStack noteStack;
-    Oscillator osc1, osc2, osc3; // osc1's partial is always 1
+    Oscillator osc1, osc2, osc3;  // osc1's partial is always 1
     double portaResetSeconds = 0.0;
-    std::int32_t portaResetCounter = 0; // samples with no key held
+    std::int32_t portaResetCounter = 0;  // samples with no key held
     std::int32_t portaResetSamples = 0;
     double output = 0.0;
     double mainGain = 0.0;
     Lfo lfo;
     double sampleRate = 44100.0;
-    double bendRange = 0.0; // semitones
-    double lfoDepth = 0.0;  // 0..1
+    double bendRange = 0.0;  // semitones
+    double lfoDepth = 0.0;   // 0..1
 
     // Equal temperament, key 69 = 440 Hz.
     static double noteFrequency(std::int32_t key) noexcept;
@@ -52,8 +52,7 @@ public:
 
     // Produces the next sample into output. All of the sample's draws come
     // from `random`, in the order osc1, osc2, osc3, LFO, offset.
-    void tick(RandomGenerator& random) noexcept
-    {
+    void tick(RandomGenerator& random) noexcept {
         osc1.tick(random);
         osc2.tick(random);
         osc3.tick(random);
@@ -64,8 +63,7 @@ public:
         output = mix(u, osc1.output, osc2.output, osc3.output, lfo.output.value);
     }
     // The same with each draw taken from the process-wide generator.
-    void tick() noexcept
-    {
+    void tick() noexcept {
         osc1.tick();
         osc2.tick();
         osc3.tick();
@@ -83,13 +81,12 @@ public:
     void render(double* out, int count, RandomGenerator& random) noexcept { render(out, count, DrawSource(random)); }
 
 private:
-    static constexpr int kChunk = Oscillator::kMaxStretch; // samples per stretch in render
+    static constexpr int kChunk = Oscillator::kMaxStretch;  // samples per stretch in render
 
     // The portamento-reset timer, one count per sample while no key is held.
     // A tick counts after the oscillators have stepped: only the glide of the
     // next note depends on it.
-    void countPortaReset() noexcept
-    {
+    void countPortaReset() noexcept {
         if (noteStack.empty() && portaResetSamples > 0) {
             portaResetCounter += 1;
             if (portaResetCounter > portaResetSamples) {
@@ -101,8 +98,7 @@ private:
         }
     }
 
-    double mix(double u, double o1, double o2, double o3, double lfoValue) const noexcept
-    {
+    double mix(double u, double o1, double o2, double o3, double lfoValue) const noexcept {
         return (u * kAntiDenormal + ((o2 + o1) + o3)) * mainGain * ((lfoValue - 1.0) * (lfoDepth * 0.5) + 1.0);
     }
 
@@ -120,10 +116,10 @@ private:
     void trackOscillators(int count, Lfo::PhaseTracker* lfoPhase) noexcept;
     void finishOscillators(const VoiceDraws& draws, double* out1, double* out2, double* out3) noexcept;
     void countPortaResets(int count) noexcept;
-    void mixStretch(double* out, int count, const double* offset, const double* o1, const double* o2,
-                    const double* o3, const double* lfoValue) const noexcept;
+    void mixStretch(double* out, int count, const double* offset, const double* o1, const double* o2, const double* o3,
+                    const double* lfoValue) const noexcept;
     void startNotes(double frequency) noexcept;
     void releaseEnvelopes() noexcept;
 };
 
-} // namespace kx
+}  // namespace kx

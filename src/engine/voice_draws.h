@@ -24,4 +24,4 @@ struct VoiceDraws {
     void fill(RandomGenerator random, int count) noexcept;
 };
 
-} // namespace kx
+}  // namespace kx

@@ -25,8 +25,7 @@ namespace {
 
 constexpr int kLfoLane = 3;
 
-bool hasAvx2() noexcept
-{
+bool hasAvx2() noexcept {
     static const bool avx2 = __builtin_cpu_supports("avx2");
     return avx2;
 }
@@ -35,38 +34,31 @@ bool hasAvx2() noexcept
 // turn after one turn off: the sum stays below one and a half turns, and
 // taking a turn off a value between one and two turns is exact. (A value
 // that is not a number fails every test.)
-bool withinOneTurn(double phase, double largestStep, double turn) noexcept
-{
+bool withinOneTurn(double phase, double largestStep, double turn) noexcept {
     return phase < turn && largestStep < 0.5 * turn;
 }
 
-bool lfoWithinOneTurn(const Lfo::PhaseTracker* lfo) noexcept
-{
+bool lfoWithinOneTurn(const Lfo::PhaseTracker* lfo) noexcept {
     return !lfo || withinOneTurn(lfo->phase, lfo->increment, 1.0);
 }
 
 // What the lanes hold that does not change through the stretch.
 struct LaneSet {
-    __m256d turn;   // 2 pi, or 1 for the LFO
-    __m256d always; // lanes that move whatever their step (the LFO)
+    __m256d turn;    // 2 pi, or 1 for the LFO
+    __m256d always;  // lanes that move whatever their step (the LFO)
 
     __attribute__((target("avx2"))) explicit LaneSet(const Lfo::PhaseTracker* lfo) noexcept
         : turn(_mm256_setr_pd(kTwoPi, kTwoPi, kTwoPi, lfo ? 1.0 : kTwoPi)),
-          always(_mm256_castsi256_pd(_mm256_setr_epi64x(0, 0, 0, lfo ? -1 : 0)))
-    {
-    }
+          always(_mm256_castsi256_pd(_mm256_setr_epi64x(0, 0, 0, lfo ? -1 : 0))) {}
 };
 
-__attribute__((target("avx2"))) __m256d lanes(double a, double b, double c, double d) noexcept
-{
+__attribute__((target("avx2"))) __m256d lanes(double a, double b, double c, double d) noexcept {
     return _mm256_setr_pd(a, b, c, d);
 }
 
 // The moving lanes' phases after one more step: the step added, and one turn
 // taken off at or above a turn (subtracting 0 elsewhere changes nothing).
-__attribute__((target("avx2"))) __m256d turnLanes(__m256d phase, __m256d step, __m256d moving,
-                                                  __m256d turn) noexcept
-{
+__attribute__((target("avx2"))) __m256d turnLanes(__m256d phase, __m256d step, __m256d moving, __m256d turn) noexcept {
     __m256d next = _mm256_add_pd(phase, step);
     next = _mm256_sub_pd(next, _mm256_and_pd(_mm256_cmp_pd(next, turn, _CMP_GE_OQ), turn));
     return _mm256_blendv_pd(phase, next, moving);
@@ -74,14 +66,12 @@ __attribute__((target("avx2"))) __m256d turnLanes(__m256d phase, __m256d step, _
 
 // The moving lanes still at or beyond a turn (a step of more than half a
 // turn), as a bit mask.
-__attribute__((target("avx2"))) int beyondOneTurn(__m256d phase, __m256d moving, __m256d turn) noexcept
-{
+__attribute__((target("avx2"))) int beyondOneTurn(__m256d phase, __m256d moving, __m256d turn) noexcept {
     return _mm256_movemask_pd(_mm256_and_pd(moving, _mm256_cmp_pd(phase, turn, _CMP_GE_OQ)));
 }
 
 // The rest of the turns off, as each tracker does it.
-__attribute__((target("avx2"), noinline)) __m256d reduceTurns(__m256d phase, int beyond) noexcept
-{
+__attribute__((target("avx2"), noinline)) __m256d reduceTurns(__m256d phase, int beyond) noexcept {
     alignas(32) double p[4];
     _mm256_store_pd(p, phase);
     for (int k = 0; k < 4; ++k) {
@@ -96,8 +86,7 @@ struct Outputs {
     double* lane[4];
 
     template <bool kLfo>
-    __attribute__((target("avx2"))) void store(__m256d v, int i) const noexcept
-    {
+    __attribute__((target("avx2"))) void store(__m256d v, int i) const noexcept {
         const __m128d low = _mm256_castpd256_pd128(v);
         const __m128d high = _mm256_extractf128_pd(v, 1);
         _mm_storel_pd(lane[0] + i, low);
@@ -110,8 +99,7 @@ struct Outputs {
     // Four samples' lanes (v[j] holds sample i + j), turned into four
     // samples per lane.
     template <bool kLfo>
-    __attribute__((target("avx2"))) void store4(const __m256d (&v)[4], int i) const noexcept
-    {
+    __attribute__((target("avx2"))) void store4(const __m256d (&v)[4], int i) const noexcept {
         const __m256d low01 = _mm256_unpacklo_pd(v[0], v[1]), high01 = _mm256_unpackhi_pd(v[0], v[1]);
         const __m256d low23 = _mm256_unpacklo_pd(v[2], v[3]), high23 = _mm256_unpackhi_pd(v[2], v[3]);
         _mm256_storeu_pd(lane[0] + i, _mm256_permute2f128_pd(low01, low23, 0x20));
@@ -122,8 +110,7 @@ struct Outputs {
     }
 };
 
-__attribute__((target("avx2"))) void keepLanes(__m256d v, double& a, double& b, double& c, double* d) noexcept
-{
+__attribute__((target("avx2"))) void keepLanes(__m256d v, double& a, double& b, double& c, double* d) noexcept {
     alignas(32) double x[4];
     _mm256_store_pd(x, v);
     a = x[0];
@@ -135,8 +122,7 @@ __attribute__((target("avx2"))) void keepLanes(__m256d v, double& a, double& b, 
 
 template <bool kChecked>
 __attribute__((target("avx2"))) __m256d turnChecked(__m256d phase, __m256d step, __m256d moving,
-                                                    __m256d turn) noexcept
-{
+                                                    __m256d turn) noexcept {
     phase = turnLanes(phase, step, moving, turn);
     if (kChecked)
         if (const int beyond = beyondOneTurn(phase, moving, turn))
@@ -146,8 +132,7 @@ __attribute__((target("avx2"))) __m256d turnChecked(__m256d phase, __m256d step,
 
 template <bool kChecked, bool kLfo>
 __attribute__((target("avx2"))) __m256d phaseLoop(__m256d phase, __m256d step, __m256d moving, __m256d turn,
-                                                  const Outputs& out, int count) noexcept
-{
+                                                  const Outputs& out, int count) noexcept {
     int i = 0;
     for (; i + 4 <= count; i += 4) {
         __m256d v[4];
@@ -163,8 +148,7 @@ __attribute__((target("avx2"))) __m256d phaseLoop(__m256d phase, __m256d step, _
 }
 
 __attribute__((target("avx2"))) void phasesAvx2(Oscillator::PhaseTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo,
-                                                int count) noexcept
-{
+                                                int count) noexcept {
     bool within = lfoWithinOneTurn(lfo);
     for (const Oscillator::PhaseTracker& tracker : t)
         within = within && (!tracker.moves || withinOneTurn(tracker.phase, tracker.step, kTwoPi));
@@ -189,8 +173,7 @@ __attribute__((target("avx2"))) void phasesAvx2(Oscillator::PhaseTracker (&t)[kO
 // moves toward its target and stops there, so no frequency passes the
 // larger of its start and its target; rounding keeps that order through the
 // product and the step.
-double largestStep(const Oscillator::PitchTracker& t) noexcept
-{
+double largestStep(const Oscillator::PitchTracker& t) noexcept {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const bool glides = t.glideRatio != 1.0;
     if (!(t.currentFreq >= 0.0 && t.factor >= 0.0 && t.sampleRate > 0.0))
@@ -207,8 +190,7 @@ double largestStep(const Oscillator::PitchTracker& t) noexcept
 // no value).
 template <bool kChecked, bool kLfo>
 __attribute__((target("avx2"))) void pitchLoop(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo,
-                                               int count) noexcept
-{
+                                               int count) noexcept {
     const LaneSet set(lfo);
     const __m256d one = _mm256_set1_pd(1.0);
     const __m256d zero = _mm256_setzero_pd();
@@ -222,7 +204,7 @@ __attribute__((target("avx2"))) void pitchLoop(Oscillator::PitchTracker (&t)[kOs
     __m256d rising = _mm256_cmp_pd(ratio, one, _CMP_GT_OQ);
     const Outputs freqs{{t[0].freqs, t[1].freqs, t[2].freqs, nullptr}};
     const Outputs phases{{t[0].phases, t[1].phases, t[2].phases, kLfo ? lfo->phases : nullptr}};
-    auto next = [&](__m256d& f) __attribute__((target("avx2"))) {
+    auto next = [&](__m256d & f) __attribute__((target("avx2"))) {
         // A ratio of exactly 1 leaves the frequency as it is, as skipping
         // the multiplication would.
         freq = _mm256_mul_pd(freq, ratio);
@@ -257,8 +239,7 @@ __attribute__((target("avx2"))) void pitchLoop(Oscillator::PitchTracker (&t)[kOs
     keepLanes(phase, t[0].phase, t[1].phase, t[2].phase, kLfo ? &lfo->phase : nullptr);
 }
 
-void pitchesAvx2(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept
-{
+void pitchesAvx2(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept {
     bool within = lfoWithinOneTurn(lfo);
     for (const Oscillator::PitchTracker& tracker : t)
         within = within && withinOneTurn(tracker.phase, largestStep(tracker), kTwoPi);
@@ -270,10 +251,9 @@ void pitchesAvx2(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker*
 
 #endif
 
-} // namespace
+}  // namespace
 
-void trackPitches(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept
-{
+void trackPitches(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept {
 #if KX_VOICE_LANES_AVX2
     if (hasAvx2())
         return pitchesAvx2(t, lfo, count);
@@ -286,8 +266,7 @@ void trackPitches(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker
     }
 }
 
-void trackPhases(Oscillator::PhaseTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept
-{
+void trackPhases(Oscillator::PhaseTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept {
 #if KX_VOICE_LANES_AVX2
     if (hasAvx2())
         return phasesAvx2(t, lfo, count);
@@ -300,4 +279,4 @@ void trackPhases(Oscillator::PhaseTracker (&t)[kOscillators], Lfo::PhaseTracker*
     }
 }
 
-} // namespace kx::VoiceLanes
+}  // namespace kx::VoiceLanes

@@ -21,6 +21,6 @@ constexpr int kOscillators = 3;
 void trackPhases(Oscillator::PhaseTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept;
 void trackPitches(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept;
 
-} // namespace VoiceLanes
+}  // namespace VoiceLanes
 
-} // namespace kx
+}  // namespace kx

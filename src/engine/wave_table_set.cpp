@@ -10,15 +10,14 @@
 namespace kx {
 
 namespace {
-constexpr double kInvTableSize = 0.00048828125; // 1/2048
+constexpr double kInvTableSize = 0.00048828125;  // 1/2048
 constexpr double kInvLn2 = 1.4426950408889634;
 constexpr double kTwoOverPi = 0.6366197723675814;
 constexpr double kFourOverPi = 1.2732395447351628;
 constexpr double kEightOverPiSquared = 0.8105694691387022;
-} // namespace
+}  // namespace
 
-const WaveTableSet& WaveTableSet::instance()
-{
+const WaveTableSet& WaveTableSet::instance() {
     // Lives in static storage, never on the heap, and is built exactly once;
     // its pages are touched only then.
     static const WaveTableSet set;
@@ -30,8 +29,7 @@ const WaveTableSet& WaveTableSet::instance()
 // running sums of level t are the first terms of level t+1's: one accumulator
 // per sample, copied out whenever k reaches a power of two, gives the same
 // bits as summing each level separately.
-WaveTableSet::WaveTableSet()
-{
+WaveTableSet::WaveTableSet() {
     std::vector<double> triangle(kSize, 0.0);
     std::vector<double> square(kSize, 0.0);
     std::vector<double> sawtooth(kSize, 0.0);
@@ -66,8 +64,7 @@ WaveTableSet::WaveTableSet()
                 segments_[table][level][n] = segmentAt(data_[table][level], n);
 }
 
-WaveTableSet::Segment WaveTableSet::segmentAt(const double* y, int n) noexcept
-{
+WaveTableSet::Segment WaveTableSet::segmentAt(const double* y, int n) noexcept {
     const double ym1 = y[(n - 1) & kMask];
     const double y0 = y[n & kMask];
     const double y1 = y[(n + 1) & kMask];
@@ -78,18 +75,14 @@ WaveTableSet::Segment WaveTableSet::segmentAt(const double* y, int n) noexcept
     return Segment{y0, c1, c2, c3};
 }
 
-double WaveTableSet::levelPosition(double frequency) noexcept
-{
-    return std::log(20000.0 / frequency) * kInvLn2;
-}
+double WaveTableSet::levelPosition(double frequency) noexcept { return std::log(20000.0 / frequency) * kInvLn2; }
 
-void WaveTableSet::splitLevel(double position, int& level, double& fraction) noexcept
-{
+void WaveTableSet::splitLevel(double position, int& level, double& fraction) noexcept {
     if (position >= kLevels - 1) {
         level = kLevels - 1;
         fraction = 0.0;
     } else if (position > -1.0) {
-        level = static_cast<int>(position); // toward zero: 0 between 20 and 40 kHz
+        level = static_cast<int>(position);  // toward zero: 0 between 20 and 40 kHz
         fraction = position - level;
     } else {
         // Above 40 kHz (or a position that is not a number): silent anyway
@@ -99,15 +92,14 @@ void WaveTableSet::splitLevel(double position, int& level, double& fraction) noe
     }
 }
 
-double WaveTableSet::readBandLimited(int table, double phase, double frequency) const noexcept
-{
+double WaveTableSet::readBandLimited(int table, double phase, double frequency) const noexcept {
     int level;
     double fraction;
     splitLevel(levelPosition(frequency), level, fraction);
     return readAtLevel(table, phase, level, fraction);
 }
 
-} // namespace kx
+}  // namespace kx
 
 namespace kx {
 
@@ -120,11 +112,11 @@ namespace {
 // cubic in the scalar order, lane by lane.
 struct Segments4 {
     __attribute__((target("avx2"))) static __m256d cubic(const double* s0, const double* s1, const double* s2,
-                                                         const double* s3, __m256d t) noexcept
-    {
+                                                         const double* s3, __m256d t) noexcept {
         const __m256d r0 = _mm256_loadu_pd(s0), r1 = _mm256_loadu_pd(s1);
         const __m256d r2 = _mm256_loadu_pd(s2), r3 = _mm256_loadu_pd(s3);
-        const __m256d lo01 = _mm256_unpacklo_pd(r0, r1), hi01 = _mm256_unpackhi_pd(r0, r1); // y0 y0 c2 c2 / c1 c1 c3 c3
+        const __m256d lo01 = _mm256_unpacklo_pd(r0, r1),
+                      hi01 = _mm256_unpackhi_pd(r0, r1);  // y0 y0 c2 c2 / c1 c1 c3 c3
         const __m256d lo23 = _mm256_unpacklo_pd(r2, r3), hi23 = _mm256_unpackhi_pd(r2, r3);
         const __m256d y0 = _mm256_permute2f128_pd(lo01, lo23, 0x20);
         const __m256d c2 = _mm256_permute2f128_pd(lo01, lo23, 0x31);
@@ -137,13 +129,12 @@ struct Segments4 {
 
 #endif
 
-} // namespace
+}  // namespace
 
 // The branch on the level is taken once for the stretch, so the loop holds
 // the arithmetic alone.
 void WaveTableSet::readStretch(int table, const double* phases, double* out, int count, int level,
-                               double fraction) const noexcept
-{
+                               double fraction) const noexcept {
     const bool blends = level < kLevels - 1;
     const Segment* lower = segments_[table][blends ? level : kLevels - 1];
     const Segment* upper = segments_[table][blends ? level + 1 : kLevels - 1];
@@ -165,9 +156,8 @@ void WaveTableSet::readStretch(int table, const double* phases, double* out, int
 #if defined(__x86_64__) && defined(__GNUC__)
 
 __attribute__((target("avx2"))) int WaveTableSet::readStretchAvx2(const Segment* lower, const Segment* upper,
-                                                                 bool blends, const double* phases, double* out,
-                                                                 int count, double fraction) noexcept
-{
+                                                                  bool blends, const double* phases, double* out,
+                                                                  int count, double fraction) noexcept {
     static_assert(sizeof(Segment) == 4 * sizeof(double));
     const __m256d scale = _mm256_set1_pd(static_cast<double>(kSize));
     const __m256d invTwoPi = _mm256_set1_pd(kInvTwoPi);
@@ -179,11 +169,11 @@ __attribute__((target("avx2"))) int WaveTableSet::readStretchAvx2(const Segment*
         const __m256d t = _mm256_sub_pd(pos, _mm256_cvtepi32_pd(n));
         alignas(16) int index[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_and_si128(n, _mm_set1_epi32(kMask)));
-        const __m256d a = Segments4::cubic(&lower[index[0]].y0, &lower[index[1]].y0, &lower[index[2]].y0,
-                                           &lower[index[3]].y0, t);
+        const __m256d a =
+            Segments4::cubic(&lower[index[0]].y0, &lower[index[1]].y0, &lower[index[2]].y0, &lower[index[3]].y0, t);
         if (blends) {
-            const __m256d b = Segments4::cubic(&upper[index[0]].y0, &upper[index[1]].y0, &upper[index[2]].y0,
-                                               &upper[index[3]].y0, t);
+            const __m256d b =
+                Segments4::cubic(&upper[index[0]].y0, &upper[index[1]].y0, &upper[index[2]].y0, &upper[index[3]].y0, t);
             _mm256_storeu_pd(out + i, _mm256_add_pd(a, _mm256_mul_pd(_mm256_sub_pd(b, a), blend)));
         } else {
             _mm256_storeu_pd(out + i, a);
@@ -194,4 +184,4 @@ __attribute__((target("avx2"))) int WaveTableSet::readStretchAvx2(const Segment*
 
 #endif
 
-} // namespace kx
+}  // namespace kx

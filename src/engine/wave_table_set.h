@@ -36,8 +36,7 @@ public:
     // lets a caller keep the logarithm while the frequency does not change.
     // Inline, and both levels read side by side, because it runs up to three
     // times per sample.
-    double readAtLevel(int table, double phase, int level, double fraction) const noexcept
-    {
+    double readAtLevel(int table, double phase, int level, double fraction) const noexcept {
         const double pos = phase * kSize * kInvTwoPi;
         const int n = static_cast<int>(pos);
         const double t = pos - n;
@@ -56,8 +55,7 @@ public:
     static void splitLevel(double position, int& level, double& fraction) noexcept;
 
     // Four-point Hermite read of one level at a position 0..2048 (circular).
-    double read(int table, int level, double pos) const noexcept
-    {
+    double read(int table, int level, double pos) const noexcept {
         const int n = static_cast<int>(pos);
         return hermite(segments_[table][level], n, pos - n);
     }
@@ -67,8 +65,7 @@ public:
     void readStretch(int table, const double* phases, double* out, int count, int level,
                      double fraction) const noexcept;
 
-    const double* levelData(int table, int level) const noexcept
-    {
+    const double* levelData(int table, int level) const noexcept {
         return data_[static_cast<std::size_t>(table)][static_cast<std::size_t>(level)];
     }
 
@@ -86,8 +83,7 @@ private:
     // Catmull-Rom between samples n and n+1 at fraction t. The mask wraps like
     // the circular table and also keeps a position that rounded up to exactly
     // 2048 inside it.
-    static double hermite(const Segment* segments, int n, double t) noexcept
-    {
+    static double hermite(const Segment* segments, int n, double t) noexcept {
         const Segment& s = segments[n & kMask];
         return ((s.c3 * t + s.c2) * t + s.c1) * t + s.y0;
     }
@@ -114,4 +110,4 @@ private:
 // for the tables). Until then its table waves read as silence.
 enum class TableBuild { OnConstruction, Later };
 
-} // namespace kx
+}  // namespace kx

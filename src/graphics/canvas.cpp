@@ -122,10 +122,14 @@ KCanvas::KCanvas(int32_t width, int32_t height) {
 }
 
 KCanvas::KCanvas(KCanvas&& other) noexcept
-    : width_(std::exchange(other.width_, 0)), height_(std::exchange(other.height_, 0)),
-      surface_(std::move(other.surface_)), pixels_(std::exchange(other.pixels_, nullptr)),
-      clipX_(std::exchange(other.clipX_, 0)), clipY_(std::exchange(other.clipY_, 0)),
-      clipW_(std::exchange(other.clipW_, 0)), clipH_(std::exchange(other.clipH_, 0)) {}
+    : width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)),
+      surface_(std::move(other.surface_)),
+      pixels_(std::exchange(other.pixels_, nullptr)),
+      clipX_(std::exchange(other.clipX_, 0)),
+      clipY_(std::exchange(other.clipY_, 0)),
+      clipW_(std::exchange(other.clipW_, 0)),
+      clipH_(std::exchange(other.clipH_, 0)) {}
 
 KCanvas& KCanvas::operator=(KCanvas&& other) noexcept {
     if (this != &other) {
@@ -221,8 +225,7 @@ void KCanvas::blitImage(const KImage& image, const KRect* src, const KPoint* dst
     // read out of bounds; the part outside draws nothing.
     trimNegativeStart(sx, dx, sw);
     trimNegativeStart(sy, dy, sh);
-    if (image.width <= 0 || image.height <= 0 ||
-        image.pixels.size() < size_t(image.width) * size_t(image.height))
+    if (image.width <= 0 || image.height <= 0 || image.pixels.size() < size_t(image.width) * size_t(image.height))
         return;
     const int64_t cols = std::min({sw, int64_t(clipW_) - dx, int64_t(image.width) - sx});
     const int64_t rows = std::min({sh, int64_t(clipH_) - dy, int64_t(image.height) - sy});

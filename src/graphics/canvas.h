@@ -87,13 +87,10 @@ public:
     // Single-line text vertically centred in the box and aligned in it
     // (alignment 1 centre, 2 right, any other value left); not cut at the box,
     // only at the clip window. Null font or text draws nothing.
-    void drawText(const char* text, int32_t x, int32_t y, int32_t w, int32_t h, const KFont* font,
-                  int32_t alignment);
+    void drawText(const char* text, int32_t x, int32_t y, int32_t w, int32_t h, const KFont* font, int32_t alignment);
 
 private:
-    uint32_t& at(int32_t x, int32_t y) {
-        return pixels_[size_t(clipY_ + y) * size_t(width_) + size_t(clipX_ + x)];
-    }
+    uint32_t& at(int32_t x, int32_t y) { return pixels_[size_t(clipY_ + y) * size_t(width_) + size_t(clipX_ + x)]; }
     void blendSpan(int32_t x, int32_t y, int32_t n, uint32_t r, uint32_t g, uint32_t b, double alpha);
 
     int32_t width_ = 0;

@@ -21,8 +21,8 @@ inline constexpr size_t kFontFaceNameChars = 31;
 // What a font asks the system for.
 struct KFontDescription {
     int32_t height = 0;
-    int32_t weight = 0;           // 0: the system's default
-    uint8_t pitchAndFamily = 0;   // kFontFamilySwiss: a sans-serif face
+    int32_t weight = 0;                          // 0: the system's default
+    uint8_t pitchAndFamily = 0;                  // kFontFamilySwiss: a sans-serif face
     char faceName[kFontFaceNameChars + 1] = {};  // empty: the system picks
 };
 

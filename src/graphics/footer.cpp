@@ -23,13 +23,12 @@ std::unique_ptr<KFont> createFooterFont() {
     return std::make_unique<KFont>(kFooterHeight, kFooterText);  // no face: sans-serif, normal weight
 }
 
-void paintFooterStrip(KCanvas& canvas, int32_t skinWidth, int32_t skinHeight, const char* vendor,
-                      const char* product) {
+void paintFooterStrip(KCanvas& canvas, int32_t skinWidth, int32_t skinHeight, const char* vendor, const char* product) {
     paintFooterStrip(canvas, skinWidth, skinHeight, vendor, product, *createFooterFont());
 }
 
-void paintFooterStrip(KCanvas& canvas, int32_t skinWidth, int32_t skinHeight, const char* vendor,
-                      const char* product, const KFont& font) {
+void paintFooterStrip(KCanvas& canvas, int32_t skinWidth, int32_t skinHeight, const char* vendor, const char* product,
+                      const KFont& font) {
     const int32_t top = skinHeight - kFooterHeight;
     canvas.fillRect(0, top, skinWidth, kFooterHeight, KColour{0, 0, 0, 255});
 

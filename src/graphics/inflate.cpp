@@ -20,9 +20,10 @@ constexpr uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  
                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr uint16_t kDistanceBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-                                        193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
+constexpr uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                        33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                        1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 constexpr uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
@@ -35,18 +36,18 @@ constexpr int kCodeLengthSymbols = 19;
 
 enum EntryKind : uint8_t {
     kLiteral,
-    kLength,     // value = length base, extra = extra bits
+    kLength,  // value = length base, extra = extra bits
     kEndOfBlock,
-    kDistance,   // value = distance base, extra = extra bits
-    kPlain,      // code-length symbols: value = the symbol
-    kSubtable,   // value = subtable offset, extra = subtable index bits
-    kEmpty,      // no code here
-    kOutOfRange, // literal/length 286, 287; distance 30, 31
+    kDistance,    // value = distance base, extra = extra bits
+    kPlain,       // code-length symbols: value = the symbol
+    kSubtable,    // value = subtable offset, extra = subtable index bits
+    kEmpty,       // no code here
+    kOutOfRange,  // literal/length 286, 287; distance 30, 31
 };
 
 struct Entry {
     uint16_t value;
-    uint8_t bits;   // bits this entry consumes
+    uint8_t bits;  // bits this entry consumes
     uint8_t kind : 4;
     uint8_t extra : 4;
 };
@@ -56,20 +57,19 @@ enum class Alphabet { litLen, distance, codeLength };
 
 Entry symbolEntry(Alphabet alphabet, int symbol) {
     switch (alphabet) {
-        case Alphabet::litLen:
-            if (symbol < 256)
-                return {uint16_t(symbol), 0, kLiteral, 0};
-            if (symbol == 256)
-                return {0, 0, kEndOfBlock, 0};
-            if (symbol < 286)
-                return {kLengthBase[symbol - 257], 0, kLength, kLengthExtra[symbol - 257]};
-            return {0, 0, kOutOfRange, 0};
-        case Alphabet::distance:
-            if (symbol < 30)
-                return {kDistanceBase[symbol], 0, kDistance, kDistanceExtra[symbol]};
-            return {0, 0, kOutOfRange, 0};
-        case Alphabet::codeLength:
-            break;
+    case Alphabet::litLen:
+        if (symbol < 256)
+            return {uint16_t(symbol), 0, kLiteral, 0};
+        if (symbol == 256)
+            return {0, 0, kEndOfBlock, 0};
+        if (symbol < 286)
+            return {kLengthBase[symbol - 257], 0, kLength, kLengthExtra[symbol - 257]};
+        return {0, 0, kOutOfRange, 0};
+    case Alphabet::distance:
+        if (symbol < 30)
+            return {kDistanceBase[symbol], 0, kDistance, kDistanceExtra[symbol]};
+        return {0, 0, kOutOfRange, 0};
+    case Alphabet::codeLength: break;
     }
     return {uint16_t(symbol), 0, kPlain, 0};
 }
@@ -87,7 +87,8 @@ uint32_t reverseBits(uint32_t code, int length) {
 template <int RootBits, int MaxSymbols>
 struct HuffmanTable {
     static constexpr int kRootBits = RootBits;
-    static constexpr int kCapacity = (1 << RootBits) + MaxSymbols * (1 << (kMaxCodeBits - RootBits > 0 ? kMaxCodeBits - RootBits : 0));
+    static constexpr int kCapacity =
+        (1 << RootBits) + MaxSymbols * (1 << (kMaxCodeBits - RootBits > 0 ? kMaxCodeBits - RootBits : 0));
     Entry entries[kCapacity];
 
     // False for an over-subscribed set of lengths. An incomplete code (and an
@@ -259,10 +260,10 @@ public:
                 return PngError::inputOverrun;
             PngError e = PngError::none;
             switch (type) {
-                case 0: e = storedBlock(); break;
-                case 1: e = fixedBlock(); break;
-                case 2: e = dynamicBlock(); break;
-                default: return PngError::badBlockType;
+            case 0: e = storedBlock(); break;
+            case 1: e = fixedBlock(); break;
+            case 2: e = dynamicBlock(); break;
+            default: return PngError::badBlockType;
             }
             if (e != PngError::none)
                 return e;

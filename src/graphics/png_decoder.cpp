@@ -14,7 +14,7 @@ namespace {
 constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr size_t kMinimumSize = 30;
 constexpr size_t kFirstChunkAfterIhdr = 33;  // signature 8 + IHDR 8 + 13 + CRC 4
-constexpr size_t kChunkOverhead = 12;       // length, type, CRC
+constexpr size_t kChunkOverhead = 12;        // length, type, CRC
 
 enum ColourType : uint8_t { kGrey = 0, kTruecolour = 2, kPalette = 3, kGreyAlpha = 4, kTruecolourAlpha = 6 };
 
@@ -33,7 +33,7 @@ struct Ancillary {
     uint32_t paletteCount = 0;
     const uint8_t* alphaTable = nullptr;  // palette tRNS
     uint32_t alphaCount = 0;
-    bool hasKey = false;                  // grey / truecolour tRNS
+    bool hasKey = false;  // grey / truecolour tRNS
     uint16_t key[3] = {};
     size_t firstIdat = 0;
 };
@@ -51,17 +51,18 @@ PngError readHeader(const uint8_t* data, size_t size, Header& h) {
     h.colourType = data[25];
     const uint8_t compression = data[26], filter = data[27], interlace = data[28];
     switch (h.colourType) {
-        case kGrey: h.channels = 1; break;
-        case kTruecolour: h.channels = 3; break;
-        case kPalette: h.channels = 1; break;
-        case kGreyAlpha: h.channels = 2; break;
-        case kTruecolourAlpha: h.channels = 4; break;
-        default: return PngError::unsupportedHeader;
+    case kGrey: h.channels = 1; break;
+    case kTruecolour: h.channels = 3; break;
+    case kPalette: h.channels = 1; break;
+    case kGreyAlpha: h.channels = 2; break;
+    case kTruecolourAlpha: h.channels = 4; break;
+    default: return PngError::unsupportedHeader;
     }
     if (compression != 0 || filter != 0 || interlace != 0)
         return PngError::unsupportedHeader;
     const bool wide = h.depth == 8 || h.depth == 16;
-    const bool narrow = (h.depth == 1 || h.depth == 2 || h.depth == 4) && (h.colourType == kGrey || h.colourType == kPalette);
+    const bool narrow =
+        (h.depth == 1 || h.depth == 2 || h.depth == 4) && (h.colourType == kGrey || h.colourType == kPalette);
     if (!wide && !narrow)
         return PngError::unsupportedHeader;
     if (h.width == 0 || h.height == 0)
@@ -187,8 +188,7 @@ void convertTruecolour(const uint8_t* row, uint32_t* out, uint32_t w, unsigned d
     } else {
         for (uint32_t x = 0; x < w; ++x) {
             const uint8_t* p = row + 6 * x;
-            const bool keyed =
-                a.hasKey && be16(p) == a.key[0] && be16(p + 2) == a.key[1] && be16(p + 4) == a.key[2];
+            const bool keyed = a.hasKey && be16(p) == a.key[0] && be16(p + 2) == a.key[1] && be16(p + 4) == a.key[2];
             out[x] = argb(p[0], p[2], p[4], keyed ? 0 : 255);
         }
     }
@@ -205,7 +205,7 @@ void convertPalette(const uint8_t* row, uint32_t* out, uint32_t w, unsigned dept
 }
 
 void convertGreyAlpha(const uint8_t* row, uint32_t* out, uint32_t w, unsigned depth) {
-    const unsigned step = depth / 4;  // bytes per pixel: 2 or 4
+    const unsigned step = depth / 4;   // bytes per pixel: 2 or 4
     const unsigned alpha = depth / 8;  // offset of the alpha sample
     for (uint32_t x = 0; x < w; ++x) {
         const uint8_t* p = row + step * x;
@@ -284,11 +284,11 @@ PngError decode(const uint8_t* data, size_t size, KImage& image) {
         const uint8_t* row = raw.get() + size_t(y) * size_t(rowBytes + 1) + 1;
         uint32_t* out = image.pixels.data() + size_t(y) * w;
         switch (h.colourType) {
-            case kGrey: convertGrey(row, out, w, h.depth, a); break;
-            case kTruecolour: convertTruecolour(row, out, w, h.depth, a); break;
-            case kPalette: convertPalette(row, out, w, h.depth, paletteLut); break;
-            case kGreyAlpha: convertGreyAlpha(row, out, w, h.depth); break;
-            default: convertTruecolourAlpha(row, out, w, h.depth); break;
+        case kGrey: convertGrey(row, out, w, h.depth, a); break;
+        case kTruecolour: convertTruecolour(row, out, w, h.depth, a); break;
+        case kPalette: convertPalette(row, out, w, h.depth, paletteLut); break;
+        case kGreyAlpha: convertGreyAlpha(row, out, w, h.depth); break;
+        default: convertTruecolourAlpha(row, out, w, h.depth); break;
         }
     }
     image.width = int32_t(h.width);

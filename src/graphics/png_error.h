@@ -6,27 +6,27 @@ namespace kx {
 
 enum class PngError {
     none,
-    tooShort,           // fewer than 30 bytes
+    tooShort,  // fewer than 30 bytes
     badSignature,
     ihdrNotFirst,
     unsupportedHeader,  // colour type, depth, compression, filter or interlace method
     zeroSize,
-    tooLarge,           // raw buffer or result would not fit in 32 bits
+    tooLarge,  // raw buffer or result would not fit in 32 bits
     outOfMemory,
     noIend,
-    chunkOverrun,       // a chunk does not fit in the remaining bytes
+    chunkOverrun,  // a chunk does not fit in the remaining bytes
     noIdat,
     badZlibHeader,
     badBlockType,
     badStoredLength,
-    badCodeLengths,     // over-subscribed code, or a repeat with nothing to repeat or past the end
-    badCode,            // a bit pattern that no code fills
-    badSymbol,          // literal/length 286, 287 or distance 30, 31
-    distanceTooFar,     // a back-reference before the start of the image data
-    outputOverrun,      // more image data than the image holds
-    inputOverrun,       // the compressed data ends inside a block
+    badCodeLengths,  // over-subscribed code, or a repeat with nothing to repeat or past the end
+    badCode,         // a bit pattern that no code fills
+    badSymbol,       // literal/length 286, 287 or distance 30, 31
+    distanceTooFar,  // a back-reference before the start of the image data
+    outputOverrun,   // more image data than the image holds
+    inputOverrun,    // the compressed data ends inside a block
     badFilter,
-    unsupportedDepth,   // a palette image of depth 16
+    unsupportedDepth,  // a palette image of depth 16
 };
 
 // A short lower-case description, e.g. "interlaced or unsupported header".

@@ -67,12 +67,12 @@ bool unfilterAll(uint8_t* raw, size_t rowBytes, uint32_t height) {
         uint8_t* x = row + 1;
         const uint8_t* b = y > 0 ? x - stride : x;  // row 0 never reads it; no pointer before the buffer
         switch (y == 0 ? kFirstRow[type] : type) {
-            case kNone: break;
-            case kSub: sub<B>(x, rowBytes); break;
-            case kUp: up(x, b, rowBytes); break;
-            case kAverage: average<B>(x, b, rowBytes); break;
-            case kPaeth: paeth<B>(x, b, rowBytes); break;
-            case kAverageFirstRow: averageFirstRow<B>(x, rowBytes); break;
+        case kNone: break;
+        case kSub: sub<B>(x, rowBytes); break;
+        case kUp: up(x, b, rowBytes); break;
+        case kAverage: average<B>(x, b, rowBytes); break;
+        case kPaeth: paeth<B>(x, b, rowBytes); break;
+        case kAverageFirstRow: averageFirstRow<B>(x, rowBytes); break;
         }
     }
     return true;
@@ -82,12 +82,12 @@ bool unfilterAll(uint8_t* raw, size_t rowBytes, uint32_t height) {
 
 bool unfilterRows(uint8_t* raw, size_t rowBytes, uint32_t height, unsigned bpp) {
     switch (bpp) {
-        case 1: return unfilterAll<1>(raw, rowBytes, height);
-        case 2: return unfilterAll<2>(raw, rowBytes, height);
-        case 3: return unfilterAll<3>(raw, rowBytes, height);
-        case 4: return unfilterAll<4>(raw, rowBytes, height);
-        case 6: return unfilterAll<6>(raw, rowBytes, height);
-        default: return unfilterAll<8>(raw, rowBytes, height);
+    case 1: return unfilterAll<1>(raw, rowBytes, height);
+    case 2: return unfilterAll<2>(raw, rowBytes, height);
+    case 3: return unfilterAll<3>(raw, rowBytes, height);
+    case 4: return unfilterAll<4>(raw, rowBytes, height);
+    case 6: return unfilterAll<6>(raw, rowBytes, height);
+    default: return unfilterAll<8>(raw, rowBytes, height);
     }
 }
 

@@ -4,8 +4,7 @@
 
 namespace kx {
 
-KImageResource::KImageResource(std::unique_ptr<KImage> bitmap, int frameWidth, int frameHeight,
-                               int frameCount)
+KImageResource::KImageResource(std::unique_ptr<KImage> bitmap, int frameWidth, int frameHeight, int frameCount)
     : bitmap_(std::move(bitmap)),
       width_(bitmap_ ? bitmap_->width : 0),
       height_(bitmap_ ? bitmap_->height : 0),
@@ -33,8 +32,7 @@ bool KImageResource::frameRect(int frame, KRect& out) const {
     // Frames beyond the declared count (or the cells) would read outside the bitmap.
     if (frame < 0 || frame >= frameCount_ || frame >= columns_ * rows_)
         return false;
-    out = KRect{frameWidth_ * (frame % columns_), frameHeight_ * (frame / columns_), frameWidth_,
-                frameHeight_};
+    out = KRect{frameWidth_ * (frame % columns_), frameHeight_ * (frame / columns_), frameWidth_, frameHeight_};
     return true;
 }
 
@@ -51,8 +49,7 @@ void KImageResource::drawFrame(KCanvas& canvas, int frame, int x, int y) const {
         canvas.blitImage(bitmap(), src, KPoint{x, y});
 }
 
-void KImageResource::drawFramePart(KCanvas& canvas, int frame, int px, int py, int pw,
-                                   int ph) const {
+void KImageResource::drawFramePart(KCanvas& canvas, int frame, int px, int py, int pw, int ph) const {
     KRect cell;
     if (!frameRect(frame, cell))
         return;

@@ -34,9 +34,7 @@ public:
     // The event at the read position; call only when hasEvent().
     const VstMidiEvent& front() const { return storage_[readPos]; }
     void pop() { ++readPos; }
-    const VstMidiEvent* at(int index) const {
-        return index >= 0 && index < writePos ? &storage_[index] : nullptr;
-    }
+    const VstMidiEvent* at(int index) const { return index >= 0 && index < writePos ? &storage_[index] : nullptr; }
 
     KEffect* eventTarget = nullptr;  // receives processMidiEvent; not owned
     int readPos = 0;                 // next event to deliver

@@ -25,23 +25,16 @@ void randomiseOscillator(KEffect& effect, const OscillatorParams& o) {
 
 void SynthEffect::executeCommand(int commandNumber, bool shift, bool) {
     switch (commandNumber) {
-    case kCmdAutoLevel:
-        autoLevel();
-        break;
+    case kCmdAutoLevel: autoLevel(); break;
     case kCmdRandom:
         if (shift)
             partRandom();
         else
             fullRandom();
         break;
-    case kCmdFullRandom:
-        fullRandom();
-        break;
-    case kCmdPartRandom:
-        partRandom();
-        break;
-    default:
-        break;
+    case kCmdFullRandom: fullRandom(); break;
+    case kCmdPartRandom: partRandom(); break;
+    default: break;
     }
 }
 
@@ -53,10 +46,10 @@ void SynthEffect::autoLevel() {
     // into 0..1 as the voice plays them: a stored value outside (a host's
     // value, a damaged chunk) would otherwise level for a sum the voice
     // never plays.
-    const double sum = ((((storedValue(kNoise1) + storedValue(kLevel1)) + storedValue(kLevel2)) +
-                         storedValue(kNoise2)) +
-                        storedValue(kLevel3)) +
-                       storedValue(kNoise3);
+    const double sum =
+        ((((storedValue(kNoise1) + storedValue(kLevel1)) + storedValue(kLevel2)) + storedValue(kNoise2)) +
+         storedValue(kLevel3)) +
+        storedValue(kNoise3);
     double g = 1.0;
     if (sum > 0.0) {
         g = 0.7079457843841379 / sum;  // 10^-0.15

@@ -9,8 +9,7 @@
 
 namespace kx {
 
-SynthEffect::SynthEffect(audioMasterCallback audioMaster)
-    : KEffect(audioMaster, kSynthProgramCount, kSynthParamCount) {
+SynthEffect::SynthEffect(audioMasterCallback audioMaster) : KEffect(audioMaster, kSynthProgramCount, kSynthParamCount) {
     setUniqueID(kSynthUniqueId);
     isSynth();
     canProcessReplacing();
@@ -56,15 +55,32 @@ VstInt32 SynthEffect::canDo(const char* text) {
         VstInt32 answer;
     };
     static const Answer kAnswers[] = {
-        {"sendVstEvents", -1},      {"sendVstMidiEvent", -1},   {"sendVstTimeInfo", -1},
-        {"receiveVstEvents", 1},    {"receiveVstMidiEvent", 1}, {"receiveVstTimeInfo", -1},
-        {"offline", -1},            {"plugAsChannelInsert", -1}, {"plugAsSend", -1},
-        {"mixDryWet", -1},          {"noRealTime", 0},          {"multipass", 0},
-        {"metapass", 0},            {"1in1out", -1},            {"1in2out", -1},
-        {"2in1out", -1},            {"2in2out", -1},            {"2in4out", -1},
-        {"4in2out", -1},            {"4in4out", -1},            {"4in8out", -1},
-        {"8in4out", -1},            {"8in8out", -1},            {"midiProgramNames", -1},
-        {"conformsToWindowRules", 0}, {"bypass", -1},
+        {"sendVstEvents", -1},
+        {"sendVstMidiEvent", -1},
+        {"sendVstTimeInfo", -1},
+        {"receiveVstEvents", 1},
+        {"receiveVstMidiEvent", 1},
+        {"receiveVstTimeInfo", -1},
+        {"offline", -1},
+        {"plugAsChannelInsert", -1},
+        {"plugAsSend", -1},
+        {"mixDryWet", -1},
+        {"noRealTime", 0},
+        {"multipass", 0},
+        {"metapass", 0},
+        {"1in1out", -1},
+        {"1in2out", -1},
+        {"2in1out", -1},
+        {"2in2out", -1},
+        {"2in4out", -1},
+        {"4in2out", -1},
+        {"4in4out", -1},
+        {"4in8out", -1},
+        {"8in4out", -1},
+        {"8in8out", -1},
+        {"midiProgramNames", -1},
+        {"conformsToWindowRules", 0},
+        {"bypass", -1},
     };
     VstInt32 answer = KEffect::canDo(text);
     for (const Answer& a : kAnswers)

@@ -25,8 +25,8 @@ KParam* makeEnum(const char* name, const char* const (&entries)[N]) {
     return p;
 }
 
-KParam* makeRange(const char* name, const char* units, double minimum, double maximum, int steps,
-                  double defaultReal, int decimals) {
+KParam* makeRange(const char* name, const char* units, double minimum, double maximum, int steps, double defaultReal,
+                  int decimals) {
     auto* p = new KRangeParam;
     p->setName(name);
     p->setUnits(units);

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace kx {
@@ -72,7 +72,8 @@ void SynthEffect::renderBlock(Sample* output, VstInt32 sampleFrames) {
         if (output)
             copySamples(output + i, rendered, n);
         // Saturates rather than overflowing when a host never sends events.
-        queue_.sampleCounter = static_cast<int>(std::min<std::int64_t>(INT_MAX, std::int64_t{queue_.sampleCounter} + n));
+        queue_.sampleCounter =
+            static_cast<int>(std::min<std::int64_t>(INT_MAX, std::int64_t{queue_.sampleCounter} + n));
         i += n;
     }
 }

@@ -139,8 +139,8 @@ double readNumberPrefix(const char* text, const char** end) {
     const char* last = p + std::strlen(p);
     // "0x" followed by a hex digit (or a point and one) is a hex float; otherwise
     // strtod reads the "0" alone, and so does the decimal branch.
-    const bool hex = p[0] == '0' && lowerAscii(p[1]) == 'x' &&
-                     (isDigitOfBase(p[2], 16) || (p[2] == '.' && isDigitOfBase(p[3], 16)));
+    const bool hex =
+        p[0] == '0' && lowerAscii(p[1]) == 'x' && (isDigitOfBase(p[2], 16) || (p[2] == '.' && isDigitOfBase(p[3], 16)));
     const char* digits = hex ? p + 2 : p;
     const char* after = digits;
     const double magnitude = convert(digits, last, hex ? 16 : 10, &after);

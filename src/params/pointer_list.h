@@ -74,9 +74,7 @@ public:
 
     // Copies another list's pointers. Only a non-owning list may share objects.
     template <bool OtherOwning>
-    bool assign(const KPtrListBase<T, OtherOwning>& other)
-        requires(!Owning)
-    {
+    bool assign(const KPtrListBase<T, OtherOwning>& other) requires(!Owning) {
         if (static_cast<const void*>(&other) == this)
             return true;
         count_ = 0;

@@ -85,8 +85,7 @@ const char* KProgramBank::valueText(int program, int index) const {
 const char* KProgramBank::unitText(int program, int index) const {
     if (!contains(program, index))
         return "";
-    return unitTexts_.get() +
-           (static_cast<size_t>(index) + static_cast<size_t>(program) * paramCount_) * kUnitTextSize;
+    return unitTexts_.get() + (static_cast<size_t>(index) + static_cast<size_t>(program) * paramCount_) * kUnitTextSize;
 }
 
 void KProgramBank::refreshText(int program, int index) {

@@ -20,11 +20,23 @@ public:
     // Periodic tick while open: the editor processes its events and repaints.
     virtual void idle() {}
     // True when the editor used the key.
-    virtual bool onKeyDown(VstKeyCode& key) { (void)key; return false; }
-    virtual bool onKeyUp(VstKeyCode& key) { (void)key; return false; }
+    virtual bool onKeyDown(VstKeyCode& key) {
+        (void)key;
+        return false;
+    }
+    virtual bool onKeyUp(VstKeyCode& key) {
+        (void)key;
+        return false;
+    }
     // True when the editor used the wheel turn.
-    virtual bool onWheel(float distance) { (void)distance; return false; }
-    virtual bool setKnobMode(VstInt32 mode) { (void)mode; return false; }
+    virtual bool onWheel(float distance) {
+        (void)distance;
+        return false;
+    }
+    virtual bool setKnobMode(VstInt32 mode) {
+        (void)mode;
+        return false;
+    }
 };
 
 }  // namespace kx

@@ -105,8 +105,7 @@ void AudioEffect::processReplacingClass(AEffect* e, float** inputs, float** outp
         effect->processReplacing(inputs, usableOutputs(outputs, effect->cEffect.numOutputs), sampleFrames);
 }
 
-void AudioEffect::processDoubleReplacingClass(AEffect* e, double** inputs, double** outputs,
-                                              VstInt32 sampleFrames) {
+void AudioEffect::processDoubleReplacingClass(AEffect* e, double** inputs, double** outputs, VstInt32 sampleFrames) {
     if (AudioEffect* effect = fromAeffect(e))
         effect->processDoubleReplacing(inputs, usableOutputs(outputs, effect->cEffect.numOutputs), sampleFrames);
 }

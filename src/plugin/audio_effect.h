@@ -38,11 +38,26 @@ public:
     // The text operations below write into a zeroed buffer of kTextScratchSize
     // bytes (text_limits.h); the dispatcher cuts the text to the request's limit.
     virtual void getProgramName(char* name) { name[0] = '\0'; }
-    virtual void getParameterLabel(VstInt32 index, char* label) { (void)index; label[0] = '\0'; }
-    virtual void getParameterDisplay(VstInt32 index, char* text) { (void)index; text[0] = '\0'; }
-    virtual void getParameterName(VstInt32 index, char* text) { (void)index; text[0] = '\0'; }
-    virtual void setParameter(VstInt32 index, float value) { (void)index; (void)value; }
-    virtual float getParameter(VstInt32 index) { (void)index; return 0.0f; }
+    virtual void getParameterLabel(VstInt32 index, char* label) {
+        (void)index;
+        label[0] = '\0';
+    }
+    virtual void getParameterDisplay(VstInt32 index, char* text) {
+        (void)index;
+        text[0] = '\0';
+    }
+    virtual void getParameterName(VstInt32 index, char* text) {
+        (void)index;
+        text[0] = '\0';
+    }
+    virtual void setParameter(VstInt32 index, float value) {
+        (void)index;
+        (void)value;
+    }
+    virtual float getParameter(VstInt32 index) {
+        (void)index;
+        return 0.0f;
+    }
     // setParameter, then tells the host the value changed.
     virtual void setParameterAutomated(VstInt32 index, float value);
     // Tells the host that the parameter now holds `value`, without setting it.
@@ -52,10 +67,16 @@ public:
     virtual void suspend() {}
     virtual void resume() {}
     // The byte count; *data points into memory the effect keeps.
-    virtual VstInt32 getChunk(void** data, bool isPreset) { (void)data; (void)isPreset; return 0; }
+    virtual VstInt32 getChunk(void** data, bool isPreset) {
+        (void)data;
+        (void)isPreset;
+        return 0;
+    }
     // The bytes taken from `data` (byteSize of them readable), 0 when refused.
     virtual VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) {
-        (void)data; (void)byteSize; (void)isPreset;
+        (void)data;
+        (void)byteSize;
+        (void)isPreset;
         return 0;
     }
     virtual VstInt32 getVendorVersion() { return 0; }
@@ -64,10 +85,14 @@ public:
     // when the host gave none usable: the block then keeps time and events
     // and writes nothing.
     virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-        (void)inputs; (void)outputs; (void)sampleFrames;
+        (void)inputs;
+        (void)outputs;
+        (void)sampleFrames;
     }
     virtual void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) {
-        (void)inputs; (void)outputs; (void)sampleFrames;
+        (void)inputs;
+        (void)outputs;
+        (void)sampleFrames;
     }
 
     void setUniqueID(VstInt32 id) { cEffect.uniqueID = id; }

@@ -16,41 +16,71 @@ public:
     VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
     // Audio thread, before the processing call of the block; 1 when taken.
-    virtual VstInt32 processEvents(VstEvents* events) { (void)events; return 0; }
-    virtual bool canParameterBeAutomated(VstInt32 index) { (void)index; return false; }
+    virtual VstInt32 processEvents(VstEvents* events) {
+        (void)events;
+        return 0;
+    }
+    virtual bool canParameterBeAutomated(VstInt32 index) {
+        (void)index;
+        return false;
+    }
     // A null `text` only asks whether the parameter takes typed values.
-    virtual bool string2parameter(VstInt32 index, const char* text) { (void)index; (void)text; return false; }
+    virtual bool string2parameter(VstInt32 index, const char* text) {
+        (void)index;
+        (void)text;
+        return false;
+    }
     // `text` is a zeroed buffer of kTextScratchSize bytes.
     virtual bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) {
-        (void)category; (void)index; (void)text;
+        (void)category;
+        (void)index;
+        (void)text;
         return false;
     }
     virtual bool getInputProperties(VstInt32 index, VstPinProperties* properties) {
-        (void)index; (void)properties;
+        (void)index;
+        (void)properties;
         return false;
     }
     virtual bool getOutputProperties(VstInt32 index, VstPinProperties* properties) {
-        (void)index; (void)properties;
+        (void)index;
+        (void)properties;
         return false;
     }
     virtual VstPlugCategory getPlugCategory() { return kPlugCategUnknown; }
     // Both arrangements are non-null.
     virtual bool setSpeakerArrangement(VstSpeakerArrangement* inputs, VstSpeakerArrangement* outputs) {
-        (void)inputs; (void)outputs;
+        (void)inputs;
+        (void)outputs;
         return false;
     }
     virtual bool getSpeakerArrangement(VstSpeakerArrangement** inputs, VstSpeakerArrangement** outputs) {
         *inputs = *outputs = nullptr;
         return false;
     }
-    virtual bool setBypass(bool onOff) { (void)onOff; return false; }
+    virtual bool setBypass(bool onOff) {
+        (void)onOff;
+        return false;
+    }
     // Each receives a zeroed buffer of kTextScratchSize bytes; the dispatcher
     // passes at most the request's limit on to the host.
-    virtual bool getEffectName(char* name) { (void)name; return false; }
-    virtual bool getVendorString(char* text) { (void)text; return false; }
-    virtual bool getProductString(char* text) { (void)text; return false; }
+    virtual bool getEffectName(char* name) {
+        (void)name;
+        return false;
+    }
+    virtual bool getVendorString(char* text) {
+        (void)text;
+        return false;
+    }
+    virtual bool getProductString(char* text) {
+        (void)text;
+        return false;
+    }
     // 1 yes, -1 no, 0 don't know. `text` is not null.
-    virtual VstInt32 canDo(const char* text) { (void)text; return 0; }
+    virtual VstInt32 canDo(const char* text) {
+        (void)text;
+        return 0;
+    }
     virtual VstInt32 getVstVersion() { return kVstVersion; }
 
     // Host callback wrappers. getTimeInfo is for the audio thread; null when

@@ -35,9 +35,7 @@ bool passText(void* ptr, int maxChars, Write write) {
 
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     switch (opcode) {
-    case effOpen:
-        open();
-        return 0;
+    case effOpen: open(); return 0;
     case effClose:
         // The static dispatcher destroys the effect after this answer.
         close();
@@ -48,8 +46,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         if (value < numPrograms)
             setProgram(static_cast<VstInt32>(value < -1 ? -1 : value));
         return 0;
-    case effGetProgram:
-        return getProgram();
+    case effGetProgram: return getProgram();
     case effSetProgramName:
         // The host's text need not be terminated within the name's length.
         if (ptr) {
@@ -80,17 +77,14 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         if (std::isfinite(opt) && opt > 0.0f)
             setSampleRate(opt);
         return 0;
-    case effSetBlockSize:
-        setBlockSize(static_cast<VstInt32>(value));
-        return 0;
+    case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); return 0;
     case effMainsChanged:
         if (value)
             resume();
         else
             suspend();
         return 0;
-    case effEditGetRect:
-        return editor && ptr ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
+    case effEditGetRect: return editor && ptr ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
     case effEditOpen:
         // Some hosts pass their Display in value, others 0: only ptr counts.
         return editor ? editor->open(ptr) : 0;
@@ -105,8 +99,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effIdentify:
         // Deprecated, but some hosts still ask.
         return kVstIdentifyAnswer;
-    case effGetChunk:
-        return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;
+    case effGetChunk: return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;
     case effSetChunk:
         // The data is the host's and lives for this call only; the size must
         // be one that the operation can take.
@@ -117,8 +110,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         // A null list is a block without events: the operation empties its
         // queue all the same.
         return processEvents(static_cast<VstEvents*>(ptr));
-    case effCanBeAutomated:
-        return canParameterBeAutomated(index);
+    case effCanBeAutomated: return canParameterBeAutomated(index);
     case effString2Parameter:
         // A null text asks whether typed values are supported at all.
         return string2parameter(index, static_cast<const char*>(ptr));
@@ -127,32 +119,24 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return ptr ? passText(ptr, kProgramNameChars,
                               [&](char* t) { return getProgramNameIndexed(static_cast<VstInt32>(value), index, t); })
                    : 0;
-    case effGetInputProperties:
-        return ptr ? getInputProperties(index, static_cast<VstPinProperties*>(ptr)) : 0;
-    case effGetOutputProperties:
-        return ptr ? getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) : 0;
-    case effGetPlugCategory:
-        return getPlugCategory();
+    case effGetInputProperties: return ptr ? getInputProperties(index, static_cast<VstPinProperties*>(ptr)) : 0;
+    case effGetOutputProperties: return ptr ? getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) : 0;
+    case effGetPlugCategory: return getPlugCategory();
     case effSetSpeakerArrangement: {
         // The input arrangement comes as a pointer in value.
         auto* inputs = reinterpret_cast<VstSpeakerArrangement*>(value);
         auto* outputs = static_cast<VstSpeakerArrangement*>(ptr);
         return inputs && outputs ? setSpeakerArrangement(inputs, outputs) : 0;
     }
-    case effSetBypass:
-        return setBypass(value != 0);
-    case effGetEffectName:
-        return ptr ? passText(ptr, kEffectNameChars, [&](char* t) { return getEffectName(t); }) : 0;
+    case effSetBypass: return setBypass(value != 0);
+    case effGetEffectName: return ptr ? passText(ptr, kEffectNameChars, [&](char* t) { return getEffectName(t); }) : 0;
     case effGetVendorString:
         return ptr ? passText(ptr, kVendorTextChars, [&](char* t) { return getVendorString(t); }) : 0;
     case effGetProductString:
         return ptr ? passText(ptr, kProductTextChars, [&](char* t) { return getProductString(t); }) : 0;
-    case effGetVendorVersion:
-        return getVendorVersion();
-    case effCanDo:
-        return ptr ? canDo(static_cast<const char*>(ptr)) : 0;
-    case effGetVstVersion:
-        return getVstVersion();
+    case effGetVendorVersion: return getVendorVersion();
+    case effCanDo: return ptr ? canDo(static_cast<const char*>(ptr)) : 0;
+    case effGetVstVersion: return getVstVersion();
     case effEditKeyDown:
     case effEditKeyUp: {
         if (!editor)
@@ -165,23 +149,20 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         key.modifier = opt >= 0.0f && opt < 256.0f ? static_cast<unsigned char>(opt) : 0;
         return opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
     }
-    case effSetEditKnobMode:
-        return editor ? editor->setKnobMode(static_cast<VstInt32>(value)) : 0;
+    case effSetEditKnobMode: return editor ? editor->setKnobMode(static_cast<VstInt32>(value)) : 0;
     case effGetSpeakerArrangement: {
         // Both out-pointers come in, the inputs' as a pointer in value.
         auto** inputs = reinterpret_cast<VstSpeakerArrangement**>(value);
         auto** outputs = static_cast<VstSpeakerArrangement**>(ptr);
         return inputs && outputs ? getSpeakerArrangement(inputs, outputs) : 0;
     }
-    case effSetTotalSampleToProcess:
-        return value;
+    case effSetTotalSampleToProcess: return value;
     // Answered with 0 / false: offline processing, variable I/O,
     // vendor-specific requests, tail size, parameter properties, MIDI program
     // names, program-change brackets, shell plug-ins, start/stop, pan law,
     // patch loading, process precision, MIDI channel counts; and every
     // request this layer does not know, the deprecated ones among them.
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -31,19 +31,17 @@ public:
     KDisplayValue(const char* name, const double* value) : type_(KDisplayValueType::Real), real_(value) {
         setName(name);
     }
-    KDisplayValue(const char* name, const int32_t* value)
-        : type_(KDisplayValueType::Integer), integer_(value) {
+    KDisplayValue(const char* name, const int32_t* value) : type_(KDisplayValueType::Integer), integer_(value) {
         setName(name);
     }
-    KDisplayValue(const char* name, const KHistory* value)
-        : type_(KDisplayValueType::History), history_(value) {
+    KDisplayValue(const char* name, const KHistory* value) : type_(KDisplayValueType::History), history_(value) {
         setName(name);
     }
     const char* getClassName() const override {
         switch (type_) {
-            case KDisplayValueType::Real: return "double";
-            case KDisplayValueType::Integer: return "int32_t";
-            case KDisplayValueType::History: return "KHistory";
+        case KDisplayValueType::Real: return "double";
+        case KDisplayValueType::Integer: return "int32_t";
+        case KDisplayValueType::History: return "KHistory";
         }
         return "";
     }
@@ -55,8 +53,8 @@ public:
 
 private:
     KDisplayValueType type_;
-    const double* real_ = nullptr;     // not owned
-    const int32_t* integer_ = nullptr;  // not owned
+    const double* real_ = nullptr;       // not owned
+    const int32_t* integer_ = nullptr;   // not owned
     const KHistory* history_ = nullptr;  // not owned
 };
 

@@ -43,7 +43,9 @@ public:
     virtual void editorClosed() { editorOpen_ = false; }
     // User-interface thread: a skin control fired a command.
     virtual void executeCommand(int commandNumber, bool shift, bool control) {
-        (void)commandNumber; (void)shift; (void)control;
+        (void)commandNumber;
+        (void)shift;
+        (void)control;
     }
     // Empties queued events, releases the voice and re-applies parameters.
     virtual void resetEngine() = 0;

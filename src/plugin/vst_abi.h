@@ -16,13 +16,12 @@ typedef intptr_t VstIntPtr;
 
 struct AEffect;
 
-typedef VstIntPtr (*audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                         void* ptr, float opt);
-typedef VstIntPtr (*AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                           void* ptr, float opt);
+typedef VstIntPtr (*audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                         float opt);
+typedef VstIntPtr (*AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                           float opt);
 typedef void (*AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
-typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs,
-                                         VstInt32 sampleFrames);
+typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs, VstInt32 sampleFrames);
 typedef void (*AEffectSetParameterProc)(AEffect* effect, VstInt32 index, float parameter);
 typedef float (*AEffectGetParameterProc)(AEffect* effect, VstInt32 index);
 typedef AEffect* (*VstPluginMainProc)(audioMasterCallback host);
@@ -366,13 +365,62 @@ enum {
 };
 
 enum VstVirtualKey {
-    VKEY_BACK = 1, VKEY_TAB, VKEY_CLEAR, VKEY_RETURN, VKEY_PAUSE, VKEY_ESCAPE, VKEY_SPACE, VKEY_NEXT,
-    VKEY_END, VKEY_HOME, VKEY_LEFT, VKEY_UP, VKEY_RIGHT, VKEY_DOWN, VKEY_PAGEUP, VKEY_PAGEDOWN,
-    VKEY_SELECT, VKEY_PRINT, VKEY_ENTER, VKEY_SNAPSHOT, VKEY_INSERT, VKEY_DELETE, VKEY_HELP,
-    VKEY_NUMPAD0, VKEY_NUMPAD1, VKEY_NUMPAD2, VKEY_NUMPAD3, VKEY_NUMPAD4, VKEY_NUMPAD5, VKEY_NUMPAD6,
-    VKEY_NUMPAD7, VKEY_NUMPAD8, VKEY_NUMPAD9, VKEY_MULTIPLY, VKEY_ADD, VKEY_SEPARATOR, VKEY_SUBTRACT,
-    VKEY_DECIMAL, VKEY_DIVIDE, VKEY_F1, VKEY_F2, VKEY_F3, VKEY_F4, VKEY_F5, VKEY_F6, VKEY_F7, VKEY_F8,
-    VKEY_F9, VKEY_F10, VKEY_F11, VKEY_F12, VKEY_NUMLOCK, VKEY_SCROLL, VKEY_SHIFT, VKEY_CONTROL, VKEY_ALT,
+    VKEY_BACK = 1,
+    VKEY_TAB,
+    VKEY_CLEAR,
+    VKEY_RETURN,
+    VKEY_PAUSE,
+    VKEY_ESCAPE,
+    VKEY_SPACE,
+    VKEY_NEXT,
+    VKEY_END,
+    VKEY_HOME,
+    VKEY_LEFT,
+    VKEY_UP,
+    VKEY_RIGHT,
+    VKEY_DOWN,
+    VKEY_PAGEUP,
+    VKEY_PAGEDOWN,
+    VKEY_SELECT,
+    VKEY_PRINT,
+    VKEY_ENTER,
+    VKEY_SNAPSHOT,
+    VKEY_INSERT,
+    VKEY_DELETE,
+    VKEY_HELP,
+    VKEY_NUMPAD0,
+    VKEY_NUMPAD1,
+    VKEY_NUMPAD2,
+    VKEY_NUMPAD3,
+    VKEY_NUMPAD4,
+    VKEY_NUMPAD5,
+    VKEY_NUMPAD6,
+    VKEY_NUMPAD7,
+    VKEY_NUMPAD8,
+    VKEY_NUMPAD9,
+    VKEY_MULTIPLY,
+    VKEY_ADD,
+    VKEY_SEPARATOR,
+    VKEY_SUBTRACT,
+    VKEY_DECIMAL,
+    VKEY_DIVIDE,
+    VKEY_F1,
+    VKEY_F2,
+    VKEY_F3,
+    VKEY_F4,
+    VKEY_F5,
+    VKEY_F6,
+    VKEY_F7,
+    VKEY_F8,
+    VKEY_F9,
+    VKEY_F10,
+    VKEY_F11,
+    VKEY_F12,
+    VKEY_NUMLOCK,
+    VKEY_SCROLL,
+    VKEY_SHIFT,
+    VKEY_CONTROL,
+    VKEY_ALT,
     VKEY_EQUALS,
 };
 

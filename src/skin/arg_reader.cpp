@@ -107,9 +107,7 @@ const KDisplayValue* KArgReader::history(const char* what) {
     return found(skin_.findHistory(word), "history", word);
 }
 
-const KDisplayValue* KArgReader::optionalReal(const char* what) {
-    return skin_.findReal(take(what, KArgKind::Name));
-}
+const KDisplayValue* KArgReader::optionalReal(const char* what) { return skin_.findReal(take(what, KArgKind::Name)); }
 
 const char* KArgReader::optionalText() { return tokens_.takeWord(); }
 

@@ -22,20 +22,18 @@ KCheckOp parseCheckOp(const char* word) {
 
 bool compareByOp(double live, KCheckOp op, double value) {
     switch (op) {
-        case KCheckOp::Equal: return live == value;
-        case KCheckOp::NotEqual: return live != value;
-        case KCheckOp::Greater: return live > value;
-        case KCheckOp::Less: return live < value;
-        case KCheckOp::GreaterEqual: return live >= value;
-        case KCheckOp::LessEqual: return live <= value;
-        case KCheckOp::Invalid: break;
+    case KCheckOp::Equal: return live == value;
+    case KCheckOp::NotEqual: return live != value;
+    case KCheckOp::Greater: return live > value;
+    case KCheckOp::Less: return live < value;
+    case KCheckOp::GreaterEqual: return live >= value;
+    case KCheckOp::LessEqual: return live <= value;
+    case KCheckOp::Invalid: break;
     }
     return false;
 }
 
-bool KParamCheck::Evaluate() const {
-    return compareByOp(paramRealValue(effect_, param_), op_, value_);
-}
+bool KParamCheck::Evaluate() const { return compareByOp(paramRealValue(effect_, param_), op_, value_); }
 
 bool KInOutCheck::Evaluate() const {
     return compareByOp(effectInputCount(effect_), inOp_, inCount_) &&

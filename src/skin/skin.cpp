@@ -1,8 +1,8 @@
 #include "skin/skin.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cstdint>
-#include <strings.h>
 
 #include "controls/control.h"
 #include "controls/effect_link.h"
@@ -142,8 +142,7 @@ void KSkin::ResetCanvas(KCanvas& canvas) {
 void KSkin::RestoreBackground(KCanvas& canvas) {
     canvas.fillRect(0, 0, canvas.clipW(), canvas.clipH(), backgroundColour_);
     if (lastBackground_ && lastBackground_->image) {
-        int frame = lastBackground_->isRange() ? lastBackground_->frameOn(lastBackgroundPage_)
-                                               : lastBackground_->frame;
+        int frame = lastBackground_->isRange() ? lastBackground_->frameOn(lastBackgroundPage_) : lastBackground_->frame;
         lastBackground_->image->drawFramePart(canvas, frame, canvas.clipX(), canvas.clipY(), canvas.clipW(),
                                               canvas.clipH());
     }
@@ -159,8 +158,7 @@ int KSkin::hitTest(int x, int y) const {
 }
 
 int KSkin::target(int x, int y) const {
-    int t = (captured_ >= 0 && captured_ < static_cast<int>(controls_.size())) ? captured_
-                                                                                : hitTest(x, y);
+    int t = (captured_ >= 0 && captured_ < static_cast<int>(controls_.size())) ? captured_ : hitTest(x, y);
     if (t < 0 || !controls_[t]->IsVisible())
         return -1;
     return t;
@@ -248,9 +246,7 @@ KCheck* KSkin::findCheckMutable(const char* name) {
     return nullptr;
 }
 
-const KCheck* KSkin::findCheck(const char* name) const {
-    return const_cast<KSkin*>(this)->findCheckMutable(name);
-}
+const KCheck* KSkin::findCheck(const char* name) const { return const_cast<KSkin*>(this)->findCheckMutable(name); }
 
 const KDisplayValue* KSkin::findReal(const char* name) const {
     return isNullName(name) ? nullptr : findDisplayValue(effect_, name, KDisplayValueType::Real);
@@ -264,9 +260,7 @@ const KDisplayValue* KSkin::findHistory(const char* name) const {
     return isNullName(name) ? nullptr : findDisplayValue(effect_, name, KDisplayValueType::History);
 }
 
-int KSkin::findParameter(const char* name) const {
-    return name ? findParameterIndex(effect_, name) : -1;
-}
+int KSkin::findParameter(const char* name) const { return name ? findParameterIndex(effect_, name) : -1; }
 
 int KSkin::findCommand(const char* name) const { return name ? findCommandNumber(effect_, name) : -1; }
 

@@ -15,12 +15,12 @@ namespace {
 
 bool fits(const char* word, KArgKind kind) {
     switch (kind) {
-        case KArgKind::Integer: return isWholeInteger(word);
-        case KArgKind::Number: return isWholeNumber(word);
-        // A bare number is hardly the name of a colour or a parameter: more
-        // likely the value that belongs one place further on.
-        case KArgKind::Name: return !isWholeNumber(word);
-        case KArgKind::Text: return true;
+    case KArgKind::Integer: return isWholeInteger(word);
+    case KArgKind::Number: return isWholeNumber(word);
+    // A bare number is hardly the name of a colour or a parameter: more
+    // likely the value that belongs one place further on.
+    case KArgKind::Name: return !isWholeNumber(word);
+    case KArgKind::Text: return true;
     }
     return true;
 }
@@ -60,8 +60,8 @@ bool isWholeNumber(const char* word) {
     return end != word && *end == '\0' && !std::isnan(value);
 }
 
-std::string describeMissingArguments(const char* owner, const KArgSlot* slots, int slotCount,
-                                     const KTokenizer& tokens, int first) {
+std::string describeMissingArguments(const char* owner, const KArgSlot* slots, int slotCount, const KTokenizer& tokens,
+                                     int first) {
     std::string s = std::string(owner) + " takes " + listOf(slots, 0, slotCount);
     int words = tokens.wordCount() - first;
     if (words < 0)
@@ -75,8 +75,7 @@ std::string describeMissingArguments(const char* owner, const KArgSlot* slots, i
         if (!fits(word, slots[i].kind))
             return s + "; the " + slots[i].what + " is missing (" + quoted(word) + " stands in its place)";
     }
-    return s + "; the " + listOf(slots, words, slotCount) + (slotCount - words == 1 ? " is" : " are") +
-           " missing";
+    return s + "; the " + listOf(slots, words, slotCount) + (slotCount - words == 1 ? " is" : " are") + " missing";
 }
 
 std::string integerWordWarning(const char* word, const char* what, int32_t readAs) {

@@ -42,8 +42,8 @@ bool isWholeNumber(const char* word);
 // "Init takes width, height and page count; the page count is missing", or,
 // when a word sits where another kind belongs, "...; the radius is missing
 // ('dotcol' stands in its place)". The line's arguments start at word `first`.
-std::string describeMissingArguments(const char* owner, const KArgSlot* slots, int slotCount,
-                                     const KTokenizer& tokens, int first);
+std::string describeMissingArguments(const char* owner, const KArgSlot* slots, int slotCount, const KTokenizer& tokens,
+                                     int first);
 
 // Empty when `word` is a whole integer within 32 bits; else what the script
 // makes of it: "'abc' is not a number: the x reads as 0".

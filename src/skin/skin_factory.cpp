@@ -1,8 +1,8 @@
 #include "skin/skin_factory.h"
 
+#include <strings.h>
 #include <cstring>
 #include <filesystem>
-#include <strings.h>
 
 #include "controls/command_button.h"
 #include "controls/effect_link.h"
@@ -321,15 +321,32 @@ struct ControlType {
 };
 
 const ControlType kControlTypes[] = {
-    {"KPotDot", makePotDot},           {"KBgPotDot", makeBgPotDot},     {"KPotLine", makePotLine},
-    {"KImgPot", makeImgPot},           {"KSlide", makeSlide},           {"KValue", makeValue},
-    {"KBgValue", makeBgValue},         {"KLabel", makeLabel},           {"KTextPeak", makeTextPeak},
-    {"KPageSelHlt", makePageSelHlt},   {"KImgPageSel", makeImgPageSel}, {"KImgCommand", makeImgCommand},
-    {"KUrl", makeUrl},                 {"KImgUrl", makeImgUrl},         {"KImgButton", makeImgButton},
-    {"KImgSwitch", makeImgSwitch},     {"KHlSwitch", makeHlSwitch},     {"KImgRadio", makeImgRadio},
-    {"KHlRadio", makeHlRadio},         {"KImg", makeImg},               {"KBarFracMeter", makeBarFracMeter},
-    {"KImgFracMeter", makeImgFracMeter}, {"KImgMeter", makeImgMeter},   {"KImgPeak", makeImgPeak},
-    {"KWave", makeWave},               {"KZoomWave", makeZoomWave},
+    {"KPotDot", makePotDot},
+    {"KBgPotDot", makeBgPotDot},
+    {"KPotLine", makePotLine},
+    {"KImgPot", makeImgPot},
+    {"KSlide", makeSlide},
+    {"KValue", makeValue},
+    {"KBgValue", makeBgValue},
+    {"KLabel", makeLabel},
+    {"KTextPeak", makeTextPeak},
+    {"KPageSelHlt", makePageSelHlt},
+    {"KImgPageSel", makeImgPageSel},
+    {"KImgCommand", makeImgCommand},
+    {"KUrl", makeUrl},
+    {"KImgUrl", makeImgUrl},
+    {"KImgButton", makeImgButton},
+    {"KImgSwitch", makeImgSwitch},
+    {"KHlSwitch", makeHlSwitch},
+    {"KImgRadio", makeImgRadio},
+    {"KHlRadio", makeHlRadio},
+    {"KImg", makeImg},
+    {"KBarFracMeter", makeBarFracMeter},
+    {"KImgFracMeter", makeImgFracMeter},
+    {"KImgMeter", makeImgMeter},
+    {"KImgPeak", makeImgPeak},
+    {"KWave", makeWave},
+    {"KZoomWave", makeZoomWave},
 };
 
 // --- resources ---------------------------------------------------------------
@@ -350,8 +367,7 @@ std::string describeUnreadableFile(const std::string& path, const char* name) {
 
 KColour colourFromInts(int r, int g, int b, int a) {
     // Components keep only their low 8 bits, as bytes do.
-    return KColour{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b),
-                   static_cast<uint8_t>(a)};
+    return KColour{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b), static_cast<uint8_t>(a)};
 }
 
 }  // namespace

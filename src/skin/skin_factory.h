@@ -74,7 +74,7 @@ private:
     const uint8_t* readImageFile(KArgReader& a, const char* name, std::unique_ptr<uint8_t[]>& bytes,
                                  uint64_t& length) const;
 
-    KEffect* effect_;    // not owned
+    KEffect* effect_;        // not owned
     KSkin* skin_ = nullptr;  // the skin being built; not owned
     std::string fileFolder_;
     bool listening_ = false;

@@ -1,10 +1,10 @@
 #include "skin/skin_parser.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
-#include <strings.h>
 #include <vector>
 
 #include "controls/control.h"
@@ -54,11 +54,13 @@ constexpr KArgSlot kMsArgs[] = {{"milliseconds", KArgKind::Integer}};
 constexpr KArgSlot kConditionArgs[] = {{"check name", KArgKind::Name}};
 constexpr KArgSlot kCheckArgs[] = {{"name", KArgKind::Text}, {"kind", KArgKind::Text}};
 constexpr KArgSlot kResourceArgs[] = {{"name", KArgKind::Text}};
-constexpr KArgSlot kControlArgs[] = {{"page", KArgKind::Integer}, {"x", KArgKind::Integer},
-                                     {"y", KArgKind::Integer},    {"width", KArgKind::Integer},
+constexpr KArgSlot kControlArgs[] = {{"page", KArgKind::Integer},
+                                     {"x", KArgKind::Integer},
+                                     {"y", KArgKind::Integer},
+                                     {"width", KArgKind::Integer},
                                      {"height", KArgKind::Integer}};
-constexpr KArgSlot kNameCtlArgs[] = {{"name", KArgKind::Text},    {"page", KArgKind::Integer},
-                                     {"x", KArgKind::Integer},    {"y", KArgKind::Integer},
+constexpr KArgSlot kNameCtlArgs[] = {{"name", KArgKind::Text},     {"page", KArgKind::Integer},
+                                     {"x", KArgKind::Integer},     {"y", KArgKind::Integer},
                                      {"width", KArgKind::Integer}, {"height", KArgKind::Integer}};
 constexpr KArgSlot kFontFileArgs[] = {{"name", KArgKind::Text}, {"file", KArgKind::Text}};
 
@@ -235,88 +237,72 @@ private:
 
     void apply(Command command) {
         switch (command) {
-            case Command::Init: {
-                int width = integer(1, "width"), height = integer(2, "height"), pages = integer(3, "page count");
-                if (diagnostics_) {
-                    if (initLine_)
-                        warn("a second Init: it replaces the one on line " + std::to_string(initLine_));
-                    if (width < 1 || height < 1 || pages < 1)
-                        warn("width, height and page count must each be above 0");
-                    initLine_ = line_;
-                }
-                skin_.setInit(width, height, pages);
-                break;
+        case Command::Init: {
+            int width = integer(1, "width"), height = integer(2, "height"), pages = integer(3, "page count");
+            if (diagnostics_) {
+                if (initLine_)
+                    warn("a second Init: it replaces the one on line " + std::to_string(initLine_));
+                if (width < 1 || height < 1 || pages < 1)
+                    warn("width, height and page count must each be above 0");
+                initLine_ = line_;
             }
-            case Command::BackgroundMap: {
-                const KImageResource* image = skin_.findImage(t_.getWord(1));
-                if (!image)
-                    return ignore(std::string("no image named '") + t_.getWord(1) + "'");
-                if (skin_.pageCount() < 1)
-                    return ignore("no pages yet (BackgroundMap before Init)");
-                if (diagnostics_ && image->frameCount() != skin_.pageCount() && skin_.pageCount() > 1)
-                    warnMapFrames(t_.getWord(1), image->frameCount(), skin_.pageCount());
-                skin_.addBackgroundMap(image, condition_);
-                break;
+            skin_.setInit(width, height, pages);
+            break;
+        }
+        case Command::BackgroundMap: {
+            const KImageResource* image = skin_.findImage(t_.getWord(1));
+            if (!image)
+                return ignore(std::string("no image named '") + t_.getWord(1) + "'");
+            if (skin_.pageCount() < 1)
+                return ignore("no pages yet (BackgroundMap before Init)");
+            if (diagnostics_ && image->frameCount() != skin_.pageCount() && skin_.pageCount() > 1)
+                warnMapFrames(t_.getWord(1), image->frameCount(), skin_.pageCount());
+            skin_.addBackgroundMap(image, condition_);
+            break;
+        }
+        case Command::BackgroundCol: {
+            int r = integer(1, "red"), g = integer(2, "green"), b = integer(3, "blue");
+            auto inByte = [](int v) { return v >= 0 && v <= 255; };
+            if (!inByte(r) || !inByte(g) || !inByte(b))
+                return ignore("colour components must lie within 0..255");
+            skin_.setBackgroundColour(KColour{uint8_t(r), uint8_t(g), uint8_t(b), 255});
+            break;
+        }
+        case Command::BackgroundImage: {
+            int page = integer(1, "page"), frame = integer(3, "frame");
+            const KImageResource* image = skin_.findImage(t_.getWord(2));
+            if (page < 0 || frame < 1)
+                return ignore("page must be 0 or more and frame 1 or more");
+            if (!image)
+                return ignore(std::string("no image named '") + t_.getWord(2) + "'");
+            if (diagnostics_) {
+                if (frame > image->frameCount())
+                    warn("frame " + std::to_string(frame) + " of an image of " + std::to_string(image->frameCount()) +
+                         ": nothing is drawn");
+                backgrounds_.push_back(here(page));
             }
-            case Command::BackgroundCol: {
-                int r = integer(1, "red"), g = integer(2, "green"), b = integer(3, "blue");
-                auto inByte = [](int v) { return v >= 0 && v <= 255; };
-                if (!inByte(r) || !inByte(g) || !inByte(b))
-                    return ignore("colour components must lie within 0..255");
-                skin_.setBackgroundColour(KColour{uint8_t(r), uint8_t(g), uint8_t(b), 255});
-                break;
-            }
-            case Command::BackgroundImage: {
-                int page = integer(1, "page"), frame = integer(3, "frame");
-                const KImageResource* image = skin_.findImage(t_.getWord(2));
-                if (page < 0 || frame < 1)
-                    return ignore("page must be 0 or more and frame 1 or more");
-                if (!image)
-                    return ignore(std::string("no image named '") + t_.getWord(2) + "'");
-                if (diagnostics_) {
-                    if (frame > image->frameCount())
-                        warn("frame " + std::to_string(frame) + " of an image of " +
-                             std::to_string(image->frameCount()) + ": nothing is drawn");
-                    backgrounds_.push_back(here(page));
-                }
-                skin_.addBackground(page, image, frame - 1, condition_);
-                break;
-            }
-            case Command::StartPage: {
-                int page = integer(1, "page");
-                if (page < 1 || page > skin_.pageCount())
-                    return ignore("start page outside the pages declared so far");
-                skin_.setStartPage(page);
-                break;
-            }
-            case Command::RefreshThrottleMs:
-                skin_.setRefreshThrottle(integer(1, "milliseconds"));
-                break;
-            case Command::Condition:
-                readCondition();
-                break;
-            case Command::ConditionElse:
-                condition_.toggleElse();
-                break;
-            case Command::EndCondition:
-                condition_.clear();
-                break;
-            case Command::AddCheck:
-                addCheck();
-                break;
-            case Command::AddResource:
-                addResource();
-                break;
-            case Command::AddControl:
-                addControl(1, nullptr);
-                break;
-            case Command::AddNameCtl:
-                addControl(2, t_.getWord(1));
-                break;
-            case Command::InstallTTF:
-                if (!installFont(t_.getWord(1), t_.getWord(2)))
-                    return ignore(std::string("no built-in font file '") + t_.getWord(2) + "'");
-                break;
+            skin_.addBackground(page, image, frame - 1, condition_);
+            break;
+        }
+        case Command::StartPage: {
+            int page = integer(1, "page");
+            if (page < 1 || page > skin_.pageCount())
+                return ignore("start page outside the pages declared so far");
+            skin_.setStartPage(page);
+            break;
+        }
+        case Command::RefreshThrottleMs: skin_.setRefreshThrottle(integer(1, "milliseconds")); break;
+        case Command::Condition: readCondition(); break;
+        case Command::ConditionElse: condition_.toggleElse(); break;
+        case Command::EndCondition: condition_.clear(); break;
+        case Command::AddCheck: addCheck(); break;
+        case Command::AddResource: addResource(); break;
+        case Command::AddControl: addControl(1, nullptr); break;
+        case Command::AddNameCtl: addControl(2, t_.getWord(1)); break;
+        case Command::InstallTTF:
+            if (!installFont(t_.getWord(1), t_.getWord(2)))
+                return ignore(std::string("no built-in font file '") + t_.getWord(2) + "'");
+            break;
         }
     }
 

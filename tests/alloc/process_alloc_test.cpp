@@ -29,8 +29,7 @@ std::atomic<bool> tracking{false};
 std::atomic<long> live{0};
 
 #ifndef KX_UNDER_ASAN
-void* allocate(std::size_t size)
-{
+void* allocate(std::size_t size) {
     if (counting.load(std::memory_order_relaxed)) {
         const int n = allocations.fetch_add(1, std::memory_order_relaxed) + 1;
         if (n == failAt.load(std::memory_order_relaxed))
@@ -44,15 +43,13 @@ void* allocate(std::size_t size)
     throw std::bad_alloc();
 }
 
-void release(void* p) noexcept
-{
+void release(void* p) noexcept {
     if (p && tracking.load(std::memory_order_relaxed))
         live.fetch_sub(1, std::memory_order_relaxed);
     std::free(p);
 }
 
-void* allocateAligned(std::size_t size, std::align_val_t align)
-{
+void* allocateAligned(std::size_t size, std::align_val_t align) {
     if (counting.load(std::memory_order_relaxed))
         allocations.fetch_add(1, std::memory_order_relaxed);
     const std::size_t a = static_cast<std::size_t>(align);
@@ -62,7 +59,7 @@ void* allocateAligned(std::size_t size, std::align_val_t align)
 }
 #endif
 
-} // namespace
+}  // namespace
 
 #ifndef KX_UNDER_ASAN
 // GCC pairs these with the library's own allocation functions otherwise.
@@ -70,16 +67,14 @@ void* allocateAligned(std::size_t size, std::align_val_t align)
 
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     try {
         return allocate(size);
     } catch (...) {
         return nullptr;
     }
 }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     try {
         return allocate(size);
     } catch (...) {
@@ -101,8 +96,7 @@ void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::f
 namespace kx::test {
 namespace {
 
-TEST(AudioThread, ProcessingAllocatesNothing)
-{
+TEST(AudioThread, ProcessingAllocatesNothing) {
 #ifdef KX_UNDER_ASAN
     GTEST_SKIP() << "the sanitizer owns the allocation functions";
 #endif
@@ -110,7 +104,7 @@ TEST(AudioThread, ProcessingAllocatesNothing)
     host.setTime(true, 0.0, 128.0);
     Instance inst;
     inst.set(kLFODepth, 1.0f);
-    inst.set(kLFOWave, 1.0f); // random shape: draws at each wrap
+    inst.set(kLFOWave, 1.0f);  // random shape: draws at each wrap
     inst.set(kPorta2, 0.5f);
 
     // Lists are built before counting starts; only the callbacks are counted.
@@ -152,8 +146,7 @@ TEST(AudioThread, ProcessingAllocatesNothing)
 // Hosts automate parameters from the audio thread between (or inside) blocks:
 // storing the value, refreshing its texts and re-applying the program must
 // not reach the heap either, whatever value the host sends.
-TEST(AudioThread, AutomationAllocatesNothing)
-{
+TEST(AudioThread, AutomationAllocatesNothing) {
 #ifdef KX_UNDER_ASAN
     GTEST_SKIP() << "the sanitizer owns the allocation functions";
 #endif
@@ -178,8 +171,7 @@ TEST(AudioThread, AutomationAllocatesNothing)
 // Each allocation of an instance's construction, skin included, failing in
 // turn: the failure comes out as bad_alloc (the entry point turns it into no
 // effect) and whatever was built is freed again.
-TEST(Construction, AFailedAllocationLeavesNothingBehind)
-{
+TEST(Construction, AFailedAllocationLeavesNothingBehind) {
 #ifdef KX_UNDER_ASAN
     GTEST_SKIP() << "the sanitizer owns the allocation functions";
 #endif
@@ -210,5 +202,5 @@ TEST(Construction, AFailedAllocationLeavesNothingBehind)
     failAt = 0;
 }
 
-} // namespace
-} // namespace kx::test
+}  // namespace
+}  // namespace kx::test

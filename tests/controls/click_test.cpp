@@ -11,9 +11,7 @@ namespace {
 class CommandEffect : public SynthEffect {
 public:
     using SynthEffect::SynthEffect;
-    void executeCommand(int number, bool shift, bool control) override {
-        fired.push_back({number, shift, control});
-    }
+    void executeCommand(int number, bool shift, bool control) override { fired.push_back({number, shift, control}); }
     struct Fired {
         int number;
         bool shift, ctrl;
@@ -31,19 +29,19 @@ protected:
                                    "AddResource one TestImage 20 20 1\n"
                                    "AddResource four TestImage 20 20 4\n"
                                    "Init 300 100 2\n"
-                                   "AddControl 0 0 0 20 20 KImgCommand FullRnd two\n"        // 0
-                                   "AddControl 0 20 0 20 20 KImgCommand AutoLevel one\n"     // 1
-                                   "AddControl 0 40 0 20 20 KImgSwitch Noise1 four\n"        // 2
+                                   "AddControl 0 0 0 20 20 KImgCommand FullRnd two\n"                    // 0
+                                   "AddControl 0 20 0 20 20 KImgCommand AutoLevel one\n"                 // 1
+                                   "AddControl 0 40 0 20 20 KImgSwitch Noise1 four\n"                    // 2
                                    "AddControl 0 60 0 20 20 KHlSwitch Level1 5 7 10 6 red green half\n"  // 3
-                                   "AddControl 0 80 0 20 20 KImgRadio Wave2 0 3 two\n"       // 4..7
+                                   "AddControl 0 80 0 20 20 KImgRadio Wave2 0 3 two\n"                   // 4..7
                                    "AddControl 0 100 0 20 20 KImgRadio Wave2 1 3 two\n"
                                    "AddControl 0 120 0 20 20 KImgRadio Wave2 2 3 two\n"
                                    "AddControl 0 140 0 20 20 KImgRadio Wave2 3 3 two\n"
-                                   "AddControl 0 160 0 20 20 KImgButton Porta1 four\n"       // 8
-                                   "AddControl 0 180 0 20 20 KPageSelHlt 2 half\n"           // 9
+                                   "AddControl 0 160 0 20 20 KImgButton Porta1 four\n"                   // 8
+                                   "AddControl 0 180 0 20 20 KPageSelHlt 2 half\n"                       // 9
                                    "AddControl 0 200 0 20 20 KUrl \"https://tamlow.example/kelvox2\"\n"  // 10
-                                   "AddControl 0 220 0 20 20 KImgButton Porta2 one\n"        // 11
-                                   "AddControl 0 240 0 20 20 KImg one\n"));                   // 12
+                                   "AddControl 0 220 0 20 20 KImgButton Porta2 one\n"                    // 11
+                                   "AddControl 0 240 0 20 20 KImg one\n"));                              // 12
         ASSERT_EQ(skin->controlCount(), 13u);
         hostCalls().clear();
     }

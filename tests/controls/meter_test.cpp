@@ -31,22 +31,23 @@ protected:
     void SetUp() override {
         hostCalls().clear();
         effect.reset(meters = new MeterEffect(recordingHost));
-        ASSERT_TRUE(loadWithImages(std::string(kBasicResources) +
-                                   "AddResource ten TestImage 4 4 10\n"
-                                   "AddResource two TestImage 4 4 2\n"
-                                   "Init 200 200 1\n"
-                                   "AddControl 1 0 0 100 10 KBarFracMeter level LeftToRight red\n"   // 0
-                                   "AddControl 1 0 20 10 100 KBarFracMeter level bottomtotop red\n"  // 1
-                                   "AddControl 1 20 20 4 4 KImgFracMeter level ten\n"                // 2
-                                   "AddControl 1 30 20 4 4 KImgMeter count 0.5 1 ten\n"              // 3
-                                   "AddControl 1 40 20 4 4 KImgPeak level FullRnd two\n"             // 4
-                                   "AddControl 1 100 100 100 41 KWave wave marker Null red green blue\n"  // 5
-                                   "AddControl 1 0 150 200 50 KZoomWave wave Null Null red green blue half red green font\n"  // 6
-                                   "AddControl 1 50 20 40 10 KTextPeak level FullRnd font font\n"    // 7
-                                   "AddControl 1 0 0 10 10 KBarFracMeter nosuch LeftToRight red\n"
-                                   "AddControl 1 0 0 10 10 KImgMeter count 0 1 ten\n"       // scale 0
-                                   "AddControl 1 0 0 10 10 KImgMeter level 1 0 ten\n"       // a real, not an integer
-                                   "AddControl 1 0 0 10 10 KWave level Null Null red red red\n"));
+        ASSERT_TRUE(loadWithImages(
+            std::string(kBasicResources) +
+            "AddResource ten TestImage 4 4 10\n"
+            "AddResource two TestImage 4 4 2\n"
+            "Init 200 200 1\n"
+            "AddControl 1 0 0 100 10 KBarFracMeter level LeftToRight red\n"                            // 0
+            "AddControl 1 0 20 10 100 KBarFracMeter level bottomtotop red\n"                           // 1
+            "AddControl 1 20 20 4 4 KImgFracMeter level ten\n"                                         // 2
+            "AddControl 1 30 20 4 4 KImgMeter count 0.5 1 ten\n"                                       // 3
+            "AddControl 1 40 20 4 4 KImgPeak level FullRnd two\n"                                      // 4
+            "AddControl 1 100 100 100 41 KWave wave marker Null red green blue\n"                      // 5
+            "AddControl 1 0 150 200 50 KZoomWave wave Null Null red green blue half red green font\n"  // 6
+            "AddControl 1 50 20 40 10 KTextPeak level FullRnd font font\n"                             // 7
+            "AddControl 1 0 0 10 10 KBarFracMeter nosuch LeftToRight red\n"
+            "AddControl 1 0 0 10 10 KImgMeter count 0 1 ten\n"  // scale 0
+            "AddControl 1 0 0 10 10 KImgMeter level 1 0 ten\n"  // a real, not an integer
+            "AddControl 1 0 0 10 10 KWave level Null Null red red red\n"));
         ASSERT_EQ(skin->controlCount(), 8u);
     }
     int frameOf(int i) { return static_cast<KFrameMeter*>(skin->control(i))->CurrentFrame(); }
@@ -168,10 +169,11 @@ TEST_F(MeterTest, ZoomBarDragsAndCtrlClickResets) {
 }
 
 TEST_F(MeterTest, ZoomedMarkersRestOnTheEdgeRowsOfTheWaveArea) {
-    ASSERT_TRUE(loadWithImages(std::string(kBasicResources) +
-                               "Init 200 100 1\n"
-                               "AddControl 1 0 0 100 56 KZoomWave wave marker Null red green blue half red green font\n"
-                               "AddControl 1 0 70 100 16 KZoomWave wave marker Null red green blue half red green font\n"));
+    ASSERT_TRUE(
+        loadWithImages(std::string(kBasicResources) +
+                       "Init 200 100 1\n"
+                       "AddControl 1 0 0 100 56 KZoomWave wave marker Null red green blue half red green font\n"
+                       "AddControl 1 0 70 100 16 KZoomWave wave marker Null red green blue half red green font\n"));
     auto* zoom = static_cast<KZoomWave*>(skin->control(0));
     // Wave area rows 0..39 (middle 20, scale 19), zoom bar rows 40..55; the
     // marker at 0.5 lies 95 rows off the middle at ten times.
@@ -183,7 +185,7 @@ TEST_F(MeterTest, ZoomedMarkersRestOnTheEdgeRowsOfTheWaveArea) {
     EXPECT_EQ(pixel(30, 20), line);  // the centre line
     EXPECT_EQ(pixel(30, 1), 0u);
     EXPECT_EQ(pixel(30, 38), 0u);
-    EXPECT_EQ(pixel(30, 40), bar);   // nothing of the wave under the bar
+    EXPECT_EQ(pixel(30, 40), bar);  // nothing of the wave under the bar
     // A display no taller than its bar has no wave area: only the bar shows.
     for (int y = 70; y < 86; ++y)
         EXPECT_EQ(pixel(30, y), bar) << "row " << y;

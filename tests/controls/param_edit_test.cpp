@@ -40,8 +40,8 @@ TEST_F(ParamEditTest, ADragStepReportsOnlyTheValueItReached) {
     edit.step(0.3);
     edit.step(0.35);
     edit.end();
-    ASSERT_EQ(hostCalls(), (std::vector<HostCall>{begin(index), automate(index), automate(index), automate(index),
-                                                  end(index)}));
+    ASSERT_EQ(hostCalls(),
+              (std::vector<HostCall>{begin(index), automate(index), automate(index), automate(index), end(index)}));
     EXPECT_FLOAT_EQ(hostCalls()[1].value, 0.25f);
     EXPECT_FLOAT_EQ(hostCalls()[2].value, 0.3f);
     EXPECT_FLOAT_EQ(hostCalls()[3].value, 0.35f);

@@ -76,7 +76,7 @@ TEST_F(PotTest, SecondPressWhileHeldChangesNothing) {
     setValue("Detune1", 0.2);
     EXPECT_TRUE(skin->LeftDown(false, false, 20, 20));
     EXPECT_FALSE(skin->RightDown(false, false, 20, 20));  // dials ignore the right button
-    EXPECT_TRUE(skin->LeftDown(false, true, 20, 20));  // Ctrl would reset: ignored
+    EXPECT_TRUE(skin->LeftDown(false, true, 20, 20));     // Ctrl would reset: ignored
     EXPECT_DOUBLE_EQ(value("Detune1"), 0.2);
     EXPECT_EQ(hostCalls().size(), 2u);  // begin, automate
     skin->CaptureLost();
@@ -110,7 +110,7 @@ TEST_F(PotTest, SliderMovesOnlyByItsHandle) {
     auto* slide = static_cast<KSlide*>(skin->control(2));
     EXPECT_EQ(slide->travel(), 50);
     EXPECT_EQ(slide->handleY(), 50);
-    EXPECT_EQ(skin->CursorAt(105, 10), 0);       // the track
+    EXPECT_EQ(skin->CursorAt(105, 10), 0);  // the track
     EXPECT_FALSE(skin->LeftDown(false, false, 105, 10));
     EXPECT_TRUE(hostCalls().empty());
     EXPECT_EQ(skin->CursorAt(105, 55), 2);

@@ -15,10 +15,10 @@ protected:
         ASSERT_TRUE(load(std::string(kBasicResources) +
                          "Init 300 100 1\n"
                          "AddControl 1 0 0 300 20 KLabel Left \"Rate ${SRate} Hz\" font 15000\n"  // 0
-                         "AddControl 1 0 20 300 20 KLabel right \"Plain\" font 500\n"              // 1
-                         "AddControl 1 0 40 300 20 KLabel Middle \"${Outputs} out\" font 0\n"      // 2
-                         "AddControl 1 0 60 300 20 KLabel centre \"${outputs}\" font -1\n"         // 3
-                         "AddControl 1 0 80 100 20 KValue Detune1 font\n"));                     // 4
+                         "AddControl 1 0 20 300 20 KLabel right \"Plain\" font 500\n"             // 1
+                         "AddControl 1 0 40 300 20 KLabel Middle \"${Outputs} out\" font 0\n"     // 2
+                         "AddControl 1 0 60 300 20 KLabel centre \"${outputs}\" font -1\n"        // 3
+                         "AddControl 1 0 80 100 20 KValue Detune1 font\n"));                      // 4
         gNow = 1000;
         skin->setClock(fakeClock);
     }

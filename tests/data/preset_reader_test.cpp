@@ -23,9 +23,7 @@ protected:
     }
     KProgramBank& bank() { return effect_->getBank(); }
     std::string name(int program) { return bank().programName(program); }
-    double value(int program, int index) {
-        return effect_->getParam(index)->getValue(bank().slotOf(program, index));
-    }
+    double value(int program, int index) { return effect_->getParam(index)->getValue(bank().slotOf(program, index)); }
     double real(int program, int index) {
         return effect_->getParam(index)->getRealValue(bank().slotOf(program, index));
     }
@@ -60,15 +58,16 @@ TEST_F(PresetReader, BuiltInFileLeavesTenDefaultPrograms) {
 }
 
 TEST_F(PresetReader, NamesProgramsAndSetsTypedValues) {
-    read("# Kelvox2 Presets\r\n"
-         "PRESET \"Warm Pad\"\r\n"
-         "SETSTR Wave1 Square\r\n"
-         "SETSTR Detune1 7\r\n"
-         "SETSTR MainLvl -6\r\n"
-         "\r\n"
-         "PRESET Bright   # second program\r\n"
-         "SETSTR Attk2 0.5\r\n"
-         "SETSTR LFOWave Random\r\n");
+    read(
+        "# Kelvox2 Presets\r\n"
+        "PRESET \"Warm Pad\"\r\n"
+        "SETSTR Wave1 Square\r\n"
+        "SETSTR Detune1 7\r\n"
+        "SETSTR MainLvl -6\r\n"
+        "\r\n"
+        "PRESET Bright   # second program\r\n"
+        "SETSTR Attk2 0.5\r\n"
+        "SETSTR LFOWave Random\r\n");
     EXPECT_EQ(name(0), "Warm Pad");
     EXPECT_EQ(name(1), "Bright");
     EXPECT_EQ(name(2), "Defaults");
@@ -86,12 +85,13 @@ TEST_F(PresetReader, NamesProgramsAndSetsTypedValues) {
 }
 
 TEST_F(PresetReader, StatementsEntriesAndParameterNamesIgnoreCase) {
-    read("preset one\n"
-         "setstr wave1 sawtooth\n"
-         "SetStr MAINLVL -inf\n"
-         "SETSTR detune1 500\n"
-         "SETSTR Detune2 -500\n"
-         "SETSTR PtchBend INF\n");
+    read(
+        "preset one\n"
+        "setstr wave1 sawtooth\n"
+        "SetStr MAINLVL -inf\n"
+        "SETSTR detune1 500\n"
+        "SETSTR Detune2 -500\n"
+        "SETSTR PtchBend INF\n");
     EXPECT_EQ(name(0), "one");
     EXPECT_EQ(text(0, kWave1), "Sawtooth");
     EXPECT_EQ(text(0, kMainLvl), "-Inf");
@@ -102,15 +102,16 @@ TEST_F(PresetReader, StatementsEntriesAndParameterNamesIgnoreCase) {
 }
 
 TEST_F(PresetReader, UnreadableValuesAndUnknownNamesChangeOnlyWhatTheySay) {
-    read("PRESET p\n"
-         "SETSTR Wave2 Square\n"
-         "SETSTR Wave2 Squ\n"           // no such entry: keeps Square
-         "SETSTR LFOFreq lots\n"        // no number: real 0, clamped to 1
-         "SETSTR Detune3 12.6cents\n"   // number prefix, snapped to the grid
-         "SETSTR NoSuchPar 3\n"
-         "SETSTR Wave\n"                // too short
-         "SETSTR Wave3 Triangle extra words\n"
-         "RESET Wave1 Square\n");
+    read(
+        "PRESET p\n"
+        "SETSTR Wave2 Square\n"
+        "SETSTR Wave2 Squ\n"          // no such entry: keeps Square
+        "SETSTR LFOFreq lots\n"       // no number: real 0, clamped to 1
+        "SETSTR Detune3 12.6cents\n"  // number prefix, snapped to the grid
+        "SETSTR NoSuchPar 3\n"
+        "SETSTR Wave\n"  // too short
+        "SETSTR Wave3 Triangle extra words\n"
+        "RESET Wave1 Square\n");
     EXPECT_EQ(text(0, kWave2), "Square");
     EXPECT_DOUBLE_EQ(real(0, kLFOFreq), 1.0);
     EXPECT_DOUBLE_EQ(real(0, kDetune3), 13.0);
@@ -119,10 +120,11 @@ TEST_F(PresetReader, UnreadableValuesAndUnknownNamesChangeOnlyWhatTheySay) {
 }
 
 TEST_F(PresetReader, ProgramNamesAreCutAndEmptyNamesKeepDefaults) {
-    read("PRESET \"\"\n"
-         "SETSTR Detune1 5\n"
-         "PRESET \"A name of thirty characters..\"\n"
-         "PRESET \"Quoted # hash\"\n");
+    read(
+        "PRESET \"\"\n"
+        "SETSTR Detune1 5\n"
+        "PRESET \"A name of thirty characters..\"\n"
+        "PRESET \"Quoted # hash\"\n");
     EXPECT_EQ(name(0), "Defaults");
     EXPECT_EQ(text(0, kDetune1), "5");  // the empty name still started program 0
     EXPECT_EQ(name(1), "A name of thirty charact");
@@ -131,14 +133,16 @@ TEST_F(PresetReader, ProgramNamesAreCutAndEmptyNamesKeepDefaults) {
 
 TEST_F(PresetReader, LinesBeforeTheFirstProgramAreIgnored) {
     const auto before = chunk();
-    read("SETSTR Detune1 5\n"
-         "PRESET\n"  // no name word: starts no program
-         "SETSTR Detune1 6\n");
+    read(
+        "SETSTR Detune1 5\n"
+        "PRESET\n"  // no name word: starts no program
+        "SETSTR Detune1 6\n");
     EXPECT_EQ(chunk(), before);
 
-    read("PRESET first\n"
-         "PRESET\n"
-         "SETSTR Detune1 9\n");
+    read(
+        "PRESET first\n"
+        "PRESET\n"
+        "SETSTR Detune1 9\n");
     EXPECT_EQ(text(0, kDetune1), "9");  // still program 0
     EXPECT_EQ(name(1), "Defaults");
 }

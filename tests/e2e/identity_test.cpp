@@ -2,8 +2,8 @@
 // identity requests, capabilities, pins, arrangements and exports.
 #include "plugin_fixture.h"
 
-#include <cstdio>
 #include <dlfcn.h>
+#include <cstdio>
 #include <set>
 
 namespace kx::e2e {
@@ -49,13 +49,36 @@ TEST_F(PluginTest, IdentityRequests) {
 
 TEST_F(PluginTest, CanDoAnswersExactTexts) {
     const std::pair<const char*, VstIntPtr> answers[] = {
-        {"sendVstEvents", -1}, {"sendVstMidiEvent", -1}, {"sendVstTimeInfo", -1}, {"receiveVstEvents", 1},
-        {"receiveVstMidiEvent", 1}, {"receiveVstTimeInfo", -1}, {"offline", -1}, {"plugAsChannelInsert", -1},
-        {"plugAsSend", -1}, {"mixDryWet", -1}, {"noRealTime", 0}, {"multipass", 0}, {"metapass", 0},
-        {"1in1out", -1}, {"1in2out", -1}, {"2in1out", -1}, {"2in2out", -1}, {"2in4out", -1}, {"4in2out", -1},
-        {"4in4out", -1}, {"4in8out", -1}, {"8in4out", -1}, {"8in8out", -1}, {"midiProgramNames", -1},
-        {"conformsToWindowRules", 0}, {"bypass", -1}, {"ReceiveVstMidiEvent", 0}, {"receiveVstSysexEvent", 0},
-        {"0in1out", 0}, {"", 0},
+        {"sendVstEvents", -1},
+        {"sendVstMidiEvent", -1},
+        {"sendVstTimeInfo", -1},
+        {"receiveVstEvents", 1},
+        {"receiveVstMidiEvent", 1},
+        {"receiveVstTimeInfo", -1},
+        {"offline", -1},
+        {"plugAsChannelInsert", -1},
+        {"plugAsSend", -1},
+        {"mixDryWet", -1},
+        {"noRealTime", 0},
+        {"multipass", 0},
+        {"metapass", 0},
+        {"1in1out", -1},
+        {"1in2out", -1},
+        {"2in1out", -1},
+        {"2in2out", -1},
+        {"2in4out", -1},
+        {"4in2out", -1},
+        {"4in4out", -1},
+        {"4in8out", -1},
+        {"8in4out", -1},
+        {"8in8out", -1},
+        {"midiProgramNames", -1},
+        {"conformsToWindowRules", 0},
+        {"bypass", -1},
+        {"ReceiveVstMidiEvent", 0},
+        {"receiveVstSysexEvent", 0},
+        {"0in1out", 0},
+        {"", 0},
     };
     for (const auto& [text, answer] : answers)
         EXPECT_EQ(host.canDo(text), answer) << text;
@@ -195,9 +218,8 @@ TEST(PluginExports, DependsOnlyOnTheSystemLibrariesAHostHas) {
             needed.insert(s.substr(from + 1, to - from - 1));
     }
     ASSERT_EQ(pclose(pipe), 0);
-    const std::set<std::string> allowed = {"libc.so.6",       "libm.so.6",         "ld-linux-x86-64.so.2",
-                                           "libX11.so.6",     "libXext.so.6",      "libfreetype.so.6",
-                                           "libfontconfig.so.1"};
+    const std::set<std::string> allowed = {"libc.so.6",    "libm.so.6",        "ld-linux-x86-64.so.2", "libX11.so.6",
+                                           "libXext.so.6", "libfreetype.so.6", "libfontconfig.so.1"};
     EXPECT_TRUE(needed.count("libX11.so.6"));
     for (const std::string& library : needed)
         EXPECT_TRUE(allowed.count(library)) << library;

@@ -1,12 +1,12 @@
 // `kelvox2 info` on the instrument and on other plug-ins.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdio>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -38,8 +38,8 @@ bool exists(const char* path) {
 TEST(InfoTool, PrintsTheInstrumentsIdentityAndParameters) {
     ToolRun run = runTool(std::string("info '") + KX_PLUGIN_PATH + "'");
     ASSERT_EQ(run.status, 0) << run.output;
-    for (const char* expected : {"Kelvox2", "Tamlow", "'kvMt'", "Parameters (30)", "MainLvl", "-12.5",
-                                 "per bar", "Elvox2", "Programs (10", "Defaults", "receiveVstMidiEvent"})
+    for (const char* expected : {"Kelvox2", "Tamlow", "'kvMt'", "Parameters (30)", "MainLvl", "-12.5", "per bar",
+                                 "Elvox2", "Programs (10", "Defaults", "receiveVstMidiEvent"})
         EXPECT_NE(run.output.find(expected), std::string::npos) << expected << "\n" << run.output;
 }
 

@@ -35,8 +35,8 @@ public:
     // NAME=VALUE entries added to (or replacing) the test's environment.
     ToolProcess(const std::vector<std::string>& args, const std::string& display,
                 const std::vector<std::string>& extraEnv = {}) {
-        errorPath_ = ::testing::TempDir() + "kx_edit_stderr_" + std::to_string(::getpid()) + "_" +
-                     std::to_string(counter()++);
+        errorPath_ =
+            ::testing::TempDir() + "kx_edit_stderr_" + std::to_string(::getpid()) + "_" + std::to_string(counter()++);
         std::vector<std::string> all = {KX_TOOL_PATH};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -98,7 +98,8 @@ public:
                 lines_.push_back(line);
                 return true;
             }
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd p{out_, POLLIN, 0};
             if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
                 return false;
@@ -130,7 +131,8 @@ public:
     std::vector<std::string> events() const {
         std::vector<std::string> out;
         for (const std::string& l : lines_)
-            for (const char* word : {"open ", "begin-edit ", "automate ", "end-edit ", "size-window ", "reload ", "close"})
+            for (const char* word :
+                 {"open ", "begin-edit ", "automate ", "end-edit ", "size-window ", "reload ", "close"})
                 if (l.compare(0, std::strlen(word), word) == 0)
                     out.push_back(l);
         return out;

@@ -51,7 +51,9 @@ bool showsWithin(Window window, const Png& expected, double seconds) {
     return false;
 }
 
-Window windowOf(const std::string& openLine) { return std::stoul(openLine.substr(openLine.rfind(' ') + 1), nullptr, 16); }
+Window windowOf(const std::string& openLine) {
+    return std::stoul(openLine.substr(openLine.rfind(' ') + 1), nullptr, 16);
+}
 
 using OwnEditorTest = EditToolTest;
 
@@ -75,9 +77,9 @@ TEST_F(OwnEditorTest, DialDragReportsTheGestureAndShowsTheSnapshotsState) {
     ToolProcess tool({"edit", KX_PLUGIN_PATH, "--events", events, "--screenshot", shot, "--quit"}, display());
     tool.readAll();
     ASSERT_EQ(tool.wait(), 0) << tool.errors();
-    const std::vector<std::string> expected = {"begin-edit 1", "automate 1 0.500000", "automate 1 0.550000",
-                                               "automate 1 0.600000", "automate 1 0.700000",
-                                               "automate 1 0.700000", "end-edit 1", "close"};
+    const std::vector<std::string> expected = {
+        "begin-edit 1",        "automate 1 0.500000", "automate 1 0.550000", "automate 1 0.600000",
+        "automate 1 0.700000", "automate 1 0.700000", "end-edit 1",          "close"};
     std::vector<std::string> got = tool.events();
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(std::vector<std::string>(got.begin() + 1, got.end()), expected);
@@ -171,8 +173,7 @@ TEST_F(OwnEditorTest, ChangedSkinIsShownAgainWithTheParametersKept) {
     // The tool stages the library in a private folder under TMPDIR.
     std::string stageRoot = tempPath("stage");
     ASSERT_EQ(::mkdir(stageRoot.c_str(), 0755), 0);
-    ToolProcess tool({"edit", KX_PLUGIN_PATH, "--skin", skin, "--events", events}, display(),
-                     {"TMPDIR=" + stageRoot});
+    ToolProcess tool({"edit", KX_PLUGIN_PATH, "--skin", skin, "--events", events}, display(), {"TMPDIR=" + stageRoot});
     std::string open = tool.waitFor("open ");
     ASSERT_EQ(open.compare(0, 12, "open 120 72 "), 0) << open << tool.errors();
     ASSERT_EQ(tool.waitFor("end-edit 1"), "end-edit 1") << tool.errors();
@@ -232,8 +233,8 @@ TEST_F(OwnEditorTest, ChangedPictureBesideTheSkinIsShownAgain) {
 
     tool.signal(SIGINT);
     EXPECT_EQ(tool.wait(), 0) << tool.errors();
-    for (const char* name : {"Kelvox2Skin.txt", "Kelvox2.png", "Kelvox2AutoLvl.png", "Kelvox2FullRnd.png",
-                             "Kelvox2PartRnd.png"})
+    for (const char* name :
+         {"Kelvox2Skin.txt", "Kelvox2.png", "Kelvox2AutoLvl.png", "Kelvox2FullRnd.png", "Kelvox2PartRnd.png"})
         std::remove((folder + "/" + name).c_str());
     ::rmdir(folder.c_str());
 }

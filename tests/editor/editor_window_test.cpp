@@ -9,9 +9,9 @@
 #include "data/byte_source.h"
 #include "data/tokenizer.h"
 #include "editor/load_skin.h"
+#include "editor_fixture.h"
 #include "skin/skin_factory.h"
 #include "skin/skin_parser.h"
-#include "editor_fixture.h"
 
 namespace kx::testing {
 namespace {

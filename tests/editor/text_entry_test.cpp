@@ -45,8 +45,8 @@ protected:
 
     // Whether another client could take the keyboard now.
     bool keyboardIsFree() {
-        bool free = XGrabKeyboard(host->display(), host->window(), False, GrabModeAsync, GrabModeAsync,
-                                  CurrentTime) == GrabSuccess;
+        bool free = XGrabKeyboard(host->display(), host->window(), False, GrabModeAsync, GrabModeAsync, CurrentTime) ==
+                    GrabSuccess;
         XUngrabKeyboard(host->display(), CurrentTime);
         host->sync();
         return free;
@@ -143,8 +143,8 @@ TEST_F(TextEntryTest, AClickOutsideTheEditorCommitsAndReleasesTheKeyboard) {
     EXPECT_EQ(value(detune), readingOf("3"));
     EXPECT_TRUE(keyboardIsFree());
     // The pointer is free again too.
-    EXPECT_EQ(XGrabPointer(host->display(), host->window(), False, ButtonPressMask, GrabModeAsync, GrabModeAsync,
-                           None, None, CurrentTime),
+    EXPECT_EQ(XGrabPointer(host->display(), host->window(), False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None,
+                           None, CurrentTime),
               GrabSuccess);
     XUngrabPointer(host->display(), CurrentTime);
 }

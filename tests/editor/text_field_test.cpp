@@ -137,7 +137,9 @@ TEST(SingleByteText, Utf8BecomesWindows1252WithQuestionMarksForTheRest) {
     const char* utf8 = "a\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD\xF0\x9F\x8E\xB9\xC3";
     char out[16];
     size_t n = utf8ToSingleByte(reinterpret_cast<const unsigned char*>(utf8), std::strlen(utf8), out, sizeof out);
-    EXPECT_EQ(std::string(out, n), "a\xE9\x80??" "?");
+    EXPECT_EQ(std::string(out, n),
+              "a\xE9\x80??"
+              "?");
     EXPECT_EQ(utf8ToSingleByte(reinterpret_cast<const unsigned char*>("abcdef"), 6, out, 4), 3u);
     EXPECT_STREQ(out, "abc");
     EXPECT_EQ(singleByteOf(0x2122), 0x99);  // ™

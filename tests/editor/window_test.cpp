@@ -12,9 +12,7 @@ struct Message {
     unsigned message;
     KWParam wParam;
     KLParam lParam;
-    bool operator==(const Message& o) const {
-        return message == o.message && wParam == o.wParam && lParam == o.lParam;
-    }
+    bool operator==(const Message& o) const { return message == o.message && wParam == o.wParam && lParam == o.lParam; }
 };
 
 // Records what reaches default processing.
@@ -81,9 +79,8 @@ TEST(WindowDispatch, EveryDefaultPassesItsMessageOnUnchanged) {
         window.passedOn.clear();
         window.dispatch(m.message, m.wParam, m.lParam);
         ASSERT_EQ(window.passedOn.size(), 1u) << std::hex << m.message;
-        EXPECT_TRUE(window.passedOn[0] == m) << std::hex << m.message << " became " << window.passedOn[0].message
-                                             << " " << window.passedOn[0].wParam << " "
-                                             << window.passedOn[0].lParam;
+        EXPECT_TRUE(window.passedOn[0] == m) << std::hex << m.message << " became " << window.passedOn[0].message << " "
+                                             << window.passedOn[0].wParam << " " << window.passedOn[0].lParam;
     }
 }
 

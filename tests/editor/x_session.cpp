@@ -44,8 +44,8 @@ XvfbServer::XvfbServer(int depth) {
         }
         std::string fd = std::to_string(fds[1]);
         std::string screen = "1280x1024x" + std::to_string(depth);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -164,8 +164,8 @@ void XHost::type(const char* text) {
         const KeySym keysym = static_cast<unsigned char>(*p);
         const KeyCode code = XKeysymToKeycode(display_, keysym);
         // A character on the shifted level of its key needs Shift.
-        const bool shift = XkbKeycodeToKeysym(display_, code, 0, 0) != keysym &&
-                           XkbKeycodeToKeysym(display_, code, 0, 1) == keysym;
+        const bool shift =
+            XkbKeycodeToKeysym(display_, code, 0, 0) != keysym && XkbKeycodeToKeysym(display_, code, 0, 1) == keysym;
         key(keysym, shift);
     }
 }

@@ -5,8 +5,7 @@
 namespace kx {
 namespace {
 
-int runUntil(Envelope& env, EnvelopeState state, int limit = 1000000)
-{
+int runUntil(Envelope& env, EnvelopeState state, int limit = 1000000) {
     int n = 0;
     while (env.state != state && n < limit) {
         env.tick();
@@ -15,8 +14,7 @@ int runUntil(Envelope& env, EnvelopeState state, int limit = 1000000)
     return n;
 }
 
-TEST(Envelope, AttackFollowsParabolaAndEndsAtOne)
-{
+TEST(Envelope, AttackFollowsParabolaAndEndsAtOne) {
     Envelope env;
     env.trigger(0.01);
     EXPECT_EQ(env.state, EnvelopeState::Attack);
@@ -35,8 +33,7 @@ TEST(Envelope, AttackFollowsParabolaAndEndsAtOne)
     EXPECT_EQ(env.increment, 0.0);
 }
 
-TEST(Envelope, LegatoTriggerChangesNothing)
-{
+TEST(Envelope, LegatoTriggerChangesNothing) {
     Envelope env;
     env.trigger(0.01);
     for (int i = 0; i < 100; ++i)
@@ -50,11 +47,10 @@ TEST(Envelope, LegatoTriggerChangesNothing)
     EXPECT_EQ(env.state, EnvelopeState::Sustain);
 }
 
-TEST(Envelope, ReleaseFromMidAttackFallsFromLevelReached)
-{
+TEST(Envelope, ReleaseFromMidAttackFallsFromLevelReached) {
     Envelope env;
     env.trigger(0.1);
-    for (int i = 0; i < 2205; ++i) // half the attack: level about 1/4
+    for (int i = 0; i < 2205; ++i)  // half the attack: level about 1/4
         env.tick();
     const double reached = env.value;
     EXPECT_NEAR(reached, 0.25, 1e-3);
@@ -70,8 +66,7 @@ TEST(Envelope, ReleaseFromMidAttackFallsFromLevelReached)
     EXPECT_EQ(env.value, 0.0);
 }
 
-TEST(Envelope, RetriggerDuringReleaseCoversTheRemainderInFullAttackTime)
-{
+TEST(Envelope, RetriggerDuringReleaseCoversTheRemainderInFullAttackTime) {
     Envelope env;
     env.trigger(0.01);
     runUntil(env, EnvelopeState::Sustain);
@@ -92,8 +87,7 @@ TEST(Envelope, RetriggerDuringReleaseCoversTheRemainderInFullAttackTime)
     EXPECT_EQ(env.increment, increment);
 }
 
-TEST(Envelope, ReleaseWhileIdleStaysSilentThenIdles)
-{
+TEST(Envelope, ReleaseWhileIdleStaysSilentThenIdles) {
     Envelope env;
     env.release(0.01);
     EXPECT_EQ(env.state, EnvelopeState::Release);
@@ -106,5 +100,5 @@ TEST(Envelope, ReleaseWhileIdleStaysSilentThenIdles)
     EXPECT_EQ(env.value, 0.0);
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx

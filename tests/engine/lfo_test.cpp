@@ -8,8 +8,7 @@
 namespace kx {
 namespace {
 
-TEST(Lfo, WithoutHostTimeEachShapeStandsAtPhaseZero)
-{
+TEST(Lfo, WithoutHostTimeEachShapeStandsAtPhaseZero) {
     // increment stays 0, so the shape is read at phase 0 for ever: the
     // polynomial sine is within its own error of 0, Rising is -1, Falling +1.
     const double expected[] = {ref::refSinePoly(-3.141592653589793), 0.0, 1.0, -1.0, 1.0};
@@ -36,25 +35,23 @@ TEST(Lfo, WithoutHostTimeEachShapeStandsAtPhaseZero)
     EXPECT_EQ(unknown.output.value, 0.0);
 }
 
-TEST(Lfo, HostTempoSetsIncrementAndPlayingTransportLocksPhase)
-{
+TEST(Lfo, HostTempoSetsIncrementAndPlayingTransportLocksPhase) {
     Lfo lfo(44100.0);
     lfo.cyclesPerBar = 4;
     lfo.phaseOffset = 90 * Lfo::kInvDegrees;
     lfo.syncToHost(false, 7.3, 120.0);
-    EXPECT_NEAR(lfo.increment, 4.5351473922902494e-5, 1e-18); // two cycles per second
-    EXPECT_EQ(lfo.phase, 0.0); // stopped: position and offset ignored
+    EXPECT_NEAR(lfo.increment, 4.5351473922902494e-5, 1e-18);  // two cycles per second
+    EXPECT_EQ(lfo.phase, 0.0);                                 // stopped: position and offset ignored
 
     lfo.syncToHost(true, 0.0, 120.0);
     EXPECT_EQ(lfo.phase, 0.25);
-    lfo.syncToHost(true, 1.5, 120.0); // 1.5 beats x 0.25 x 4 = 1.5 cycles, + 0.25
+    lfo.syncToHost(true, 1.5, 120.0);  // 1.5 beats x 0.25 x 4 = 1.5 cycles, + 0.25
     EXPECT_EQ(lfo.phase, 0.75);
-    lfo.syncToHost(true, -0.5, 120.0); // negative positions wrap into [0, 1)
+    lfo.syncToHost(true, -0.5, 120.0);  // negative positions wrap into [0, 1)
     EXPECT_EQ(lfo.phase, 0.75);
 }
 
-TEST(Lfo, IgnoresHostTimeThatIsNotANumber)
-{
+TEST(Lfo, IgnoresHostTimeThatIsNotANumber) {
     Lfo lfo(44100.0);
     lfo.cyclesPerBar = 4;
     lfo.syncToHost(true, 2.1, 120.0);
@@ -67,8 +64,7 @@ TEST(Lfo, IgnoresHostTimeThatIsNotANumber)
     EXPECT_TRUE(std::isfinite(lfo.output.value));
 }
 
-TEST(Lfo, ShapesAndRandomAgreeWithTwinOverCycles)
-{
+TEST(Lfo, ShapesAndRandomAgreeWithTwinOverCycles) {
     for (int shape = 0; shape < 6; ++shape) {
         Lfo lfo(48000.0);
         ref::RefLfo twin;
@@ -96,14 +92,13 @@ TEST(Lfo, ShapesAndRandomAgreeWithTwinOverCycles)
     }
 }
 
-TEST(Lfo, OutputSlewsFullSwingInOneMillisecond)
-{
+TEST(Lfo, OutputSlewsFullSwingInOneMillisecond) {
     Lfo lfo(44100.0);
     lfo.shape = Lfo::Square;
     lfo.tick();
-    EXPECT_NEAR(lfo.output.value, 0.045351473922902494, 1e-15); // from 0 toward +1
+    EXPECT_NEAR(lfo.output.value, 0.045351473922902494, 1e-15);  // from 0 toward +1
     lfo.output.value = 1.0;
-    lfo.phase = 0.6; // into the -1 half
+    lfo.phase = 0.6;  // into the -1 half
     int n = 0;
     while (lfo.output.value != -1.0 && n < 1000) {
         lfo.tick();
@@ -113,8 +108,7 @@ TEST(Lfo, OutputSlewsFullSwingInOneMillisecond)
     EXPECT_LE(n, 45);
 }
 
-TEST(Lfo, RandomShapeDrawsOncePerCycle)
-{
+TEST(Lfo, RandomShapeDrawsOncePerCycle) {
     Lfo lfo(44100.0);
     lfo.shape = Lfo::Random;
     lfo.increment = 0.01;
@@ -127,9 +121,9 @@ TEST(Lfo, RandomShapeDrawsOncePerCycle)
             held = lfo.heldRandom;
         }
     }
-    EXPECT_GE(changes, 9); // the summed increments may land just short of a wrap
+    EXPECT_GE(changes, 9);  // the summed increments may land just short of a wrap
     EXPECT_LE(changes, 10);
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx

@@ -8,8 +8,7 @@
 namespace kx {
 namespace {
 
-void copySettings(const ref::RefOscillator& from, Oscillator& to)
-{
+void copySettings(const ref::RefOscillator& from, Oscillator& to) {
     to.wave = from.wave;
     to.partial = from.partial;
     to.detuneCents = from.detuneCents;
@@ -22,16 +21,15 @@ void copySettings(const ref::RefOscillator& from, Oscillator& to)
     to.updateMultiplier();
 }
 
-TEST(Oscillator, MatchesLiteralTwinBitForBitAcrossWavesNotesAndGlides)
-{
+TEST(Oscillator, MatchesLiteralTwinBitForBitAcrossWavesNotesAndGlides) {
     struct Setting {
         int wave;
         double partial, detune, porta, noise, bend;
     };
     const Setting settings[] = {
-        {0, 1, 0, 0, 0, 1},          {1, 2, 13, 0.05, 0.1, 1},     {2, 3, -99, 0.25, 0, 1.05},
-        {3, 6, 99, 0.01, 0.3, 0.89}, {3, 1, 0, 1.0, 0, 1},         {7, 1, 0, 0, 0.5, 1}, // silent wave, noise only
-        {1, 6, 99, 0, 0, 2.0},       {2, 6, 99, 0.1, 0, 2.0},      // beyond 40 kHz for high keys
+        {0, 1, 0, 0, 0, 1},          {1, 2, 13, 0.05, 0.1, 1}, {2, 3, -99, 0.25, 0, 1.05},
+        {3, 6, 99, 0.01, 0.3, 0.89}, {3, 1, 0, 1.0, 0, 1},     {7, 1, 0, 0, 0.5, 1},  // silent wave, noise only
+        {1, 6, 99, 0, 0, 2.0},       {2, 6, 99, 0.1, 0, 2.0},                         // beyond 40 kHz for high keys
     };
     const int keys[] = {69, 21, 108, 45, 127, 0, 60};
     for (const Setting& s : settings) {
@@ -62,8 +60,7 @@ TEST(Oscillator, MatchesLiteralTwinBitForBitAcrossWavesNotesAndGlides)
     }
 }
 
-TEST(Oscillator, SilentBeforeFirstNoteWhateverTheNoise)
-{
+TEST(Oscillator, SilentBeforeFirstNoteWhateverTheNoise) {
     Oscillator osc;
     osc.noiseGain = 1.0;
     osc.levelGain = 1.0;
@@ -72,11 +69,10 @@ TEST(Oscillator, SilentBeforeFirstNoteWhateverTheNoise)
         ASSERT_EQ(osc.output, 0.0);
     }
     EXPECT_EQ(osc.phase, 0.0);
-    EXPECT_EQ(osc.gain.target, 0.0); // the loudness curve aims at silence for f = 0
+    EXPECT_EQ(osc.gain.target, 0.0);  // the loudness curve aims at silence for f = 0
 }
 
-TEST(Oscillator, MultiplierFromDetuneAndPartial)
-{
+TEST(Oscillator, MultiplierFromDetuneAndPartial) {
     Oscillator osc;
     osc.detuneCents = 99;
     osc.updateMultiplier();
@@ -87,8 +83,7 @@ TEST(Oscillator, MultiplierFromDetuneAndPartial)
     EXPECT_EQ(osc.multiplier, 6.0);
 }
 
-TEST(Oscillator, GainCurveBreakpoints)
-{
+TEST(Oscillator, GainCurveBreakpoints) {
     EXPECT_EQ(Oscillator::gainCurve(0.0), 0.0);
     EXPECT_EQ(Oscillator::gainCurve(9.999), 0.0);
     EXPECT_EQ(Oscillator::gainCurve(10.0), 0.0);
@@ -101,12 +96,11 @@ TEST(Oscillator, GainCurveBreakpoints)
     EXPECT_EQ(Oscillator::gainCurve(1e9), 0.0);
 }
 
-TEST(Oscillator, GlideIsExponentialAndRestartsFromWhereItStands)
-{
+TEST(Oscillator, GlideIsExponentialAndRestartsFromWhereItStands) {
     Oscillator osc;
-    osc.portaTime = 0.01; // 441 samples
+    osc.portaTime = 0.01;  // 441 samples
     osc.startNote(220.0);
-    EXPECT_EQ(osc.currentFreq, 220.0); // first note: no glide
+    EXPECT_EQ(osc.currentFreq, 220.0);  // first note: no glide
     osc.startNote(440.0);
     EXPECT_EQ(osc.currentFreq, 220.0);
     EXPECT_NEAR(osc.glideRatio, std::pow(2.0, 1 / 441.0), 1e-15);
@@ -115,7 +109,7 @@ TEST(Oscillator, GlideIsExponentialAndRestartsFromWhereItStands)
     const double midway = osc.currentFreq;
     EXPECT_NEAR(midway, 220.0 * std::pow(2.0, 220 / 441.0), 1e-9);
     osc.startNote(110.0);
-    EXPECT_EQ(osc.currentFreq, midway); // from the intermediate frequency
+    EXPECT_EQ(osc.currentFreq, midway);  // from the intermediate frequency
     EXPECT_NEAR(osc.glideRatio, std::pow(110.0 / midway, 1 / 441.0), 1e-15);
     int n = 0;
     while (osc.glideRatio != 1.0 && n < 1000) {
@@ -127,22 +121,20 @@ TEST(Oscillator, GlideIsExponentialAndRestartsFromWhereItStands)
     EXPECT_EQ(osc.currentFreq, 110.0);
 }
 
-TEST(Oscillator, ShortPortamentoOrResetJumps)
-{
+TEST(Oscillator, ShortPortamentoOrResetJumps) {
     Oscillator osc;
-    osc.portaTime = 0.00002; // below one sample
+    osc.portaTime = 0.00002;  // below one sample
     osc.startNote(220.0);
     osc.startNote(440.0);
     EXPECT_EQ(osc.currentFreq, 440.0);
     EXPECT_EQ(osc.glideRatio, 1.0);
     osc.portaTime = 0.5;
-    osc.hasPlayed = false; // portamento reset
+    osc.hasPlayed = false;  // portamento reset
     osc.startNote(880.0);
     EXPECT_EQ(osc.currentFreq, 880.0);
 }
 
-TEST(Oscillator, FrequenciesAboveTheSampleRateStaySilentAndInRange)
-{
+TEST(Oscillator, FrequenciesAboveTheSampleRateStaySilentAndInRange) {
     Oscillator osc;
     osc.levelGain = 1.0;
     osc.partial = 6;
@@ -151,7 +143,7 @@ TEST(Oscillator, FrequenciesAboveTheSampleRateStaySilentAndInRange)
     osc.updateMultiplier();
     for (int wave = 0; wave < 4; ++wave) {
         osc.wave = wave;
-        osc.startNote(440 * std::pow(2.0, (127 - 69) / 12.0)); // key 127
+        osc.startNote(440 * std::pow(2.0, (127 - 69) / 12.0));  // key 127
         for (int i = 0; i < 2000; ++i) {
             osc.tick();
             ASSERT_GE(osc.phase, 0.0);
@@ -164,8 +156,7 @@ TEST(Oscillator, FrequenciesAboveTheSampleRateStaySilentAndInRange)
     }
 }
 
-TEST(Oscillator, SampleRateResetKeepsPhaseGlideAndEnvelope)
-{
+TEST(Oscillator, SampleRateResetKeepsPhaseGlideAndEnvelope) {
     Oscillator osc;
     osc.levelGain = 1.0;
     osc.portaTime = 0.1;
@@ -186,5 +177,5 @@ TEST(Oscillator, SampleRateResetKeepsPhaseGlideAndEnvelope)
     EXPECT_NEAR(osc.phase - phase, freq * osc.glideRatio * Oscillator::kTwoPi / 96000.0, 1e-12);
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx

@@ -9,8 +9,7 @@
 namespace kx {
 namespace {
 
-TEST(Random, SequenceFromLoadSeeds)
-{
+TEST(Random, SequenceFromLoadSeeds) {
     Random::restart();
     EXPECT_EQ(Random::next(), 0x0d1f71d0u);
     EXPECT_EQ(Random::next(), 0xd1df7118u);
@@ -20,8 +19,7 @@ TEST(Random, SequenceFromLoadSeeds)
     EXPECT_EQ(Random::stateW(), 31147952u);
 }
 
-TEST(Random, DrawsScaleTheSameStep)
-{
+TEST(Random, DrawsScaleTheSameStep) {
     Random::restart();
     EXPECT_EQ(Random::unipolar(), 220164560.0 * 2.3283064370807974e-10);
     // 0xd1df7118 is negative as a signed word.
@@ -39,26 +37,28 @@ TEST(Random, DrawsScaleTheSameStep)
     }
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx
 
 namespace kx {
 namespace {
 
-RandomGenerator stepped(RandomGenerator g, std::uint64_t count)
-{
+RandomGenerator stepped(RandomGenerator g, std::uint64_t count) {
     for (std::uint64_t i = 0; i < count; ++i)
         g.next();
     return g;
 }
 
-TEST(Random, AJumpLandsWhereThatManyStepsDo)
-{
+TEST(Random, AJumpLandsWhereThatManyStepsDo) {
     // Ordinary states, the fixed points 0 and the moduli, and states above
     // the moduli that fall below them within two steps.
-    const RandomGenerator starts[] = {{71, 89},          {123, 456},        {0, 0},
-                                      {2422800383u, 1179647999u},          {0xffffffffu, 0xffffffffu},
-                                      {2422800384u, 1179648000u},          {0xdeadbeefu, 0x12345678u}};
+    const RandomGenerator starts[] = {{71, 89},
+                                      {123, 456},
+                                      {0, 0},
+                                      {2422800383u, 1179647999u},
+                                      {0xffffffffu, 0xffffffffu},
+                                      {2422800384u, 1179648000u},
+                                      {0xdeadbeefu, 0x12345678u}};
     for (const RandomGenerator& start : starts) {
         for (std::uint64_t count : {0u, 1u, 2u, 7u, 8u, 9u, 64u, 513u, 4096u, 100003u}) {
             const RandomGenerator a = start.jumped(count);
@@ -70,8 +70,7 @@ TEST(Random, AJumpLandsWhereThatManyStepsDo)
     }
 }
 
-TEST(Random, ClaimsOnOneThreadTakeTheSequenceInOrder)
-{
+TEST(Random, ClaimsOnOneThreadTakeTheSequenceInOrder) {
     Random::restart();
     RandomGenerator first = Random::claim(5);
     RandomGenerator second = Random::claim(3);
@@ -85,8 +84,7 @@ TEST(Random, ClaimsOnOneThreadTakeTheSequenceInOrder)
     EXPECT_EQ(after, sequential.next());
 }
 
-TEST(Random, ConcurrentClaimsGetDisjointPartsOfTheSequence)
-{
+TEST(Random, ConcurrentClaimsGetDisjointPartsOfTheSequence) {
     // Two threads claim stretches as two instances rendering in parallel
     // do; together they must have drawn each part of the sequence once.
     Random::restart();
@@ -95,7 +93,7 @@ TEST(Random, ConcurrentClaimsGetDisjointPartsOfTheSequence)
     auto work = [&seen](int t) {
         for (int c = 0; c < kClaims; ++c) {
             RandomGenerator g = Random::claim(kSize);
-            seen[t].push_back(g.z); // a claim is known by the state it starts from
+            seen[t].push_back(g.z);  // a claim is known by the state it starts from
         }
     };
     std::thread a(work, 0), b(work, 1);
@@ -104,17 +102,17 @@ TEST(Random, ConcurrentClaimsGetDisjointPartsOfTheSequence)
 
     std::set<std::uint32_t> starts(seen[0].begin(), seen[0].end());
     starts.insert(seen[1].begin(), seen[1].end());
-    ASSERT_EQ(starts.size(), static_cast<std::size_t>(2 * kClaims)); // no claim handed out twice
+    ASSERT_EQ(starts.size(), static_cast<std::size_t>(2 * kClaims));  // no claim handed out twice
     RandomGenerator g{Random::kSeedZ, Random::kSeedW};
     std::set<std::uint32_t> expected;
     for (int c = 0; c < 2 * kClaims; ++c) {
         expected.insert(g.z);
         g = g.jumped(kSize);
     }
-    EXPECT_EQ(starts, expected); // and none skipped
+    EXPECT_EQ(starts, expected);  // and none skipped
     EXPECT_EQ(Random::stateZ(), g.z);
     EXPECT_EQ(Random::stateW(), g.w);
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx

@@ -17,8 +17,7 @@ struct OscSettings {
 };
 
 void apply(SynthVoice& v, ref::RefVoice& r, const OscSettings (&s)[3], double mainGain, double depth, double bendRange,
-           int lfoShape, double portaReset)
-{
+           int lfoShape, double portaReset) {
     Oscillator* oscs[3] = {&v.osc1, &v.osc2, &v.osc3};
     for (int i = 0; i < 3; ++i) {
         Oscillator& o = *oscs[i];
@@ -47,19 +46,18 @@ void apply(SynthVoice& v, ref::RefVoice& r, const OscSettings (&s)[3], double ma
 // A scripted performance: notes, legato, bends and releases at fixed samples.
 struct Event {
     int at;
-    char kind; // 'n' on, 'f' off, 'b' bend, 's' sync
+    char kind;  // 'n' on, 'f' off, 'b' bend, 's' sync
     int value;
 };
 
-TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit)
-{
+TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit) {
     const OscSettings settings[3] = {{3, 1, -7, 0.02, 0.3, 0.05, 0.02, 1.0},
                                      {1, 3, 12, 0.01, 0.1, 0.0, 0.0, 0.5},
                                      {0, 6, 99, 0.2, 1.0, 0.2, 0.1, 0.25}};
     const std::vector<Event> script = {
-        {0, 's', 120},   {10, 'n', 60},   {2000, 'n', 64}, {2500, 'b', 4000}, {4000, 'n', 67}, {6000, 'f', 67},
-        {6001, 'f', 99}, {7000, 'b', -8192}, {8000, 'f', 60}, {9000, 'f', 64}, {9000, 'n', 72}, {12000, 'f', 72},
-        {20000, 'n', 30}, {30000, 's', 90},  {40000, 'f', 30}, {40100, 'n', 127}, {42000, 'f', 127},
+        {0, 's', 120},    {10, 'n', 60},      {2000, 'n', 64},  {2500, 'b', 4000}, {4000, 'n', 67},   {6000, 'f', 67},
+        {6001, 'f', 99},  {7000, 'b', -8192}, {8000, 'f', 60},  {9000, 'f', 64},   {9000, 'n', 72},   {12000, 'f', 72},
+        {20000, 'n', 30}, {30000, 's', 90},   {40000, 'f', 30}, {40100, 'n', 127}, {42000, 'f', 127},
     };
     for (int lfoShape = 0; lfoShape < 6; ++lfoShape) {
         const auto z = Random::stateZ(), w = Random::stateW();
@@ -72,9 +70,18 @@ TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit)
             while (next < script.size() && script[next].at == i) {
                 const Event& e = script[next++];
                 switch (e.kind) {
-                case 'n': voice.noteOn(e.value); twin.noteOn(e.value); break;
-                case 'f': voice.noteOff(e.value); twin.noteOff(e.value); break;
-                case 'b': voice.setPitchBend(e.value); twin.setPitchBend(e.value); break;
+                case 'n':
+                    voice.noteOn(e.value);
+                    twin.noteOn(e.value);
+                    break;
+                case 'f':
+                    voice.noteOff(e.value);
+                    twin.noteOff(e.value);
+                    break;
+                case 'b':
+                    voice.setPitchBend(e.value);
+                    twin.setPitchBend(e.value);
+                    break;
                 case 's':
                     voice.lfo.syncToHost(true, i / 22050.0, e.value);
                     twin.lfo.syncToHost(true, i / 22050.0, e.value);
@@ -91,11 +98,11 @@ TEST(SynthVoice, GoldenPerformanceMatchesLiteralTwinBitForBit)
 
 // Renders in stretches between events must give the bits of sample-by-sample
 // ticks: held notes in every wave, silence, glides, noise, random LFO.
-TEST(SynthVoice, RenderInStretchesEqualsTicksBitForBit)
-{
+TEST(SynthVoice, RenderInStretchesEqualsTicksBitForBit) {
     const std::vector<Event> script = {
-        {0, 's', 133},  {5, 'n', 57},    {3000, 'n', 69}, {3100, 'b', -3000}, {6000, 'f', 69}, {6001, 'f', 57},
-        {15000, 'n', 40}, {15001, 'n', 100}, {20000, 'f', 100}, {20500, 'f', 40}, {30000, 'n', 127}, {31000, 'f', 127},
+        {0, 's', 133},     {5, 'n', 57},     {3000, 'n', 69},   {3100, 'b', -3000},
+        {6000, 'f', 69},   {6001, 'f', 57},  {15000, 'n', 40},  {15001, 'n', 100},
+        {20000, 'f', 100}, {20500, 'f', 40}, {30000, 'n', 127}, {31000, 'f', 127},
     };
     for (int wave : {0, 1, 2, 3, 9}) {
         for (int lfoShape : {0, 1, 2, 3, 4, 5, 8}) {
@@ -158,15 +165,13 @@ TEST(SynthVoice, RenderInStretchesEqualsTicksBitForBit)
     }
 }
 
-TEST(SynthVoice, KeySixtyNineIsFourForty)
-{
+TEST(SynthVoice, KeySixtyNineIsFourForty) {
     EXPECT_EQ(SynthVoice::noteFrequency(69), 440.0);
     EXPECT_EQ(SynthVoice::noteFrequency(81), 880.0);
     EXPECT_NEAR(SynthVoice::noteFrequency(60), 261.6255653005986, 1e-12);
 }
 
-TEST(SynthVoice, LastNotePriorityAndLegato)
-{
+TEST(SynthVoice, LastNotePriorityAndLegato) {
     SynthVoice v;
     v.noteOn(60);
     v.noteOn(64);
@@ -176,14 +181,14 @@ TEST(SynthVoice, LastNotePriorityAndLegato)
     ASSERT_EQ(v.osc1.envelope.state, EnvelopeState::Sustain);
     EXPECT_EQ(v.osc1.targetFreq, SynthVoice::noteFrequency(67));
 
-    v.noteOff(67); // back to 64 without a new attack
+    v.noteOff(67);  // back to 64 without a new attack
     EXPECT_EQ(v.osc1.targetFreq, SynthVoice::noteFrequency(64));
     EXPECT_EQ(v.osc1.envelope.state, EnvelopeState::Sustain);
-    v.noteOff(60); // re-sends the top key
+    v.noteOff(60);  // re-sends the top key
     EXPECT_EQ(v.osc2.targetFreq, SynthVoice::noteFrequency(64));
     EXPECT_EQ(v.noteStack.count(), 1);
 
-    v.noteOn(64); // already held: moved to the top, pitch restarted, envelope untouched
+    v.noteOn(64);  // already held: moved to the top, pitch restarted, envelope untouched
     EXPECT_EQ(v.noteStack.count(), 1);
     EXPECT_EQ(v.osc3.envelope.state, EnvelopeState::Sustain);
 
@@ -194,8 +199,7 @@ TEST(SynthVoice, LastNotePriorityAndLegato)
     EXPECT_EQ(v.osc3.envelope.state, EnvelopeState::Release);
 }
 
-TEST(SynthVoice, NoteStackKeepsOrderOnRemoval)
-{
+TEST(SynthVoice, NoteStackKeepsOrderOnRemoval) {
     NoteStack stack;
     EXPECT_EQ(stack.top(), -1);
     for (int k : {10, 20, 30, 40})
@@ -207,14 +211,13 @@ TEST(SynthVoice, NoteStackKeepsOrderOnRemoval)
     EXPECT_EQ(stack.at(0), 30);
     EXPECT_EQ(stack.at(1), 40);
     EXPECT_EQ(stack.at(2), 10);
-    for (int k = 0; k < 200; ++k) // every key once, and then some: never beyond the room
+    for (int k = 0; k < 200; ++k)  // every key once, and then some: never beyond the room
         stack.push(k % 128);
     EXPECT_EQ(stack.count(), 128);
     EXPECT_EQ(stack.top(), 199 % 128);
 }
 
-TEST(SynthVoice, ReleaseOfUnheldKeyWithNoKeysReleasesAgainAndRestartsPortaCount)
-{
+TEST(SynthVoice, ReleaseOfUnheldKeyWithNoKeysReleasesAgainAndRestartsPortaCount) {
     SynthVoice v;
     v.portaResetSamples = 1000;
     v.noteOn(60);
@@ -225,11 +228,10 @@ TEST(SynthVoice, ReleaseOfUnheldKeyWithNoKeysReleasesAgainAndRestartsPortaCount)
     const double progress = v.osc1.envelope.progress;
     v.noteOff(61);
     EXPECT_EQ(v.portaResetCounter, 0);
-    EXPECT_EQ(v.osc1.envelope.progress, progress); // already releasing: left alone
+    EXPECT_EQ(v.osc1.envelope.progress, progress);  // already releasing: left alone
 }
 
-TEST(SynthVoice, PortamentoResetTimerBoundary)
-{
+TEST(SynthVoice, PortamentoResetTimerBoundary) {
     // PortaRst 2 s at 44100 Hz: a key 88,200 samples after the release still
     // glides; one 88,201 samples after it starts at its own pitch.
     for (int gap : {88200, 88201}) {
@@ -250,8 +252,7 @@ TEST(SynthVoice, PortamentoResetTimerBoundary)
     }
 }
 
-TEST(SynthVoice, PitchBendFactors)
-{
+TEST(SynthVoice, PitchBendFactors) {
     SynthVoice v;
     v.bendRange = 2;
     v.setPitchBend((127 - 64) * 128 + 127);
@@ -272,12 +273,11 @@ TEST(SynthVoice, PitchBendFactors)
     EXPECT_EQ(v.osc1.bendFactor, 1.0);
 }
 
-TEST(SynthVoice, NoiseOnlyOscillatorIsBoundedAndNonSilent)
-{
+TEST(SynthVoice, NoiseOnlyOscillatorIsBoundedAndNonSilent) {
     SynthVoice v;
     v.mainGain = 1.0;
     for (Oscillator* o : {&v.osc1, &v.osc2, &v.osc3}) {
-        o->wave = 9; // no tone
+        o->wave = 9;  // no tone
         o->noiseGain = 0.0;
         o->levelGain = 1.0;
     }
@@ -298,8 +298,7 @@ TEST(SynthVoice, NoiseOnlyOscillatorIsBoundedAndNonSilent)
     EXPECT_LE(peak, g + 1e-5);
 }
 
-TEST(SynthVoice, ReleaseAllEmptiesStackWithoutTouchingPortaCount)
-{
+TEST(SynthVoice, ReleaseAllEmptiesStackWithoutTouchingPortaCount) {
     SynthVoice v;
     v.noteOn(50);
     v.noteOn(52);
@@ -310,18 +309,17 @@ TEST(SynthVoice, ReleaseAllEmptiesStackWithoutTouchingPortaCount)
     EXPECT_EQ(v.osc1.envelope.state, EnvelopeState::Release);
 }
 
-TEST(SynthVoice, ConstructionDrawsTwoRandomValues)
-{
+TEST(SynthVoice, ConstructionDrawsTwoRandomValues) {
     Random::restart();
     SynthVoice v;
-    EXPECT_EQ(Random::stateZ(), 124178911u); // two steps from the load seeds
+    EXPECT_EQ(Random::stateZ(), 124178911u);  // two steps from the load seeds
     Random::restart();
     Random::next();
     EXPECT_EQ(v.lfo.heldRandom, Random::bipolar());
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx
 
 namespace kx {
 namespace {
@@ -329,11 +327,10 @@ namespace {
 // Oscillators in unison share their waveform values within a stretch; each
 // keeps its own noise, level and envelope. Every grouping of the three, in
 // every wave, held and gliding, must still give the bits of ticks.
-TEST(SynthVoice, OscillatorsInUnisonRenderLikeTicksBitForBit)
-{
+TEST(SynthVoice, OscillatorsInUnisonRenderLikeTicksBitForBit) {
     const std::vector<Event> script = {
-        {0, 'n', 57},      {2000, 'n', 64},   {2300, 'b', 2500}, {2301, 'b', -900}, {5000, 'f', 64},
-        {5001, 'f', 57},   {9000, 'n', 100},  {12000, 'n', 30},  {12500, 'f', 30},  {14000, 'f', 100},
+        {0, 'n', 57},    {2000, 'n', 64},  {2300, 'b', 2500}, {2301, 'b', -900}, {5000, 'f', 64},
+        {5001, 'f', 57}, {9000, 'n', 100}, {12000, 'n', 30},  {12500, 'f', 30},  {14000, 'f', 100},
     };
     // Which oscillator is detuned away from the others (none, each one
     // alone), and which plays another wave at the same pitch.
@@ -394,16 +391,15 @@ TEST(SynthVoice, OscillatorsInUnisonRenderLikeTicksBitForBit)
     }
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx
 
 namespace kx {
 namespace {
 
 // Oscillators at the same pitch and phase whose loudness smoothing stands
 // apart (here set so; in play after a level curve jump) each smooth their own.
-TEST(SynthVoice, UnisonWithLoudnessApartRendersLikeTicksBitForBit)
-{
+TEST(SynthVoice, UnisonWithLoudnessApartRendersLikeTicksBitForBit) {
     SynthVoice a, b;
     for (SynthVoice* v : {&a, &b}) {
         for (Oscillator* o : {&v->osc1, &v->osc2, &v->osc3}) {
@@ -423,7 +419,7 @@ TEST(SynthVoice, UnisonWithLoudnessApartRendersLikeTicksBitForBit)
     for (SynthVoice* v : {&a, &b}) {
         v->osc2.gain.value = 0.25;
         v->osc3.gain.step *= 0.5;
-        v->noteOn(80); // a glide, so that the targets move
+        v->noteOn(80);  // a glide, so that the targets move
     }
     b.render(out.data(), 3000, rb);
     for (int k = 0; k < 3000; ++k) {
@@ -432,5 +428,5 @@ TEST(SynthVoice, UnisonWithLoudnessApartRendersLikeTicksBitForBit)
     }
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx

@@ -8,8 +8,7 @@ namespace kx {
 namespace {
 
 // The slow twin: each sample's draws one after another.
-TEST(VoiceDraws, LanesGiveTheSequentialDrawsBitForBit)
-{
+TEST(VoiceDraws, LanesGiveTheSequentialDrawsBitForBit) {
     const RandomGenerator starts[] = {{71, 89}, {0xffffffffu, 0xffffffffu}, {2422800383u, 7}, {1, 1}};
     for (const RandomGenerator& start : starts) {
         for (int count = 0; count <= VoiceDraws::kMaxSamples; ++count) {
@@ -25,5 +24,5 @@ TEST(VoiceDraws, LanesGiveTheSequentialDrawsBitForBit)
     }
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx

@@ -28,21 +28,19 @@ struct PitchRun {
     Oscillator::PitchTracker pitch[3];
     Lfo::PhaseTracker lfo;
 
-    PitchRun(const PitchCase& c)
-    {
+    PitchRun(const PitchCase& c) {
         for (int k = 0; k < 3; ++k) {
             freqs[k].assign(kMax, -1.0);
             phases[k].assign(kMax, -1.0);
-            pitch[k] = {c.currentFreq[k], c.targetFreq[k], c.glideRatio[k], c.factor[k], c.sampleRate, c.phase[k],
-                        freqs[k].data(), phases[k].data()};
+            pitch[k] = {c.currentFreq[k], c.targetFreq[k], c.glideRatio[k], c.factor[k],
+                        c.sampleRate,     c.phase[k],      freqs[k].data(), phases[k].data()};
         }
         lfoPhases.assign(kMax, -1.0);
         lfo = {c.lfoPhase, c.lfoIncrement, lfoPhases.data()};
     }
 };
 
-void expectSame(const PitchRun& lanes, const PitchRun& twin, int count, const char* what)
-{
+void expectSame(const PitchRun& lanes, const PitchRun& twin, int count, const char* what) {
     for (int k = 0; k < 3; ++k) {
         for (int i = 0; i < count; ++i) {
             ASSERT_TRUE(sameBits(lanes.freqs[k][i], twin.freqs[k][i])) << what << " osc " << k << " sample " << i;
@@ -57,8 +55,7 @@ void expectSame(const PitchRun& lanes, const PitchRun& twin, int count, const ch
     EXPECT_TRUE(sameBits(lanes.lfo.phase, twin.lfo.phase)) << what;
 }
 
-TEST(VoiceLanes, PitchesAndLfoStepLikeTheTrackersBitForBit)
-{
+TEST(VoiceLanes, PitchesAndLfoStepLikeTheTrackersBitForBit) {
     const double rate = 44100.0;
     const PitchCase cases[] = {
         // Glides up, down and none; one lands on its target within a few samples.
@@ -72,8 +69,14 @@ TEST(VoiceLanes, PitchesAndLfoStepLikeTheTrackersBitForBit)
         {{kNaN, 440, 440}, {440, kNaN, 440}, {1.01, 1.01, kNaN}, {1, 1, 1}, {0, 1, 2}, rate, kNaN, 0.1},
         {{440, 440, 440}, {440, 440, 440}, {1, 1, 1}, {1, 1, 1}, {kNaN, 7.0, -1.0}, rate, 0.2, kNaN},
         // A step that lands on exactly a turn (a quarter of the rate from three quarters of a turn).
-        {{11025, 11025, 22050}, {11025, 11025, 22050}, {1, 1, 1}, {1, 1, 1}, {Oscillator::kPi * 1.5, 0, 0}, rate,
-         0.5, 0.5},
+        {{11025, 11025, 22050},
+         {11025, 11025, 22050},
+         {1, 1, 1},
+         {1, 1, 1},
+         {Oscillator::kPi * 1.5, 0, 0},
+         rate,
+         0.5,
+         0.5},
     };
     for (const PitchCase& c : cases) {
         for (int count : {0, 1, 3, 4, 5, 131, kMax}) {
@@ -92,8 +95,7 @@ TEST(VoiceLanes, PitchesAndLfoStepLikeTheTrackersBitForBit)
     }
 }
 
-TEST(VoiceLanes, HeldPitchPhasesStepLikeTheTrackersBitForBit)
-{
+TEST(VoiceLanes, HeldPitchPhasesStepLikeTheTrackersBitForBit) {
     struct PhaseCase {
         double phase[3], step[3];
         bool moves[3];
@@ -101,8 +103,8 @@ TEST(VoiceLanes, HeldPitchPhasesStepLikeTheTrackersBitForBit)
     };
     const PhaseCase cases[] = {
         {{0, 3, 6.28}, {0.06, 0.1, 0.01}, {true, true, true}, 0.25, 4.5e-5},
-        {{6.2831853, 1, 2}, {3.2, 7.0, 20.0}, {true, true, true}, 0.999, 0.6}, // more than a turn per step
-        {{9.0, 1, -0.0}, {0.1, 0.2, 0.3}, {false, true, false}, 1.0, 0.0},  // standing lanes keep their phase
+        {{6.2831853, 1, 2}, {3.2, 7.0, 20.0}, {true, true, true}, 0.999, 0.6},  // more than a turn per step
+        {{9.0, 1, -0.0}, {0.1, 0.2, 0.3}, {false, true, false}, 1.0, 0.0},      // standing lanes keep their phase
         {{kNaN, 1, 2}, {0.1, kNaN, 0.3}, {true, true, true}, kNaN, 0.1},
         // Landing on exactly a turn takes it off; an LFO of more than a cycle per sample.
         {{Oscillator::kTwoPi - 0.5, 0, 1}, {0.5, 0.1, 0.25}, {true, true, true}, 0.5, 0.25},
@@ -139,5 +141,5 @@ TEST(VoiceLanes, HeldPitchPhasesStepLikeTheTrackersBitForBit)
     }
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx

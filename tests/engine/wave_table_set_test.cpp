@@ -13,8 +13,7 @@ namespace {
 
 const WaveTableSet& tables() { return WaveTableSet::instance(); }
 
-TEST(WaveTableSet, MatchesLevelByLevelSummationBitForBit)
-{
+TEST(WaveTableSet, MatchesLevelByLevelSummationBitForBit) {
     const auto& ref = ref::RefWaveTables::get();
     for (int table = 0; table < 3; ++table)
         for (int level = 0; level < 12; ++level)
@@ -23,8 +22,7 @@ TEST(WaveTableSet, MatchesLevelByLevelSummationBitForBit)
                     << "table " << table << " level " << level << " sample " << j;
 }
 
-TEST(WaveTableSet, TopLevelsHoldTheSame512Harmonics)
-{
+TEST(WaveTableSet, TopLevelsHoldTheSame512Harmonics) {
     for (int table = 0; table < 3; ++table) {
         EXPECT_EQ(0, std::memcmp(tables().levelData(table, 9), tables().levelData(table, 10), 2048 * sizeof(double)));
         EXPECT_EQ(0, std::memcmp(tables().levelData(table, 9), tables().levelData(table, 11), 2048 * sizeof(double)));
@@ -32,8 +30,7 @@ TEST(WaveTableSet, TopLevelsHoldTheSame512Harmonics)
     }
 }
 
-TEST(WaveTableSet, ShapesOverOneCycle)
-{
+TEST(WaveTableSet, ShapesOverOneCycle) {
     const double* saw = tables().levelData(WaveTableSet::Sawtooth, 11);
     const double* square = tables().levelData(WaveTableSet::Square, 11);
     const double* tri = tables().levelData(WaveTableSet::Triangle, 11);
@@ -53,13 +50,12 @@ TEST(WaveTableSet, ShapesOverOneCycle)
     EXPECT_NEAR(tables().levelData(WaveTableSet::Square, 0)[512], 1.2732395447351628, 1e-15);
 }
 
-TEST(WaveTableSet, BandLimitedReadMatchesLiteralReadBitForBit)
-{
+TEST(WaveTableSet, BandLimitedReadMatchesLiteralReadBitForBit) {
     const auto& ref = ref::RefWaveTables::get();
     // Frequencies across every level, the 20..40 kHz extrapolation and the
     // 512-harmonic floor; phases including the last representable one.
-    const double freqs[] = {5.0, 27.5, 39.0625, 40.0, 110.0, 440.0, 1000.0, 3520.0, 9999.0, 19999.0, 20000.0, 25000.0,
-                            39999.0};
+    const double freqs[] = {5.0,    27.5,   39.0625, 40.0,    110.0,   440.0,  1000.0,
+                            3520.0, 9999.0, 19999.0, 20000.0, 25000.0, 39999.0};
     const double phases[] = {0.0, 1e-9, 0.5, 3.141592653589793, 4.0, 6.28, std::nextafter(6.283185307179586, 0.0)};
     for (int table = 0; table < 3; ++table)
         for (double f : freqs)
@@ -68,8 +64,7 @@ TEST(WaveTableSet, BandLimitedReadMatchesLiteralReadBitForBit)
                     << table << " " << f << " " << phase;
 }
 
-TEST(WaveTableSet, HermiteReadHitsSamplesAndWraps)
-{
+TEST(WaveTableSet, HermiteReadHitsSamplesAndWraps) {
     const double* saw = tables().levelData(WaveTableSet::Sawtooth, 5);
     EXPECT_EQ(tables().read(WaveTableSet::Sawtooth, 5, 100.0), saw[100]);
     EXPECT_EQ(tables().read(WaveTableSet::Sawtooth, 5, 0.0), saw[0]);
@@ -79,8 +74,7 @@ TEST(WaveTableSet, HermiteReadHitsSamplesAndWraps)
     EXPECT_TRUE(std::isfinite(tables().read(WaveTableSet::Sawtooth, 5, 2047.999)));
 }
 
-TEST(WaveTableSet, LevelsAboveFortyKilohertzStayInsideTheTables)
-{
+TEST(WaveTableSet, LevelsAboveFortyKilohertzStayInsideTheTables) {
     int level = -1;
     double fraction = 1.0;
     WaveTableSet::splitLevel(WaveTableSet::levelPosition(80000.0), level, fraction);
@@ -88,23 +82,22 @@ TEST(WaveTableSet, LevelsAboveFortyKilohertzStayInsideTheTables)
     EXPECT_EQ(fraction, 0.0);
     WaveTableSet::splitLevel(WaveTableSet::levelPosition(30000.0), level, fraction);
     EXPECT_EQ(level, 0);
-    EXPECT_LT(fraction, 0.0); // extrapolates from levels 0 and 1
+    EXPECT_LT(fraction, 0.0);  // extrapolates from levels 0 and 1
     WaveTableSet::splitLevel(WaveTableSet::levelPosition(1.0), level, fraction);
     EXPECT_EQ(level, 11);
     for (double f : {40000.0, 79000.0, 1e6, 1e300})
         EXPECT_TRUE(std::isfinite(tables().readBandLimited(WaveTableSet::Square, 1.0, f))) << f;
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx
 
 namespace kx {
 namespace {
 
 // The stretch read (AVX2 lanes where the processor has them) against the
 // slow literal read, sample by sample, at every kind of level position.
-TEST(WaveTableSet, StretchReadsMatchTheLiteralReadBitForBit)
-{
+TEST(WaveTableSet, StretchReadsMatchTheLiteralReadBitForBit) {
     const WaveTableSet& set = WaveTableSet::instance();
     const ref::RefWaveTables& literal = ref::RefWaveTables::get();
     double phases[131];
@@ -114,7 +107,7 @@ TEST(WaveTableSet, StretchReadsMatchTheLiteralReadBitForBit)
         p = (seed >> 8) * (6.283185307179586 / 16777216.0);
     }
     phases[0] = 0.0;
-    phases[1] = 6.283185307179585; // just below 2 pi: position 2048 after rounding
+    phases[1] = 6.283185307179585;  // just below 2 pi: position 2048 after rounding
     for (int table = 0; table < WaveTableSet::kTables; ++table) {
         for (double f : {12.0, 39.0, 55.0, 440.0, 3000.0, 19999.0, 25000.0}) {
             int level;
@@ -131,14 +124,13 @@ TEST(WaveTableSet, StretchReadsMatchTheLiteralReadBitForBit)
     }
 }
 
-TEST(Oscillator, LoudnessCurveChoosesTheArmOfTheLiteralCurve)
-{
-    for (double f : {-1.0, 0.0, 9.999, 10.0, 10.5, 29.999, 30.0, 440.0, 9999.99, 10000.0, 12345.6, 17499.9,
-                     17500.0, 1e9}) {
+TEST(Oscillator, LoudnessCurveChoosesTheArmOfTheLiteralCurve) {
+    for (double f :
+         {-1.0, 0.0, 9.999, 10.0, 10.5, 29.999, 30.0, 440.0, 9999.99, 10000.0, 12345.6, 17499.9, 17500.0, 1e9}) {
         EXPECT_EQ(Oscillator::gainCurve(f), ref::refGainCurve(f)) << f;
     }
     EXPECT_EQ(Oscillator::gainCurve(std::nan("")), 0.0);
 }
 
-} // namespace
-} // namespace kx
+}  // namespace
+}  // namespace kx

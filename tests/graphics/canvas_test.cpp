@@ -43,11 +43,11 @@ TEST(Canvas, SizesBeyondTheCapOrOverflowingGiveAnEmptyCanvasWithoutThrowing) {
     const struct {
         int32_t w, h;
     } sizes[] = {
-        {kMax, kMax},          // bytes overflow 64-bit vector limits
-        {65536, 65536},        // pixel count overflows 32 bits
-        {kMax, 2},             // one huge side
-        {8192, 8193},          // one row over the cap
-        {-1, 100}, {100, 0}, {std::numeric_limits<int32_t>::min(), -1},
+        {kMax, kMax},    // bytes overflow 64-bit vector limits
+        {65536, 65536},  // pixel count overflows 32 bits
+        {kMax, 2},       // one huge side
+        {8192, 8193},    // one row over the cap
+        {-1, 100},      {100, 0}, {std::numeric_limits<int32_t>::min(), -1},
     };
     for (const auto& s : sizes) {
         SCOPED_TRACE(testing::Message() << s.w << " x " << s.h);

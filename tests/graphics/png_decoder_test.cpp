@@ -190,8 +190,8 @@ TEST(PngEdgeCases, StreamLayoutDoesNotChangeThePixels) {
 
     // Checksums, extra bytes and trailing data are not looked at.
     auto plain = decodeFile(kPngDir + "edge/no-adler32.png");
-    for (const char* name : {"adler32-wrong.png", "bytes-after-final-block.png", "crc-ihdr-and-idat-wrong.png",
-                             "data-after-iend.png"}) {
+    for (const char* name :
+         {"adler32-wrong.png", "bytes-after-final-block.png", "crc-ihdr-and-idat-wrong.png", "data-after-iend.png"}) {
         auto other = decodeFile(kPngDir + "edge/" + name);
         ASSERT_TRUE(plain && other) << name;
         EXPECT_EQ(plain->pixels, other->pixels) << name;

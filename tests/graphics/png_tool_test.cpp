@@ -42,8 +42,8 @@ TEST(PngTool, PrintsTheSizeOrTheRefusalAndWritesRawPixels) {
     const std::vector<uint8_t> written = test::readFile(raw);
     ASSERT_EQ(written.size(), image->pixels.size() * 4);
     for (size_t i = 0; i < image->pixels.size(); ++i) {
-        const uint32_t p = written[4 * i] | written[4 * i + 1] << 8 | written[4 * i + 2] << 16 |
-                           uint32_t(written[4 * i + 3]) << 24;
+        const uint32_t p =
+            written[4 * i] | written[4 * i + 1] << 8 | written[4 * i + 2] << 16 | uint32_t(written[4 * i + 3]) << 24;
         ASSERT_EQ(p, image->pixels[i]) << i;
     }
     std::remove(raw.c_str());

@@ -182,8 +182,8 @@ TEST(FooterStrip, LabelLeftCreditRightInGreyOnBlack) {
                 bottom = std::max(bottom, y);
             }
         }
-    EXPECT_LE(left, 4);       // the label starts at x = 2
-    EXPECT_GE(right, 593);    // the credit ends at W - 2
+    EXPECT_LE(left, 4);     // the label starts at x = 2
+    EXPECT_GE(right, 593);  // the credit ends at W - 2
     EXPECT_LE(right, 597);
     EXPECT_GE(top, 88);
     // Ink on the left half and the right half: label and long credit both drawn.

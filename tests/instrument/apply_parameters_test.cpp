@@ -11,8 +11,7 @@
 namespace kx::test {
 namespace {
 
-TEST(SynthParameters, DefaultsReachTheVoice)
-{
+TEST(SynthParameters, DefaultsReachTheVoice) {
     SynthHost host;
     Instance inst;
     const SynthVoice& v = inst.synth->getVoice();
@@ -27,15 +26,14 @@ TEST(SynthParameters, DefaultsReachTheVoice)
     EXPECT_DOUBLE_EQ(v.bendRange, 2.0);
     EXPECT_DOUBLE_EQ(v.portaResetSeconds, 2.0);
     EXPECT_EQ(v.portaResetSamples, 88200);
-    EXPECT_NEAR(v.mainGain, 0.23713737056616552, 1e-15); // -12.5 dB
+    EXPECT_NEAR(v.mainGain, 0.23713737056616552, 1e-15);  // -12.5 dB
 }
 
-TEST(SynthParameters, UnitValuesQuantiseAndConvert)
-{
+TEST(SynthParameters, UnitValuesQuantiseAndConvert) {
     SynthHost host;
     Instance inst;
     const SynthVoice& v = inst.synth->getVoice();
-    inst.set(kPartial2, 0.5f); // round(2.5) / 5 of the range: 4
+    inst.set(kPartial2, 0.5f);  // round(2.5) / 5 of the range: 4
     inst.set(kDetune2, 1.0f);
     EXPECT_EQ(v.osc2.partial, 4.0);
     EXPECT_EQ(v.osc2.multiplier, std::pow(2.0, 99 * 0.0008333333333333334) * 4.0);
@@ -47,18 +45,17 @@ TEST(SynthParameters, UnitValuesQuantiseAndConvert)
     EXPECT_EQ(v.lfo.phaseOffset, 359 * 0.002777777777777778);
     inst.set(kLFODepth, 0.5f);
     EXPECT_EQ(v.lfoDepth, 0.5);
-    inst.set(kNoise1, 1.0f); // full-scale noise before curve, level and envelope
+    inst.set(kNoise1, 1.0f);  // full-scale noise before curve, level and envelope
     EXPECT_EQ(v.osc1.noiseGain, 1.0);
-    inst.set(kLevel2, 0.5f); // the stored value is the gain itself
+    inst.set(kLevel2, 0.5f);  // the stored value is the gain itself
     EXPECT_EQ(v.osc2.levelGain, 0.5);
-    inst.set(kMainLvl, 0.0f); // minus infinity dB
+    inst.set(kMainLvl, 0.0f);  // minus infinity dB
     EXPECT_EQ(v.mainGain, 0.0);
-    inst.set(kMainLvl, 0.5f); // -6.0 dB after the display rounding
+    inst.set(kMainLvl, 0.5f);  // -6.0 dB after the display rounding
     EXPECT_EQ(v.mainGain, std::pow(10.0, -6.0 * 0.05));
 }
 
-TEST(SynthParameters, AnyChangeRestartsThePortaResetCount)
-{
+TEST(SynthParameters, AnyChangeRestartsThePortaResetCount) {
     SynthHost host;
     Instance inst;
     EventList list;
@@ -71,12 +68,11 @@ TEST(SynthParameters, AnyChangeRestartsThePortaResetCount)
     EXPECT_EQ(inst.synth->getVoice().portaResetCounter, 0);
 }
 
-TEST(SynthParameters, OutOfRangeAndNotANumberStayInsideTheRanges)
-{
+TEST(SynthParameters, OutOfRangeAndNotANumberStayInsideTheRanges) {
     SynthHost host;
     Instance inst;
     const SynthVoice& v = inst.synth->getVoice();
-    inst.set(kAttk1, -3.0f); // stored as it comes; the engine reads 0
+    inst.set(kAttk1, -3.0f);  // stored as it comes; the engine reads 0
     EXPECT_DOUBLE_EQ(v.osc1.attackTime, 0.01);
     inst.set(kLevel1, 7.0f);
     EXPECT_EQ(v.osc1.levelGain, 1.0);
@@ -101,8 +97,7 @@ TEST(SynthParameters, OutOfRangeAndNotANumberStayInsideTheRanges)
         ASSERT_TRUE(std::isfinite(s));
 }
 
-TEST(SynthParameters, TheOscillatorTableNamesEachOscillatorsOwnParameters)
-{
+TEST(SynthParameters, TheOscillatorTableNamesEachOscillatorsOwnParameters) {
     SynthHost host;
     Instance inst;
     std::vector<int> seen;
@@ -133,8 +128,7 @@ TEST(SynthParameters, TheOscillatorTableNamesEachOscillatorsOwnParameters)
     EXPECT_EQ(seen, expected);
 }
 
-TEST(SynthParameters, EachOscillatorHearsItsOwnRow)
-{
+TEST(SynthParameters, EachOscillatorHearsItsOwnRow) {
     SynthHost host;
     Instance inst;
     const SynthVoice& v = inst.synth->getVoice();
@@ -146,5 +140,5 @@ TEST(SynthParameters, EachOscillatorHearsItsOwnRow)
         EXPECT_NEAR(oscillators[n]->releaseTime, 0.5 * (n + 1), 1e-9) << "oscillator " << n + 1;
 }
 
-} // namespace
-} // namespace kx::test
+}  // namespace
+}  // namespace kx::test

@@ -11,14 +11,13 @@
 namespace kx::test {
 namespace {
 
-TEST(ParallelInstances, DrawDifferentNoiseFromTheOneSequence)
-{
+TEST(ParallelInstances, DrawDifferentNoiseFromTheOneSequence) {
     std::unique_ptr<Instance> instances[2];
     {
-        SynthHost host; // answers the set-up; the threads below run without one
+        SynthHost host;  // answers the set-up; the threads below run without one
         for (auto& inst : instances) {
             inst = std::make_unique<Instance>();
-            inst->set(kNoise1, 1.0f); // full-scale noise on the first oscillator
+            inst->set(kNoise1, 1.0f);  // full-scale noise on the first oscillator
             EventList notes;
             notes.noteOn(0, 60, 100, 0);
             inst->dispatch(effProcessEvents, 0, 0, notes.build());
@@ -48,5 +47,5 @@ TEST(ParallelInstances, DrawDifferentNoiseFromTheOneSequence)
     EXPECT_LT(same, static_cast<int>(out[0].size() / 100)) << same << " of " << out[0].size();
 }
 
-} // namespace
-} // namespace kx::test
+}  // namespace
+}  // namespace kx::test

@@ -8,8 +8,7 @@
 namespace kx::test {
 namespace {
 
-void setAllLevels(Instance& inst, float l1, float n1, float l2, float n2, float l3, float n3)
-{
+void setAllLevels(Instance& inst, float l1, float n1, float l2, float n2, float l3, float n3) {
     inst.set(kLevel1, l1);
     inst.set(kNoise1, n1);
     inst.set(kLevel2, l2);
@@ -18,8 +17,7 @@ void setAllLevels(Instance& inst, float l1, float n1, float l2, float n2, float 
     inst.set(kNoise3, n3);
 }
 
-TEST(PatchCommands, AutoLevelAimsAtMinusThreeDecibels)
-{
+TEST(PatchCommands, AutoLevelAimsAtMinusThreeDecibels) {
     SynthHost host;
     Instance inst;
     setAllLevels(inst, 0, 0, 0, 0, 0, 0);
@@ -30,21 +28,20 @@ TEST(PatchCommands, AutoLevelAimsAtMinusThreeDecibels)
     setAllLevels(inst, 1, 0, 0, 0, 0, 0);
     inst.synth->executeCommand(kCmdAutoLevel, false, false);
     EXPECT_EQ(inst.synth->getParameterValue(kMainLvl), static_cast<float>(0.7079457843841379));
-    EXPECT_NEAR(inst.synth->getVoice().mainGain, 0.7079457843841379, 0.012); // within the 0.1 dB display step
+    EXPECT_NEAR(inst.synth->getVoice().mainGain, 0.7079457843841379, 0.012);  // within the 0.1 dB display step
 
     setAllLevels(inst, 1, 0, 1, 0, 1, 0);
     inst.synth->executeCommand(kCmdAutoLevel, false, false);
     EXPECT_EQ(inst.synth->getParameterValue(kMainLvl), static_cast<float>(0.7079457843841379 / 3));
 
-    setAllLevels(inst, 0.1f, 0, 0, 0.05f, 0, 0); // would need gain above 1
+    setAllLevels(inst, 0.1f, 0, 0, 0.05f, 0, 0);  // would need gain above 1
     inst.synth->executeCommand(kCmdAutoLevel, false, false);
     EXPECT_EQ(inst.synth->getParameterValue(kMainLvl), 1.0);
 }
 
 // A host (or a damaged chunk) may store levels outside 0..1; the voice plays
 // them clamped, so Auto Level must sum what is played.
-TEST(PatchCommands, AutoLevelSumsTheLevelsAsTheVoicePlaysThem)
-{
+TEST(PatchCommands, AutoLevelSumsTheLevelsAsTheVoicePlaysThem) {
     SynthHost host;
     Instance inst;
     setAllLevels(inst, 1, -2, 1, 0, 1, 0);  // plays as three full levels
@@ -68,8 +65,7 @@ TEST(PatchCommands, AutoLevelSumsTheLevelsAsTheVoicePlaysThem)
     EXPECT_LT(peak, 0.75f);  // -3 dBFS aimed at, within the 0.1 dB display step
 }
 
-TEST(PatchCommands, FullRandomKeepsPortaResetAndBendRangeAndLimitsNoise)
-{
+TEST(PatchCommands, FullRandomKeepsPortaResetAndBendRangeAndLimitsNoise) {
     SynthHost host;
     Instance inst;
     inst.set(kPortaRst, 0.3f);
@@ -94,8 +90,7 @@ TEST(PatchCommands, FullRandomKeepsPortaResetAndBendRangeAndLimitsNoise)
     }
 }
 
-TEST(PatchCommands, PartRandomStaysPlayable)
-{
+TEST(PatchCommands, PartRandomStaysPlayable) {
     SynthHost host;
     Instance inst;
     for (int round = 0; round < 50; ++round) {
@@ -122,12 +117,11 @@ TEST(PatchCommands, PartRandomStaysPlayable)
         const auto z26 = Random::stateZ();
         Random::setState(z, w);
         inst.synth->executeCommand(kCmdPartRandom, false, false);
-        EXPECT_EQ(Random::stateZ(), z26); // 26 draws
+        EXPECT_EQ(Random::stateZ(), z26);  // 26 draws
     }
 }
 
-TEST(PatchCommands, RandomCommandFollowsShift)
-{
+TEST(PatchCommands, RandomCommandFollowsShift) {
     SynthHost host;
     Instance a, b;
     for (bool shift : {true, false}) {
@@ -143,5 +137,5 @@ TEST(PatchCommands, RandomCommandFollowsShift)
     EXPECT_EQ(a.synth->getParameterValue(kWave1), before);
 }
 
-} // namespace
-} // namespace kx::test
+}  // namespace
+}  // namespace kx::test

@@ -23,14 +23,11 @@ struct SynthHost {
 
     static inline SynthHost* current = nullptr;
 
-    static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void*, float)
-    {
+    static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void*, float) {
         SynthHost* h = current;
         switch (opcode) {
-        case audioMasterVersion:
-            return 2400;
-        case audioMasterGetSampleRate:
-            return h ? h->sampleRate : 0;
+        case audioMasterVersion: return 2400;
+        case audioMasterGetSampleRate: return h ? h->sampleRate : 0;
         case audioMasterGetTime:
             if (!h)
                 return 0;
@@ -40,16 +37,14 @@ struct SynthHost {
             if (h && value == 1)
                 ++h->wantMidi;
             return 1;
-        default:
-            return 0;
+        default: return 0;
         }
     }
 
     SynthHost() { current = this; }
     ~SynthHost() { current = nullptr; }
 
-    void setTime(bool playing, double ppq, double tempo)
-    {
+    void setTime(bool playing, double ppq, double tempo) {
         hasTime = true;
         time = VstTimeInfo{};
         time.ppqPos = ppq;
@@ -64,30 +59,26 @@ struct Instance {
     AEffect* effect = nullptr;
     SynthEffect* synth = nullptr;
 
-    Instance()
-    {
+    Instance() {
         AudioEffect* e = createEffectInstance(&SynthHost::callback);
         synth = static_cast<SynthEffect*>(e);
         effect = e->getAeffect();
     }
-    ~Instance()
-    {
+    ~Instance() {
         if (effect)
             effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
     }
     Instance(const Instance&) = delete;
     Instance& operator=(const Instance&) = delete;
 
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0)
-    {
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0) {
         return effect->dispatcher(effect, opcode, index, value, ptr, opt);
     }
     void set(int index, float value) { effect->setParameter(effect, index, value); }
     float get(int index) { return effect->getParameter(effect, index); }
 
     template <typename Sample>
-    std::vector<Sample> renderAs(int frames)
-    {
+    std::vector<Sample> renderAs(int frames) {
         // Never an empty buffer: a block of 0 samples still gets a valid pointer.
         std::vector<Sample> out(static_cast<std::size_t>(frames) + 1, Sample(123));
         Sample* outs[1] = {out.data()};
@@ -109,8 +100,7 @@ struct EventList {
     std::vector<VstEvent*> order;
     std::unique_ptr<unsigned char[]> block;
 
-    void add(int delta, int status, int data1, int data2)
-    {
+    void add(int delta, int status, int data1, int data2) {
         VstMidiEvent e{};
         e.type = kVstMidiType;
         e.byteSize = sizeof e;
@@ -122,8 +112,7 @@ struct EventList {
     }
     void noteOn(int delta, int key, int velocity = 100, int channel = 0) { add(delta, 0x90 | channel, key, velocity); }
     void noteOff(int delta, int key, int channel = 0) { add(delta, 0x80 | channel, key, 0); }
-    void sysexAt(int delta)
-    {
+    void sysexAt(int delta) {
         VstMidiSysexEvent e{};
         e.type = kVstSysExType;
         e.byteSize = sizeof e;
@@ -132,8 +121,7 @@ struct EventList {
     }
 
     // The MIDI events in the order added, then the SysEx events.
-    VstEvents* build()
-    {
+    VstEvents* build() {
         order.clear();
         for (auto& e : midi)
             order.push_back(reinterpret_cast<VstEvent*>(&e));
@@ -144,7 +132,7 @@ struct EventList {
         auto* list = reinterpret_cast<VstEvents*>(block.get());
         list->numEvents = static_cast<VstInt32>(order.size());
         list->reserved = 0;
-        VstEvent** slots = list->events; // the list really holds numEvents entries
+        VstEvent** slots = list->events;  // the list really holds numEvents entries
         for (std::size_t i = 0; i < order.size(); ++i)
             slots[i] = order[i];
         return list;
@@ -152,4 +140,4 @@ struct EventList {
     void send(Instance& instance) { instance.dispatch(effProcessEvents, 0, 0, build()); }
 };
 
-} // namespace kx::test
+}  // namespace kx::test

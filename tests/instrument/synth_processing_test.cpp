@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <xmmintrin.h>
 #include <algorithm>
 #include <cmath>
-#include <xmmintrin.h>
 
 #include "synth_host.h"
 
@@ -11,19 +11,16 @@ namespace {
 
 constexpr std::uint32_t kZ = 12345, kW = 67890;
 
-bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
-{
+bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-std::vector<float> concat(std::vector<float> a, const std::vector<float>& b)
-{
+std::vector<float> concat(std::vector<float> a, const std::vector<float>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
-TEST(SynthProcessing, EventSoundsFromItsOffsetAndSplitsLikeASecondBlock)
-{
+TEST(SynthProcessing, EventSoundsFromItsOffsetAndSplitsLikeASecondBlock) {
     SynthHost host;
     Instance whole, split;
 
@@ -41,7 +38,7 @@ TEST(SynthProcessing, EventSoundsFromItsOffsetAndSplitsLikeASecondBlock)
     const auto b = concat(first, split.render(54));
 
     EXPECT_TRUE(sameBits(a, b));
-    for (int i = 0; i < 10; ++i) // only the anti-denormal offset before the note
+    for (int i = 0; i < 10; ++i)  // only the anti-denormal offset before the note
         EXPECT_LT(std::fabs(a[static_cast<std::size_t>(i)]), 2e-6f) << i;
     const auto later = whole.render(2000);
     float peak = 0;
@@ -50,15 +47,14 @@ TEST(SynthProcessing, EventSoundsFromItsOffsetAndSplitsLikeASecondBlock)
     EXPECT_GT(peak, 0.1f);
 }
 
-TEST(SynthProcessing, EventBeyondTheBlockWaitsForItsCountInALaterBlock)
-{
+TEST(SynthProcessing, EventBeyondTheBlockWaitsForItsCountInALaterBlock) {
     SynthHost host;
     Instance one, two;
     EventList list;
     list.noteOn(100, 64);
     Random::setState(kZ, kW);
     list.send(one);
-    const auto a1 = one.render(64); // (argument order is unspecified: render first)
+    const auto a1 = one.render(64);  // (argument order is unspecified: render first)
     const auto a = concat(a1, one.render(64));
 
     Random::setState(kZ, kW);
@@ -72,8 +68,7 @@ TEST(SynthProcessing, EventBeyondTheBlockWaitsForItsCountInALaterBlock)
     EXPECT_EQ(one.synth->getVoice().noteStack.top(), 64);
 }
 
-TEST(SynthProcessing, NoteMessagesOnAnyChannel)
-{
+TEST(SynthProcessing, NoteMessagesOnAnyChannel) {
     SynthHost host;
     Instance inst;
     const SynthVoice& voice = inst.synth->getVoice();
@@ -81,9 +76,9 @@ TEST(SynthProcessing, NoteMessagesOnAnyChannel)
     EventList list;
     list.noteOn(0, 60, 100, 5);
     list.noteOn(1, 64, 1, 15);
-    list.noteOn(2, 64, 0, 3); // velocity 0: a release
-    list.add(3, 0xB0, 123, 0); // all-notes-off controller: ignored
-    list.add(3, 0xC0, 5, 0);  // program change: ignored
+    list.noteOn(2, 64, 0, 3);   // velocity 0: a release
+    list.add(3, 0xB0, 123, 0);  // all-notes-off controller: ignored
+    list.add(3, 0xC0, 5, 0);    // program change: ignored
     list.send(inst);
     inst.render(2);
     EXPECT_EQ(voice.noteStack.count(), 2);
@@ -103,16 +98,15 @@ TEST(SynthProcessing, NoteMessagesOnAnyChannel)
     EXPECT_EQ(voice.osc1.envelope.state, EnvelopeState::Release);
 }
 
-TEST(SynthProcessing, PitchBendMessages)
-{
+TEST(SynthProcessing, PitchBendMessages) {
     SynthHost host;
     Instance inst;
     const SynthVoice& voice = inst.synth->getVoice();
-    inst.set(kPtchBend, 20.0f / 120.0f); // 2 semitones
+    inst.set(kPtchBend, 20.0f / 120.0f);  // 2 semitones
     EventList list;
-    list.add(0, 0xE3, 0, 0);    // lowest
-    list.add(1, 0xE0, 0, 64);   // centre
-    list.add(2, 0xE0, 127, 127); // highest
+    list.add(0, 0xE3, 0, 0);      // lowest
+    list.add(1, 0xE0, 0, 64);     // centre
+    list.add(2, 0xE0, 127, 127);  // highest
     list.send(inst);
     inst.render(1);
     EXPECT_EQ(voice.osc1.bendFactor, std::pow(2.0, -8192 * 0.0001220703125 * 2.0 * 0.08333333333333333));
@@ -122,8 +116,7 @@ TEST(SynthProcessing, PitchBendMessages)
     EXPECT_EQ(voice.osc3.bendFactor, std::pow(2.0, 8191 * 0.0001220703125 * 2.0 * 0.08333333333333333));
 }
 
-TEST(SynthProcessing, QueueKeeps512MidiEventsAndStallsOnDisorder)
-{
+TEST(SynthProcessing, QueueKeeps512MidiEventsAndStallsOnDisorder) {
     SynthHost host;
     Instance inst;
     EventList list;
@@ -137,7 +130,7 @@ TEST(SynthProcessing, QueueKeeps512MidiEventsAndStallsOnDisorder)
 
     EventList disorder;
     disorder.noteOn(5, 60);
-    disorder.noteOn(2, 62); // its sample has passed when delivery reaches it
+    disorder.noteOn(2, 62);  // its sample has passed when delivery reaches it
     disorder.noteOn(7, 64);
     disorder.send(inst);
     inst.render(32);
@@ -145,8 +138,7 @@ TEST(SynthProcessing, QueueKeeps512MidiEventsAndStallsOnDisorder)
     EXPECT_EQ(inst.synth->getEventQueue().size(), 2);
 }
 
-TEST(SynthProcessing, FloatPathIsTheDoublePathRounded)
-{
+TEST(SynthProcessing, FloatPathIsTheDoublePathRounded) {
     SynthHost host;
     Instance f, d;
     for (Instance* inst : {&f, &d}) {
@@ -172,14 +164,13 @@ TEST(SynthProcessing, FloatPathIsTheDoublePathRounded)
         ASSERT_EQ(fo[i], static_cast<float>(d1[i])) << i;
         differs |= static_cast<double>(fo[i]) != d1[i];
     }
-    EXPECT_TRUE(differs); // the double path is not rounded to float
+    EXPECT_TRUE(differs);  // the double path is not rounded to float
 }
 
-TEST(SynthProcessing, HostTimeSyncsTheLfoEvenForEmptyBlocks)
-{
+TEST(SynthProcessing, HostTimeSyncsTheLfoEvenForEmptyBlocks) {
     SynthHost host;
     Instance inst;
-    inst.set(kLFOFreq, 3.0f / 31.0f); // 4 per bar
+    inst.set(kLFOFreq, 3.0f / 31.0f);  // 4 per bar
     inst.set(kLFOPhase, 90.0f / 359.0f);
     host.setTime(true, 0.0, 120.0);
     const int before = host.timeQueries;
@@ -198,8 +189,7 @@ TEST(SynthProcessing, HostTimeSyncsTheLfoEvenForEmptyBlocks)
     EXPECT_GT(inst.synth->getVoice().lfo.phase, 0.25);
 }
 
-TEST(SynthProcessing, SampleRateChangeAndSuspendResumeResetTheEngine)
-{
+TEST(SynthProcessing, SampleRateChangeAndSuspendResumeResetTheEngine) {
     SynthHost host;
     Instance inst;
     const SynthVoice& voice = inst.synth->getVoice();
@@ -217,14 +207,14 @@ TEST(SynthProcessing, SampleRateChangeAndSuspendResumeResetTheEngine)
     EXPECT_EQ(voice.sampleRate, 96000.0);
     EXPECT_EQ(voice.osc3.sampleRate, 96000.0);
     EXPECT_EQ(voice.lfo.sampleRate, 96000.0);
-    EXPECT_EQ(voice.portaResetSamples, 192000); // PortaRst 2 s re-applied at the new rate
+    EXPECT_EQ(voice.portaResetSamples, 192000);  // PortaRst 2 s re-applied at the new rate
 
     list.send(inst);
     inst.render(4);
-    inst.dispatch(effMainsChanged, 0, 0); // suspend
+    inst.dispatch(effMainsChanged, 0, 0);  // suspend
     EXPECT_TRUE(voice.noteStack.empty());
     const int wanted = host.wantMidi;
-    inst.dispatch(effMainsChanged, 0, 1); // resume
+    inst.dispatch(effMainsChanged, 0, 1);  // resume
     EXPECT_EQ(host.wantMidi, wanted + 1);
 
     // A rate that is no positive number leaves the engine at its rate.
@@ -237,8 +227,7 @@ TEST(SynthProcessing, SampleRateChangeAndSuspendResumeResetTheEngine)
         ASSERT_TRUE(std::isfinite(v));
 }
 
-TEST(SynthProcessing, OverwritesOutputAndToleratesMissingBuffers)
-{
+TEST(SynthProcessing, OverwritesOutputAndToleratesMissingBuffers) {
     SynthHost host;
     Instance inst;
     const auto out = inst.render(32);
@@ -258,15 +247,14 @@ TEST(SynthProcessing, OverwritesOutputAndToleratesMissingBuffers)
 // A host may hand over no output buffers for a block it does not want to
 // hear: the block still counts, its events act and the host is asked for
 // the time, as a block of that length would.
-TEST(SynthProcessing, BlockWithoutOutputsKeepsTimeAndEvents)
-{
+TEST(SynthProcessing, BlockWithoutOutputsKeepsTimeAndEvents) {
     SynthHost host;
     Instance heard, unheard;
     std::vector<std::vector<float>> second;
     for (Instance* inst : {&heard, &unheard}) {
         EventList list;
         list.noteOn(10, 60);
-        list.noteOn(100, 67); // in the second block, at its sample 36
+        list.noteOn(100, 67);  // in the second block, at its sample 36
         list.send(*inst);
         const int queries = host.timeQueries;
         if (inst == &heard) {
@@ -291,12 +279,11 @@ TEST(SynthProcessing, BlockWithoutOutputsKeepsTimeAndEvents)
     EXPECT_GT(peak, 0.01f);
 }
 
-TEST(SynthProcessing, EachSampleDrawsFromTheSharedGeneratorInTurn)
-{
+TEST(SynthProcessing, EachSampleDrawsFromTheSharedGeneratorInTurn) {
     SynthHost host;
     Instance inst;
     Random::setState(kZ, kW);
-    inst.render(100); // three noise draws and the offset per sample
+    inst.render(100);  // three noise draws and the offset per sample
     const auto z = Random::stateZ(), w = Random::stateW();
     Random::setState(kZ, kW);
     for (int i = 0; i < 400; ++i)
@@ -309,16 +296,14 @@ TEST(SynthProcessing, EachSampleDrawsFromTheSharedGeneratorInTurn)
 class ModeProbe : public SynthEffect {
 public:
     using SynthEffect::SynthEffect;
-    void processMidiEvent(const VstMidiEvent* event) override
-    {
+    void processMidiEvent(const VstMidiEvent* event) override {
         modeInBlock = _mm_getcsr();
         SynthEffect::processMidiEvent(event);
     }
     unsigned modeInBlock = 0;
 };
 
-TEST(SynthProcessing, FlushesDenormalsDuringTheBlockOnly)
-{
+TEST(SynthProcessing, FlushesDenormalsDuringTheBlockOnly) {
     SynthHost host;
     ModeProbe probe(&SynthHost::callback);
     AEffect* effect = probe.getAeffect();
@@ -334,5 +319,5 @@ TEST(SynthProcessing, FlushesDenormalsDuringTheBlockOnly)
     EXPECT_EQ(_mm_getcsr(), before);
 }
 
-} // namespace
-} // namespace kx::test
+}  // namespace
+}  // namespace kx::test

@@ -10,8 +10,7 @@
 namespace kx::test {
 namespace {
 
-float peakOf(const std::vector<float>& samples)
-{
+float peakOf(const std::vector<float>& samples) {
     float peak = 0;
     for (float v : samples)
         peak = std::max(peak, std::fabs(v));
@@ -20,8 +19,7 @@ float peakOf(const std::vector<float>& samples)
 
 // Each case runs in a fresh process (the tables are process-wide), which
 // exits 0 when everything held and names the first thing that did not.
-void inFreshProcess(void (*body)())
-{
+void inFreshProcess(void (*body)()) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -31,14 +29,12 @@ void inFreshProcess(void (*body)())
         ::testing::ExitedWithCode(0), "");
 }
 
-void fail(const char* what)
-{
+void fail(const char* what) {
     std::fputs(what, stderr);
     std::exit(1);
 }
 
-TEST(SynthWaveTables, AHostThatOnlyScansNeverBuildsThem)
-{
+TEST(SynthWaveTables, AHostThatOnlyScansNeverBuildsThem) {
     inFreshProcess([] {
         SynthHost host;
         for (int i = 0; i < 3; ++i) {
@@ -53,8 +49,7 @@ TEST(SynthWaveTables, AHostThatOnlyScansNeverBuildsThem)
     });
 }
 
-TEST(SynthWaveTables, BuiltOnTheFirstResumeAndSharedByEveryInstance)
-{
+TEST(SynthWaveTables, BuiltOnTheFirstResumeAndSharedByEveryInstance) {
     inFreshProcess([] {
         SynthHost host;
         Instance first, second;
@@ -70,8 +65,7 @@ TEST(SynthWaveTables, BuiltOnTheFirstResumeAndSharedByEveryInstance)
 
 // Hosts resume instances on several threads at once: the tables are built
 // once, and every instance plays from the same set.
-TEST(SynthWaveTables, InstancesResumedOnTwoThreadsAtOnceShareOneBuild)
-{
+TEST(SynthWaveTables, InstancesResumedOnTwoThreadsAtOnceShareOneBuild) {
     inFreshProcess([] {
         // No test host: its counters are not for two threads.
         Instance a, b;
@@ -88,12 +82,11 @@ TEST(SynthWaveTables, InstancesResumedOnTwoThreadsAtOnceShareOneBuild)
 // A process call before any resume breaks the host's side of the contract;
 // it stays safe: a table wave plays no tone (its noise and every state move
 // on), and once resumed it sounds.
-TEST(SynthWaveTables, BeforeAnyResumeATableWavePlaysSilenceThenSoundsOnceResumed)
-{
+TEST(SynthWaveTables, BeforeAnyResumeATableWavePlaysSilenceThenSoundsOnceResumed) {
     inFreshProcess([] {
         SynthHost host;
         Instance instance;
-        instance.set(kWave1, 1.0f); // Sawtooth on all three
+        instance.set(kWave1, 1.0f);  // Sawtooth on all three
         instance.set(kWave2, 1.0f);
         instance.set(kWave3, 1.0f);
         EventList notes;
@@ -112,5 +105,5 @@ TEST(SynthWaveTables, BeforeAnyResumeATableWavePlaysSilenceThenSoundsOnceResumed
     });
 }
 
-} // namespace
-} // namespace kx::test
+}  // namespace
+}  // namespace kx::test

@@ -8,7 +8,8 @@ namespace {
 
 TEST(Install, PutsThePlugInToolManualAndDocumentsUnderThePrefix) {
     std::string prefix = freshFolder("install_prefix");
-    CommandRun r = runCommand(std::string("'") + KX_CMAKE_COMMAND + "' --install '" + KX_BINARY_DIR + "' --prefix '" + prefix + "'");
+    CommandRun r = runCommand(std::string("'") + KX_CMAKE_COMMAND + "' --install '" + KX_BINARY_DIR + "' --prefix '" +
+                              prefix + "'");
     ASSERT_EQ(r.status, 0) << r.out;
 
     r = runCommand("cd '" + prefix + "' && find . -type f -printf '%P %m\\n'");

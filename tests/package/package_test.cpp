@@ -15,7 +15,7 @@ protected:
             GTEST_SKIP() << "a sanitizer build is not packaged";
         dir = freshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
         CommandRun r = runCommand("cd '" + dir + "' && '" + KX_CPACK_COMMAND + "' -G DEB --config '" + KX_BINARY_DIR +
-                     "/CPackConfig.cmake' -B '" + dir + "'");
+                                  "/CPackConfig.cmake' -B '" + dir + "'");
         ASSERT_EQ(r.status, 0) << r.out;
         CommandRun arch = runCommand("dpkg --print-architecture");
         ASSERT_EQ(arch.status, 0);
@@ -41,7 +41,9 @@ TEST_F(DebianPackage, HoldsTheInstalledFilesUnderUsr) {
     for (std::string line; std::getline(in, line);) {
         std::smatch m;
         if (std::regex_match(line, m, entry))
-            files.insert(m[2].str() + (m[1].str() == "-rwxr-xr-x" ? " 755" : m[1].str() == "-rw-r--r--" ? " 644" : " ?"));
+            files.insert(m[2].str() + (m[1].str() == "-rwxr-xr-x"   ? " 755"
+                                       : m[1].str() == "-rw-r--r--" ? " 644"
+                                                                    : " ?"));
     }
     std::set<std::string> expected;
     for (const std::string& f : installedFiles())
@@ -64,7 +66,8 @@ TEST_F(DebianPackage, DependsOnThePackagesOfEveryLibraryItsBinariesLoad) {
     std::string extracted = dir + "/root";
     ASSERT_EQ(runCommand("dpkg-deb -x '" + deb + "' '" + extracted + "'").status, 0);
     for (const char* file : {"/usr/bin/kelvox2", "/usr/lib/vst/Kelvox2.so"}) {
-        CommandRun needed = runCommand("readelf -d '" + extracted + file + "' | sed -n 's/.*Shared library: \\[\\(.*\\)\\]/\\1/p'");
+        CommandRun needed =
+            runCommand("readelf -d '" + extracted + file + "' | sed -n 's/.*Shared library: \\[\\(.*\\)\\]/\\1/p'");
         ASSERT_EQ(needed.status, 0) << needed.out;
         // Where this machine finds each library it names, and whose it is
         // (the path may be registered with or without the /usr of merged /usr).

@@ -20,9 +20,9 @@ TEST(FindParamByName, MatchesTheWholeNameInAnyLetterCaseAndTakesTheFirst) {
     params.set(3, named("detune1"));
     EXPECT_EQ(findParamByName(params, "wave1"), 0);
     EXPECT_EQ(findParamByName(params, "DETUNE1"), 2);
-    EXPECT_EQ(findParamByName(params, "Detune"), -1);   // a start is not the name
+    EXPECT_EQ(findParamByName(params, "Detune"), -1);  // a start is not the name
     EXPECT_EQ(findParamByName(params, "Detune12"), -1);
-    EXPECT_EQ(findParamByName(params, ""), -1);         // the empty slot has no name to match
+    EXPECT_EQ(findParamByName(params, ""), -1);  // the empty slot has no name to match
     EXPECT_EQ(findParamByName(params, nullptr), -1);
 }
 

@@ -1,5 +1,5 @@
-#include "params/effect_command.h"
 #include "params/pointer_list.h"
+#include "params/effect_command.h"
 
 #include <gtest/gtest.h>
 

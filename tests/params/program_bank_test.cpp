@@ -1,6 +1,6 @@
+#include "params/program_bank.h"
 #include "params/db_param.h"
 #include "params/enum_param.h"
-#include "params/program_bank.h"
 #include "params/range_param.h"
 
 #include <gtest/gtest.h>

@@ -23,7 +23,7 @@ TEST(EditorRefresh, AParameterChangeLeavesOneRequestForTheEditorToTake) {
     EXPECT_FALSE(effect.takeEditorRefresh());
     effect.setParameter(0, 0.5f);
     effect.setParameter(1, 0.5f);
-    EXPECT_TRUE(effect.takeEditorRefresh());   // two changes, one repaint
+    EXPECT_TRUE(effect.takeEditorRefresh());  // two changes, one repaint
     EXPECT_FALSE(effect.takeEditorRefresh());
 }
 

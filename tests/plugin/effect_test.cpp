@@ -179,10 +179,10 @@ TEST(EffectDispatcher, RefusesWhatItCannotCheck) {
     auto* synth = new CountingSynth;
     AEffect* e = synth->getAeffect();
     // Null pointers are answered with 0, never followed.
-    for (VstInt32 op : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName, effGetChunk,
-                        effSetChunk, effGetEffectName, effGetVendorString, effCanDo, effGetProgramNameIndexed,
-                        effGetOutputProperties, effSetSpeakerArrangement, effGetSpeakerArrangement,
-                        effEditGetRect, effSetProgramName})
+    for (VstInt32 op :
+         {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName, effGetChunk, effSetChunk,
+          effGetEffectName, effGetVendorString, effCanDo, effGetProgramNameIndexed, effGetOutputProperties,
+          effSetSpeakerArrangement, effGetSpeakerArrangement, effEditGetRect, effSetProgramName})
         EXPECT_EQ(e->dispatcher(e, op, 0, 0, nullptr, 0.0f), 0) << "opcode " << op;
     // A rate that is not a positive finite number changes nothing.
     for (float rate : {0.0f, -44100.0f, NAN, INFINITY})
@@ -213,10 +213,22 @@ public:
     void getParameterLabel(VstInt32, char* label) override { fill(label); }
     void getParameterDisplay(VstInt32, char* text) override { fill(text); }
     void getParameterName(VstInt32, char* text) override { fill(text); }
-    bool getProgramNameIndexed(VstInt32, VstInt32, char* text) override { fill(text); return true; }
-    bool getEffectName(char* name) override { fill(name); return true; }
-    bool getVendorString(char* text) override { fill(text); return true; }
-    bool getProductString(char* text) override { fill(text); return true; }
+    bool getProgramNameIndexed(VstInt32, VstInt32, char* text) override {
+        fill(text);
+        return true;
+    }
+    bool getEffectName(char* name) override {
+        fill(name);
+        return true;
+    }
+    bool getVendorString(char* text) override {
+        fill(text);
+        return true;
+    }
+    bool getProductString(char* text) override {
+        fill(text);
+        return true;
+    }
 };
 
 TEST(EffectDispatcher, TextAnswersStopAtEachRequestsLimit) {
@@ -225,8 +237,8 @@ TEST(EffectDispatcher, TextAnswersStopAtEachRequestsLimit) {
     const struct {
         VstInt32 opcode;
         size_t characters;
-    } requests[] = {{effGetProgramName, 24}, {effGetParamLabel, 8},          {effGetParamDisplay, 8},
-                    {effGetParamName, 8},    {effGetProgramNameIndexed, 24}, {effGetEffectName, 31},
+    } requests[] = {{effGetProgramName, 24},  {effGetParamLabel, 8},          {effGetParamDisplay, 8},
+                    {effGetParamName, 8},     {effGetProgramNameIndexed, 24}, {effGetEffectName, 31},
                     {effGetVendorString, 63}, {effGetProductString, 63}};
     for (const auto& r : requests) {
         char host[300];

@@ -23,14 +23,10 @@ VstIntPtr gRateAnswer = 0;
 VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
     gCalls.push_back({effect, opcode, index, value, opt});
     switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterGetSampleRate:
-        return gRateAnswer;
-    case audioMasterGetTime:
-        return reinterpret_cast<VstIntPtr>(&gTime);
-    default:
-        return 0;
+    case audioMasterVersion: return 2400;
+    case audioMasterGetSampleRate: return gRateAnswer;
+    case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(&gTime);
+    default: return 0;
     }
 }
 

@@ -17,10 +17,8 @@ VstIntPtr gHostRate = 48000;
 
 VstIntPtr fakeHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterGetSampleRate:
-        return gHostRate;
+    case audioMasterVersion: return 2400;
+    case audioMasterGetSampleRate: return gHostRate;
     case audioMasterGetVendorString:
     case audioMasterGetProductString: {
         const std::string& text = opcode == audioMasterGetVendorString ? gHostVendor : gHostProduct;
@@ -28,8 +26,7 @@ VstIntPtr fakeHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, fl
             std::strcpy(static_cast<char*>(ptr), text.c_str());
         return 1;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -37,9 +37,9 @@ protected:
 // Every shape with depth, speed and phase, as the transport starts, plays
 // and stops; blocks of 300 samples re-lock the phase from the song position.
 TEST_F(HostCompare, EveryLfoShapeFollowsHostTime) {
-    twin.setParameter(26, 1.0f);            // depth 100 %
-    twin.setParameter(24, 7.0f / 31);       // 8 cycles per bar
-    twin.setParameter(25, 90.0f / 359);     // 90 degrees
+    twin.setParameter(26, 1.0f);         // depth 100 %
+    twin.setParameter(24, 7.0f / 31);    // 8 cycles per bar
+    twin.setParameter(25, 90.0f / 359);  // 90 degrees
     twin.events({noteOn(0, 57)});
     for (int shape = 0; shape < 6; ++shape) {
         SCOPED_TRACE(shape);
@@ -75,9 +75,9 @@ TEST_F(HostCompare, LfoStandsStillWithoutUsableTimeInfo) {
 }
 
 TEST_F(HostCompare, RandomLfoDrawsOnWrapAndNegativePositions) {
-    twin.setParameter(23, 1.0f);           // Random
+    twin.setParameter(23, 1.0f);  // Random
     twin.setParameter(26, 0.8f);
-    twin.setParameter(24, 1.0f);           // 32 per bar: wraps often
+    twin.setParameter(24, 1.0f);  // 32 per bar: wraps often
     twin.events({noteOn(0, 45)});
     VstTimeInfo t = timeAt(-2.3, 240, true);
     twin.setTime(&t);
@@ -168,7 +168,7 @@ TEST_F(HostCompare, FloatPathIsTheRoundedDoubleAndOverwritesTheBuffer) {
     twin.events({noteOn(17, 50), noteOn(900, 55), noteOff(1800, 55), noteOff(1900, 50)});
     twin.renderBlocks(4096, 256, false);
     twin.events({noteOn(0, 80)});
-    twin.render(500, true);   // mixing both paths keeps one state
+    twin.render(500, true);  // mixing both paths keeps one state
     twin.render(500, false);
     EXPECT_TWIN_MATCHES(twin);
 }
@@ -218,8 +218,8 @@ TEST_F(HostCompare, UnusableSampleRatesAreIgnored) {
     // Very low and very high rates are taken.
     twin.events({noteOn(0, 60)});
     twin.render(500);
-    for (float rate : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
-                       std::numeric_limits<float>::infinity(), 8.0f, 1e7f, 44100.0f}) {
+    for (float rate : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                       8.0f, 1e7f, 44100.0f}) {
         SCOPED_TRACE(rate);
         twin.setSampleRate(rate);
         twin.events({noteOn(0, 62), noteOff(300, 62)});
@@ -307,7 +307,7 @@ TEST_F(HostCompare, ProgramChangeAppliesTheOtherProgram) {
     twin.setParameter(0, 1.0f);
     twin.events({noteOn(0, 60)});
     twin.render(1000);
-    twin.setProgram(3);   // defaults again: sine
+    twin.setProgram(3);  // defaults again: sine
     twin.render(1000);
     twin.setParameter(15, 1.0f / 3);
     twin.setProgram(0);

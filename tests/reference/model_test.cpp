@@ -10,15 +10,15 @@ namespace kx::ref {
 namespace {
 
 TEST(ReferenceModel, ParameterMappingWorkedValues) {
-    EXPECT_EQ(refToReal(1, 0.5), 0.0);          // Detune 0.5 -> 0 cents
+    EXPECT_EQ(refToReal(1, 0.5), 0.0);  // Detune 0.5 -> 0 cents
     EXPECT_EQ(refToReal(1, 0.25), -49.0);
-    EXPECT_EQ(refToReal(2, 0.0), 0.01);         // Attack range ends
+    EXPECT_EQ(refToReal(2, 0.0), 0.01);  // Attack range ends
     EXPECT_EQ(refToReal(2, 1.0), 2.0);
-    EXPECT_EQ(refToReal(8, 0.5), 4.0);          // Partial2 rounds half up
-    EXPECT_EQ(refToReal(6, 0.5), -6.0);         // dB cut to one decimal
+    EXPECT_EQ(refToReal(8, 0.5), 4.0);   // Partial2 rounds half up
+    EXPECT_EQ(refToReal(6, 0.5), -6.0);  // dB cut to one decimal
     EXPECT_TRUE(std::isinf(refToReal(29, 0.0)));
     EXPECT_EQ(refToNormalised(29, -12.5), 0.23713737056616552);
-    EXPECT_EQ(refToReal(23, 0.1), 1.0);         // six entries
+    EXPECT_EQ(refToReal(23, 0.1), 1.0);  // six entries
     EXPECT_EQ(refToReal(23, 0.09), 0.0);
     EXPECT_EQ(refToNormalised(1, -1000), 0.0);  // clamped both ways
     EXPECT_EQ(refToNormalised(1, INFINITY), 1.0);

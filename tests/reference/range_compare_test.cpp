@@ -61,8 +61,8 @@ TEST_P(RangeCompare, ValuesApplyClampedAndStayBounded) {
     twin.renderBlocks(44100 * 3, 4096);  // a key held for seconds
     EXPECT_TWIN_MATCHES(twin);
     const std::vector<double>& out = twin.modelSamples();
-    const double peak = std::fabs(*std::max_element(out.begin(), out.end(),
-                                                   [](double a, double b) { return std::fabs(a) < std::fabs(b); }));
+    const double peak = std::fabs(
+        *std::max_element(out.begin(), out.end(), [](double a, double b) { return std::fabs(a) < std::fabs(b); }));
     EXPECT_LE(peak, 3.0);
 }
 

@@ -14,36 +14,36 @@ using K = RefParamDef;
 // Defaults stored as the classes map them: range (r - min) / (max - min),
 // dB 10^(dB / 20).
 const RefParamDef kParams[kRefParamCount] = {
-    {K::kEnum, 0, 0, 4, 0, 0.0},                                   // Wave1
-    {K::kRange, -99, 99, 198, 0, (0.0 + 99) / 198},                // Detune1
-    {K::kRange, 0.01, 2, 199, 2, 0.0},                             // Attk1
-    {K::kRange, 0.01, 2, 199, 2, 0.0},                             // Rel1
-    {K::kRange, 0, 1, 100, 2, 0.0},                                // Porta1
-    {K::kDb, 0, 1, 0, 1, 0.0},                                     // Noise1
-    {K::kDb, 0, 1, 0, 1, 1.0},                                     // Level1
-    {K::kEnum, 0, 0, 4, 0, 0.0},                                   // Wave2
-    {K::kRange, 1, 6, 5, 0, 0.0},                                  // Partial2
-    {K::kRange, -99, 99, 198, 0, (0.0 + 99) / 198},                // Detune2
-    {K::kRange, 0.01, 2, 199, 2, 0.0},                             // Attk2
-    {K::kRange, 0.01, 2, 199, 2, 0.0},                             // Rel2
-    {K::kRange, 0, 1, 100, 2, 0.0},                                // Porta2
-    {K::kDb, 0, 1, 0, 1, 0.0},                                     // Noise2
-    {K::kDb, 0, 1, 0, 1, 1.0},                                     // Level2
-    {K::kEnum, 0, 0, 4, 0, 0.0},                                   // Wave3
-    {K::kRange, 1, 6, 5, 0, 0.0},                                  // Partial3
-    {K::kRange, -99, 99, 198, 0, (0.0 + 99) / 198},                // Detune3
-    {K::kRange, 0.01, 2, 199, 2, 0.0},                             // Attk3
-    {K::kRange, 0.01, 2, 199, 2, 0.0},                             // Rel3
-    {K::kRange, 0, 1, 100, 2, 0.0},                                // Porta3
-    {K::kDb, 0, 1, 0, 1, 0.0},                                     // Noise3
-    {K::kDb, 0, 1, 0, 1, 1.0},                                     // Level3
-    {K::kEnum, 0, 0, 6, 0, 0.0},                                   // LFOWave
-    {K::kRange, 1, 32, 31, 0, (4.0 - 1) / (32 - 1)},               // LFOFreq
-    {K::kRange, 0, 359, 359, 0, 0.0},                              // LFOPhase
-    {K::kRange, 0, 100, 100, 0, 0.0},                              // LFODepth
-    {K::kRange, 0.1, 5, 49, 1, (2.0 - 0.1) / (5 - 0.1)},           // PortaRst
-    {K::kRange, 0, 12, 120, 1, (2.0 - 0) / (12 - 0)},              // PtchBend
-    {K::kDb, 0, 1, 0, 1, 0.0},                                     // MainLvl (set below)
+    {K::kEnum, 0, 0, 4, 0, 0.0},                          // Wave1
+    {K::kRange, -99, 99, 198, 0, (0.0 + 99) / 198},       // Detune1
+    {K::kRange, 0.01, 2, 199, 2, 0.0},                    // Attk1
+    {K::kRange, 0.01, 2, 199, 2, 0.0},                    // Rel1
+    {K::kRange, 0, 1, 100, 2, 0.0},                       // Porta1
+    {K::kDb, 0, 1, 0, 1, 0.0},                            // Noise1
+    {K::kDb, 0, 1, 0, 1, 1.0},                            // Level1
+    {K::kEnum, 0, 0, 4, 0, 0.0},                          // Wave2
+    {K::kRange, 1, 6, 5, 0, 0.0},                         // Partial2
+    {K::kRange, -99, 99, 198, 0, (0.0 + 99) / 198},       // Detune2
+    {K::kRange, 0.01, 2, 199, 2, 0.0},                    // Attk2
+    {K::kRange, 0.01, 2, 199, 2, 0.0},                    // Rel2
+    {K::kRange, 0, 1, 100, 2, 0.0},                       // Porta2
+    {K::kDb, 0, 1, 0, 1, 0.0},                            // Noise2
+    {K::kDb, 0, 1, 0, 1, 1.0},                            // Level2
+    {K::kEnum, 0, 0, 4, 0, 0.0},                          // Wave3
+    {K::kRange, 1, 6, 5, 0, 0.0},                         // Partial3
+    {K::kRange, -99, 99, 198, 0, (0.0 + 99) / 198},       // Detune3
+    {K::kRange, 0.01, 2, 199, 2, 0.0},                    // Attk3
+    {K::kRange, 0.01, 2, 199, 2, 0.0},                    // Rel3
+    {K::kRange, 0, 1, 100, 2, 0.0},                       // Porta3
+    {K::kDb, 0, 1, 0, 1, 0.0},                            // Noise3
+    {K::kDb, 0, 1, 0, 1, 1.0},                            // Level3
+    {K::kEnum, 0, 0, 6, 0, 0.0},                          // LFOWave
+    {K::kRange, 1, 32, 31, 0, (4.0 - 1) / (32 - 1)},      // LFOFreq
+    {K::kRange, 0, 359, 359, 0, 0.0},                     // LFOPhase
+    {K::kRange, 0, 100, 100, 0, 0.0},                     // LFODepth
+    {K::kRange, 0.1, 5, 49, 1, (2.0 - 0.1) / (5 - 0.1)},  // PortaRst
+    {K::kRange, 0, 12, 120, 1, (2.0 - 0) / (12 - 0)},     // PtchBend
+    {K::kDb, 0, 1, 0, 1, 0.0},                            // MainLvl (set below)
 };
 
 double clampNormalised(double y) {
@@ -65,8 +65,7 @@ double refToReal(int index, double x) {
         if (p.steps > 0)
             x = std::floor(p.steps * x + 0.5) / p.steps;
         return p.minimum + (p.maximum - p.minimum) * x;
-    case K::kEnum:
-        return std::floor((p.steps - 1) * x + 0.5);
+    case K::kEnum: return std::floor((p.steps - 1) * x + 0.5);
     case K::kDb: {
         const double v = 20 * std::log10(x * 1.0);
         if (!std::isfinite(v))
@@ -83,20 +82,16 @@ double refToReal(int index, double x) {
 double refToNormalised(int index, double r) {
     const RefParamDef& p = kParams[index];
     switch (p.kind) {
-    case K::kRange:
-        return clampNormalised((r - p.minimum) / (p.maximum - p.minimum));
-    case K::kEnum:
-        return clampNormalised(r / (p.steps - 1));
-    case K::kDb:
-        return clampNormalised(std::pow(10.0, r * 0.05) / 1.0);
+    case K::kRange: return clampNormalised((r - p.minimum) / (p.maximum - p.minimum));
+    case K::kEnum: return clampNormalised(r / (p.steps - 1));
+    case K::kDb: return clampNormalised(std::pow(10.0, r * 0.05) / 1.0);
     }
     return 0;
 }
 
 // ---- Instrument ---------------------------------------------------------------------------------
 
-RefSynth::RefSynth(double hostSampleRate, RefRandom* shared)
-    : rng_(shared ? *shared : ownRandom_), voice_(rng_) {
+RefSynth::RefSynth(double hostSampleRate, RefRandom* shared) : rng_(shared ? *shared : ownRandom_), voice_(rng_) {
     for (auto& program : programs_) {
         for (int i = 0; i < kRefParamCount; ++i)
             program[i] = kParams[i].defaultStored;
@@ -219,23 +214,16 @@ void RefSynth::processDouble(double* out, int frames, const VstTimeInfo* info) {
 
 void RefSynth::executeCommand(int command, bool shift, bool /*control*/) {
     switch (command) {
-    case 0:
-        autoLevel();
-        break;
+    case 0: autoLevel(); break;
     case 1:
         if (shift)
             partRandom();
         else
             fullRandom();
         break;
-    case 2:
-        fullRandom();
-        break;
-    case 3:
-        partRandom();
-        break;
-    default:
-        break;
+    case 2: fullRandom(); break;
+    case 3: partRandom(); break;
+    default: break;
     }
 }
 

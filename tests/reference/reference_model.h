@@ -22,7 +22,7 @@ struct RefParamDef {
     enum Kind { kRange, kDb, kEnum } kind;
     double minimum;
     double maximum;
-    int steps;       // range: grid intervals; enum: entry count
+    int steps;  // range: grid intervals; enum: entry count
     int decimals;
     double defaultStored;
 };

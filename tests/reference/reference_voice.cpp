@@ -210,16 +210,11 @@ void RefOscillator::tick(RefRandom& rng) {
         if (phase >= kTwoPi)
             phase = std::fmod(phase, kTwoPi);
         switch (wave) {
-        case kRefSine:
-            w = refSinePoly(phase - kPi);
-            break;
+        case kRefSine: w = refSinePoly(phase - kPi); break;
         case kRefTriangle:
         case kRefSquare:
-        case kRefSawtooth:
-            w = RefWaveTables::get().readBandLimited(wave, phase, f);
-            break;
-        default:
-            w = 0;
+        case kRefSawtooth: w = RefWaveTables::get().readBandLimited(wave, phase, f); break;
+        default: w = 0;
         }
     }
     gain.advance(refGainCurve(f));
@@ -256,24 +251,18 @@ void RefLfo::init(double rate, RefRandom& rng) {
 
 double RefLfo::shapeValue(double p) const {
     switch (shape) {
-    case 0:
-        return refSinePoly(p * kTwoPi - kPi);
+    case 0: return refSinePoly(p * kTwoPi - kPi);
     case 1:
         if (p < 0.25)
             return 4 * p;
         if (p < 0.75)
             return 2 - 4 * p;
         return 4 * p - 4;
-    case 2:
-        return p < 0.5 ? 1.0 : -1.0;
-    case 3:
-        return 2 * p - 1;
-    case 4:
-        return 1 - 2 * p;
-    case 5:
-        return heldRandom;
-    default:
-        return 0;
+    case 2: return p < 0.5 ? 1.0 : -1.0;
+    case 3: return 2 * p - 1;
+    case 4: return 1 - 2 * p;
+    case 5: return heldRandom;
+    default: return 0;
     }
 }
 

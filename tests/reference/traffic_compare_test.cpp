@@ -95,24 +95,23 @@ TEST(TrafficCompareStretches, StateChangesInsideLongAndTinyBlocks) {
         Twin twin;
         std::string error;
         ASSERT_TRUE(twin.start(&error)) << error;
-        twin.setParameter(27, 0.0f);          // porta reset 0.1 s
-        twin.setParameter(4, 0.05f);          // glides ending mid-block
+        twin.setParameter(27, 0.0f);  // porta reset 0.1 s
+        twin.setParameter(4, 0.05f);  // glides ending mid-block
         twin.setParameter(12, 0.11f);
         twin.setParameter(20, 0.5f);
-        twin.setParameter(5, 0.1f);           // noise on osc1
-        twin.setParameter(3, 0.02f);          // releases ending mid-block
+        twin.setParameter(5, 0.1f);   // noise on osc1
+        twin.setParameter(3, 0.02f);  // releases ending mid-block
         twin.setParameter(11, 0.05f);
         twin.setParameter(19, 0.3f);
-        twin.setParameter(23, 1.0f);          // random LFO wrapping often
+        twin.setParameter(23, 1.0f);  // random LFO wrapping often
         twin.setParameter(24, 1.0f);
         twin.setParameter(26, 0.8f);
         VstTimeInfo t{};
         t.tempo = 180;
         t.flags = kVstPpqPosValid | kVstTempoValid;
         twin.setTime(&t);
-        twin.events({noteOn(100, 48), noteOn(9000, 60), noteOff(20000, 60), noteOff(20001, 48),
-                     noteOn(24500, 55), noteOff(30000, 55), noteOn(52000, 67), bend(52500, 0, 100),
-                     noteOff(60000, 67)});
+        twin.events({noteOn(100, 48), noteOn(9000, 60), noteOff(20000, 60), noteOff(20001, 48), noteOn(24500, 55),
+                     noteOff(30000, 55), noteOn(52000, 67), bend(52500, 0, 100), noteOff(60000, 67)});
         twin.renderBlocks(blockSize == 1 ? 70000 : 131072, blockSize);
         EXPECT_TWIN_MATCHES(twin);
     }

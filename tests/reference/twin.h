@@ -29,11 +29,11 @@ inline VstMidiEvent bend(int at, int lsb, int msb) { return midi(at, 0xE0, lsb, 
 // first sample outside the tolerance with both values.
 struct Comparison {
     long samples = 0;
-    long floatSamples = 0;     // of which through processReplacing
-    double maxDiff = 0;        // over double-path samples
-    double maxFloatDiff = 0;   // float-path samples against the model's double
-    long floatNotRounded = 0;  // float samples other than the model's double rounded
-    double peak = 0;  // largest model magnitude: the scenario made sound
+    long floatSamples = 0;         // of which through processReplacing
+    double maxDiff = 0;            // over double-path samples
+    double maxFloatDiff = 0;       // float-path samples against the model's double
+    long floatNotRounded = 0;      // float samples other than the model's double rounded
+    double peak = 0;               // largest model magnitude: the scenario made sound
     long overruns = 0;             // blocks after which the sample past the end was written
     long controlStateChanges = 0;  // blocks after which the FPU control state differed
     long firstBad = -1;
@@ -110,8 +110,8 @@ void report(const Comparison& c);
 // Skips a comparison on which the plug-in and the intended behaviour are
 // known to disagree, naming the disagreement; with the environment variable
 // KX_REFERENCE_DISAGREEMENTS set the comparison runs (to re-check a fix).
-#define SKIP_KNOWN_DISAGREEMENT(reason)                         \
-    do {                                                        \
-        if (!::std::getenv("KX_REFERENCE_DISAGREEMENTS"))       \
-            GTEST_SKIP() << "disagreement: " << (reason);       \
+#define SKIP_KNOWN_DISAGREEMENT(reason)                   \
+    do {                                                  \
+        if (!::std::getenv("KX_REFERENCE_DISAGREEMENTS")) \
+            GTEST_SKIP() << "disagreement: " << (reason); \
     } while (0)

@@ -39,16 +39,16 @@ TEST_F(VoiceCompare, HeldNoteOnEveryWaveform) {
 
 TEST_F(VoiceCompare, MixedWavesPartialsDetuneAndLevels) {
     setWaves(3, 1, 2);
-    twin.setParameter(1, 0.75f);   // Detune1 +50 cents
-    twin.setParameter(8, 0.5f);    // Partial2 4
-    twin.setParameter(9, 0.2f);    // Detune2
-    twin.setParameter(16, 1.0f);   // Partial3 6
-    twin.setParameter(17, 1.0f);   // Detune3 +99
-    twin.setParameter(14, 0.5f);   // Level2
-    twin.setParameter(22, 0.3f);   // Level3
-    twin.setParameter(2, 0.3f);    // slower attacks and releases
+    twin.setParameter(1, 0.75f);  // Detune1 +50 cents
+    twin.setParameter(8, 0.5f);   // Partial2 4
+    twin.setParameter(9, 0.2f);   // Detune2
+    twin.setParameter(16, 1.0f);  // Partial3 6
+    twin.setParameter(17, 1.0f);  // Detune3 +99
+    twin.setParameter(14, 0.5f);  // Level2
+    twin.setParameter(22, 0.3f);  // Level3
+    twin.setParameter(2, 0.3f);   // slower attacks and releases
     twin.setParameter(11, 0.1f);
-    twin.setParameter(29, 0.8f);   // MainLvl
+    twin.setParameter(29, 0.8f);  // MainLvl
     for (int key : {24, 45, 69, 96, 108}) {
         SCOPED_TRACE(key);
         twin.events({noteOn(0, key)});
@@ -89,22 +89,22 @@ TEST_F(VoiceCompare, NoiseOnEachOscillator) {
 }
 
 TEST_F(VoiceCompare, LegatoAndLastNotePriority) {
-    twin.setParameter(2, 0.2f);   // Attk1 ~0.41 s: a restart would show
+    twin.setParameter(2, 0.2f);  // Attk1 ~0.41 s: a restart would show
     twin.setParameter(18, 0.1f);
-    twin.setParameter(3, 0.3f);   // Rel1
+    twin.setParameter(3, 0.3f);  // Rel1
     twin.events({noteOn(0, 60), noteOn(200, 64), noteOn(400, 67)});
     twin.render(1024);
-    twin.events({noteOff(5, 67)});               // back to 64, no new attack
+    twin.events({noteOff(5, 67)});  // back to 64, no new attack
     twin.render(1024);
-    twin.events({noteOff(0, 60)});               // re-sends 64
+    twin.events({noteOff(0, 60)});  // re-sends 64
     twin.render(1024);
     twin.events({noteOn(1, 64), noteOff(2, 99)});  // held key moved to top; stray release
     twin.render(1024);
-    twin.events({noteOff(0, 64)});               // releases
+    twin.events({noteOff(0, 64)});  // releases
     twin.render(3000);
-    twin.events({noteOff(0, 64)});               // release again while releasing
+    twin.events({noteOff(0, 64)});  // release again while releasing
     twin.render(1000);
-    twin.events({noteOn(0, 72)});                // attack from the release level
+    twin.events({noteOn(0, 72)});  // attack from the release level
     twin.render(2000);
     EXPECT_TWIN_MATCHES(twin);
 }
@@ -125,9 +125,9 @@ TEST_F(VoiceCompare, VelocityZeroAndChannelsActAsNoteOff) {
 }
 
 TEST_F(VoiceCompare, PortamentoGlidesAndRestartsFromWhereItStands) {
-    twin.setParameter(4, 0.1f);   // Porta1 0.1 s
-    twin.setParameter(12, 0.25f); // Porta2 0.25 s
-    twin.setParameter(20, 0.005f);// Porta3 below one sample's worth? (0.01 s after rounding up)
+    twin.setParameter(4, 0.1f);     // Porta1 0.1 s
+    twin.setParameter(12, 0.25f);   // Porta2 0.25 s
+    twin.setParameter(20, 0.005f);  // Porta3 below one sample's worth? (0.01 s after rounding up)
     setWaves(1, 3, 0);
     twin.events({noteOn(0, 48)});  // first note: no glide
     twin.render(2000);
@@ -198,10 +198,10 @@ TEST(VoiceCompareExtreme, PitchesAboveTheSampleRate) {
     twin.setParameter(0, 0.0f);
     twin.setParameter(7, 1.0f);
     twin.setParameter(15, 2.0f / 3);
-    twin.setParameter(8, 0.6f);    // Partial2 4
-    twin.setParameter(16, 1.0f);   // Partial3 6
-    twin.setParameter(17, 1.0f);   // +99 cents
-    twin.setParameter(28, 1.0f);   // bend range 12
+    twin.setParameter(8, 0.6f);   // Partial2 4
+    twin.setParameter(16, 1.0f);  // Partial3 6
+    twin.setParameter(17, 1.0f);  // +99 cents
+    twin.setParameter(28, 1.0f);  // bend range 12
     twin.events({noteOn(0, 120), bend(0, 127, 127)});
     twin.render(600);
     twin.events({noteOff(0, 120)});
@@ -223,10 +223,10 @@ TEST(VoiceCompareExtreme, TableWavesBetween20And40KHz) {
     twin.setParameter(0, 1.0f / 3);
     twin.setParameter(7, 2.0f / 3);
     twin.setParameter(15, 1.0f);
-    twin.setParameter(8, 0.2f);    // Partial2 2
-    twin.setParameter(16, 0.2f);   // Partial3 2
-    twin.setParameter(17, 0.0f);   // -99 cents
-    twin.setParameter(28, 1.0f);   // bend range 12
+    twin.setParameter(8, 0.2f);   // Partial2 2
+    twin.setParameter(16, 0.2f);  // Partial3 2
+    twin.setParameter(17, 0.0f);  // -99 cents
+    twin.setParameter(28, 1.0f);  // bend range 12
     for (int key : {115, 120, 127}) {
         SCOPED_TRACE(key);
         twin.events({noteOn(0, key), bend(0, 127, 127)});

@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace kx {
 namespace {
@@ -24,7 +24,8 @@ FxProgram sampleProgram(const char* name, float base) {
     p.fxID = fourCC('k', 'v', 'M', 't');
     p.fxVersion = 1200;
     p.name = name;
-    for (int i = 0; i < 30; ++i) p.params.push_back(base + i / 64.0f);
+    for (int i = 0; i < 30; ++i)
+        p.params.push_back(base + i / 64.0f);
     return p;
 }
 
@@ -83,7 +84,8 @@ TEST(FxPreset, BankLayoutAndRoundTrip) {
     EXPECT_EQ(be32At(b, 12), 2u);
     EXPECT_EQ(be32At(b, 24), 10u);
     EXPECT_EQ(be32At(b, 28), 3u);
-    for (size_t i = 32; i < 156; ++i) ASSERT_EQ(b[i], 0) << i;
+    for (size_t i = 32; i < 156; ++i)
+        ASSERT_EQ(b[i], 0) << i;
     EXPECT_EQ(std::memcmp(b.data() + 156, "CcnK", 4), 0);
 
     FxBank back;
@@ -142,7 +144,8 @@ TEST(FxPreset, WrongByteSizeIsToleratedButShortContentIsNot) {
     EXPECT_FALSE(parseFxp(cut.data(), cut.size(), back, error));
     EXPECT_NE(error.find("byte 24: 30 parameters need 120 bytes, 119 left"), std::string::npos) << error;
 
-    for (size_t n = 0; n < kFxpHeaderBytes; ++n) EXPECT_FALSE(parseFxp(b.data(), n, back, error)) << n;
+    for (size_t n = 0; n < kFxpHeaderBytes; ++n)
+        EXPECT_FALSE(parseFxp(b.data(), n, back, error)) << n;
 
     std::vector<uint8_t> notPreset = b;
     notPreset[8] = 'Q';

@@ -12,7 +12,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 void append(Bytes& b, std::initializer_list<int> v) {
-    for (int x : v) b.push_back(uint8_t(x));
+    for (int x : v)
+        b.push_back(uint8_t(x));
 }
 
 Bytes header(int format, int tracks, int division) {
@@ -34,13 +35,13 @@ const Bytes kEndOfTrack = {0x00, 0xFF, 0x2F, 0x00};
 TEST(MidiFile, Format0WithRunningStatusAndTempoChange) {
     Bytes body;
     append(body, {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});  // 500000 us: 120 bpm
-    append(body, {0x00, 0x90, 60, 100});                        // note on
-    append(body, {0x60, 62, 90});                               // running status, tick 96
+    append(body, {0x00, 0x90, 60, 100});                       // note on
+    append(body, {0x60, 62, 90});                              // running status, tick 96
     append(body, {0x60, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90});  // tick 192: 250000 us: 240 bpm
     append(body, {0x00, 0x80, 60, 0});
-    append(body, {0x60, 62, 0});                                // 0x80 restated after the meta, then running
-    append(body, {0x00, 0xE0, 0x00, 0x50});                     // pitch bend
-    append(body, {0x00, 0xC0, 5});                              // program change: two bytes
+    append(body, {0x60, 62, 0});             // 0x80 restated after the meta, then running
+    append(body, {0x00, 0xE0, 0x00, 0x50});  // pitch bend
+    append(body, {0x00, 0xC0, 5});           // program change: two bytes
     body.insert(body.end(), kEndOfTrack.begin(), kEndOfTrack.end());
     Bytes file = header(0, 1, 96);
     addTrack(file, body);
@@ -68,13 +69,13 @@ TEST(MidiFile, Format0WithRunningStatusAndTempoChange) {
 
 TEST(MidiFile, Format1MergesTracksStablyAndTakesTempoFromAnyTrack) {
     Bytes conductor;
-    append(conductor, {0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8});       // 3/4
+    append(conductor, {0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8});             // 3/4
     append(conductor, {0x83, 0x60, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40});  // tick 480: 60 bpm
     conductor.insert(conductor.end(), kEndOfTrack.begin(), kEndOfTrack.end());
     Bytes a, b;
     append(a, {0x00, 0x91, 64, 80, 0x83, 0x60, 0x81, 64, 0});  // on at 0, off at 480
     append(b, {0x00, 0x92, 67, 80, 0x83, 0x60, 0x82, 67, 0});
-    append(b, {0x83, 0x60, 0x92, 69, 1});                      // tick 960
+    append(b, {0x83, 0x60, 0x92, 69, 1});  // tick 960
     a.insert(a.end(), kEndOfTrack.begin(), kEndOfTrack.end());
     b.insert(b.end(), kEndOfTrack.begin(), kEndOfTrack.end());
     Bytes file = header(1, 3, 480);
@@ -125,7 +126,7 @@ TEST(MidiFile, SysexIsSkippedAndCancelsRunningStatus) {
 TEST(MidiFile, TimeCodeDivisionCountsRealTime) {
     Bytes body;
     append(body, {0x00, 0x90, 60, 100, 0x81, 0x48, 0x80, 60, 0});  // off at tick 200
-    Bytes file = header(0, 1, 0xE728);  // -25 fps, 40 ticks per frame: 1000 ticks a second
+    Bytes file = header(0, 1, 0xE728);                             // -25 fps, 40 ticks per frame: 1000 ticks a second
     addTrack(file, body);
     MidiSong song;
     MidiError err;

@@ -33,8 +33,8 @@ TEST_F(OutputSafety, RenderRefusesToReplaceTheSongThePresetOrThePlugin) {
     expectRefused("render " + song + " " + path("out.wav") + " --save-fxp " + song,
                   "--save-fxp '" + song + "' would replace the MIDI file '" + song + "'");
     fs::create_symlink(song, path("link.wav"));
-    expectRefused("render " + song + " " + path("link.wav"), "the output '" + path("link.wav") +
-                                                                 "' would replace the MIDI file");
+    expectRefused("render " + song + " " + path("link.wav"),
+                  "the output '" + path("link.wav") + "' would replace the MIDI file");
     fs::create_hard_link(song, path("hard.flac"));
     expectRefused("render " + song + " " + path("hard.flac"), "would replace the MIDI file");
     expectUntouched(song, song_);
@@ -120,8 +120,7 @@ TEST_F(OutputSafety, DevicesAreWrittenIntoNotReplaced) {
 
     r = run("render " + path("song.mid") + " " + path("no/such/folder/out.wav") + " --quiet");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.output.find("cannot write '" + path("no/such/folder/out.wav") + "': no such folder"),
-              std::string::npos)
+    EXPECT_NE(r.output.find("cannot write '" + path("no/such/folder/out.wav") + "': no such folder"), std::string::npos)
         << r.output;
 }
 

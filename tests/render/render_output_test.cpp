@@ -10,7 +10,8 @@ namespace {
 double rms(const Audio& a, double from, double to) {
     size_t i0 = size_t(from * a.rate), i1 = std::min(size_t(to * a.rate), a.frames());
     double e = 0.0;
-    for (size_t i = i0; i < i1; ++i) e += double(a.samples[i * a.channels]) * a.samples[i * a.channels];
+    for (size_t i = i0; i < i1; ++i)
+        e += double(a.samples[i * a.channels]) * a.samples[i * a.channels];
     return i1 > i0 ? std::sqrt(e / double(i1 - i0)) : 0.0;
 }
 

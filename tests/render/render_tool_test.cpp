@@ -25,9 +25,11 @@ TEST_F(RenderTool, DemoRendersToTheSongLengthPlusTail) {
 
 // Needs the synthesis engine: with the processing stubbed the plug-in writes silence.
 TEST_F(RenderTool, DemoIsAudibleAndTheTwoPrecisionsAgree) {
-    ASSERT_EQ(run("render " + demo() + " " + path("f.wav") + " --quiet --set LFODepth=50 --set Porta1=0.1").exitCode, 0);
-    ASSERT_EQ(run("render " + demo() + " " + path("d.wav") + " --quiet --double --set LFODepth=50 --set Porta1=0.1").exitCode,
+    ASSERT_EQ(run("render " + demo() + " " + path("f.wav") + " --quiet --set LFODepth=50 --set Porta1=0.1").exitCode,
               0);
+    ASSERT_EQ(
+        run("render " + demo() + " " + path("d.wav") + " --quiet --double --set LFODepth=50 --set Porta1=0.1").exitCode,
+        0);
     Audio f, d;
     ASSERT_TRUE(readAudio(path("f.wav"), f));
     ASSERT_TRUE(readAudio(path("d.wav"), d));
@@ -53,19 +55,19 @@ TEST_F(RenderTool, BlockSizeDoesNotMoveEvents) {
     ASSERT_TRUE(readAudio(path("b37.wav"), b));
     ASSERT_EQ(a.samples.size(), b.samples.size());
     double worst = 0.0;
-    for (size_t i = 0; i < a.samples.size(); ++i) worst = std::max(worst, std::fabs(double(a.samples[i]) - b.samples[i]));
+    for (size_t i = 0; i < a.samples.size(); ++i)
+        worst = std::max(worst, std::fabs(double(a.samples[i]) - b.samples[i]));
     EXPECT_LT(worst, 1e-3);
 }
 
 // The host clock reaches the plug-in: a square tremolo of four cycles a bar at
 // 120 bpm locks to the song position, loud for the first half of every beat.
 TEST_F(RenderTool, TremoloFollowsTheHostClock) {
-    const unsigned char held[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,  // 480 per quarter
-                                  'M', 'T', 'r', 'k', 0, 0, 0, 20,
-                                  0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 120 bpm
-                                  0x00, 0x90, 69, 100,
-                                  0x8F, 0x00, 0x80, 69, 0,  // off after four beats
-                                  0x00, 0xFF, 0x2F, 0x00};
+    const unsigned char held[] = {
+        'M',  'T',  'h',  'd', 0,    0,    0,    6,  0,    0,    0,    1,    0x01, 0xE0,        // 480 per quarter
+        'M',  'T',  'r',  'k', 0,    0,    0,    20, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 120 bpm
+        0x00, 0x90, 69,   100, 0x8F, 0x00, 0x80, 69, 0,                                         // off after four beats
+        0x00, 0xFF, 0x2F, 0x00};
     std::string midi = path("held.mid");
     std::ofstream(midi, std::ios::binary).write(reinterpret_cast<const char*>(held), sizeof held);
     RunResult r = run("render " + midi + " " + path("t.wav") +
@@ -77,7 +79,8 @@ TEST_F(RenderTool, TremoloFollowsTheHostClock) {
     auto rms = [&a](double from, double to) {
         double e = 0.0;
         size_t i0 = size_t(from * 44100), i1 = size_t(to * 44100);
-        for (size_t i = i0; i < i1; ++i) e += double(a.samples[i]) * a.samples[i];
+        for (size_t i = i0; i < i1; ++i)
+            e += double(a.samples[i]) * a.samples[i];
         return std::sqrt(e / double(i1 - i0));
     };
     for (int beat = 0; beat < 4; ++beat) {
@@ -106,9 +109,9 @@ TEST_F(RenderTool, BadMidiFilesFailWithTheReason) {
     EXPECT_NE(r.output.find("runs past the end of the file"), std::string::npos) << r.output;
 
     // valid, but one delta time at the slowest tempo claims over a century
-    const unsigned char endless[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 1, 'M', 'T', 'r', 'k', 0, 0, 0, 18,
-                                     0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F,
-                                     0x90, 60, 100, 0x00, 0xFF, 0x2F, 0x00};
+    const unsigned char endless[] = {'M',  'T',  'h',  'd',  0,    0,    0,  6,   0,    0,    0,    1,    0,    1,
+                                     'M',  'T',  'r',  'k',  0,    0,    0,  18,  0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF,
+                                     0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 60, 100, 0x00, 0xFF, 0x2F, 0x00};
     std::string longSong = path("long.mid");
     std::ofstream(longSong, std::ios::binary).write(reinterpret_cast<const char*>(endless), sizeof endless);
     r = run("render " + plugin() + " " + longSong + " " + path("out.wav"));
@@ -151,8 +154,8 @@ TEST_F(RenderTool, BadArgumentsFailClearly) {
 }
 
 TEST_F(RenderTool, SettingsSurviveAProgramFileRoundTrip) {
-    RunResult r = run("render --set porta1=0.5 --set WAVE2=Square --save-fxp " + path("p.fxp") + " --save-fxb " +
-                      path("b.fxb"));
+    RunResult r =
+        run("render --set porta1=0.5 --set WAVE2=Square --save-fxp " + path("p.fxp") + " --save-fxb " + path("b.fxb"));
     ASSERT_EQ(r.exitCode, 0) << r.output;
     FxProgram program;
     std::string error;
@@ -229,7 +232,8 @@ TEST_F(RenderTool, AFailedRenderKeepsTheEarlierOutput) {
     std::string output;
     char buf[4096];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) output.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+        output.append(buf, n);
     int status = pclose(pipe);
     ASSERT_TRUE(WIFEXITED(status)) << output;
     EXPECT_NE(WEXITSTATUS(status), 0) << output;
@@ -246,13 +250,15 @@ TEST_F(RenderTool, AFailedRenderKeepsTheEarlierOutput) {
 
 TEST_F(RenderTool, PeersRenderToo) {
     const std::string nekobi = "/usr/lib/vst/Nekobi-vst.so";
-    if (!fs::exists(nekobi)) GTEST_SKIP() << "no " << nekobi;
+    if (!fs::exists(nekobi))
+        GTEST_SKIP() << "no " << nekobi;
     RunResult r = run("render " + nekobi + " " + demo() + " " + path("n.flac") + " --quiet --tail 0.5");
     ASSERT_EQ(r.exitCode, 0) << r.output;
     Audio audio;
     ASSERT_TRUE(readAudio(path("n.flac"), audio));
     double energy = 0.0;
-    for (float s : audio.samples) energy += double(s) * s;
+    for (float s : audio.samples)
+        energy += double(s) * s;
     EXPECT_GT(energy, 0.0);
 }
 

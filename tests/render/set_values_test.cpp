@@ -16,13 +16,13 @@ TEST_F(RenderSet, ChoicesAndNumbersAreReadAsAMusicianTypesThem) {
         "--set Wave2=saw --set attk1=500ms --set lfodep=50% --set Detune1=-0.5semis --set MainLvl='-6 dB' "
         "--set PortaRst=1500ms --set lfowave=RIS");
     ASSERT_EQ(p.size(), 30u);
-    EXPECT_EQ(p[kWave2], 1.0f);                          // Sawtooth, the last of four
+    EXPECT_EQ(p[kWave2], 1.0f);                              // Sawtooth, the last of four
     EXPECT_FLOAT_EQ(p[kAttk1], float((0.5 - 0.01) / 1.99));  // 0.5 s, not 500 s
     EXPECT_FLOAT_EQ(p[kLFODepth], 0.5f);
-    EXPECT_FLOAT_EQ(p[kDetune1], float(49.0 / 198));     // -50 cents of -99..99
+    EXPECT_FLOAT_EQ(p[kDetune1], float(49.0 / 198));  // -50 cents of -99..99
     EXPECT_FLOAT_EQ(p[kMainLvl], float(std::pow(10.0, -0.3)));
     EXPECT_FLOAT_EQ(p[kPortaRst], float(1.4 / 4.9));
-    EXPECT_FLOAT_EQ(p[kLFOWave], 0.6f);                  // Rising, the fourth of six
+    EXPECT_FLOAT_EQ(p[kLFOWave], 0.6f);  // Rising, the fourth of six
 }
 
 TEST_F(RenderSet, MinusInfinityInADecibelParameterIsSilence) {
@@ -75,7 +75,8 @@ TEST_F(RenderSet, TextItCannotReadFailsNamingTheParameterAndWhatItTakes) {
 
 TEST_F(RenderSet, WorksThroughTheInterfaceOnOtherPlugins) {
     const std::string nekobi = "/usr/lib/vst/Nekobi-vst.so";
-    if (!fs::exists(nekobi)) GTEST_SKIP() << "no " << nekobi;
+    if (!fs::exists(nekobi))
+        GTEST_SKIP() << "no " << nekobi;
     RunResult info = run("info --params " + nekobi);
     ASSERT_EQ(info.exitCode, 0) << info.output;
     EXPECT_NE(info.output.find("Waveform"), std::string::npos) << info.output;
@@ -89,7 +90,7 @@ TEST_F(RenderSet, WorksThroughTheInterfaceOnOtherPlugins) {
     std::string error;
     ASSERT_TRUE(readFxpFile(fxp.c_str(), program, error)) << error;
     ASSERT_GE(program.params.size(), 3u);
-    EXPECT_EQ(program.params[0], 1.0f);                       // Triangle
+    EXPECT_EQ(program.params[0], 1.0f);                     // Triangle
     EXPECT_NEAR(program.params[1], (3.5 + 12) / 24, 1e-5);  // -12..12
     EXPECT_EQ(program.params[2], 1.0f);
     EXPECT_EQ(run("render " + nekobi + " --set Cutoff=bright --save-fxp " + fxp).exitCode, 2);

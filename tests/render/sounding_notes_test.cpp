@@ -19,12 +19,10 @@ MidiMessage message(double seconds, uint8_t status, uint8_t data1, uint8_t data2
 TEST(SoundingNotes, EachNoteStillSoundingGetsANoteOffAtTheSongsEnd) {
     MidiSong song;
     song.messages = {
-        message(0.0, 0x90, 60, 100),  // ended below
-        message(0.1, 0x91, 64, 90),   // channel 2, struck twice
-        message(0.2, 0x91, 64, 90),
-        message(0.3, 0x90, 67, 80),   // ended by a note-on of velocity 0
-        message(0.4, 0x80, 60, 0),
-        message(0.5, 0x90, 67, 0),
+        message(0.0, 0x90, 60, 100),                              // ended below
+        message(0.1, 0x91, 64, 90),                               // channel 2, struck twice
+        message(0.2, 0x91, 64, 90),  message(0.3, 0x90, 67, 80),  // ended by a note-on of velocity 0
+        message(0.4, 0x80, 60, 0),   message(0.5, 0x90, 67, 0),
         message(0.6, 0x8F, 70, 0),    // a note-off for a key never struck
         message(0.7, 0xB3, 64, 127),  // sustain pedal held on channel 4
         message(0.8, 0xB4, 64, 127),  // and released on channel 5

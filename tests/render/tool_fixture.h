@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace kx::tooltest {
@@ -30,10 +30,12 @@ inline RunResult run(const std::string& arguments, const std::string& environmen
     std::string command = environment + " " + std::string(KX_TOOL_PATH) + " " + arguments + " 2>&1";
     RunResult result;
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
+    if (!pipe)
+        return result;
     char buf[4096];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) result.output.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+        result.output.append(buf, n);
     int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
@@ -42,7 +44,7 @@ inline RunResult run(const std::string& arguments, const std::string& environmen
 struct Audio {
     int rate = 0;
     int channels = 0;
-    int format = 0;  // libsndfile's SF_FORMAT_* of the file
+    int format = 0;              // libsndfile's SF_FORMAT_* of the file
     std::vector<float> samples;  // interleaved
     size_t frames() const { return channels ? samples.size() / size_t(channels) : 0; }
 };
@@ -50,7 +52,8 @@ struct Audio {
 inline bool readAudio(const std::string& path, Audio& audio) {
     SF_INFO info{};
     SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-    if (!f) return false;
+    if (!f)
+        return false;
     audio.rate = info.samplerate;
     audio.channels = info.channels;
     audio.format = info.format;
@@ -75,12 +78,34 @@ inline std::vector<unsigned char> midiFile(const std::vector<unsigned char>& eve
     const unsigned char tempo[] = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};  // 120 bpm
     const unsigned char end[] = {0x00, 0xFF, 0x2F, 0x00};
     const uint32_t n = uint32_t(sizeof tempo + events.size() + sizeof end);
-    std::vector<unsigned char> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,  // 480 per quarter
-                                       'M', 'T', 'r', 'k', uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8),
+    std::vector<unsigned char> file = {'M',
+                                       'T',
+                                       'h',
+                                       'd',
+                                       0,
+                                       0,
+                                       0,
+                                       6,
+                                       0,
+                                       0,
+                                       0,
+                                       1,
+                                       0x01,
+                                       0xE0,  // 480 per quarter
+                                       'M',
+                                       'T',
+                                       'r',
+                                       'k',
+                                       uint8_t(n >> 24),
+                                       uint8_t(n >> 16),
+                                       uint8_t(n >> 8),
                                        uint8_t(n)};
-    for (unsigned char b : tempo) file.push_back(b);
-    for (unsigned char b : events) file.push_back(b);
-    for (unsigned char b : end) file.push_back(b);
+    for (unsigned char b : tempo)
+        file.push_back(b);
+    for (unsigned char b : events)
+        file.push_back(b);
+    for (unsigned char b : end)
+        file.push_back(b);
     return file;
 }
 
@@ -105,7 +130,8 @@ protected:
         EXPECT_EQ(r.exitCode, 0) << settings << "\n" << r.output;
         FxProgram program;
         std::string error;
-        if (!readFxpFile(fxp.c_str(), program, error)) return {};
+        if (!readFxpFile(fxp.c_str(), program, error))
+            return {};
         return program.params;
     }
 

@@ -50,8 +50,9 @@ TEST(CheckSkinReports, AWordWhereANumberBelongsWithWhatItReadsAs) {
                                "AddResource grey RGBColour 128 128 0.5\n"
                                "BackgroundCol 0 0 big\n");
     EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_REPORTS(r, ":6: AddControl 1 ten 10 40 40 KPotDot Wave1 hl 11 dot\n"
-                      "    warning: 'ten' is not a number: the x reads as 0\n");
+    EXPECT_REPORTS(r,
+                   ":6: AddControl 1 ten 10 40 40 KPotDot Wave1 hl 11 dot\n"
+                   "    warning: 'ten' is not a number: the x reads as 0\n");
     EXPECT_REPORTS(r, "warning: '11px' is not a number: the radius reads as 11\n");
     EXPECT_REPORTS(r, "warning: '0.5' is not a whole number: the blue reads as 0\n");
     EXPECT_REPORTS(r, ":9: BackgroundCol 0 0 big\n    warning: 'big' is not a number: the blue reads as 0\n");
@@ -70,12 +71,16 @@ TEST(CheckSkinReports, ControlsOutsideTheEditorOrOnPagesTheSkinLacks) {
                                "AddControl 2 10 10 40 40 KPotDot Attk1 hl 11 dot\n"
                                "Init 665 100 2\n");
     EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_REPORTS(r, ":5: AddControl 1 700 10 40 40 KPotDot Wave1 hl 11 dot\n"
-                      "    warning: lies outside the 665 x 100 editor: never seen\n");
-    EXPECT_REPORTS(r, ":6: AddControl 1 640 10 40 40 KPotDot Wave2 hl 11 dot\n"
-                      "    warning: reaches beyond the 665 x 100 editor (640, 10 to 680, 50): the part outside is cut off\n");
-    EXPECT_REPORTS(r, ":7: AddControl 3 10 10 40 40 KPotDot Wave3 hl 11 dot\n"
-                      "    warning: page 3, but the skin has 2 pages: never shown\n");
+    EXPECT_REPORTS(r,
+                   ":5: AddControl 1 700 10 40 40 KPotDot Wave1 hl 11 dot\n"
+                   "    warning: lies outside the 665 x 100 editor: never seen\n");
+    EXPECT_REPORTS(
+        r,
+        ":6: AddControl 1 640 10 40 40 KPotDot Wave2 hl 11 dot\n"
+        "    warning: reaches beyond the 665 x 100 editor (640, 10 to 680, 50): the part outside is cut off\n");
+    EXPECT_REPORTS(r,
+                   ":7: AddControl 3 10 10 40 40 KPotDot Wave3 hl 11 dot\n"
+                   "    warning: page 3, but the skin has 2 pages: never shown\n");
     EXPECT_REPORTS(r, "(10, 90 to 50, 130): the part outside is cut off or covers the footer");
     EXPECT_REPORTS(r, "page -1 is never shown");
     EXPECT_REPORTS(r, "0 lines ignored, 5 warnings");
@@ -105,13 +110,16 @@ TEST(CheckSkinReports, ASecondInitAndNamesDeclaredTwice) {
                                "AddCheck loud Param MainLvl > 0.9\n"
                                "Init 200 100 1\n");
     EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_REPORTS(r, ":6: AddResource dot RGBColour 255 0 0\n"
-                      "    warning: a resource named 'dot' exists already (line 2): lookups find that one, so this one "
-                      "is never used\n");
-    EXPECT_REPORTS(r, ":7: AddResource text DefFont 12 dot\n"
-                      "    warning: 'text' also names a resource of another kind (line 3)");
-    EXPECT_REPORTS(r, ":9: AddCheck loud Param MainLvl > 0.9\n"
-                      "    warning: a check named 'loud' exists already (line 8)");
+    EXPECT_REPORTS(r,
+                   ":6: AddResource dot RGBColour 255 0 0\n"
+                   "    warning: a resource named 'dot' exists already (line 2): lookups find that one, so this one "
+                   "is never used\n");
+    EXPECT_REPORTS(r,
+                   ":7: AddResource text DefFont 12 dot\n"
+                   "    warning: 'text' also names a resource of another kind (line 3)");
+    EXPECT_REPORTS(r,
+                   ":9: AddCheck loud Param MainLvl > 0.9\n"
+                   "    warning: a check named 'loud' exists already (line 8)");
     EXPECT_REPORTS(r, ":10: Init 200 100 1\n    warning: a second Init: it replaces the one on line 5\n");
     EXPECT_REPORTS(r, "200 x 112");
 }
@@ -155,31 +163,38 @@ TEST(CheckSkinReports, ImagesWhoseFramesDoNotFitTheirFile) {
                                "Init 100 100 1\n");
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_FALSE(r.has(":5:")) << r.out;
-    EXPECT_REPORTS(r, ":6: AddResource b PngFile button.png 50 35 3\n"
-                      "    warning: the 100 x 35 picture holds only 2 frames of 50 x 35, not 3: nothing of it is "
-                      "drawn\n");
-    EXPECT_REPORTS(r, "warning: the 100 x 35 picture is not a whole number of 60 x 35 frames: its last 40 columns "
-                      "are never shown\n");
+    EXPECT_REPORTS(r,
+                   ":6: AddResource b PngFile button.png 50 35 3\n"
+                   "    warning: the 100 x 35 picture holds only 2 frames of 50 x 35, not 3: nothing of it is "
+                   "drawn\n");
+    EXPECT_REPORTS(r,
+                   "warning: the 100 x 35 picture is not a whole number of 60 x 35 frames: its last 40 columns "
+                   "are never shown\n");
     EXPECT_REPORTS(r, "warning: the 100 x 35 picture holds 4 frames of 25 x 35; only the first 2 are used\n");
     EXPECT_REPORTS(r, "warning: the 100 x 35 picture is smaller than one frame of 200 x 35");
     EXPECT_REPORTS(r, "ignored: 'broken.png' does not decode as PNG: not a PNG signature\n");
     EXPECT_REPORTS(r, "ignored: 'interlaced.png' does not decode as PNG: unsupported header");
     EXPECT_REPORTS(r, "ignored: there is no file " + dir + "/missing.png\n");
-    EXPECT_REPORTS(r, ":13: AddResource i PngResource Kelvox2AutoLvl.png 50 35 4\n"
-                      "    warning: the 100 x 35 picture holds only 2 frames");
+    EXPECT_REPORTS(r,
+                   ":13: AddResource i PngResource Kelvox2AutoLvl.png 50 35 4\n"
+                   "    warning: the 100 x 35 picture holds only 2 frames");
 }
 
 TEST(CheckSkinReports, QuotesLinesAsWrittenAndReadsPastAByteOrderMark) {
     std::string dir = freshFolder("check_raw");
-    Checked r = check(dir, "\xEF\xBB\xBF" "Init 200 100 1\r\n" + std::string(kHead) +
-                               "AddControl\t1  ten 10 40 40 KPotDot \"Wave1\" hl 11 dot   # first dial\r\n"
-                               "\r\n"
-                               "Bogus \x01 line\n");
+    Checked r = check(dir,
+                      "\xEF\xBB\xBF"
+                      "Init 200 100 1\r\n" +
+                          std::string(kHead) +
+                          "AddControl\t1  ten 10 40 40 KPotDot \"Wave1\" hl 11 dot   # first dial\r\n"
+                          "\r\n"
+                          "Bogus \x01 line\n");
     EXPECT_EQ(r.status, 1) << r.out;
     // The mark does not spoil the first line, and numbering is the editor's.
     EXPECT_FALSE(r.has(":1:")) << r.out;
-    EXPECT_REPORTS(r, ":6: AddControl\t1  ten 10 40 40 KPotDot \"Wave1\" hl 11 dot   # first dial\n"
-                      "    warning: 'ten' is not a number: the x reads as 0\n");
+    EXPECT_REPORTS(r,
+                   ":6: AddControl\t1  ten 10 40 40 KPotDot \"Wave1\" hl 11 dot   # first dial\n"
+                   "    warning: 'ten' is not a number: the x reads as 0\n");
     EXPECT_REPORTS(r, ":8: Bogus \\x01 line\n    ignored: unknown command 'Bogus'\n");
     EXPECT_REPORTS(r, "200 x 112, 1 page, 1 control,");
 }
@@ -197,26 +212,32 @@ TEST(CheckSkinReports, ALineShortOfAnArgumentNamesTheOneMissing) {
                                "BackgroundImage 1 2\n"
                                "Init 200 100 1\n");
     EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_REPORTS(r, ":5: Init 200 100\n    ignored: Init takes width, height and page count; the page count is "
-                      "missing\n");
+    EXPECT_REPORTS(r,
+                   ":5: Init 200 100\n    ignored: Init takes width, height and page count; the page count is "
+                   "missing\n");
     EXPECT_REPORTS(r, "ignored: the height is missing ('KPotDot' stands in its place)\n");
-    EXPECT_REPORTS(r, "ignored: KPotDot takes parameter, highlight colour, radius and dot colour; the radius is "
-                      "missing ('dot' stands in its place)\n");
-    EXPECT_REPORTS(r, "ignored: KImgRadio takes parameter, position, last position and image; the last position "
-                      "is missing ('img' stands in its place)\n");
-    EXPECT_REPORTS(r, "ignored: PngResource takes file name, frame width, frame height and frame count; the frame "
-                      "count is missing\n");
+    EXPECT_REPORTS(r,
+                   "ignored: KPotDot takes parameter, highlight colour, radius and dot colour; the radius is "
+                   "missing ('dot' stands in its place)\n");
+    EXPECT_REPORTS(r,
+                   "ignored: KImgRadio takes parameter, position, last position and image; the last position "
+                   "is missing ('img' stands in its place)\n");
+    EXPECT_REPORTS(r,
+                   "ignored: PngResource takes file name, frame width, frame height and frame count; the frame "
+                   "count is missing\n");
     EXPECT_REPORTS(r, "ignored: a Param check takes parameter, comparison and value; the value is missing\n");
     EXPECT_REPORTS(r, "ignored: the control type is missing\n");
-    EXPECT_REPORTS(r, "ignored: BackgroundImage takes page, image and frame; the image is missing ('2' stands in "
-                      "its place)\n");
+    EXPECT_REPORTS(r,
+                   "ignored: BackgroundImage takes page, image and frame; the image is missing ('2' stands in "
+                   "its place)\n");
 }
 
 TEST(CheckSkinReports, ImagesAreLookedForNextToTheSkinFile) {
     std::string dir = freshFolder("check_folder");
     writeFile(dir + "/button.png", readFile(std::string(KX_SOURCE_DIR) + "/src/data/files/Kelvox2AutoLvl.png"));
-    writeFile(dir + "/skin.txt", "AddResource b PngFile button.png 50 35 2\nInit 100 100 1\n"
-                                 "AddControl 1 0 0 50 35 KImg b\n");
+    writeFile(dir + "/skin.txt",
+              "AddResource b PngFile button.png 50 35 2\nInit 100 100 1\n"
+              "AddControl 1 0 0 50 35 KImg b\n");
     // Run from elsewhere: the folder that counts is the script's.
     CommandRun r = runTool("check-skin " + dir + "/skin.txt");
     EXPECT_EQ(r.status, 0) << r.out;

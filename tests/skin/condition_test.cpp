@@ -25,13 +25,14 @@ std::vector<bool> visible(const KSkin& skin) {
 }
 
 TEST_F(ConditionTest, ElseBracketShowsWhileTheCheckFails) {
-    ASSERT_TRUE(load(script("AddControl 0 0 0 10 10 KUrl a\n"
-                            "Condition hiWave\n"
-                            "AddControl 0 0 0 10 10 KUrl b\n"
-                            "ConditionElse\n"
-                            "AddControl 0 0 0 10 10 KUrl c\n"
-                            "EndCondition\n"
-                            "AddControl 0 0 0 10 10 KUrl d\n")));
+    ASSERT_TRUE(
+        load(script("AddControl 0 0 0 10 10 KUrl a\n"
+                    "Condition hiWave\n"
+                    "AddControl 0 0 0 10 10 KUrl b\n"
+                    "ConditionElse\n"
+                    "AddControl 0 0 0 10 10 KUrl c\n"
+                    "EndCondition\n"
+                    "AddControl 0 0 0 10 10 KUrl d\n")));
     ASSERT_EQ(skin->checkCount(), 3u);
     // Checks compare the value in the parameter's own units, live.
     effect->setParameterReal(param("Wave1"), 0);
@@ -41,10 +42,11 @@ TEST_F(ConditionTest, ElseBracketShowsWhileTheCheckFails) {
 }
 
 TEST_F(ConditionTest, NotNegatesOnlyTheNextCheck) {
-    ASSERT_TRUE(load(script("Condition hiWave Not loAttk\n"
-                            "AddControl 0 0 0 10 10 KUrl a\n"
-                            "Condition Not\n"  // a trailing Not is a check's name: none here
-                            "AddControl 0 0 0 10 10 KUrl b\n")));
+    ASSERT_TRUE(
+        load(script("Condition hiWave Not loAttk\n"
+                    "AddControl 0 0 0 10 10 KUrl a\n"
+                    "Condition Not\n"  // a trailing Not is a check's name: none here
+                    "AddControl 0 0 0 10 10 KUrl b\n")));
     effect->setParameterReal(param("Wave1"), 3);
     setValue("Attk1", 0.0);
     EXPECT_FALSE(skin->control(0)->IsVisible());
@@ -56,14 +58,15 @@ TEST_F(ConditionTest, NotNegatesOnlyTheNextCheck) {
 }
 
 TEST_F(ConditionTest, EmptySetsAndElseToggles) {
-    ASSERT_TRUE(load(script("ConditionElse\n"  // no Condition before: hides
-                            "AddControl 0 0 0 10 10 KUrl a\n"
-                            "Condition nosuch alsonot\n"  // unknown checks: empty set, shown
-                            "AddControl 0 0 0 10 10 KUrl b\n"
-                            "ConditionElse\nConditionElse\n"  // cancel out
-                            "AddControl 0 0 0 10 10 KUrl c\n"
-                            "EndCondition\n"
-                            "AddControl 0 0 0 10 10 KUrl d\n")));
+    ASSERT_TRUE(
+        load(script("ConditionElse\n"  // no Condition before: hides
+                    "AddControl 0 0 0 10 10 KUrl a\n"
+                    "Condition nosuch alsonot\n"  // unknown checks: empty set, shown
+                    "AddControl 0 0 0 10 10 KUrl b\n"
+                    "ConditionElse\nConditionElse\n"  // cancel out
+                    "AddControl 0 0 0 10 10 KUrl c\n"
+                    "EndCondition\n"
+                    "AddControl 0 0 0 10 10 KUrl d\n")));
     EXPECT_EQ(visible(*skin), (std::vector<bool>{false, true, true, true}));
 }
 
@@ -75,12 +78,13 @@ TEST_F(ConditionTest, ReferencesAreSharedPerCheckAndNegation) {
 }
 
 TEST_F(ConditionTest, ChecksRejectBadOperatorsAndKinds) {
-    ASSERT_TRUE(load(script("AddCheck x Param Wave1 => 1\n"
-                            "AddCheck y Param NoParam > 1\n"
-                            "AddCheck z Colour red\n"
-                            "AddCheck io InOut == 0 >= 1\n"
-                            "AddCheck io2 InOut == 0 ==\n"
-                            "AddCheck io3 InOut == 1 == 1\n")));
+    ASSERT_TRUE(
+        load(script("AddCheck x Param Wave1 => 1\n"
+                    "AddCheck y Param NoParam > 1\n"
+                    "AddCheck z Colour red\n"
+                    "AddCheck io InOut == 0 >= 1\n"
+                    "AddCheck io2 InOut == 0 ==\n"
+                    "AddCheck io3 InOut == 1 == 1\n")));
     EXPECT_EQ(skin->checkCount(), 5u);
     EXPECT_TRUE(skin->findCheck("io")->Evaluate());  // 0 inputs, 1 output
     EXPECT_FALSE(skin->findCheck("io3")->Evaluate());
@@ -89,7 +93,8 @@ TEST_F(ConditionTest, ChecksRejectBadOperatorsAndKinds) {
 TEST_F(ConditionTest, DateCheckIsFixedAtLoad) {
     int today = todayMonthDay();
     std::string s = "Init 1 1 1\nAddCheck today Date == " + std::to_string(today / 100) + " " +
-                    std::to_string(today % 100) + "\nAddCheck other Date == 13 40\nAddCheck later Date < 99 1\n"
+                    std::to_string(today % 100) +
+                    "\nAddCheck other Date == 13 40\nAddCheck later Date < 99 1\n"
                     "AddCheck huge Date == 2147483647 99\n";
     ASSERT_TRUE(load(s));
     EXPECT_TRUE(skin->findCheck("today")->Evaluate());
@@ -101,9 +106,10 @@ TEST_F(ConditionTest, DateCheckIsFixedAtLoad) {
 TEST_F(ConditionTest, BackgroundsFollowTheirConditions) {
     // Backgrounds without images: a page-0 colour entry can't be made, so use
     // the background colour and check that hidden controls are erased.
-    ASSERT_TRUE(load(script("Condition hiWave\n"
-                            "AddControl 0 10 10 20 20 KPageSelHlt 1 red\n"
-                            "EndCondition\n")));
+    ASSERT_TRUE(
+        load(script("Condition hiWave\n"
+                    "AddControl 0 10 10 20 20 KPageSelHlt 1 red\n"
+                    "EndCondition\n")));
     effect->setParameterReal(param("Wave1"), 3);
     paintNew();
     skin->LeftDown(false, false, 15, 15);  // lit while pressed

@@ -95,8 +95,8 @@ TEST_F(DiagnosticsTest, ListeningBuildsTheSameSkinAndPaintsTheSamePixels) {
     KCanvas quietCanvas(unheard->width(), unheard->height());
     unheard->ResetCanvas(quietCanvas);
     unheard->Paint(quietCanvas);
-    EXPECT_TRUE(std::equal(heard.pixels(), heard.pixels() + size_t(heard.width()) * heard.height(),
-                           quietCanvas.pixels()));
+    EXPECT_TRUE(
+        std::equal(heard.pixels(), heard.pixels() + size_t(heard.width()) * heard.height(), quietCanvas.pixels()));
 }
 
 TEST_F(DiagnosticsTest, BuiltInSkinBuildsTheSameAndDrawsNoRemark) {
@@ -124,7 +124,9 @@ TEST_F(DiagnosticsTest, ByteOrderMarkIsSkippedOnlyAtTheStart) {
         EXPECT_EQ(s->startPage(), 2);
     }
     // What merely starts like a mark, or is too short to be one, is kept.
-    for (std::string text : {std::string("\xEF\xBB" "Init 30 20 1\n"), std::string("\xEF"), std::string("")}) {
+    for (std::string text : {std::string("\xEF\xBB"
+                                         "Init 30 20 1\n"),
+                             std::string("\xEF"), std::string("")}) {
         TrickleSource source(text, 1);
         Listener listener;
         EXPECT_FALSE(parseSkin(source, effect.get(), nullptr, &listener));

@@ -55,17 +55,17 @@ TEST_F(PaintTest, PageBeyondTheCountShowsOnlyEveryPageControlsOnTheColour) {
 // A dial drag repaints the dial and its read-out and leaves every other
 // pixel of the canvas alone.
 TEST_F(PaintTest, DialDragRepaintsOnlyTheDialAndItsReadout) {
-    ASSERT_TRUE(loadWithImages(
-        "AddResource bg TestImage 200 100 1\n"
-        "AddResource hl RGBAColour 255 255 255 60\n"
-        "AddResource dot RGBColour 255 0 0\n"
-        "AddResource font DefFont 12 dot\n"
-        "Init 200 100 1\n"
-        "BackgroundMap bg\n"
-        "AddControl 1 10 10 40 40 KPotDot Detune1 hl 11 dot\n"
-        "AddControl 1 0 55 60 15 KValue Detune1 font\n"
-        "AddControl 1 110 10 40 40 KPotDot Attk1 hl 11 dot\n"
-        "AddControl 1 100 55 60 15 KValue Attk1 font\n"));
+    ASSERT_TRUE(
+        loadWithImages("AddResource bg TestImage 200 100 1\n"
+                       "AddResource hl RGBAColour 255 255 255 60\n"
+                       "AddResource dot RGBColour 255 0 0\n"
+                       "AddResource font DefFont 12 dot\n"
+                       "Init 200 100 1\n"
+                       "BackgroundMap bg\n"
+                       "AddControl 1 10 10 40 40 KPotDot Detune1 hl 11 dot\n"
+                       "AddControl 1 0 55 60 15 KValue Detune1 font\n"
+                       "AddControl 1 110 10 40 40 KPotDot Attk1 hl 11 dot\n"
+                       "AddControl 1 100 55 60 15 KValue Attk1 font\n"));
     paintNew();
     auto inside = [](int x, int y) {
         return (x >= 10 && x < 50 && y >= 10 && y < 50) || (x >= 0 && x < 60 && y >= 55 && y < 70);
@@ -97,12 +97,13 @@ TEST_F(PaintTest, DialDragRepaintsOnlyTheDialAndItsReadout) {
 }
 
 TEST_F(PaintTest, OverlappingControlsFirstTakesTheMouseLastDrawsOnTop) {
-    ASSERT_TRUE(loadWithImages("AddResource a TestImage 20 20 1\n"
-                               "AddResource b TestImage 20 20 2 2\n"
-                               "AddResource hl RGBColour 1 1 1\n"
-                               "Init 40 40 2\n"
-                               "AddControl 1 0 0 20 20 KImgPageSel a 2\n"
-                               "AddControl 1 0 0 20 20 KImg b\n"));
+    ASSERT_TRUE(
+        loadWithImages("AddResource a TestImage 20 20 1\n"
+                       "AddResource b TestImage 20 20 2 2\n"
+                       "AddResource hl RGBColour 1 1 1\n"
+                       "Init 40 40 2\n"
+                       "AddControl 1 0 0 20 20 KImgPageSel a 2\n"
+                       "AddControl 1 0 0 20 20 KImg b\n"));
     paintNew();
     EXPECT_EQ(pixel(10, 10), frameColour(0) & 0xFFFFFF);  // b's frame 0 over a
     EXPECT_EQ(pixel(0, 0), 0xFFFFFFu);
@@ -112,9 +113,10 @@ TEST_F(PaintTest, OverlappingControlsFirstTakesTheMouseLastDrawsOnTop) {
 }
 
 TEST_F(PaintTest, CapturedControlOnAnotherPageGetsNoEvents) {
-    ASSERT_TRUE(loadWithImages("AddResource hl RGBColour 1 1 1\n"
-                               "Init 100 100 2\n"
-                               "AddControl 1 0 0 40 40 KPotDot Detune1 hl 11 hl\n"));
+    ASSERT_TRUE(
+        loadWithImages("AddResource hl RGBColour 1 1 1\n"
+                       "Init 100 100 2\n"
+                       "AddControl 1 0 0 40 40 KPotDot Detune1 hl 11 hl\n"));
     setValue("Detune1", 0.5);
     EXPECT_TRUE(skin->LeftDown(false, false, 20, 20));
     EXPECT_EQ(skin->capturedIndex(), 0);
@@ -130,12 +132,11 @@ TEST_F(PaintTest, CapturedControlOnAnotherPageGetsNoEvents) {
 }
 
 TEST_F(PaintTest, PressNotTakenDoesNotCaptureAndReleaseGoesUnderThePointer) {
-    ASSERT_TRUE(loadWithImages(std::string(kBasicResources) +
-                               "Init 100 100 1\n"
-                               "AddControl 1 0 0 50 20 KValue Detune1 font\n"
-                               "AddControl 1 0 50 50 50 KImgCommand FullRnd nosuch\n"
-                               "AddResource img TestImage 50 50 2\n"
-                               "AddControl 1 0 50 50 50 KImgCommand FullRnd img\n"));
+    ASSERT_TRUE(loadWithImages(std::string(kBasicResources) + "Init 100 100 1\n"
+                                                              "AddControl 1 0 0 50 20 KValue Detune1 font\n"
+                                                              "AddControl 1 0 50 50 50 KImgCommand FullRnd nosuch\n"
+                                                              "AddResource img TestImage 50 50 2\n"
+                                                              "AddControl 1 0 50 50 50 KImgCommand FullRnd img\n"));
     EXPECT_FALSE(skin->LeftDown(false, false, 10, 10));  // opens the text box only
     ASSERT_EQ(window.entries.size(), 1u);
     EXPECT_EQ(window.entries[0].param, param("Detune1"));
@@ -173,8 +174,9 @@ TEST_F(PaintTest, HugePageCountCostsOneBackgroundEntry) {
 }
 
 TEST_F(PaintTest, ImageWithThreeFramesOnTwoPagesShowsFrameZeroOnBoth) {
-    ASSERT_TRUE(loadWithImages("AddResource bg TestImage 4 4 3\nInit 4 4 2\nBackgroundMap bg\n"
-                               "BackgroundImage 0 bg 3\n"));
+    ASSERT_TRUE(
+        loadWithImages("AddResource bg TestImage 4 4 3\nInit 4 4 2\nBackgroundMap bg\n"
+                       "BackgroundImage 0 bg 3\n"));
     paintNew();
     EXPECT_EQ(pixel(2, 2), frameColour(0) & 0xFFFFFF);
     skin->SetPage(2);
@@ -188,13 +190,14 @@ TEST_F(PaintTest, ImageWithThreeFramesOnTwoPagesShowsFrameZeroOnBoth) {
 // Rectangles and events at the ends of the int range: nothing overflows
 // (the sanitizer build checks), the controls still work.
 TEST_F(PaintTest, ExtremeGeometryAndEvents) {
-    ASSERT_TRUE(loadWithImages(std::string(kBasicResources) +
-                               "AddResource img TestImage 10 10 1\n"
-                               "Init 50 50 1\n"
-                               "AddControl 1 -2147483648 -2147483648 2147483647 2147483647 KPotDot Detune1 red 11 red\n"
-                               "AddControl 1 2147483647 0 -2147483648 10 KSlide Attk1 img red 2147483647 0 1 1\n"
-                               "AddControl 1 -5 -5 2147483647 2147483647 KZoomWave nosuch Null Null red red red red red red font\n"
-                               "AddControl 1 -5 -5 2147483647 -2147483648 KHlSwitch Noise1 -2147483648 0 2147483647 5 red red red\n"));
+    ASSERT_TRUE(loadWithImages(
+        std::string(kBasicResources) +
+        "AddResource img TestImage 10 10 1\n"
+        "Init 50 50 1\n"
+        "AddControl 1 -2147483648 -2147483648 2147483647 2147483647 KPotDot Detune1 red 11 red\n"
+        "AddControl 1 2147483647 0 -2147483648 10 KSlide Attk1 img red 2147483647 0 1 1\n"
+        "AddControl 1 -5 -5 2147483647 2147483647 KZoomWave nosuch Null Null red red red red red red font\n"
+        "AddControl 1 -5 -5 2147483647 -2147483648 KHlSwitch Noise1 -2147483648 0 2147483647 5 red red red\n"));
     paintNew();
     const int big = 2147483647, small = -2147483647 - 1;
     for (int x : {small, -1, 0, 25, big})

@@ -79,11 +79,12 @@ TEST_F(ParserTest, DefaultSkinLabelsExpandTheirVariables) {
 }
 
 TEST_F(ParserTest, CommandTypeAndKindWordsIgnoreLetterCase) {
-    ASSERT_TRUE(load("addresource Red rgbcolour 1 2 3\n"
-                     "ADDRESOURCE f deffont 12 Red\n"
-                     "init 100 50 1\n"
-                     "addcontrol 1 0 0 40 40 kpotdot wave1 Red 5 Red\n"
-                     "AddControl 1 0 0 40 40 KValue WAVE1 f\n"));
+    ASSERT_TRUE(
+        load("addresource Red rgbcolour 1 2 3\n"
+             "ADDRESOURCE f deffont 12 Red\n"
+             "init 100 50 1\n"
+             "addcontrol 1 0 0 40 40 kpotdot wave1 Red 5 Red\n"
+             "AddControl 1 0 0 40 40 KValue WAVE1 f\n"));
     EXPECT_EQ(skin->width(), 100);
     EXPECT_EQ(skin->height(), 62);
     EXPECT_EQ(skin->controlCount(), 2u);
@@ -100,7 +101,7 @@ TEST_F(ParserTest, SkinWithoutSizeOrPagesIsRejected) {
     EXPECT_FALSE(load("Init 665 395 0\n"));
     EXPECT_FALSE(load("Init 665 -12 1\n"));
     EXPECT_FALSE(load("Init 665 2147483647 1\n"));  // the footer must not wrap the height
-    EXPECT_TRUE(load("Init 665 -11 1\n"));           // stored height 1 is enough
+    EXPECT_TRUE(load("Init 665 -11 1\n"));          // stored height 1 is enough
     EXPECT_TRUE(load("Init 1 1 1\nInit 665 395 2\n"));
     EXPECT_EQ(skin->width(), 665);
 }
@@ -127,13 +128,12 @@ TEST_F(ParserTest, BackgroundColourOutsideByteRangeIsIgnored) {
 
 TEST_F(ParserTest, BadLineIsIgnoredWithItsReasonAndTheRestLoads) {
     Diagnostics d;
-    ASSERT_TRUE(load(std::string(kBasicResources) +
-                         "Init 100 100 1\n"
-                         "\n\n# a comment\n"
-                         "AddControl 1 0 0 40 40 KPotDot NoSuch red 5 red\n"
-                         "Frobnicate 1 2\n"
-                         "AddControl 1 0 0\n"
-                         "AddControl 1 50 0 40 40 KPotDot Wave1 red 5 red\n",
+    ASSERT_TRUE(load(std::string(kBasicResources) + "Init 100 100 1\n"
+                                                    "\n\n# a comment\n"
+                                                    "AddControl 1 0 0 40 40 KPotDot NoSuch red 5 red\n"
+                                                    "Frobnicate 1 2\n"
+                                                    "AddControl 1 0 0\n"
+                                                    "AddControl 1 50 0 40 40 KPotDot Wave1 red 5 red\n",
                      &d));
     EXPECT_EQ(skin->controlCount(), 1u);
     ASSERT_EQ(d.ignored.size(), 3u);
@@ -147,13 +147,14 @@ TEST_F(ParserTest, BadLineIsIgnoredWithItsReasonAndTheRestLoads) {
 
 TEST_F(ParserTest, ResourceLookupsAreTypedAndFindTheFirstOfAName) {
     Diagnostics d;
-    ASSERT_TRUE(load("AddResource c RGBColour 1 0 0\n"
-                     "AddResource c RGBColour 2 0 0\n"
-                     "AddResource f DefFont 12 c\n"
-                     "Init 10 10 1\n"
-                     "AddControl 1 0 0 10 10 KValue Wave1 c\n"  // a colour is no font
-                     "AddControl 1 0 0 10 10 KValue Wave1 Null\n",
-                     &d));
+    ASSERT_TRUE(
+        load("AddResource c RGBColour 1 0 0\n"
+             "AddResource c RGBColour 2 0 0\n"
+             "AddResource f DefFont 12 c\n"
+             "Init 10 10 1\n"
+             "AddControl 1 0 0 10 10 KValue Wave1 c\n"  // a colour is no font
+             "AddControl 1 0 0 10 10 KValue Wave1 Null\n",
+             &d));
     EXPECT_EQ(skin->findColour("c")->colour().r, 1);
     EXPECT_FALSE(skin->findFont("c"));
     EXPECT_FALSE(skin->findColour("Null"));
@@ -173,13 +174,14 @@ TEST_F(ParserTest, ResourceNamesAreCutTo25Characters) {
 }
 
 TEST_F(ParserTest, FontNeedsAPositiveHeightAndAColour) {
-    ASSERT_TRUE(load("AddResource c RGBColour 1 2 3\n"
-                     "AddResource a DefFont 0 c\n"
-                     "AddResource b DefFont 12 nosuch\n"
-                     "AddResource d DefFont 12 c \"DejaVu Sans\"\n"
-                     "AddResource e Sparkle 1 2\n"
-                     "AddResource g\n"
-                     "Init 1 1 1\n"));
+    ASSERT_TRUE(
+        load("AddResource c RGBColour 1 2 3\n"
+             "AddResource a DefFont 0 c\n"
+             "AddResource b DefFont 12 nosuch\n"
+             "AddResource d DefFont 12 c \"DejaVu Sans\"\n"
+             "AddResource e Sparkle 1 2\n"
+             "AddResource g\n"
+             "Init 1 1 1\n"));
     EXPECT_FALSE(skin->findFont("a"));
     EXPECT_FALSE(skin->findFont("b"));
     ASSERT_TRUE(skin->findFont("d"));
@@ -201,10 +203,10 @@ TEST_F(ParserTest, ControlsCheckTheirArguments) {
     Diagnostics d;
     ASSERT_TRUE(load(std::string(kBasicResources) +
                          "Init 100 100 2\n"
-                         "AddControl 1 0 0 40 40 KPotDot Wave1 red 0 red\n"        // radius 0
-                         "AddControl 1 0 0 40 40 KPotDot Wave1 red 5\n"            // too few
-                         "AddControl 1 0 0 40 16 KPageSelHlt 0 half\n"             // page 0
-                         "AddControl 1 0 0 40 16 KImgRadio Wave1 4 3 nosuch\n"     // position > last
+                         "AddControl 1 0 0 40 40 KPotDot Wave1 red 0 red\n"     // radius 0
+                         "AddControl 1 0 0 40 40 KPotDot Wave1 red 5\n"         // too few
+                         "AddControl 1 0 0 40 16 KPageSelHlt 0 half\n"          // page 0
+                         "AddControl 1 0 0 40 16 KImgRadio Wave1 4 3 nosuch\n"  // position > last
                          "AddControl 1 0 0 40 16 KHlRadio Wave1 0 -1 0 0 9 9 red green blue\n"
                          "AddControl 1 0 0 40 16 KImgCommand NoCommand nosuch\n"
                          "AddControl 1 0 0 40 16 KBarFracMeter level LeftToRight red\n"  // no such value
@@ -239,9 +241,7 @@ TEST_F(ParserTest, SkinFileFallsBackToTheBuiltInScript) {
     skin = loadSkinFrom(path, effect.get());
     ASSERT_TRUE(skin);
     EXPECT_EQ(skin->width(), 665);
-    {
-        std::ofstream(path) << "Init 300 200 3\n";
-    }
+    { std::ofstream(path) << "Init 300 200 3\n"; }
     skin = loadSkinFrom(path, effect.get());
     ASSERT_TRUE(skin);
     EXPECT_EQ(skin->width(), 300);

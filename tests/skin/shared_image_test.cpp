@@ -34,13 +34,13 @@ TEST(SharedImage, EveryBuiltInImageDecodesToTheSizeItsHeaderGives) {
         EXPECT_EQ(shared->height(), decoded->height) << name;
         EXPECT_EQ(shared->pixels().pixels, decoded->pixels) << name;
     }
-    EXPECT_EQ(builtIn("Kelvox2Preset.txt"), nullptr); // not an image: refused
+    EXPECT_EQ(builtIn("Kelvox2Preset.txt"), nullptr);  // not an image: refused
 }
 
 TEST_F(SkinTest, TwoSkinsShareOneBackgroundDecodedOnlyWhenFirstDrawn) {
     const KSharedImage* background = builtIn("Kelvox2.png");
     ASSERT_TRUE(background);
-    const bool decodedBefore = background->isDecoded(); // false when this test runs alone
+    const bool decodedBefore = background->isDecoded();  // false when this test runs alone
 
     KMemorySource first(kSkinFileName), second(kSkinFileName);
     std::unique_ptr<KSkin> a = parseSkin(first, effect.get());
@@ -51,7 +51,7 @@ TEST_F(SkinTest, TwoSkinsShareOneBackgroundDecodedOnlyWhenFirstDrawn) {
     ASSERT_TRUE(imageA && imageB);
     EXPECT_EQ(imageA->shared(), background);
     EXPECT_EQ(imageB->shared(), background);
-    EXPECT_EQ(background->isDecoded(), decodedBefore); // parsing decodes nothing
+    EXPECT_EQ(background->isDecoded(), decodedBefore);  // parsing decodes nothing
     EXPECT_EQ(imageA->columns(), 2);
     EXPECT_EQ(imageA->rows(), 1);
 
@@ -60,7 +60,7 @@ TEST_F(SkinTest, TwoSkinsShareOneBackgroundDecodedOnlyWhenFirstDrawn) {
     skin->WindowOpened();
     paintNew();
     EXPECT_TRUE(background->isDecoded());
-    EXPECT_EQ(&imageA->bitmap(), &imageB->bitmap()); // one set of pixels for both
+    EXPECT_EQ(&imageA->bitmap(), &imageB->bitmap());  // one set of pixels for both
     EXPECT_EQ(imageB->bitmap().width, 1330);
 }
 

@@ -12,7 +12,9 @@ namespace {
 
 const char* const kImages[] = {"Kelvox2.png", "Kelvox2PartRnd.png", "Kelvox2FullRnd.png", "Kelvox2AutoLvl.png"};
 
-std::string builtIn(const std::string& name) { return readFile(std::string(KX_SOURCE_DIR) + "/src/data/files/" + name); }
+std::string builtIn(const std::string& name) {
+    return readFile(std::string(KX_SOURCE_DIR) + "/src/data/files/" + name);
+}
 
 TEST(SkinExport, WritesTheBuiltInSkinWithItsImagesAsFiles) {
     std::string dir = freshFolder("export_new") + "/my skin/nested";

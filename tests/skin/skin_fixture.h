@@ -29,7 +29,9 @@ struct HostCall {
 };
 
 inline void PrintTo(const HostCall& c, std::ostream* os) {
-    *os << (c.opcode == audioMasterBeginEdit ? "begin(" : c.opcode == audioMasterEndEdit ? "end(" : "automate(")
+    *os << (c.opcode == audioMasterBeginEdit ? "begin("
+            : c.opcode == audioMasterEndEdit ? "end("
+                                             : "automate(")
         << c.index << ")";
 }
 
@@ -42,19 +44,17 @@ inline std::vector<HostCall>& hostCalls() {
 
 inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void* ptr, float opt) {
     switch (opcode) {
-        case audioMasterVersion: return 2400;
-        case audioMasterGetSampleRate: return 48000;
-        case audioMasterGetVendorString:
-        case audioMasterGetProductString:
-            if (ptr)
-                std::strcpy(static_cast<char*>(ptr), opcode == audioMasterGetVendorString ? "Vend" : "Prod");
-            return 1;
-        case audioMasterAutomate:
-        case audioMasterBeginEdit:
-        case audioMasterEndEdit:
-            hostCalls().push_back({opcode, index, opt});
-            return 1;
-        default: return 0;
+    case audioMasterVersion: return 2400;
+    case audioMasterGetSampleRate: return 48000;
+    case audioMasterGetVendorString:
+    case audioMasterGetProductString:
+        if (ptr)
+            std::strcpy(static_cast<char*>(ptr), opcode == audioMasterGetVendorString ? "Vend" : "Prod");
+        return 1;
+    case audioMasterAutomate:
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit: hostCalls().push_back({opcode, index, opt}); return 1;
+    default: return 0;
     }
 }
 
@@ -110,8 +110,11 @@ protected:
     uint32_t pixel(int x, int y) const { return canvas->pixels()[size_t(y) * canvas->width() + x] & 0xFFFFFF; }
 
     int param(const char* name) const { return effect->findParameter(name); }
-    double value(const char* name) const { return effect->getBank().param(param(name))->getValue(
-        effect->getBank().slotOf(effect->getCurrentProgram(), param(name))); }
+    double value(const char* name) const {
+        return effect->getBank()
+            .param(param(name))
+            ->getValue(effect->getBank().slotOf(effect->getCurrentProgram(), param(name)));
+    }
     void setValue(const char* name, double v) { effect->setParameterValue(param(name), v); }
 
     std::unique_ptr<KEffect> effect;
@@ -137,7 +140,9 @@ inline const char* const kBasicResources =
 namespace kx::testing {
 
 // The colour frame n of a test image is filled with.
-inline uint32_t frameColour(int n) { return packPixel(uint8_t(10 * (n + 1)), uint8_t(20 * (n + 1)), uint8_t(30 * (n + 1))); }
+inline uint32_t frameColour(int n) {
+    return packPixel(uint8_t(10 * (n + 1)), uint8_t(20 * (n + 1)), uint8_t(30 * (n + 1)));
+}
 
 // An image of frames fw x fh laid out in `columns` columns, frame n filled
 // with frameColour(n) and its top-left pixel marked white.

@@ -151,8 +151,9 @@ TEST(CheckSkinTool, ReportsIgnoredLinesWithTheirLineNumbers) {
     write(skin, std::string(kSkin) + "\r\n\r\nAddControl 1 0 0 10 10 KPotDot Nope white 11 dot\nBogus\n");
     ToolRun r = run("check-skin " + skin);
     EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_NE(r.out.find(":11: AddControl 1 0 0 10 10 KPotDot Nope white 11 dot\n    ignored: no parameter named 'Nope'"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find(":11: AddControl 1 0 0 10 10 KPotDot Nope white 11 dot\n    ignored: no parameter named 'Nope'"),
+        std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find(":12: Bogus"), std::string::npos) << r.out;
     write(skin, kSkin);

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -22,7 +23,6 @@
 #include <cstring>
 #include <limits>
 #include <thread>
-#include <unistd.h>
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
@@ -302,8 +302,7 @@ TEST(TestHost, EveryBlockAndEveryTextIsChecked) {
     Instance talker(wordy, texts);
     ASSERT_TRUE(talker.create());
     const GuardedText t = talker.text(effGetParamDisplay, 0, kVstMaxParamStrLen);
-    EXPECT_NE(t.fault.find("wrote 20 bytes ('0.50000000000000000') into a buffer of 9"), std::string::npos)
-        << t.fault;
+    EXPECT_NE(t.fault.find("wrote 20 bytes ('0.50000000000000000') into a buffer of 9"), std::string::npos) << t.fault;
     EXPECT_TRUE(talker.text(effGetParamName, 0, kVstMaxParamStrLen).fault.empty());
 }
 
@@ -403,7 +402,6 @@ TEST(Score, EachEventArrivesInItsBlockAtItsOffset) {
 
 }  // namespace
 }  // namespace kx::validate
-
 
 namespace kx::validate {
 namespace {

@@ -3,9 +3,9 @@
 // hang fails that test without ending the run, and a clean plug-in passes.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
@@ -56,8 +56,8 @@ std::string fixture(const char* name) { return std::string(KX_FIXTURE_DIR) + "/f
 TEST(Validate, ACleanPlugInPassesEveryTest) {
     const ToolRun run = validate("--level 1 " + fixture("clean"));
     EXPECT_EQ(run.status, 0) << run.out;
-    for (const char* test : {"lifecycle", "processing", "output", "events", "parameters", "threads", "state",
-                             "editor", "cost"})
+    for (const char* test :
+         {"lifecycle", "processing", "output", "events", "parameters", "threads", "state", "editor", "cost"})
         EXPECT_TRUE(run.passed(test)) << test << "\n" << run.out;
 }
 

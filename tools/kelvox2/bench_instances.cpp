@@ -29,7 +29,8 @@ Footprint footprint() {
     Footprint f;
     long pages = 0, resident = 0;
     if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
         std::fclose(statm);
     }
     f.residentKb = double(resident) * double(sysconf(_SC_PAGESIZE)) / 1024.0;
@@ -75,7 +76,8 @@ bool measure(const std::string& path, int fd) {
     std::vector<std::unique_ptr<kx::PluginHost>> hosts(kFurther + 1);
     before = footprint();
     start = std::chrono::steady_clock::now();
-    if (!create(hosts[0])) return false;
+    if (!create(hosts[0]))
+        return false;
     fig.firstMs = millisecondsSince(start);
     Footprint after = footprint();
     fig.firstKb = after.residentKb - before.residentKb;
@@ -85,7 +87,8 @@ bool measure(const std::string& path, int fd) {
     std::vector<double> times;
     for (int i = 1; i <= kFurther; ++i) {
         start = std::chrono::steady_clock::now();
-        if (!create(hosts[size_t(i)])) return false;
+        if (!create(hosts[size_t(i)]))
+            return false;
         times.push_back(millisecondsSince(start));
     }
     after = footprint();
@@ -105,10 +108,12 @@ int runInstanceBench(const std::vector<std::string>& paths) {
                 "first KB", "heap KB", "next ms", "next KB", "heap KB");
     for (const std::string& path : paths) {
         int fds[2];
-        if (pipe(fds) != 0) return 1;
+        if (pipe(fds) != 0)
+            return 1;
         std::fflush(nullptr);
         const pid_t child = fork();
-        if (child < 0) return 1;
+        if (child < 0)
+            return 1;
         if (child == 0) {
             close(fds[0]);
             _exit(measure(path, fds[1]) ? 0 : 1);
@@ -126,14 +131,16 @@ int runInstanceBench(const std::vector<std::string>& paths) {
         // The file name, or the whole path when another plug-in has the same file name.
         std::string name = path.substr(path.find_last_of('/') + 1);
         for (const std::string& other : paths)
-            if (other != path && other.substr(other.find_last_of('/') + 1) == name) name = path;
+            if (other != path && other.substr(other.find_last_of('/') + 1) == name)
+                name = path;
         std::printf("%-28s %9.2f %9.0f %10.2f %10.0f %10.0f %10.3f %10.0f %10.0f\n", name.substr(0, 28).c_str(),
                     fig.loadMs, fig.loadKb, fig.firstMs, fig.firstKb, fig.firstHeapKb, fig.nextMs, fig.nextKb,
                     fig.nextHeapKb);
     }
-    std::printf("(KB: resident memory the step added; heap KB: bytes in use from the allocator; next: median\n"
-                " time and mean memory of %d further instances while the first stays open; editors closed)\n",
-                kFurther);
+    std::printf(
+        "(KB: resident memory the step added; heap KB: bytes in use from the allocator; next: median\n"
+        " time and mean memory of %d further instances while the first stays open; editors closed)\n",
+        kFurther);
     return 0;
 }
 

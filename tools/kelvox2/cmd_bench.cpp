@@ -6,12 +6,12 @@
 
 #include "bench_instances.h"
 #include "host/bench_piece.h"
-#include "host/typed_value.h"
 #include "host/midi_file.h"
 #include "host/midi_renderer.h"
 #include "host/option_reader.h"
 #include "host/plugin_host.h"
 #include "host/plugin_presets.h"
+#include "host/typed_value.h"
 
 #include <algorithm>
 #include <chrono>
@@ -87,7 +87,8 @@ bool renderOnce(Seat& seat, const kx::MidiSong& song, double& nanoseconds, std::
     settings.blockSize = kBlock;
     settings.tailSeconds = 0.5;
     kx::MidiRenderer renderer(*seat.host, song, settings);
-    if (!renderer.start(error)) return false;
+    if (!renderer.start(error))
+        return false;
     auto begin = std::chrono::steady_clock::now();
     while (renderer.renderBlock() > 0) {
     }
@@ -102,8 +103,7 @@ bool renderOnce(Seat& seat, const kx::MidiSong& song, double& nanoseconds, std::
 // the paths are listed under the tables.
 void labelPlugins(std::vector<Plugin>& plugins, const std::vector<std::string>& names) {
     for (size_t i = 0; i < plugins.size(); ++i) {
-        std::string name = names[i].empty() ? plugins[i].path.substr(plugins[i].path.find_last_of('/') + 1)
-                                            : names[i];
+        std::string name = names[i].empty() ? plugins[i].path.substr(plugins[i].path.find_last_of('/') + 1) : names[i];
         if (std::count(names.begin(), names.end(), names[i]) > 1) {
             const auto n = std::count(names.begin(), names.begin() + long(i) + 1, names[i]);
             name += " #" + std::to_string(n);
@@ -138,9 +138,11 @@ EarlyExit parseOptions(int argc, char** argv, Options& o) {
             if (!r.value(value) || !kx::parseNumber(value, 1, 600, o.seconds))
                 return kReport.usageError("--seconds needs a length from 1 to 600, not '" + value + "'");
         } else if (r.is("--patch")) {
-            if (!r.value(value)) return kReport.usageError("--patch needs a name: default, saw3, glide or all");
+            if (!r.value(value))
+                return kReport.usageError("--patch needs a name: default, saw3, glide or all");
             if (value == "all") {
-                for (size_t i = 0; i < patches.size(); ++i) o.patches.push_back(int(i));
+                for (size_t i = 0; i < patches.size(); ++i)
+                    o.patches.push_back(int(i));
             } else if (const kx::BenchPatch* p = kx::findBenchPatch(value)) {
                 o.patches.push_back(int(p - patches.data()));
             } else {
@@ -148,26 +150,31 @@ EarlyExit parseOptions(int argc, char** argv, Options& o) {
             }
         } else if (r.is("--set")) {
             size_t eq = r.value(value) ? value.find('=') : std::string::npos;
-            if (eq == std::string::npos || eq == 0) return kReport.usageError("--set needs NAME=TEXT, not '" + value + "'");
+            if (eq == std::string::npos || eq == 0)
+                return kReport.usageError("--set needs NAME=TEXT, not '" + value + "'");
             o.sets.emplace_back(value.substr(0, eq), value.substr(eq + 1));
         } else if (r.is("--instances")) {
             o.instances = true;
         } else {
             return kReport.usageError("unknown option '" + r.name() + "'");
         }
-        if (r.hasUnusedValue()) return kReport.usageError("option '" + r.name() + "' takes no value");
+        if (r.hasUnusedValue())
+            return kReport.usageError("option '" + r.name() + "' takes no value");
     }
     if (o.paths.empty()) {
         o.paths.push_back(defaultPluginPath());
         for (const char* peer : kPeers)
-            if (access(peer, R_OK) == 0) o.paths.push_back(peer);
+            if (access(peer, R_OK) == 0)
+                o.paths.push_back(peer);
     }
     if (o.patches.empty())
-        for (size_t i = 0; i < patches.size(); ++i) o.patches.push_back(int(i));
+        for (size_t i = 0; i < patches.size(); ++i)
+            o.patches.push_back(int(i));
     // Each patch once, in the order given.
     std::vector<int> unique;
     for (int p : o.patches)
-        if (std::find(unique.begin(), unique.end(), p) == unique.end()) unique.push_back(p);
+        if (std::find(unique.begin(), unique.end(), p) == unique.end())
+            unique.push_back(p);
     o.patches = unique;
     return kCarryOn;
 }
@@ -176,7 +183,8 @@ std::unique_ptr<kx::PluginHost> loadHost(const std::string& path, std::string& e
     auto host = std::make_unique<kx::PluginHost>();
     host->hostSampleRate = kRate;
     host->hostBlockSize = kBlock;
-    if (!host->load(path, &error)) return nullptr;
+    if (!host->load(path, &error))
+        return nullptr;
     host->open();
     return host;
 }
@@ -185,15 +193,19 @@ std::unique_ptr<kx::PluginHost> loadHost(const std::string& path, std::string& e
 bool applySettings(Seat& seat, const Options& o, std::string& error) {
     if (seat.patch >= 0)
         for (const auto& [name, text] : kx::benchPatches()[size_t(seat.patch)].settings)
-            if (!kx::typeSetting(*seat.host, name, text, error)) return false;
+            if (!kx::typeSetting(*seat.host, name, text, error))
+                return false;
     // --set values are read as a musician types them, as render reads them.
     for (const auto& [name, text] : o.sets) {
         std::string unused;
         const int index = kx::findParameterNamed(*seat.host, name, unused);
-        if (index < 0) continue;
+        if (index < 0)
+            continue;
         std::string warning;
-        if (!kx::setTypedValue(*seat.host, kx::probeParameter(*seat.host, index), text, warning, error)) return false;
-        if (!warning.empty()) std::fprintf(stderr, "kelvox2 bench: %s\n", warning.c_str());
+        if (!kx::setTypedValue(*seat.host, kx::probeParameter(*seat.host, index), text, warning, error))
+            return false;
+        if (!warning.empty())
+            std::fprintf(stderr, "kelvox2 bench: %s\n", warning.c_str());
     }
     return true;
 }
@@ -203,9 +215,12 @@ void printTables(const std::vector<Plugin>& plugins, const std::vector<Seat>& se
     auto seatFor = [&](size_t plugin, int patch) -> const Seat* {
         const Seat* loaded = nullptr;
         for (const Seat& s : seats) {
-            if (s.plugin != plugin) continue;
-            if (s.patch == patch) return &s;
-            if (s.patch < 0) loaded = &s;
+            if (s.plugin != plugin)
+                continue;
+            if (s.patch == patch)
+                return &s;
+            if (s.patch < 0)
+                loaded = &s;
         }
         return loaded;
     };
@@ -223,10 +238,12 @@ void printTables(const std::vector<Plugin>& plugins, const std::vector<Seat>& se
 
     // Patch by patch, every plug-in's median and the first one's ratio to the others.
     std::printf("\nns/sample, side by side");
-    if (plugins.size() > 1) std::printf(" (ratio: %s to each other plug-in)", plugins[0].label.c_str());
+    if (plugins.size() > 1)
+        std::printf(" (ratio: %s to each other plug-in)", plugins[0].label.c_str());
     std::printf("\n%-9s", "patch");
     std::vector<std::string> ratios;
-    for (const Plugin& p : plugins) std::printf(" %12s", p.label.c_str());
+    for (const Plugin& p : plugins)
+        std::printf(" %12s", p.label.c_str());
     for (size_t i = 1; i < plugins.size(); ++i) {
         ratios.push_back("/ " + plugins[i].label);
         std::printf(" %12s", ratios.back().c_str());
@@ -244,7 +261,8 @@ void printTables(const std::vector<Plugin>& plugins, const std::vector<Seat>& se
         std::printf("\n");
     }
     for (const Plugin& p : plugins)
-        if (p.label.find(" #") != std::string::npos) std::printf("%s: %s\n", p.label.c_str(), p.path.c_str());
+        if (p.label.find(" #") != std::string::npos)
+            std::printf("%s: %s\n", p.label.c_str(), p.path.c_str());
     std::printf("(%d rounds of %.2f s of audio at %g Hz, blocks of %d; medians)\n", o.rounds,
                 double(seats.front().frames) / kRate, kRate, kBlock);
 }
@@ -253,8 +271,10 @@ void printTables(const std::vector<Plugin>& plugins, const std::vector<Seat>& se
 
 int runBench(int argc, char** argv) {
     Options o;
-    if (EarlyExit exit = parseOptions(argc, argv, o)) return *exit;
-    if (o.instances) return runInstanceBench(o.paths);
+    if (EarlyExit exit = parseOptions(argc, argv, o))
+        return *exit;
+    if (o.instances)
+        return runInstanceBench(o.paths);
 
     std::vector<Plugin> plugins;
     std::vector<std::string> names;
@@ -262,20 +282,24 @@ int runBench(int argc, char** argv) {
     for (const std::string& path : o.paths) {
         std::string error;
         auto probe = loadHost(path, error);
-        if (!probe) return kReport.failure(error);
+        if (!probe)
+            return kReport.failure(error);
         Plugin plugin;
         plugin.path = path;
         // The patches are the instrument's own: a plug-in without their
         // parameters gets one seat and plays as loaded in every row.
         bool own = true;
-        for (const kx::BenchPatch& patch : kx::benchPatches()) own = own && kx::patchFits(*probe, patch);
+        for (const kx::BenchPatch& patch : kx::benchPatches())
+            own = own && kx::patchFits(*probe, patch);
         for (size_t k = 0; k < (own ? o.patches.size() : 1); ++k) {
             Seat seat;
             seat.plugin = plugins.size();
             seat.patch = own ? o.patches[k] : -1;
             seat.host = probe ? std::move(probe) : loadHost(path, error);
-            if (!seat.host) return kReport.failure(error);
-            if (!applySettings(seat, o, error)) return kReport.failure(path + ": " + error);
+            if (!seat.host)
+                return kReport.failure(error);
+            if (!applySettings(seat, o, error))
+                return kReport.failure(path + ": " + error);
             seats.push_back(std::move(seat));
         }
         names.push_back(seats.back().host->effectName());
@@ -287,7 +311,8 @@ int runBench(int argc, char** argv) {
             std::string unused;
             anyHas = anyHas || kx::findParameterNamed(*s.host, name, unused) >= 0;
         }
-        if (!anyHas) return kReport.failure("--set: no plug-in has a parameter '" + name + "'");
+        if (!anyHas)
+            return kReport.failure("--set: no plug-in has a parameter '" + name + "'");
     }
     labelPlugins(plugins, names);
 
@@ -297,14 +322,17 @@ int runBench(int argc, char** argv) {
         for (Seat& s : seats) {
             double ns = 0.0;
             std::string error;
-            if (!renderOnce(s, song, ns, error)) return kReport.failure(plugins[s.plugin].path + ": " + error);
-            if (round > 0) s.nanoseconds.push_back(ns);
+            if (!renderOnce(s, song, ns, error))
+                return kReport.failure(plugins[s.plugin].path + ": " + error);
+            if (round > 0)
+                s.nanoseconds.push_back(ns);
         }
         // Rewrite one line in place on a terminal; a log or pipe gets whole lines.
         std::fprintf(stderr, overwrite ? "\rbench: round %d of %d" : "bench: round %d of %d\n", round, o.rounds);
         std::fflush(stderr);
     }
-    if (overwrite) std::fputc('\n', stderr);
+    if (overwrite)
+        std::fputc('\n', stderr);
     printTables(plugins, seats, o);
     return 0;
 }

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "command_messages.h"
 #include "edit/edit_session.h"
 #include "edit/replay_script.h"
 #include "kelvox2/host/option_reader.h"
-#include "command_messages.h"
 #include "subcommands.h"
 
 namespace kelvox2 {

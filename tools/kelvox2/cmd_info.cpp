@@ -23,10 +23,32 @@ namespace {
 const CommandMessages kReport("info");
 
 const char* const kCanDoTexts[] = {
-    "sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents", "receiveVstMidiEvent",
-    "receiveVstTimeInfo", "offline", "plugAsChannelInsert", "plugAsSend", "mixDryWet", "noRealTime",
-    "multipass", "metapass", "1in1out", "1in2out", "2in1out", "2in2out", "2in4out", "4in2out", "4in4out",
-    "4in8out", "8in4out", "8in8out", "midiProgramNames", "conformsToWindowRules", "bypass",
+    "sendVstEvents",
+    "sendVstMidiEvent",
+    "sendVstTimeInfo",
+    "receiveVstEvents",
+    "receiveVstMidiEvent",
+    "receiveVstTimeInfo",
+    "offline",
+    "plugAsChannelInsert",
+    "plugAsSend",
+    "mixDryWet",
+    "noRealTime",
+    "multipass",
+    "metapass",
+    "1in1out",
+    "1in2out",
+    "2in1out",
+    "2in2out",
+    "2in4out",
+    "4in2out",
+    "4in4out",
+    "4in8out",
+    "8in4out",
+    "8in8out",
+    "midiProgramNames",
+    "conformsToWindowRules",
+    "bypass",
 };
 
 struct FlagName {
@@ -48,9 +70,9 @@ const FlagName kFlagNames[] = {
     {effFlagsCanDoubleReplacing, "CanDoubleReplacing"},
 };
 
-const char* const kCategoryNames[] = {"unknown",  "effect",      "synth",       "analysis",
-                                      "mastering", "spatializer", "room fx",     "surround fx",
-                                      "restoration", "offline process", "shell", "generator"};
+const char* const kCategoryNames[] = {"unknown",     "effect",          "synth",   "analysis",
+                                      "mastering",   "spatializer",     "room fx", "surround fx",
+                                      "restoration", "offline process", "shell",   "generator"};
 
 void printUsage(FILE* out) {
     std::fprintf(out,
@@ -153,9 +175,9 @@ int printPreset(kx::PluginHost& host, const std::string& fxp, const std::string&
         return kReport.failure(error);
     std::printf("File:        %s\n", path.c_str());
     if (!fxp.empty()) {
-        std::printf("Holds:       a program, %s\n",
-                    describeContent(program.isChunk, program.chunk.size(), program.params.size(), "parameter values")
-                        .c_str());
+        std::printf(
+            "Holds:       a program, %s\n",
+            describeContent(program.isChunk, program.chunk.size(), program.params.size(), "parameter values").c_str());
         std::printf("For plug-in: %s, version %d\n", kx::describeId(program.fxID).c_str(), int(program.fxVersion));
         ok = kx::applyProgram(host, program, error);
     } else {
@@ -283,7 +305,9 @@ int runInfo(int argc, char** argv) {
     for (const char* text : kCanDoTexts) {
         VstIntPtr answer = host.canDo(text);
         std::printf("  %-22s %2ld (%s)\n", text, static_cast<long>(answer),
-                    answer > 0 ? "yes" : answer < 0 ? "no" : "don't know");
+                    answer > 0   ? "yes"
+                    : answer < 0 ? "no"
+                                 : "don't know");
     }
     return 0;
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "graphics/png_decoder.h"
 #include "command_messages.h"
+#include "graphics/png_decoder.h"
 #include "host/output_file.h"
 
 namespace kelvox2 {

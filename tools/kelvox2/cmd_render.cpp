@@ -15,6 +15,7 @@
 #include "host/plugin_presets.h"
 #include "host/typed_value.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -22,7 +23,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace kelvox2 {
@@ -132,12 +132,14 @@ EarlyExit parseOptions(int argc, char** argv, RenderOptions& o) {
             o.sets.push_back(value);
         } else if (r.is("--fxp") || r.is("--fxb") || r.is("--save-fxp") || r.is("--save-fxb")) {
             std::string name = r.name();
-            if (!r.value(value) || value.empty()) return kReport.usageError(name + " needs a file name");
+            if (!r.value(value) || value.empty())
+                return kReport.usageError(name + " needs a file name");
             (name == "--fxp" ? o.fxp : name == "--fxb" ? o.fxb : name == "--save-fxp" ? o.saveFxp : o.saveFxb) = value;
         } else {
             return kReport.usageError("unknown option '" + r.name() + "'");
         }
-        if (r.hasUnusedValue()) return kReport.usageError("option '" + r.name() + "' takes no value");
+        if (r.hasUnusedValue())
+            return kReport.usageError("option '" + r.name() + "' takes no value");
     }
     return kCarryOn;
 }
@@ -149,11 +151,14 @@ EarlyExit applySets(kx::PluginHost& host, const RenderOptions& o) {
         std::string name = s.substr(0, eq), text = s.substr(eq + 1);
         std::string error;
         int index = kx::findParameterNamed(host, name, error);
-        if (index < 0) return kReport.usageError("--set " + s + ": " + error);
+        if (index < 0)
+            return kReport.usageError("--set " + s + ": " + error);
         kx::ParameterShape shape = kx::probeParameter(host, index);
         std::string warning;
-        if (!kx::setTypedValue(host, shape, text, warning, error)) return kReport.usageError("--set " + s + ": " + error);
-        if (!warning.empty()) kReport.warn(warning);
+        if (!kx::setTypedValue(host, shape, text, warning, error))
+            return kReport.usageError("--set " + s + ": " + error);
+        if (!warning.empty())
+            kReport.warn(warning);
     }
     return kCarryOn;
 }
@@ -163,22 +168,27 @@ EarlyExit applySettings(kx::PluginHost& host, const RenderOptions& o) {
     std::string error;
     if (!o.fxb.empty()) {
         kx::FxBank bank;
-        if (!kx::readFxbFile(o.fxb.c_str(), bank, error)) return kReport.failure(error);
-        if (!kx::applyBank(host, bank, error)) return kReport.failure(o.fxb + ": " + error);
+        if (!kx::readFxbFile(o.fxb.c_str(), bank, error))
+            return kReport.failure(error);
+        if (!kx::applyBank(host, bank, error))
+            return kReport.failure(o.fxb + ": " + error);
     }
     if (o.program >= 0) {
         if (o.program >= host.numPrograms())
             return kReport.failure("--program " + std::to_string(o.program) + ": the plug-in has " +
-                           std::to_string(host.numPrograms()) + " programs (0.." +
-                           std::to_string(host.numPrograms() - 1) + ")");
+                                   std::to_string(host.numPrograms()) + " programs (0.." +
+                                   std::to_string(host.numPrograms() - 1) + ")");
         host.setProgram(o.program);
     }
     if (!o.fxp.empty()) {
         kx::FxProgram program;
-        if (!kx::readFxpFile(o.fxp.c_str(), program, error)) return kReport.failure(error);
-        if (!kx::applyProgram(host, program, error)) return kReport.failure(o.fxp + ": " + error);
+        if (!kx::readFxpFile(o.fxp.c_str(), program, error))
+            return kReport.failure(error);
+        if (!kx::applyProgram(host, program, error))
+            return kReport.failure(o.fxp + ": " + error);
     }
-    if (EarlyExit exit = applySets(host, o)) return exit;
+    if (EarlyExit exit = applySets(host, o))
+        return exit;
     if (!o.saveFxp.empty() && !kx::writeFile(o.saveFxp.c_str(), kx::writeFxp(kx::captureProgram(host)), error))
         return kReport.failure(error);
     if (!o.saveFxb.empty() && !kx::writeFile(o.saveFxb.c_str(), kx::writeFxb(kx::captureBank(host)), error))
@@ -190,21 +200,26 @@ EarlyExit applySettings(kx::PluginHost& host, const RenderOptions& o) {
 class Progress {
 public:
     Progress(bool enabled, double totalSeconds, bool totalIsLimit)
-        : enabled_(enabled && totalSeconds > 5.0), live_(isatty(STDERR_FILENO) == 1), total_(totalSeconds),
+        : enabled_(enabled && totalSeconds > 5.0),
+          live_(isatty(STDERR_FILENO) == 1),
+          total_(totalSeconds),
           limit_(totalIsLimit) {}
     void update(double doneSeconds) {
-        if (!enabled_) return;
+        if (!enabled_)
+            return;
         int percent = int(100.0 * doneSeconds / total_);
         char line[96];
         std::snprintf(line, sizeof line, "rendering: %3d%% (%.1f of %s%.1f s)", percent, doneSeconds,
                       limit_ ? "at most " : "", total_);
         if (live_) {
             auto now = std::chrono::steady_clock::now();
-            if (shown_ && now - last_ < std::chrono::milliseconds(200)) return;
+            if (shown_ && now - last_ < std::chrono::milliseconds(200))
+                return;
             last_ = now;
             std::fprintf(stderr, "\r%s   ", line);
         } else {
-            if (shown_ && percent / 25 == lastQuarter_) return;
+            if (shown_ && percent / 25 == lastQuarter_)
+                return;
             lastQuarter_ = percent / 25;
             std::fprintf(stderr, "%s\n", line);
         }
@@ -212,7 +227,8 @@ public:
         std::fflush(stderr);
     }
     void finish() {
-        if (shown_ && live_) std::fprintf(stderr, "\n");
+        if (shown_ && live_)
+            std::fprintf(stderr, "\n");
     }
 
 private:
@@ -248,7 +264,8 @@ struct Levels {
 
 std::string decibels(double level) {
     char text[32] = "-inf";
-    if (level > 0.0) std::snprintf(text, sizeof text, "%+.1f", 20.0 * std::log10(level));
+    if (level > 0.0)
+        std::snprintf(text, sizeof text, "%+.1f", 20.0 * std::log10(level));
     return text;
 }
 
@@ -261,7 +278,8 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
     std::vector<const double*> doubleChannels(floatChannels.size());
     auto outputFor = [&](int c) { return std::min(c, renderer.channels() - 1); };
     kx::AudioWriter writer;
-    if (renderer.channels() < 1) return kReport.failure("nothing to write: the plug-in has no audio outputs");
+    if (renderer.channels() < 1)
+        return kReport.failure("nothing to write: the plug-in has no audio outputs");
     if (!writer.open(outPath, o.format, int(std::lround(o.settings.sampleRate)), fileChannels, error))
         return kReport.failure(error);
     if (!renderer.start(error)) {
@@ -273,7 +291,8 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
     Levels levels;
     for (;;) {
         int frames = renderer.renderBlock();
-        if (frames == 0) break;
+        if (frames == 0)
+            break;
         for (int c = 0; c < fileChannels; ++c) {
             floatChannels[size_t(c)] = renderer.floatOutputs()[outputFor(c)];
             doubleChannels[size_t(c)] = renderer.doubleOutputs()[outputFor(c)];
@@ -295,23 +314,24 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
     }
     renderer.stop();
     progress.finish();
-    if (!writer.close(error)) return kReport.failure(error);
+    if (!writer.close(error))
+        return kReport.failure(error);
     const double seconds = double(renderer.totalFrames()) / rate;
     const double tail = double(renderer.totalFrames() - renderer.songFrames()) / rate;
-    std::printf("wrote %s: %.3f s (tail %.3f s), %s, %d channel%s at %g Hz, peak %s dBFS\n", outPath.c_str(),
-                seconds, std::max(tail, 0.0), kx::describeAudioFormat(o.format), fileChannels,
-                fileChannels == 1 ? "" : "s", rate, decibels(levels.peak).c_str());
-    if (o.settings.tailUntilQuiet && renderer.totalFrames() - renderer.songFrames() >=
-                                         int64_t(std::ceil(kx::kMaxAutoTailSeconds * rate)))
+    std::printf("wrote %s: %.3f s (tail %.3f s), %s, %d channel%s at %g Hz, peak %s dBFS\n", outPath.c_str(), seconds,
+                std::max(tail, 0.0), kx::describeAudioFormat(o.format), fileChannels, fileChannels == 1 ? "" : "s",
+                rate, decibels(levels.peak).c_str());
+    if (o.settings.tailUntilQuiet &&
+        renderer.totalFrames() - renderer.songFrames() >= int64_t(std::ceil(kx::kMaxAutoTailSeconds * rate)))
         kReport.warn("the output had not fallen below -90 dBFS after " + std::to_string(int(kx::kMaxAutoTailSeconds)) +
-             " s of tail; the file ends there");
+                     " s of tail; the file ends there");
     if (kx::isIntegerFormat(o.format) && levels.overFullScale > 0)
         kReport.warn("the output peaks at " + decibels(levels.peak) + " dBFS: " + std::to_string(levels.overFullScale) +
-             " samples above full scale were clipped in the " + kx::describeAudioFormat(o.format) +
-             " file (use --format float to keep them, or lower the level)");
+                     " samples above full scale were clipped in the " + kx::describeAudioFormat(o.format) +
+                     " file (use --format float to keep them, or lower the level)");
     if (levels.nonFinite > 0)
-        return kReport.failure("the plug-in produced " + std::to_string(levels.nonFinite) + " samples that are not numbers; " +
-                       outPath + " holds them as they came");
+        return kReport.failure("the plug-in produced " + std::to_string(levels.nonFinite) +
+                               " samples that are not numbers; " + outPath + " holds them as they came");
     return 0;
 }
 
@@ -322,14 +342,14 @@ EarlyExit settleFormat(const std::string& outPath, RenderOptions& o) {
     if (!o.formatGiven) {
         if (!known)
             return kReport.usageError("unknown output format '" + outPath +
-                              "' (name it .wav, .flac or .aiff, or choose one with --format)");
+                                      "' (name it .wav, .flac or .aiff, or choose one with --format)");
         o.format = byName;
         return kCarryOn;
     }
     if (known && std::strcmp(kx::audioFormatExtension(byName), kx::audioFormatExtension(o.format)) != 0)
-        return kReport.usageError(std::string("--format writes ") + kx::describeAudioFormat(o.format) + ", but '" + outPath +
-                          "' is named as " + kx::audioFormatExtension(byName) + "; name it ." +
-                          kx::audioFormatExtension(o.format));
+        return kReport.usageError(std::string("--format writes ") + kx::describeAudioFormat(o.format) + ", but '" +
+                                  outPath + "' is named as " + kx::audioFormatExtension(byName) + "; name it ." +
+                                  kx::audioFormatExtension(o.format));
     return kCarryOn;
 }
 
@@ -337,25 +357,30 @@ EarlyExit settleFormat(const std::string& outPath, RenderOptions& o) {
 
 int runRender(int argc, char** argv) {
     RenderOptions o;
-    if (EarlyExit exit = parseOptions(argc, argv, o)) return *exit;
+    if (EarlyExit exit = parseOptions(argc, argv, o))
+        return *exit;
 
     bool saving = !o.saveFxp.empty() || !o.saveFxb.empty();
     std::string pluginName = defaultPluginPath();
     std::string midiPath, outPath;
     size_t n = o.operands.size();
-    if (n == 3 || (n == 1 && saving)) pluginName = o.operands[0];
+    if (n == 3 || (n == 1 && saving))
+        pluginName = o.operands[0];
     if (n >= 2) {
         midiPath = o.operands[n - 2];
         outPath = o.operands[n - 1];
     } else if (!(saving && n <= 1)) {
         return kReport.usageError(n == 0 ? "missing IN.mid and OUT" : "missing OUT");
     }
-    if (n > 3) return kReport.usageError("too many operands");
+    if (n > 3)
+        return kReport.usageError("too many operands");
     if (!outPath.empty())
-        if (EarlyExit exit = settleFormat(outPath, o)) return *exit;
+        if (EarlyExit exit = settleFormat(outPath, o))
+            return *exit;
 
     std::string pluginPath, error;
-    if (!kx::locatePlugin(pluginName, pluginPath, error)) return kReport.failure(error);
+    if (!kx::locatePlugin(pluginName, pluginPath, error))
+        return kReport.failure(error);
     kx::FileRoles files;
     files.input("the plug-in", pluginPath);
     files.input("the MIDI file", midiPath);
@@ -364,26 +389,31 @@ int runRender(int argc, char** argv) {
     files.output("the output", outPath);
     files.output("--save-fxp", o.saveFxp);
     files.output("--save-fxb", o.saveFxb);
-    if (std::string clash = files.clash(); !clash.empty()) return kReport.usageError(clash);
+    if (std::string clash = files.clash(); !clash.empty())
+        return kReport.usageError(clash);
 
     // Read the song before loading anything, so a bad file fails fast.
     kx::MidiSong song;
-    if (!midiPath.empty() && !kx::readMidiFile(midiPath.c_str(), song, error)) return kReport.failure(error);
+    if (!midiPath.empty() && !kx::readMidiFile(midiPath.c_str(), song, error))
+        return kReport.failure(error);
     // A few bytes of delta time can claim centuries; refuse before writing any of it.
     if (song.endSeconds > kMaxSongSeconds)
         return kReport.failure(midiPath + ": the song lasts " + std::to_string(int64_t(song.endSeconds / 3600)) +
-                       " hours; at most " + std::to_string(int(kMaxSongSeconds / 3600)) + " are rendered");
+                               " hours; at most " + std::to_string(int(kMaxSongSeconds / 3600)) + " are rendered");
 
     kx::PluginHost host;
     host.hostSampleRate = o.settings.sampleRate;
     host.hostBlockSize = o.settings.blockSize;
-    if (!host.load(pluginPath, &error)) return kReport.failure(error);
+    if (!host.load(pluginPath, &error))
+        return kReport.failure(error);
     host.open();
     host.setSampleRate(float(o.settings.sampleRate));
     host.setBlockSize(o.settings.blockSize);
 
-    if (EarlyExit exit = applySettings(host, o)) return *exit;
-    if (midiPath.empty()) return 0;
+    if (EarlyExit exit = applySettings(host, o))
+        return *exit;
+    if (midiPath.empty())
+        return 0;
     return render(host, song, outPath, o);
 }
 

@@ -1,15 +1,15 @@
 // kelvox2 skin export: writes the built-in skin script and the images it
 // names as files, for a skin author to start from.
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "command_messages.h"
@@ -196,8 +196,8 @@ int runExport(int argc, char** argv) {
         return kReport.failure("this build carries no built-in skin", 2);
     std::vector<std::string> images;
     std::vector<ExportFile> files;
-    files.push_back({kx::kSkinFileName,
-                     scriptReadingFiles(std::string(reinterpret_cast<const char*>(script), length), images)});
+    files.push_back(
+        {kx::kSkinFileName, scriptReadingFiles(std::string(reinterpret_cast<const char*>(script), length), images)});
     for (const std::string& image : images) {
         const uint8_t* bytes = kx::findEmbeddedFile(image.c_str(), &length);
         if (!bytes)
@@ -220,9 +220,8 @@ int runExport(int argc, char** argv) {
         if (!present.empty()) {
             for (const std::string& p : present)
                 kReport.failure(p + " exists already");
-            return kReport.failure(std::string("nothing written; use --force to replace ") +
-                                       (present.size() == 1 ? "it" : "them"),
-                                   2);
+            return kReport.failure(
+                std::string("nothing written; use --force to replace ") + (present.size() == 1 ? "it" : "them"), 2);
         }
     }
     for (const ExportFile& f : files) {
@@ -230,9 +229,10 @@ int runExport(int argc, char** argv) {
             return kReport.failure(error, 2);
         std::printf("wrote %s%s\n", prefix.c_str(), f.name.c_str());
     }
-    std::printf("Place these files next to the plug-in (Kelvox2.so) to use them; "
-                "check your edits with 'kelvox2 check-skin %s%s'.\n",
-                prefix.c_str(), kx::kSkinFileName);
+    std::printf(
+        "Place these files next to the plug-in (Kelvox2.so) to use them; "
+        "check your edits with 'kelvox2 check-skin %s%s'.\n",
+        prefix.c_str(), kx::kSkinFileName);
     return 0;
 }
 

@@ -7,12 +7,12 @@
 #include <fstream>
 #include <string>
 
+#include "command_messages.h"
 #include "data/byte_source.h"
 #include "data/file_access.h"
-#include "command_messages.h"
 #include "host/output_file.h"
-#include "skin/skin_parser.h"
 #include "skin/skin_factory.h"
+#include "skin/skin_parser.h"
 #include "skin_session.h"
 #include "subcommands.h"
 
@@ -109,9 +109,8 @@ int runSnapshot(int argc, char** argv) {
         kx::KFileSource file(skinPath);
         if (!file.isOpen()) {
             const int why = errno;
-            return kReport.failure(std::string("cannot read ") + skinPath + ": " +
-                                       (why ? std::strerror(why) : "not a regular file"),
-                                   2);
+            return kReport.failure(
+                std::string("cannot read ") + skinPath + ": " + (why ? std::strerror(why) : "not a regular file"), 2);
         }
         // Images the script names lie beside it, as they would beside the plug-in.
         kx::KSkinFactory factory(effect.get());

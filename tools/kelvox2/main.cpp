@@ -1,11 +1,11 @@
 // kelvox2: a small VST 2.4 host for the instrument and its framework's tools.
 #include "subcommands.h"
 
+#include <unistd.h>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 namespace kelvox2 {
 
@@ -21,19 +21,23 @@ struct Subcommand {
 const Subcommand kSubcommands[] = {
     {"info", "info [PLUGIN] [--params | --fxp FILE | --fxb FILE]",
      "what a plug-in tells a host, what its parameters take, what a preset sets", runInfo},
-    {"render", "render [PLUGIN] IN.mid OUT", "play a Standard MIDI File through a plug-in into an audio file", runRender},
+    {"render", "render [PLUGIN] IN.mid OUT", "play a Standard MIDI File through a plug-in into an audio file",
+     runRender},
     {"bench", "bench [PLUGIN...]", "real-time factor and nanoseconds per sample of plug-ins", runBench},
     {"png", "png FILE [--raw OUT]", "decode a PNG file with the instrument's own decoder", runPng},
-    {"snapshot", "snapshot [--page N] [--events FILE] [--skin FILE] OUT.png", "paint the editor headless into a PNG file", runSnapshot},
+    {"snapshot", "snapshot [--page N] [--events FILE] [--skin FILE] OUT.png",
+     "paint the editor headless into a PNG file", runSnapshot},
     {"check-skin", "check-skin SKIN.txt", "report every line of a skin script that the parser ignores", runCheckSkin},
     {"skin", "skin export [--force] DIR", "write the built-in skin and its images as files to start from", runSkin},
-    {"edit", "edit [PLUGIN] [--skin FILE] [--events FILE] [--screenshot OUT]", "open a plug-in's editor in a window, as a host does", runEdit},
+    {"edit", "edit [PLUGIN] [--skin FILE] [--events FILE] [--screenshot OUT]",
+     "open a plug-in's editor in a window, as a host does", runEdit},
     {"validate", "validate [PLUGIN...]", "try plug-ins as the most demanding hosts would, test by test", runValidate},
 };
 
 void printUsage(FILE* out) {
-    std::fprintf(out, "usage: kelvox2 COMMAND [OPTIONS]\n       kelvox2 help COMMAND\n       kelvox2 --version\n\n"
-                      "commands:\n");
+    std::fprintf(out,
+                 "usage: kelvox2 COMMAND [OPTIONS]\n       kelvox2 help COMMAND\n       kelvox2 --version\n\n"
+                 "commands:\n");
     for (const Subcommand& c : kSubcommands)
         std::fprintf(out, "  %s\n      %s\n", c.usage, c.summary);
     std::fprintf(out,

@@ -17,18 +17,18 @@ namespace {
 
 VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     switch (opcode) {
-        case audioMasterVersion: return 2400;
-        case audioMasterGetSampleRate: return 44100;
-        case audioMasterGetBlockSize: return 1024;
-        case audioMasterGetVendorString:
-            if (ptr)
-                std::strcpy(static_cast<char*>(ptr), "kelvox2");
-            return 1;
-        case audioMasterGetProductString:
-            if (ptr)
-                std::strcpy(static_cast<char*>(ptr), "snapshot");
-            return 1;
-        default: return 0;
+    case audioMasterVersion: return 2400;
+    case audioMasterGetSampleRate: return 44100;
+    case audioMasterGetBlockSize: return 1024;
+    case audioMasterGetVendorString:
+        if (ptr)
+            std::strcpy(static_cast<char*>(ptr), "kelvox2");
+        return 1;
+    case audioMasterGetProductString:
+        if (ptr)
+            std::strcpy(static_cast<char*>(ptr), "snapshot");
+        return 1;
+    default: return 0;
     }
 }
 

@@ -26,8 +26,8 @@ struct DialSpot {
 };
 
 // Columns of the oscillator rows, left to right.
-constexpr int kWaveX = 70, kPartialX = 135, kDetuneX = 200, kAttackX = 265, kReleaseX = 330,
-              kPortaX = 395, kNoiseX = 460, kLevelX = 525;
+constexpr int kWaveX = 70, kPartialX = 135, kDetuneX = 200, kAttackX = 265, kReleaseX = 330, kPortaX = 395,
+              kNoiseX = 460, kLevelX = 525;
 constexpr std::array<int, 3> kOscRowY = {130, 225, 320};
 
 constexpr std::array<DialSpot, 3> kGlobalDials = {{

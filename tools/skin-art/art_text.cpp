@@ -45,7 +45,8 @@ int inkWidth(const char* text, int size, bool bold, FontBox& fonts) {
     const uint32_t* px = scratch.pixels();
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            if ((px[y * w + x] & 0xFFFFFFu) != 0 && x > last) last = x;
+            if ((px[y * w + x] & 0xFFFFFFu) != 0 && x > last)
+                last = x;
     return last + 1;
 }
 

@@ -121,18 +121,22 @@ int main(int argc, char** argv) {
     drawInfoPage(page2, fonts);
     const KCanvas* pages[2] = {&page1, &page2};
     const KImage background = joinFrames(pages, 2, kFrameW, kFrameH);
-    if (!save(outDir, "Kelvox2.png", background)) return 1;
+    if (!save(outDir, "Kelvox2.png", background))
+        return 1;
 
     KImage buttons[3];
     for (int i = 0; i < 3; ++i) {
         buttons[i] = renderButton(page1, fonts, kButtons[i]);
-        if (!save(outDir, kButtons[i].file, buttons[i])) return 1;
+        if (!save(outDir, kButtons[i].file, buttons[i]))
+            return 1;
     }
 
     if (!previewDir.empty()) {
         const ButtonImages images{&buttons[0], &buttons[1], &buttons[2]};
-        if (!save(previewDir, "page1.png", previewInstrumentPage(background, images, fonts))) return 1;
-        if (!save(previewDir, "page2.png", previewInfoPage(background, fonts))) return 1;
+        if (!save(previewDir, "page1.png", previewInstrumentPage(background, images, fonts)))
+            return 1;
+        if (!save(previewDir, "page2.png", previewInfoPage(background, fonts)))
+            return 1;
     }
     return 0;
 }

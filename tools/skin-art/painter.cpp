@@ -5,9 +5,7 @@
 
 namespace kx::art {
 
-KColour rgb(int r, int g, int b, int a) {
-    return KColour{uint8_t(r), uint8_t(g), uint8_t(b), uint8_t(a)};
-}
+KColour rgb(int r, int g, int b, int a) { return KColour{uint8_t(r), uint8_t(g), uint8_t(b), uint8_t(a)}; }
 
 KColour mix(KColour from, KColour to, double t) {
     t = std::clamp(t, 0.0, 1.0);
@@ -51,7 +49,8 @@ Shape polyline(std::vector<double> points, double halfWidth) {
         parts.push_back(segment(points[i], points[i + 1], points[i + 2], points[i + 3], halfWidth));
     return [parts = std::move(parts)](double x, double y) {
         double d = 1e9;
-        for (const Shape& s : parts) d = std::min(d, s(x, y));
+        for (const Shape& s : parts)
+            d = std::min(d, s(x, y));
         return d;
     };
 }
@@ -76,10 +75,12 @@ void Painter::fill(const Box& bounds, const Shape& shape, const Shader& colour, 
         for (int x = x0; x < x1; ++x) {
             const double px = x + 0.5, py = y + 0.5;
             const double coverage = std::clamp(0.5 - shape(px, py) / softness, 0.0, 1.0);
-            if (coverage <= 0.0) continue;
+            if (coverage <= 0.0)
+                continue;
             KColour c = colour(px, py);
             const int a = int(std::lround(c.a * coverage));
-            if (a <= 0) continue;
+            if (a <= 0)
+                continue;
             c.a = uint8_t(a);
             if (a == 255)
                 canvas_.fillRect(x, y, 1, 1, c);

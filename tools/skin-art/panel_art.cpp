@@ -19,7 +19,8 @@ void drawPanelBase(Painter& p) {
     for (int y = 0; y < kFrameH; ++y)
         c.fillRect(0, y, kFrameW, 1, mix(kPanelTop, kPanelBottom, y / double(kFrameH - 1)));
     // A faint sheen along the top edge, as if lit from above.
-    for (int y = 0; y < 3; ++y) c.blendRect(0, y, kFrameW, 1, rgb(255, 255, 255, 18 - 6 * y));
+    for (int y = 0; y < 3; ++y)
+        c.blendRect(0, y, kFrameW, 1, rgb(255, 255, 255, 18 - 6 * y));
 }
 
 void drawTitle(Painter& p, FontBox& fonts) {
@@ -78,7 +79,8 @@ void drawKnob(Painter& p, int x, int y, bool bipolar, int ticks) {
         const bool major = stepped || i == 0 || i == last || 2 * i == last;
         const double r0 = major ? 15.8 : 16.4, r1 = major ? 19.2 : 18.6;
         KColour colour = major ? kTickMajor : kTick;
-        if (bipolar && 2 * i == last) colour = kAccent;
+        if (bipolar && 2 * i == last)
+            colour = kAccent;
         p.fill(area, segment(cx + r0 * sx, cy + r0 * sy, cx + r1 * sx, cy + r1 * sy, major ? 0.7 : 0.55), colour);
     }
     p.fill(area, circle(cx, cy + 1.2, 15.2), rgb(0, 0, 0, 150), 2.5);
@@ -89,20 +91,21 @@ void drawKnob(Painter& p, int x, int y, bool bipolar, int ticks) {
     });
     p.fill(area, outline(circle(cx, cy, 14.1), 0.6), withAlpha(kKnobRim, 170));
     // A shallow cap inside the skirt, its edge lit on the lower side.
-    p.fill(area, outline(circle(cx, cy, 7.5), 0.55), [=](double, double py) {
-        return py < cy ? rgb(90, 96, 110, 70) : rgb(255, 255, 255, 120);
-    });
+    p.fill(area, outline(circle(cx, cy, 7.5), 0.55),
+           [=](double, double py) { return py < cy ? rgb(90, 96, 110, 70) : rgb(255, 255, 255, 120); });
 }
 
 void drawWell(Painter& p, const Box& b) {
     const Box area{b.x - 1, b.y - 1, b.w + 2, b.h + 2};
     p.fill(area, roundRect(b.x, b.y, b.w, b.h, 3.5), kWellFill);
     // Sunk into the panel: shaded along the top edge, lit along the bottom.
-    p.fill(area, cutOut(outline(roundRect(b.x + 0.5, b.y + 0.5, b.w - 1, b.h - 1, 3), 0.5),
-                        roundRect(b.x - 1, b.y + b.h * 0.5, b.w + 2, b.h, 0)),
+    p.fill(area,
+           cutOut(outline(roundRect(b.x + 0.5, b.y + 0.5, b.w - 1, b.h - 1, 3), 0.5),
+                  roundRect(b.x - 1, b.y + b.h * 0.5, b.w + 2, b.h, 0)),
            kWellShade);
-    p.fill(area, cutOut(outline(roundRect(b.x - 0.5, b.y - 0.5, b.w + 1, b.h + 1, 4), 0.5),
-                        roundRect(b.x - 2, b.y - 2, b.w + 4, b.h * 0.5 + 2, 0)),
+    p.fill(area,
+           cutOut(outline(roundRect(b.x - 0.5, b.y - 0.5, b.w + 1, b.h + 1, 4), 0.5),
+                  roundRect(b.x - 2, b.y - 2, b.w + 4, b.h * 0.5 + 2, 0)),
            kWellLight);
 }
 
@@ -162,10 +165,13 @@ void drawInstrumentSections(Painter& p, FontBox& fonts) {
     drawScope(p);
     drawSection(p, fonts, kPatchBox, "PATCH");
     drawSection(p, fonts, kGlobalBox, "GLOBAL");
-    for (const DialSpot& d : kGlobalDials) drawDial(p, fonts, d);
+    for (const DialSpot& d : kGlobalDials)
+        drawDial(p, fonts, d);
     drawSection(p, fonts, kLfoBox, "LFO");
-    for (const DialSpot& d : kLfoDials) drawDial(p, fonts, d);
-    for (int i = 0; i < 3; ++i) drawOscillator(p, fonts, i);
+    for (const DialSpot& d : kLfoDials)
+        drawDial(p, fonts, d);
+    for (int i = 0; i < 3; ++i)
+        drawOscillator(p, fonts, i);
 }
 
 void drawFrameCommon(Painter& p, FontBox& fonts, int page) {
@@ -176,8 +182,7 @@ void drawFrameCommon(Painter& p, FontBox& fonts, int page) {
 
 }  // namespace
 
-void drawButtonFace(KCanvas& canvas, FontBox& fonts, const Box& b, const char* line1, const char* line2,
-                    bool pressed) {
+void drawButtonFace(KCanvas& canvas, FontBox& fonts, const Box& b, const char* line1, const char* line2, bool pressed) {
     Painter p(canvas);
     const Box area{b.x, b.y, b.w, b.h};
     // The dark edge is the outer pixel, so the face fits the button's rectangle.
@@ -219,7 +224,8 @@ void drawInfoPage(KCanvas& canvas, FontBox& fonts) {
     p.fill({b.x - 2, b.y - 2, b.w + 4, b.h + 5}, outline(roundRect(b.x + 0.5, b.y + 0.5, b.w - 1, b.h - 1, 7.5), 0.5),
            kBoxBorder);
     // Rules between the groups of lines: about, host, help, and the closing line.
-    for (int y : {174, 331}) p.fill({b.x, y - 1, b.w, 3}, segment(24, y + 0.5, 641, y + 0.5, 0.5), rgb(150, 170, 200, 45));
+    for (int y : {174, 331})
+        p.fill({b.x, y - 1, b.w, 3}, segment(24, y + 0.5, 641, y + 0.5, 0.5), rgb(150, 170, 200, 45));
     // Marks beside the help lines.
     for (size_t i = 4; i < 9; ++i) {
         const double cy = kInfoLineY[i] + 10.5;

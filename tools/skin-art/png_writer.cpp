@@ -17,7 +17,8 @@ struct FileCloser {
 
 bool isOpaque(const uint32_t* pixels, size_t count) {
     for (size_t i = 0; i < count; ++i)
-        if ((pixels[i] >> 24) != 255) return false;
+        if ((pixels[i] >> 24) != 255)
+            return false;
     return true;
 }
 
@@ -45,7 +46,8 @@ bool encode(FILE* file, const Rows& rows) {
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     const size_t stride = size_t(rows.width) * size_t(rows.channels);
-    for (int y = 0; y < rows.height; ++y) png_write_row(png, rows.bytes.data() + size_t(y) * stride);
+    for (int y = 0; y < rows.height; ++y)
+        png_write_row(png, rows.bytes.data() + size_t(y) * stride);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -65,7 +67,8 @@ bool writePng(const std::string& path, const uint32_t* pixels, int width, int he
         rows.bytes[o++] = uint8_t(p >> 16);
         rows.bytes[o++] = uint8_t(p >> 8);
         rows.bytes[o++] = uint8_t(p);
-        if (rows.channels == 4) rows.bytes[o++] = uint8_t(p >> 24);
+        if (rows.channels == 4)
+            rows.bytes[o++] = uint8_t(p >> 24);
     }
 
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));

@@ -25,16 +25,16 @@ struct Sample {
 
 // Plausible settings with their longest read-outs.
 constexpr Sample kSamples[] = {
-    {320, 35, 0.5, "6.0 semis"},   {395, 35, 0.2, "1.1 s"},       {525, 35, 0.237, "-12.5 dB"},
-    {70, 130, 0.0, "Sine"},        {200, 130, 0.0, "-99 cents"},  {265, 130, 0.1, "0.21 s"},
-    {330, 130, 1.0, "2.00 s"},     {395, 130, 0.0, "0.00 s"},     {460, 130, 0.0, "-Inf dB"},
-    {525, 130, 1.0, "0.0 dB"},     {70, 225, 1.0, "Sawtooth"},    {135, 225, 0.4, "3"},
-    {200, 225, 0.5, "0 cents"},    {265, 225, 0.3, "0.61 s"},     {330, 225, 0.6, "1.20 s"},
-    {395, 225, 0.25, "0.25 s"},    {460, 225, 0.5, "-6.0 dB"},    {525, 225, 0.75, "-2.5 dB"},
-    {70, 320, 0.67, "Square"},     {135, 320, 1.0, "6"},          {200, 320, 1.0, "99 cents"},
-    {265, 320, 0.9, "1.80 s"},     {330, 320, 0.05, "0.11 s"},    {395, 320, 0.8, "0.80 s"},
-    {460, 320, 0.1, "-20.0 dB"},   {525, 320, 0.4, "-8.0 dB"},    {600, 65, 0.8, "Falling"},
-    {600, 150, 0.1, "4 per bar"},  {600, 235, 0.5, "180 deg"},    {600, 320, 0.33, "33 %"},
+    {320, 35, 0.5, "6.0 semis"},  {395, 35, 0.2, "1.1 s"},      {525, 35, 0.237, "-12.5 dB"},
+    {70, 130, 0.0, "Sine"},       {200, 130, 0.0, "-99 cents"}, {265, 130, 0.1, "0.21 s"},
+    {330, 130, 1.0, "2.00 s"},    {395, 130, 0.0, "0.00 s"},    {460, 130, 0.0, "-Inf dB"},
+    {525, 130, 1.0, "0.0 dB"},    {70, 225, 1.0, "Sawtooth"},   {135, 225, 0.4, "3"},
+    {200, 225, 0.5, "0 cents"},   {265, 225, 0.3, "0.61 s"},    {330, 225, 0.6, "1.20 s"},
+    {395, 225, 0.25, "0.25 s"},   {460, 225, 0.5, "-6.0 dB"},   {525, 225, 0.75, "-2.5 dB"},
+    {70, 320, 0.67, "Square"},    {135, 320, 1.0, "6"},         {200, 320, 1.0, "99 cents"},
+    {265, 320, 0.9, "1.80 s"},    {330, 320, 0.05, "0.11 s"},   {395, 320, 0.8, "0.80 s"},
+    {460, 320, 0.1, "-20.0 dB"},  {525, 320, 0.4, "-8.0 dB"},   {600, 65, 0.8, "Falling"},
+    {600, 150, 0.1, "4 per bar"}, {600, 235, 0.5, "180 deg"},   {600, 320, 0.33, "33 %"},
 };
 
 // The default skin's label lines, with the variables filled in as a host would.
@@ -85,7 +85,8 @@ KImage previewInstrumentPage(const KImage& background, const ButtonImages& butto
         // As a dial control draws itself, clipped to its square; the first one is held.
         canvas.setClip(s.x, s.y, kDialSize, kDialSize);
         const double c = kDialSize * 0.5;
-        if (first) canvas.drawDot(c, c, (kDialSize - 1) * 0.5, kDialHighlight);
+        if (first)
+            canvas.drawDot(c, c, (kDialSize - 1) * 0.5, kDialHighlight);
         const double theta = s.value * 1.5 * std::numbers::pi + std::numbers::pi / 4;
         canvas.drawDot(c - 11 * std::sin(theta), c + 11 * std::cos(theta), 2, kDotColour);
         const Box well = valueWell(s.x, s.y);

@@ -15,8 +15,8 @@ inline HANDLE openForReading(const char* path, std::uint64_t* size) {
     *size = 0;
     if (path == nullptr || path[0] == '\0')
         return INVALID_HANDLE_VALUE;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return file;
     LARGE_INTEGER bytes{};

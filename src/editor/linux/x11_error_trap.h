@@ -18,8 +18,8 @@ namespace kx {
 // What went wrong on a connection.
 struct X11ErrorRecord {
     unsigned long count = 0;
-    unsigned char lastCode = 0;          // BadWindow, BadMatch, ...
-    unsigned char lastRequest = 0;       // the major opcode that failed
+    unsigned char lastCode = 0;     // BadWindow, BadMatch, ...
+    unsigned char lastRequest = 0;  // the major opcode that failed
     XID lastResource = 0;
     unsigned long lastSerial = 0;
 };

@@ -61,8 +61,7 @@ bool X11Picture::prepare(int width, int height) {
     if ((shmRefused_ || !prepareShared(width, height)) && !preparePlain(width, height))
         return false;
     direct_ = image_->bits_per_pixel == 32 && image_->red_mask == 0xFF0000 && image_->green_mask == 0xFF00 &&
-              image_->blue_mask == 0xFF && image_->byte_order == LSBFirst &&
-              __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+              image_->blue_mask == 0xFF && image_->byte_order == LSBFirst && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
     return true;
 }
 

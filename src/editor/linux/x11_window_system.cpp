@@ -22,8 +22,8 @@ namespace {
 constexpr long kWindowEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                                EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
 constexpr long kKeyboardEvents = KeyPressMask | KeyReleaseMask;
-constexpr unsigned kCaptureEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
-                                    LeaveWindowMask;
+constexpr unsigned kCaptureEvents =
+    ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask;
 // X windows are at most 65535 pixels a side; the host's record holds 32767.
 constexpr int kMaxWindowSide = 32767;
 // How long a paste waits for the program that holds the clipboard.
@@ -56,7 +56,8 @@ void keepProcessOnConnectionLoss(Display* display) {
     using SetExitHandler = void (*)(Display*, void (*)(Display*, void*), void*);
     auto set = reinterpret_cast<SetExitHandler>(dlsym(RTLD_DEFAULT, "XSetIOErrorExitHandler"));
     if (set)
-        set(display, [](Display*, void*) {}, nullptr);
+        set(
+            display, [](Display*, void*) {}, nullptr);
 }
 
 }  // namespace
@@ -164,8 +165,8 @@ KWindowHandle X11WindowSystem::createWindow(const KCreateStruct& params) {
     attributes.bit_gravity = NorthWestGravity;
     attributes.event_mask = kWindowEvents | (windowClass->takesKeyboard ? kKeyboardEvents : 0);
     const unsigned long errorsBefore = errors_.count;
-    Window xid = XCreateWindow(display_, parent, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                               0, DefaultDepthOfScreen(screen), InputOutput, DefaultVisualOfScreen(screen),
+    Window xid = XCreateWindow(display_, parent, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                               DefaultDepthOfScreen(screen), InputOutput, DefaultVisualOfScreen(screen),
                                CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask | CWBitGravity, &attributes);
     XDefineCursor(display_, xid, cursor(windowClass->takesKeyboard ? KCursorShape::textBeam : KCursorShape::arrow));
     XSync(display_, False);
@@ -314,12 +315,12 @@ KWindowProc X11WindowSystem::setWindowProc(KWindowHandle window, KWindowProc pro
 
 KLResult X11WindowSystem::defWindowProc(KWindowHandle window, unsigned message, KWParam, KLParam) {
     switch (message) {
-        case WM_NCCREATE: return 1;
-        case WM_PAINT:
-            if (Record* r = find(window))
-                r->invalid = false;
-            return 0;
-        default: return 0;
+    case WM_NCCREATE: return 1;
+    case WM_PAINT:
+        if (Record* r = find(window))
+            r->invalid = false;
+        return 0;
+    default: return 0;
     }
 }
 
@@ -558,25 +559,25 @@ void X11WindowSystem::sync() {
 
 void X11WindowSystem::handleEvent(XEvent& event) {
     switch (event.type) {
-        case Expose:
-            if (Record* r = find(event.xexpose.window))
-                r->invalid = true;
-            break;
-        case ButtonPress:
-        case ButtonRelease: onButton(event.xbutton); break;
-        case MotionNotify: onMotion(event); break;
-        case EnterNotify:
-        case LeaveNotify: onCrossing(event.xcrossing); break;
-        case FocusIn:
-        case FocusOut: onFocus(event.xfocus); break;
-        case KeyPress:
-        case KeyRelease: onKey(event.xkey); break;
-        case DestroyNotify: onDestroyed(event.xdestroywindow.window); break;
-        case MappingNotify:
-            if (event.xmapping.request == MappingKeyboard || event.xmapping.request == MappingModifier)
-                XRefreshKeyboardMapping(&event.xmapping);
-            break;
-        default: break;
+    case Expose:
+        if (Record* r = find(event.xexpose.window))
+            r->invalid = true;
+        break;
+    case ButtonPress:
+    case ButtonRelease: onButton(event.xbutton); break;
+    case MotionNotify: onMotion(event); break;
+    case EnterNotify:
+    case LeaveNotify: onCrossing(event.xcrossing); break;
+    case FocusIn:
+    case FocusOut: onFocus(event.xfocus); break;
+    case KeyPress:
+    case KeyRelease: onKey(event.xkey); break;
+    case DestroyNotify: onDestroyed(event.xdestroywindow.window); break;
+    case MappingNotify:
+        if (event.xmapping.request == MappingKeyboard || event.xmapping.request == MappingModifier)
+            XRefreshKeyboardMapping(&event.xmapping);
+        break;
+    default: break;
     }
 }
 
@@ -602,18 +603,27 @@ void X11WindowSystem::onButton(const XButtonEvent& event) {
     }
     unsigned message = 0, bit = 0;
     switch (event.button) {
-        case Button1: message = press ? WM_LBUTTONDOWN : WM_LBUTTONUP; bit = MK_LBUTTON; break;
-        case Button2: message = press ? WM_MBUTTONDOWN : WM_MBUTTONUP; bit = MK_MBUTTON; break;
-        case Button3: message = press ? WM_RBUTTONDOWN : WM_RBUTTONUP; bit = MK_RBUTTON; break;
-        case Button4:
-        case Button5:
-            if (press) {
-                const int delta = event.button == Button4 ? 120 : -120;
-                deliver(*r, WM_MOUSEWHEEL, makeWParam(buttonKeys(event.state), static_cast<unsigned>(delta)),
-                        makeLParam(event.x_root, event.y_root));
-            }
-            return;
-        default: return;
+    case Button1:
+        message = press ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        bit = MK_LBUTTON;
+        break;
+    case Button2:
+        message = press ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+        bit = MK_MBUTTON;
+        break;
+    case Button3:
+        message = press ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+        bit = MK_RBUTTON;
+        break;
+    case Button4:
+    case Button5:
+        if (press) {
+            const int delta = event.button == Button4 ? 120 : -120;
+            deliver(*r, WM_MOUSEWHEEL, makeWParam(buttonKeys(event.state), static_cast<unsigned>(delta)),
+                    makeLParam(event.x_root, event.y_root));
+        }
+        return;
+    default: return;
     }
     unsigned keys = buttonKeys(event.state);
     keys = press ? keys | bit : keys & ~bit;

@@ -6,7 +6,10 @@
 namespace kx {
 
 PixelSurface::PixelSurface(HDC dc, HBITMAP bitmap, HGDIOBJ initialBitmap, uint32_t* pixels)
-    : dc_(dc), bitmap_(bitmap), initialBitmap_(initialBitmap), initialFont_(GetCurrentObject(dc, OBJ_FONT)),
+    : dc_(dc),
+      bitmap_(bitmap),
+      initialBitmap_(initialBitmap),
+      initialFont_(GetCurrentObject(dc, OBJ_FONT)),
       pixels_(pixels) {}
 
 PixelSurface::~PixelSurface() {
@@ -79,9 +82,7 @@ PixelSurfacePtr createPixelSurface(int32_t width, int32_t height) {
 
 uint32_t* surfacePixels(PixelSurface& surface) { return surface.pixels(); }
 
-void setSurfaceClip(PixelSurface& surface, int32_t x, int32_t y, int32_t w, int32_t h) {
-    surface.setClip(x, y, w, h);
-}
+void setSurfaceClip(PixelSurface& surface, int32_t x, int32_t y, int32_t w, int32_t h) { surface.setClip(x, y, w, h); }
 
 void resetSurfaceClip(PixelSurface& surface) { surface.resetClip(); }
 

@@ -25,9 +25,7 @@ AEffect* createEffect(audioMasterCallback host) {
 
 }  // namespace
 
-extern "C" KX_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
-    return createEffect(host);
-}
+extern "C" KX_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) { return createEffect(host); }
 
 // The pre-2.4 entry name; C++ forbids a function called main with this
 // signature, so the linker symbol is set by an asm label.

@@ -4,7 +4,6 @@
 
 #include "data/file_access.h"
 
-extern "C" __attribute__((visibility("default"))) char* kx_probe_library_directory(char* buffer,
-                                                                                  std::size_t size) {
+extern "C" __attribute__((visibility("default"))) char* kx_probe_library_directory(char* buffer, std::size_t size) {
     return kx::getLibraryDirectory(buffer, size);
 }

@@ -40,15 +40,15 @@ HostState gHost;  // the callback is a plain function
 
 VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     switch (opcode) {
-        case audioMasterVersion: return kVstVersion;
-        case audioMasterGetSampleRate: return VstIntPtr(kSampleRate);
-        case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(&gHost.time);
-        case audioMasterGetVendorString:
-        case audioMasterGetProductString:
-            if (ptr)
-                std::strcpy(static_cast<char*>(ptr), "Probe");
-            return 1;
-        default: return 0;
+    case audioMasterVersion: return kVstVersion;
+    case audioMasterGetSampleRate: return VstIntPtr(kSampleRate);
+    case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(&gHost.time);
+    case audioMasterGetVendorString:
+    case audioMasterGetProductString:
+        if (ptr)
+            std::strcpy(static_cast<char*>(ptr), "Probe");
+        return 1;
+    default: return 0;
     }
 }
 
@@ -112,16 +112,39 @@ public:
         text("effGetEffectName", effGetEffectName);
         text("effGetVendorString", effGetVendorString);
         text("effGetProductString", effGetProductString);
-        for (VstInt32 opcode : {effGetVendorVersion, effGetVstVersion, effGetPlugCategory, effGetTailSize,
-                                effIdentify, effGetProgram, effGetNumMidiInputChannels, effGetNumMidiOutputChannels})
+        for (VstInt32 opcode : {effGetVendorVersion, effGetVstVersion, effGetPlugCategory, effGetTailSize, effIdentify,
+                                effGetProgram, effGetNumMidiInputChannels, effGetNumMidiOutputChannels})
             note("opcode " + std::to_string(opcode) + " = " + std::to_string(call(opcode)));
 
-        for (const char* canDo :
-             {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents", "receiveVstMidiEvent",
-              "ReceiveVstMidiEvent", "receiveVstTimeInfo", "offline", "plugAsChannelInsert", "plugAsSend",
-              "mixDryWet", "noRealTime", "multipass", "metapass", "1in1out", "1in2out", "2in1out", "2in2out",
-              "2in4out", "4in2out", "4in4out", "4in8out", "8in4out", "8in8out", "0in1out", "midiProgramNames",
-              "conformsToWindowRules", "bypass", "anything"})
+        for (const char* canDo : {"sendVstEvents",
+                                  "sendVstMidiEvent",
+                                  "sendVstTimeInfo",
+                                  "receiveVstEvents",
+                                  "receiveVstMidiEvent",
+                                  "ReceiveVstMidiEvent",
+                                  "receiveVstTimeInfo",
+                                  "offline",
+                                  "plugAsChannelInsert",
+                                  "plugAsSend",
+                                  "mixDryWet",
+                                  "noRealTime",
+                                  "multipass",
+                                  "metapass",
+                                  "1in1out",
+                                  "1in2out",
+                                  "2in1out",
+                                  "2in2out",
+                                  "2in4out",
+                                  "4in2out",
+                                  "4in4out",
+                                  "4in8out",
+                                  "8in4out",
+                                  "8in8out",
+                                  "0in1out",
+                                  "midiProgramNames",
+                                  "conformsToWindowRules",
+                                  "bypass",
+                                  "anything"})
             note(std::string("canDo ") + canDo + " = " +
                  std::to_string(call(effCanDo, 0, 0, const_cast<char*>(canDo))));
 
@@ -143,9 +166,8 @@ public:
         VstSpeakerArrangement* inputs = nullptr;
         VstSpeakerArrangement* outputs = nullptr;
         const VstIntPtr arranged = call(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&inputs), &outputs);
-        note("arrangement = " + std::to_string(arranged) + " " +
-             (inputs ? std::to_string(inputs->numChannels) : "-") + " " +
-             (outputs ? std::to_string(outputs->numChannels) : "-"));
+        note("arrangement = " + std::to_string(arranged) + " " + (inputs ? std::to_string(inputs->numChannels) : "-") +
+             " " + (outputs ? std::to_string(outputs->numChannels) : "-"));
 
         recordParameters("initial");
         for (VstInt32 p = 0; p < effect_->numPrograms; ++p)
@@ -226,9 +248,9 @@ private:
 
     // Legato notes, a pitch bend there and back, a second channel, the release.
     static constexpr Event kPhrase[] = {
-        {0, 0x90, 60, 100},    {2500, 0x90, 64, 80},  {6000, 0x80, 60, 0},    {7000, 0xE0, 0x00, 0x50},
-        {9000, 0x80, 64, 0},   {9500, 0xE0, 0, 0x40}, {11000, 0x90, 67, 127}, {12500, 0x90, 72, 32},
-        {13000, 0x91, 48, 100}, {15000, 0x80, 67, 0}, {15000, 0x80, 72, 0},   {15000, 0x81, 48, 0},
+        {0, 0x90, 60, 100},     {2500, 0x90, 64, 80},  {6000, 0x80, 60, 0},    {7000, 0xE0, 0x00, 0x50},
+        {9000, 0x80, 64, 0},    {9500, 0xE0, 0, 0x40}, {11000, 0x90, 67, 127}, {12500, 0x90, 72, 32},
+        {13000, 0x91, 48, 100}, {15000, 0x80, 67, 0},  {15000, 0x80, 72, 0},   {15000, 0x81, 48, 0},
     };
 
     // Blocks of uneven sizes, so events fall at all kinds of offsets.
@@ -392,8 +414,7 @@ int probe(const std::string& pluginPath, const std::string& reportPath) {
         std::cerr << "kx_plugin_probe: cannot write " << reportPath << '\n';
         return 2;
     }
-    std::cout << pluginPath << ": " << prober.answers.size() << " answers, " << prober.samples.size()
-              << " samples\n";
+    std::cout << pluginPath << ": " << prober.answers.size() << " answers, " << prober.samples.size() << " samples\n";
     return 0;
 }
 

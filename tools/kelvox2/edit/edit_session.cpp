@@ -32,11 +32,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
 
-constexpr int kIdleIntervalMs = 33;   // about 30 Hz, as DAWs idle their editors
-constexpr int kSettleMs = 300;        // after opening, for the first pictures to land
-constexpr int kFinishMs = 150;        // after a replay, for the last repaint to land
-constexpr int kReloadQuietMs = 100;   // an editor may save in several writes
-constexpr int kDefaultSide = 300;     // for an editor that gives no size before opening
+constexpr int kIdleIntervalMs = 33;  // about 30 Hz, as DAWs idle their editors
+constexpr int kSettleMs = 300;       // after opening, for the first pictures to land
+constexpr int kFinishMs = 150;       // after a replay, for the last repaint to land
+constexpr int kReloadQuietMs = 100;  // an editor may save in several writes
+constexpr int kDefaultSide = 300;    // for an editor that gives no size before opening
 constexpr int kMaxSide = 16384;
 
 // Set by SIGINT and SIGTERM; signal dispositions are process-wide.
@@ -50,8 +50,8 @@ int tolerateXError(Display* display, XErrorEvent* event) {
     if (gReportXErrors) {
         char text[160] = {};
         XGetErrorText(display, event->error_code, text, sizeof text - 1);
-        std::fprintf(stderr, "kelvox2 edit: X error: %s (request %d.%d, resource 0x%lx)\n", text,
-                     event->request_code, event->minor_code, event->resourceid);
+        std::fprintf(stderr, "kelvox2 edit: X error: %s (request %d.%d, resource 0x%lx)\n", text, event->request_code,
+                     event->minor_code, event->resourceid);
     }
     return 0;
 }
@@ -65,7 +65,8 @@ public:
     explicit SessionSignals(bool reportXErrors) {
         gReportXErrors = reportXErrors;
         previousXHandler_ = XSetErrorHandler(tolerateXError);
-        struct sigaction stop {}, ignore{};
+        struct sigaction stop {
+        }, ignore{};
         stop.sa_handler = onStopSignal;
         sigemptyset(&stop.sa_mask);
         sigaction(SIGINT, &stop, &previousInt_);
@@ -85,7 +86,8 @@ public:
 
 private:
     XErrorHandler previousXHandler_ = nullptr;
-    struct sigaction previousInt_ {}, previousTerm_{}, previousPipe_{};
+    struct sigaction previousInt_ {
+    }, previousTerm_{}, previousPipe_{};
 };
 
 const char* const kMessagePrefix = "kelvox2 edit: ";
@@ -240,22 +242,15 @@ void EditSession::reloadSkin() {
 void EditSession::report() {
     for (const kx::HostCall& call : host_.recordedCalls()) {
         switch (call.opcode) {
-            case audioMasterBeginEdit:
-                std::printf("begin-edit %d\n", call.index);
-                break;
-            case audioMasterAutomate:
-                std::printf("automate %d %.6f\n", call.index, static_cast<double>(call.opt));
-                break;
-            case audioMasterEndEdit:
-                std::printf("end-edit %d\n", call.index);
-                break;
-            case audioMasterSizeWindow:
-                std::printf("size-window %d %ld\n", call.index, static_cast<long>(call.value));
-                if (call.index > 0 && call.index <= kMaxSide && call.value > 0 && call.value <= kMaxSide)
-                    window_.resize(call.index, static_cast<int>(call.value));
-                break;
-            default:
-                break;
+        case audioMasterBeginEdit: std::printf("begin-edit %d\n", call.index); break;
+        case audioMasterAutomate: std::printf("automate %d %.6f\n", call.index, static_cast<double>(call.opt)); break;
+        case audioMasterEndEdit: std::printf("end-edit %d\n", call.index); break;
+        case audioMasterSizeWindow:
+            std::printf("size-window %d %ld\n", call.index, static_cast<long>(call.value));
+            if (call.index > 0 && call.index <= kMaxSide && call.value > 0 && call.value <= kMaxSide)
+                window_.resize(call.index, static_cast<int>(call.value));
+            break;
+        default: break;
         }
     }
     host_.clearRecordedCalls();
@@ -279,15 +274,10 @@ void EditSession::handleWindowEvents() {
     for (;;) {
         HostWindowEvent event = window_.nextEvent();
         switch (event.kind) {
-            case HostWindowEvent::Kind::Empty:
-                return;
-            case HostWindowEvent::Kind::Close:
-                closed_ = true;
-                return;
-            case HostWindowEvent::Kind::KeyDown:
-            case HostWindowEvent::Kind::KeyUp:
-                forwardKey(event.key, event.kind == HostWindowEvent::Kind::KeyDown);
-                break;
+        case HostWindowEvent::Kind::Empty: return;
+        case HostWindowEvent::Kind::Close: closed_ = true; return;
+        case HostWindowEvent::Kind::KeyDown:
+        case HostWindowEvent::Kind::KeyUp: forwardKey(event.key, event.kind == HostWindowEvent::Kind::KeyDown); break;
         }
     }
 }

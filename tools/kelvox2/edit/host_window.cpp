@@ -117,19 +117,18 @@ HostWindowEvent HostWindow::nextEvent() {
         XEvent event;
         XNextEvent(display_, &event);
         switch (event.type) {
-            case ClientMessage:
-                if (event.xclient.format == 32 && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) {
-                    result.kind = HostWindowEvent::Kind::Close;
-                    return result;
-                }
-                break;
-            case KeyPress:
-            case KeyRelease:
-                result.kind = event.type == KeyPress ? HostWindowEvent::Kind::KeyDown : HostWindowEvent::Kind::KeyUp;
-                result.key = event.xkey;
+        case ClientMessage:
+            if (event.xclient.format == 32 && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) {
+                result.kind = HostWindowEvent::Kind::Close;
                 return result;
-            default:
-                break;
+            }
+            break;
+        case KeyPress:
+        case KeyRelease:
+            result.kind = event.type == KeyPress ? HostWindowEvent::Kind::KeyDown : HostWindowEvent::Kind::KeyUp;
+            result.key = event.xkey;
+            return result;
+        default: break;
         }
     }
     return result;

@@ -13,15 +13,15 @@ enum ReplayModifier : unsigned { kReplayShift = 1, kReplayCtrl = 2, kReplayAlt =
 struct ReplayStep {
     enum class Kind { Press, Release, Move, Key, Type, Wait };
     Kind kind = Kind::Wait;
-    int button = 1;          // Press/Release: 1 left, 3 right
-    bool hasPoint = false;   // Release may leave the pointer where it is
+    int button = 1;         // Press/Release: 1 left, 3 right
+    bool hasPoint = false;  // Release may leave the pointer where it is
     int x = 0;
     int y = 0;
-    unsigned modifiers = 0;  // ReplayModifier bits held during the step
+    unsigned modifiers = 0;    // ReplayModifier bits held during the step
     unsigned long keysym = 0;  // Key
-    std::string text;        // Key: its name as written; Type: the characters
-    int milliseconds = 0;    // Wait
-    int line = 0;            // 1-based, for messages
+    std::string text;          // Key: its name as written; Type: the characters
+    int milliseconds = 0;      // Wait
+    int line = 0;              // 1-based, for messages
 };
 
 // The accepted lines, for --help.

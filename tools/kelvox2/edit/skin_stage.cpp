@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "kelvox2/host/byte_reader.h"
 #include "skin/skin_parser.h"
@@ -123,9 +123,9 @@ bool SkinStage::create(const std::string& pluginPath, const std::string& skinPat
     pluginCopy_ = copy;
 
     watchFd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (watchFd_ < 0 || ::inotify_add_watch(watchFd_, skinFolder_.c_str(),
-                                            IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE |
-                                                IN_DELETE | IN_ATTRIB) < 0) {
+    if (watchFd_ < 0 ||
+        ::inotify_add_watch(watchFd_, skinFolder_.c_str(),
+                            IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_DELETE | IN_ATTRIB) < 0) {
         error = errnoText("cannot watch " + skinFolder_ + " for changes");
         return false;
     }

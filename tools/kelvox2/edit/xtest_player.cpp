@@ -70,36 +70,33 @@ bool XTestPlayer::tapKeysym(unsigned long keysym, unsigned modifiers, std::strin
 bool XTestPlayer::play(const ReplayStep& step, std::string& error) {
     bool ok = true;
     switch (step.kind) {
-        case ReplayStep::Kind::Press:
-        case ReplayStep::Kind::Release:
-        case ReplayStep::Kind::Move: {
-            // Modifiers go down first, so the motion and the button carry them.
-            setModifiers(step.modifiers, true);
-            if (step.hasPoint && !moveTo(step.x, step.y)) {
-                error = "the editor window is not on the screen";
-                ok = false;
-            } else if (step.kind != ReplayStep::Kind::Move) {
-                const bool press = step.kind == ReplayStep::Kind::Press;
-                XTestFakeButtonEvent(display_, static_cast<unsigned>(step.button), press ? True : False, CurrentTime);
-                if (press)
-                    buttonsDown_ |= 1u << step.button;
-                else
-                    buttonsDown_ &= ~(1u << step.button);
-            }
-            setModifiers(step.modifiers, false);
-            break;
+    case ReplayStep::Kind::Press:
+    case ReplayStep::Kind::Release:
+    case ReplayStep::Kind::Move: {
+        // Modifiers go down first, so the motion and the button carry them.
+        setModifiers(step.modifiers, true);
+        if (step.hasPoint && !moveTo(step.x, step.y)) {
+            error = "the editor window is not on the screen";
+            ok = false;
+        } else if (step.kind != ReplayStep::Kind::Move) {
+            const bool press = step.kind == ReplayStep::Kind::Press;
+            XTestFakeButtonEvent(display_, static_cast<unsigned>(step.button), press ? True : False, CurrentTime);
+            if (press)
+                buttonsDown_ |= 1u << step.button;
+            else
+                buttonsDown_ &= ~(1u << step.button);
         }
-        case ReplayStep::Kind::Key:
-            ok = tapKeysym(step.keysym, step.modifiers, error);
-            break;
-        case ReplayStep::Kind::Type:
-            // Printable ASCII keysyms are the characters' own codes.
-            for (unsigned char c : step.text)
-                if (!(ok = tapKeysym(c, 0, error)))
-                    break;
-            break;
-        case ReplayStep::Kind::Wait:
-            break;
+        setModifiers(step.modifiers, false);
+        break;
+    }
+    case ReplayStep::Kind::Key: ok = tapKeysym(step.keysym, step.modifiers, error); break;
+    case ReplayStep::Kind::Type:
+        // Printable ASCII keysyms are the characters' own codes.
+        for (unsigned char c : step.text)
+            if (!(ok = tapKeysym(c, 0, error)))
+                break;
+        break;
+    case ReplayStep::Kind::Wait: break;
     }
     XSync(display_, False);
     return ok;

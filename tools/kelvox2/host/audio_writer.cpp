@@ -77,8 +77,7 @@ bool isIntegerFormat(AudioFormat format) {
 
 AudioWriter::~AudioWriter() { discard(); }
 
-bool AudioWriter::open(const std::string& path, AudioFormat format, int sampleRate, int channels,
-                       std::string& error) {
+bool AudioWriter::open(const std::string& path, AudioFormat format, int sampleRate, int channels, std::string& error) {
     discard();
     if (channels < 1) {
         error = "nothing to write to '" + path + "': the plug-in has no audio outputs";

@@ -46,7 +46,8 @@ MidiSong benchPhrase(double seconds) {
         const int shift = kTranspose[run % 8];
         for (size_t i = 0; i < sizeof kRun; ++i) {
             const double on = start + kNote * double(i);
-            if (on >= seconds) break;
+            if (on >= seconds)
+                break;
             const auto key = static_cast<uint8_t>(kRun[i] + shift);
             addMessage(song, on, 0x90, key, 100);
             addMessage(song, std::min(on + kNote + kOverlap, seconds), 0x80, key, 0);
@@ -69,7 +70,10 @@ const std::vector<BenchPatch>& benchPatches() {
         {"default", "three sines", {}},
         {"saw3",
          "three saws, triangle tremolo at depth 50 %",
-         {{"Wave1", "Sawtooth"}, {"Wave2", "Sawtooth"}, {"Wave3", "Sawtooth"}, {"LFOWave", "Triangle"},
+         {{"Wave1", "Sawtooth"},
+          {"Wave2", "Sawtooth"},
+          {"Wave3", "Sawtooth"},
+          {"LFOWave", "Triangle"},
           {"LFODepth", "50"}}},
         {"glide", "three sines gliding 0.3 s", {{"Porta1", "0.3"}, {"Porta2", "0.3"}, {"Porta3", "0.3"}}},
     };
@@ -78,7 +82,8 @@ const std::vector<BenchPatch>& benchPatches() {
 
 const BenchPatch* findBenchPatch(const std::string& name) {
     for (const BenchPatch& p : benchPatches())
-        if (name == p.name) return &p;
+        if (name == p.name)
+            return &p;
     return nullptr;
 }
 
@@ -87,7 +92,8 @@ namespace {
 // The patches name the instrument's parameters exactly, in any letter case.
 int findParameterByName(PluginHost& host, const std::string& name) {
     for (int i = 0; i < host.numParams(); ++i)
-        if (equalsIgnoringCase(host.paramName(i).c_str(), name.c_str())) return i;
+        if (equalsIgnoringCase(host.paramName(i).c_str(), name.c_str()))
+            return i;
     return -1;
 }
 
@@ -108,7 +114,8 @@ bool typeSetting(PluginHost& host, const std::string& name, const std::string& t
 
 bool patchFits(PluginHost& host, const BenchPatch& patch) {
     for (const auto& [name, text] : patch.settings)
-        if (findParameterByName(host, name) < 0) return false;
+        if (findParameterByName(host, name) < 0)
+            return false;
     return true;
 }
 

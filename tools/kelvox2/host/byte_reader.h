@@ -21,42 +21,50 @@ public:
     bool atEnd() const { return pos_ >= size_; }
 
     bool peek(uint8_t& v) const {
-        if (pos_ >= size_) return false;
+        if (pos_ >= size_)
+            return false;
         v = data_[pos_];
         return true;
     }
     bool u8(uint8_t& v) {
-        if (!peek(v)) return false;
+        if (!peek(v))
+            return false;
         ++pos_;
         return true;
     }
     bool be16(uint16_t& v) {
-        if (remaining() < 2) return false;
+        if (remaining() < 2)
+            return false;
         v = static_cast<uint16_t>(data_[pos_] << 8 | data_[pos_ + 1]);
         pos_ += 2;
         return true;
     }
     bool be32(uint32_t& v) {
-        if (remaining() < 4) return false;
+        if (remaining() < 4)
+            return false;
         v = static_cast<uint32_t>(data_[pos_]) << 24 | static_cast<uint32_t>(data_[pos_ + 1]) << 16 |
             static_cast<uint32_t>(data_[pos_ + 2]) << 8 | data_[pos_ + 3];
         pos_ += 4;
         return true;
     }
     bool skip(size_t n) {
-        if (remaining() < n) return false;
+        if (remaining() < n)
+            return false;
         pos_ += n;
         return true;
     }
     bool bytes(void* out, size_t n) {
-        if (remaining() < n) return false;
-        if (n) std::memcpy(out, data_ + pos_, n);
+        if (remaining() < n)
+            return false;
+        if (n)
+            std::memcpy(out, data_ + pos_, n);
         pos_ += n;
         return true;
     }
     // A reader over the next n bytes, which this reader then skips.
     bool sub(size_t n, ByteReader& out) {
-        if (remaining() < n) return false;
+        if (remaining() < n)
+            return false;
         out = ByteReader(data_ + pos_, n, base_ + pos_);
         pos_ += n;
         return true;

@@ -50,7 +50,8 @@ void appendProgram(std::vector<uint8_t>& out, const FxProgram& p) {
         putBE32(out, uint32_t(p.chunk.size()));
         out.insert(out.end(), p.chunk.begin(), p.chunk.end());
     } else {
-        for (float f : p.params) putFloat(out, f);
+        for (float f : p.params)
+            putFloat(out, f);
     }
     patchBE32(out, start + 4, uint32_t(out.size() - start - 8));
 }
@@ -154,7 +155,8 @@ std::vector<uint8_t> writeFxb(const FxBank& bank) {
         putBE32(out, uint32_t(bank.chunk.size()));
         out.insert(out.end(), bank.chunk.begin(), bank.chunk.end());
     } else {
-        for (const FxProgram& p : bank.programs) appendProgram(out, p);
+        for (const FxProgram& p : bank.programs)
+            appendProgram(out, p);
     }
     patchBE32(out, 4, uint32_t(out.size() - 8));
     return out;
@@ -168,8 +170,8 @@ bool parseFxp(const uint8_t* data, size_t size, FxProgram& program, std::string&
 bool parseFxb(const uint8_t* data, size_t size, FxBank& bank, std::string& error) {
     ByteReader r(data, size);
     if (size < kFxbHeaderBytes) {
-        error = at(0, "bank header needs " + std::to_string(kFxbHeaderBytes) + " bytes, the file has " +
-                          std::to_string(size));
+        error = at(
+            0, "bank header needs " + std::to_string(kFxbHeaderBytes) + " bytes, the file has " + std::to_string(size));
         return false;
     }
     Header h = readHeader(r);
@@ -217,7 +219,8 @@ bool readPresetFile(const char* path, T& out, bool (*parse)(const uint8_t*, size
                     std::string& error) {
     std::vector<uint8_t> bytes;
     bool ok = readFileCapped(path, kMaxPresetFileBytes, bytes, error) && parse(bytes.data(), bytes.size(), out, error);
-    if (!ok) error = std::string(path) + ": " + error;
+    if (!ok)
+        error = std::string(path) + ": " + error;
     return ok;
 }
 

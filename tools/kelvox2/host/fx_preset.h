@@ -12,8 +12,8 @@
 namespace kx {
 
 constexpr int32_t fourCC(char a, char b, char c, char d) {
-    return static_cast<int32_t>(uint32_t(uint8_t(a)) << 24 | uint32_t(uint8_t(b)) << 16 |
-                                uint32_t(uint8_t(c)) << 8 | uint8_t(d));
+    return static_cast<int32_t>(uint32_t(uint8_t(a)) << 24 | uint32_t(uint8_t(b)) << 16 | uint32_t(uint8_t(c)) << 8 |
+                                uint8_t(d));
 }
 
 constexpr int32_t kCcnK = fourCC('C', 'c', 'n', 'K');
@@ -29,17 +29,17 @@ constexpr size_t kFxbHeaderBytes = 156;  // up to the bank's content
 struct FxProgram {
     int32_t fxID = 0;
     int32_t fxVersion = 0;
-    std::string name;             // at most 27 characters are stored
+    std::string name;  // at most 27 characters are stored
     bool isChunk = false;
-    std::vector<float> params;    // FxCk: normalised values
-    std::vector<uint8_t> chunk;   // FPCh: the plug-in's program chunk
-    int32_t chunkNumParams = 0;   // FPCh: the plug-in's parameter count
+    std::vector<float> params;   // FxCk: normalised values
+    std::vector<uint8_t> chunk;  // FPCh: the plug-in's program chunk
+    int32_t chunkNumParams = 0;  // FPCh: the plug-in's parameter count
 };
 
 struct FxBank {
     int32_t fxID = 0;
     int32_t fxVersion = 0;
-    int32_t formatVersion = 2;   // 2 stores currentProgram
+    int32_t formatVersion = 2;  // 2 stores currentProgram
     int32_t currentProgram = 0;
     bool isChunk = false;
     std::vector<FxProgram> programs;  // FxBk

@@ -61,9 +61,11 @@ bool Parser::readVarLen(ByteReader& r, uint32_t& v, const char* what) {
     v = 0;
     for (int i = 0; i < 4; ++i) {
         uint8_t b;
-        if (!r.u8(b)) return fail(r.position(), std::string("file ends inside a ") + what);
+        if (!r.u8(b))
+            return fail(r.position(), std::string("file ends inside a ") + what);
         v = v << 7 | (b & 0x7F);
-        if (!(b & 0x80)) return true;
+        if (!(b & 0x80))
+            return true;
     }
     return fail(at, std::string(what) + " is longer than 4 bytes");
 }
@@ -72,8 +74,10 @@ bool Parser::readHeader(ByteReader& file) {
     uint32_t magic = 0, length = 0;
     if (!file.be32(magic) || magic != kMThd)
         return fail(0, "not a Standard MIDI File (no 'MThd' header)");
-    if (!file.be32(length)) return fail(file.position(), "file ends inside the header");
-    if (length < 6) return fail(4, "header length " + std::to_string(length) + " is below 6");
+    if (!file.be32(length))
+        return fail(file.position(), "file ends inside the header");
+    if (length < 6)
+        return fail(4, "header length " + std::to_string(length) + " is below 6");
     ByteReader header(nullptr, 0);
     if (!file.sub(length, header))
         return fail(4, "header length " + std::to_string(length) + " runs past the end of the file");
@@ -83,7 +87,8 @@ bool Parser::readHeader(ByteReader& file) {
     header.be16(division);
     if (format > 1)
         return fail(8, "format " + std::to_string(format) + " is not supported (only 0 and 1)");
-    if (tracks == 0) return fail(10, "the file declares no tracks");
+    if (tracks == 0)
+        return fail(10, "the file declares no tracks");
     if (format == 0 && tracks != 1)
         return fail(10, "format 0 must have one track, not " + std::to_string(tracks));
     if (division & 0x8000) {
@@ -95,7 +100,8 @@ bool Parser::readHeader(ByteReader& file) {
         // 29 means 29.97 drop-frame
         song_.ticksPerSecond = (fps == 29 ? 29.97 : fps) * perFrame;
     } else {
-        if (division == 0) return fail(12, "division of 0 ticks per quarter note");
+        if (division == 0)
+            return fail(12, "division of 0 ticks per quarter note");
         song_.ticksPerQuarter = division;
     }
     song_.format = format;
@@ -105,24 +111,25 @@ bool Parser::readHeader(ByteReader& file) {
 
 bool Parser::readMeta(ByteReader& r, uint64_t tick, size_t at, bool& endOfTrack) {
     uint8_t type;
-    if (!r.u8(type)) return fail(r.position(), "file ends inside a meta event");
+    if (!r.u8(type))
+        return fail(r.position(), "file ends inside a meta event");
     uint32_t length;
-    if (!readVarLen(r, length, "meta event length")) return false;
+    if (!readVarLen(r, length, "meta event length"))
+        return false;
     size_t dataAt = r.position();
     ByteReader body(nullptr, 0);
     if (!r.sub(length, body))
         return fail(at, "meta event " + hexByte(type) + " of " + std::to_string(length) +
                             " bytes runs past the end of its track");
     switch (type) {
-    case 0x2F:
-        endOfTrack = true;
-        break;
+    case 0x2F: endOfTrack = true; break;
     case 0x51: {
         uint8_t b[3];
         if (length != 3 || !body.bytes(b, 3))
             return fail(at, "tempo event has " + std::to_string(length) + " data bytes, not 3");
         uint32_t micros = uint32_t(b[0]) << 16 | uint32_t(b[1]) << 8 | b[2];
-        if (micros == 0) return fail(dataAt, "tempo of 0 microseconds per quarter note");
+        if (micros == 0)
+            return fail(dataAt, "tempo of 0 microseconds per quarter note");
         tempos_.push_back({tick, micros});
         break;
     }
@@ -135,8 +142,7 @@ bool Parser::readMeta(ByteReader& r, uint64_t tick, size_t at, bool& endOfTrack)
         meters_.push_back({tick, b[0], 1 << b[1]});
         break;
     }
-    default:
-        break;  // names, texts, key signatures... carry nothing for playback
+    default: break;  // names, texts, key signatures... carry nothing for playback
     }
     return true;
 }
@@ -147,11 +153,13 @@ bool Parser::readTrack(ByteReader& r, uint16_t index) {
     bool endOfTrack = false;
     while (!r.atEnd() && !endOfTrack) {
         uint32_t delta;
-        if (!readVarLen(r, delta, "delta time")) return false;
+        if (!readVarLen(r, delta, "delta time"))
+            return false;
         tick += delta;
         size_t at = r.position();
         uint8_t status;
-        if (!r.peek(status)) return fail(at, "track " + std::to_string(index) + " ends after a delta time");
+        if (!r.peek(status))
+            return fail(at, "track " + std::to_string(index) + " ends after a delta time");
         if (status & 0x80) {
             r.u8(status);
         } else if (running) {
@@ -162,11 +170,13 @@ bool Parser::readTrack(ByteReader& r, uint16_t index) {
 
         if (status == 0xFF) {
             running = 0;  // meta and system exclusive events cancel running status
-            if (!readMeta(r, tick, at, endOfTrack)) return false;
+            if (!readMeta(r, tick, at, endOfTrack))
+                return false;
         } else if (status == 0xF0 || status == 0xF7) {
             running = 0;
             uint32_t length;
-            if (!readVarLen(r, length, "system exclusive length")) return false;
+            if (!readVarLen(r, length, "system exclusive length"))
+                return false;
             if (!r.skip(length))
                 return fail(at, "system exclusive event of " + std::to_string(length) +
                                     " bytes runs past the end of its track");
@@ -183,8 +193,8 @@ bool Parser::readTrack(ByteReader& r, uint16_t index) {
             for (int i = 1; i < m.size; ++i) {
                 size_t dataAt = r.position();
                 if (!r.u8(m.data[i]))
-                    return fail(dataAt, "track " + std::to_string(index) + " ends inside a " +
-                                            hexByte(status) + " message");
+                    return fail(dataAt,
+                                "track " + std::to_string(index) + " ends inside a " + hexByte(status) + " message");
                 if (m.data[i] & 0x80)
                     return fail(dataAt, "data byte " + hexByte(m.data[i]) + " of a " + hexByte(status) +
                                             " message has its top bit set");
@@ -226,22 +236,26 @@ void Parser::buildMaps() {
 bool Parser::run(const uint8_t* data, size_t size) {
     song_ = MidiSong{};
     ByteReader file(data, size);
-    if (!readHeader(file)) return false;
+    if (!readHeader(file))
+        return false;
 
     int found = 0;
     while (found < song_.trackCount) {
         size_t at = file.position();
         uint32_t type = 0, length = 0;
         if (file.atEnd())
-            return fail(at, "file ends after " + std::to_string(found) + " of " +
-                                std::to_string(song_.trackCount) + " tracks");
-        if (!file.be32(type) || !file.be32(length)) return fail(at, "file ends inside a chunk header");
+            return fail(
+                at, "file ends after " + std::to_string(found) + " of " + std::to_string(song_.trackCount) + " tracks");
+        if (!file.be32(type) || !file.be32(length))
+            return fail(at, "file ends inside a chunk header");
         ByteReader chunk(nullptr, 0);
         if (!file.sub(length, chunk))
             return fail(at + 4, "chunk length " + std::to_string(length) + " runs past the end of the file (" +
                                     std::to_string(size) + " bytes)");
-        if (type != kMTrk) continue;  // unknown chunks are skipped, as the format asks
-        if (!readTrack(chunk, static_cast<uint16_t>(found))) return false;
+        if (type != kMTrk)
+            continue;  // unknown chunks are skipped, as the format asks
+        if (!readTrack(chunk, static_cast<uint16_t>(found)))
+            return false;
         ++found;
     }
 
@@ -249,7 +263,8 @@ bool Parser::run(const uint8_t* data, size_t size) {
     std::stable_sort(song_.messages.begin(), song_.messages.end(),
                      [](const MidiMessage& a, const MidiMessage& b) { return a.tick < b.tick; });
     buildMaps();
-    for (MidiMessage& m : song_.messages) m.seconds = song_.secondsAtTick(m.tick);
+    for (MidiMessage& m : song_.messages)
+        m.seconds = song_.secondsAtTick(m.tick);
     song_.endSeconds = song_.secondsAtTick(endTick_);
     return true;
 }
@@ -257,25 +272,27 @@ bool Parser::run(const uint8_t* data, size_t size) {
 }  // namespace
 
 const TempoPoint& MidiSong::tempoAtTick(uint64_t tick) const {
-    auto it = std::upper_bound(tempo.begin(), tempo.end(), tick,
-                               [](uint64_t t, const TempoPoint& p) { return t < p.tick; });
+    auto it =
+        std::upper_bound(tempo.begin(), tempo.end(), tick, [](uint64_t t, const TempoPoint& p) { return t < p.tick; });
     return it == tempo.begin() ? *it : *(it - 1);
 }
 
 const TempoPoint& MidiSong::tempoAtSeconds(double s) const {
-    auto it = std::upper_bound(tempo.begin(), tempo.end(), s,
-                               [](double v, const TempoPoint& p) { return v < p.seconds; });
+    auto it =
+        std::upper_bound(tempo.begin(), tempo.end(), s, [](double v, const TempoPoint& p) { return v < p.seconds; });
     return it == tempo.begin() ? *it : *(it - 1);
 }
 
 double MidiSong::secondsAtTick(uint64_t tick) const {
-    if (ticksPerQuarter <= 0) return ticksPerSecond > 0 ? tick / ticksPerSecond : 0.0;
+    if (ticksPerQuarter <= 0)
+        return ticksPerSecond > 0 ? tick / ticksPerSecond : 0.0;
     const TempoPoint& p = tempoAtTick(tick);
     return p.seconds + double(tick - p.tick) * 60.0 / (p.bpm * ticksPerQuarter);
 }
 
 double MidiSong::ppqAtTick(uint64_t tick) const {
-    if (ticksPerQuarter > 0) return double(tick) / ticksPerQuarter;
+    if (ticksPerQuarter > 0)
+        return double(tick) / ticksPerQuarter;
     return ppqAtSeconds(secondsAtTick(tick));
 }
 
@@ -287,8 +304,8 @@ double MidiSong::ppqAtSeconds(double s) const {
 double MidiSong::bpmAtSeconds(double s) const { return tempoAtSeconds(s).bpm; }
 
 const MeterPoint& MidiSong::meterAtPpq(double ppq) const {
-    auto it = std::upper_bound(meter.begin(), meter.end(), ppq,
-                               [](double v, const MeterPoint& p) { return v < p.ppq; });
+    auto it =
+        std::upper_bound(meter.begin(), meter.end(), ppq, [](double v, const MeterPoint& p) { return v < p.ppq; });
     return it == meter.begin() ? *it : *(it - 1);
 }
 

@@ -15,7 +15,7 @@ struct MidiMessage {
     uint64_t tick = 0;
     double seconds = 0.0;
     uint16_t track = 0;
-    uint8_t size = 0;     // 2 or 3
+    uint8_t size = 0;      // 2 or 3
     uint8_t data[3] = {};  // status, data1, data2 (0 when absent)
 };
 

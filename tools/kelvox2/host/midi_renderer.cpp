@@ -30,12 +30,16 @@ MidiRenderer::MidiRenderer(PluginHost& host, const MidiSong& song, const RenderS
     size_t channelsTotal = size_t(numInputs_ + numOutputs_);
     if (settings.doublePrecision) {
         doubleData_.assign(channelsTotal * block, 0.0);
-        for (int c = 0; c < numInputs_; ++c) doubleIn_.push_back(&doubleData_[size_t(c) * block]);
-        for (int c = 0; c < numOutputs_; ++c) doubleOut_.push_back(&doubleData_[size_t(numInputs_ + c) * block]);
+        for (int c = 0; c < numInputs_; ++c)
+            doubleIn_.push_back(&doubleData_[size_t(c) * block]);
+        for (int c = 0; c < numOutputs_; ++c)
+            doubleOut_.push_back(&doubleData_[size_t(numInputs_ + c) * block]);
     } else {
         floatData_.assign(channelsTotal * block, 0.0f);
-        for (int c = 0; c < numInputs_; ++c) floatIn_.push_back(&floatData_[size_t(c) * block]);
-        for (int c = 0; c < numOutputs_; ++c) floatOut_.push_back(&floatData_[size_t(numInputs_ + c) * block]);
+        for (int c = 0; c < numInputs_; ++c)
+            floatIn_.push_back(&floatData_[size_t(c) * block]);
+        for (int c = 0; c < numOutputs_; ++c)
+            floatOut_.push_back(&floatData_[size_t(numInputs_ + c) * block]);
     }
     // Never hand a plug-in a null channel array, even with no channels.
     floatIn_.push_back(nullptr);
@@ -68,7 +72,8 @@ bool MidiRenderer::start(std::string& error) {
 }
 
 void MidiRenderer::stop() {
-    if (!started_) return;
+    if (!started_)
+        return;
     host_.stopProcess();
     host_.mainsChanged(false);
     started_ = false;
@@ -85,17 +90,20 @@ void MidiRenderer::updateClock() {
     clock.timeSigNumerator = c.numerator;
     clock.timeSigDenominator = c.denominator;
     clock.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
-    if (position_ == 0) clock.flags |= kVstTransportChanged;
+    if (position_ == 0)
+        clock.flags |= kVstTransportChanged;
 }
 
 void MidiRenderer::sendEvents(const std::vector<BlockEvent>& events) {
     eventList_.clear();
-    for (const BlockEvent& e : events) eventList_.add(e.deltaFrames, e.data[0], e.data[1], e.data[2]);
+    for (const BlockEvent& e : events)
+        eventList_.add(e.deltaFrames, e.data[0], e.data[1], e.data[2]);
     host_.processEvents(eventList_.events());
 }
 
 int MidiRenderer::renderBlock() {
-    if (position_ >= totalFrames_) return 0;
+    if (position_ >= totalFrames_)
+        return 0;
     int maxFrames = int(std::min<int64_t>(settings_.blockSize, totalFrames_ - position_));
     // The schedule already sorts each block's events by frame, stable for equal frames.
     int frames = schedule_.nextBlock(maxFrames, kMaxEventsPerBlock, blockEvents_);

@@ -8,7 +8,8 @@ namespace kx {
 
 bool OptionReader::next() {
     for (;;) {
-        if (++index_ >= argc_) return false;
+        if (++index_ >= argc_)
+            return false;
         std::string arg = argv_[index_];
         attached_ = valueTaken_ = false;
         if (!endOfOptions_ && arg == "--") {
@@ -42,21 +43,25 @@ bool OptionReader::value(std::string& out) {
 }
 
 bool parseNumber(const std::string& text, double min, double max, double& out) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     char* end = nullptr;
     errno = 0;
     double v = std::strtod(text.c_str(), &end);
-    if (errno || *end != '\0' || !std::isfinite(v) || v < min || v > max) return false;
+    if (errno || *end != '\0' || !std::isfinite(v) || v < min || v > max)
+        return false;
     out = v;
     return true;
 }
 
 bool parseInteger(const std::string& text, int min, int max, int& out) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     char* end = nullptr;
     errno = 0;
     long v = std::strtol(text.c_str(), &end, 10);
-    if (errno || *end != '\0' || v < min || v > max) return false;
+    if (errno || *end != '\0' || v < min || v > max)
+        return false;
     out = int(v);
     return true;
 }

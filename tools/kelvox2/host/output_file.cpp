@@ -1,13 +1,13 @@
 #include "output_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kx {
 
@@ -161,27 +161,17 @@ void OutputFile::discard() {
 
 std::string describeWriteError(int error) {
     switch (error) {
-    case ENOSPC:
-        return "the disk is full";
-    case EDQUOT:
-        return "the disk quota is used up";
-    case EFBIG:
-        return "the file is larger than this system allows";
-    case EROFS:
-        return "the file system is read-only";
+    case ENOSPC: return "the disk is full";
+    case EDQUOT: return "the disk quota is used up";
+    case EFBIG: return "the file is larger than this system allows";
+    case EROFS: return "the file system is read-only";
     case EACCES:
-    case EPERM:
-        return "permission denied";
-    case ENOENT:
-        return "no such folder";
-    case ENOTDIR:
-        return "a part of the path is not a folder";
-    case EISDIR:
-        return "it is a folder";
-    case ELOOP:
-        return "too many symbolic links";
-    default:
-        return std::strerror(error);
+    case EPERM: return "permission denied";
+    case ENOENT: return "no such folder";
+    case ENOTDIR: return "a part of the path is not a folder";
+    case EISDIR: return "it is a folder";
+    case ELOOP: return "too many symbolic links";
+    default: return std::strerror(error);
     }
 }
 

@@ -2,11 +2,11 @@
 
 #include "kelvox2/host/plugin_lookup.h"
 
+#include <dlfcn.h>
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
-#include <dlfcn.h>
-#include <sys/stat.h>
 
 namespace kx {
 
@@ -139,31 +139,17 @@ VstIntPtr PluginHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     case audioMasterAutomate:
     case audioMasterBeginEdit:
     case audioMasterEndEdit:
-    case audioMasterWantMidi:
-        calls_.push_back({opcode, index, value, opt});
-        return 1;
-    case audioMasterSizeWindow:
-        calls_.push_back({opcode, index, value, opt});
-        return sizeWindowEnabled ? 1 : 0;
-    case audioMasterVersion:
-        return hostVersion;
-    case audioMasterGetTime:
-        lastTimeMask_ = value;
-        return timeInfoEnabled ? reinterpret_cast<VstIntPtr>(&timeInfo) : 0;
-    case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(hostSampleRate);
-    case audioMasterGetBlockSize:
-        return hostBlockSize;
-    case audioMasterGetVendorString:
-        return writeText(hostVendor);
-    case audioMasterGetProductString:
-        return writeText(hostProduct);
-    case audioMasterGetVendorVersion:
-        return 1;
-    case audioMasterGetCurrentProcessLevel:
-        return processLevel;
-    case audioMasterGetLanguage:
-        return 1;  // English
+    case audioMasterWantMidi: calls_.push_back({opcode, index, value, opt}); return 1;
+    case audioMasterSizeWindow: calls_.push_back({opcode, index, value, opt}); return sizeWindowEnabled ? 1 : 0;
+    case audioMasterVersion: return hostVersion;
+    case audioMasterGetTime: lastTimeMask_ = value; return timeInfoEnabled ? reinterpret_cast<VstIntPtr>(&timeInfo) : 0;
+    case audioMasterGetSampleRate: return static_cast<VstIntPtr>(hostSampleRate);
+    case audioMasterGetBlockSize: return hostBlockSize;
+    case audioMasterGetVendorString: return writeText(hostVendor);
+    case audioMasterGetProductString: return writeText(hostProduct);
+    case audioMasterGetVendorVersion: return 1;
+    case audioMasterGetCurrentProcessLevel: return processLevel;
+    case audioMasterGetLanguage: return 1;  // English
     case audioMasterCanDo: {
         const char* what = static_cast<const char*>(ptr);
         if (!what)
@@ -173,8 +159,7 @@ VstIntPtr PluginHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
                 return 1;
         return sizeWindowEnabled && std::strcmp(what, "sizeWindow") == 0 ? 1 : 0;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -68,11 +68,11 @@ public:
     // ---- What the host callback answers -----------------------------------
     double hostSampleRate = 44100.0;
     VstInt32 hostBlockSize = 1024;
-    VstInt32 hostVersion = 2400;        // audioMasterVersion; 0 plays a VST 1 host
+    VstInt32 hostVersion = 2400;               // audioMasterVersion; 0 plays a VST 1 host
     std::string hostVendor = "Kelvox2 tools";  // empty: the request writes nothing and answers 0
     std::string hostProduct = "kelvox2";
-    VstInt32 processLevel = 0;          // audioMasterGetCurrentProcessLevel
-    VstTimeInfo timeInfo{};             // handed out by audioMasterGetTime when enabled
+    VstInt32 processLevel = 0;  // audioMasterGetCurrentProcessLevel
+    VstTimeInfo timeInfo{};     // handed out by audioMasterGetTime when enabled
     bool timeInfoEnabled = false;
     // A host with a resizable editor window: canDo "sizeWindow" answers 1 and
     // so does audioMasterSizeWindow; the caller resizes from the record.
@@ -142,8 +142,7 @@ public:
     void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) const;
 
 private:
-    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                              float opt);
+    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     // A text request into a zeroed 256-byte buffer, cut at the first zero.
     std::string text(VstInt32 opcode, VstInt32 index = 0) const;

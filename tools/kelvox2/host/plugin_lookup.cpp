@@ -2,9 +2,9 @@
 
 #include "params/number_text.h"
 
-#include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <cstdlib>
 
 namespace kx {
 

@@ -9,7 +9,8 @@ namespace kx {
 namespace {
 
 bool checkOwner(const PluginHost& host, int32_t fxID, const char* what, std::string& error) {
-    if (fxID == host.effect()->uniqueID) return true;
+    if (fxID == host.effect()->uniqueID)
+        return true;
     error = std::string("the ") + what + " belongs to plug-in " + describeId(fxID) + ", this plug-in is " +
             describeId(host.effect()->uniqueID);
     return false;
@@ -37,7 +38,8 @@ bool loadParameters(const PluginHost& host, const FxProgram& p, std::string& err
             return false;
         }
     }
-    for (size_t i = 0; i < p.params.size(); ++i) host.setParameter(int(i), std::clamp(p.params[i], 0.0f, 1.0f));
+    for (size_t i = 0; i < p.params.size(); ++i)
+        host.setParameter(int(i), std::clamp(p.params[i], 0.0f, 1.0f));
     setProgramName(host, p.name);
     return true;
 }
@@ -75,7 +77,8 @@ FxProgram captureCurrent(const PluginHost& host) {
     p.fxID = host.effect()->uniqueID;
     p.fxVersion = host.effect()->version;
     p.name = host.programName();
-    for (int i = 0; i < host.numParams(); ++i) p.params.push_back(host.getParameter(i));
+    for (int i = 0; i < host.numParams(); ++i)
+        p.params.push_back(host.getParameter(i));
     return p;
 }
 
@@ -94,9 +97,11 @@ std::string describeId(int32_t id) {
 }
 
 bool applyProgram(PluginHost& host, const FxProgram& p, std::string& error) {
-    if (!checkOwner(host, p.fxID, "program", error)) return false;
+    if (!checkOwner(host, p.fxID, "program", error))
+        return false;
     if (p.isChunk) {
-        if (!loadChunk(host, p.chunk, true, p.fxVersion, host.numParams(), error)) return false;
+        if (!loadChunk(host, p.chunk, true, p.fxVersion, host.numParams(), error))
+            return false;
         setProgramName(host, p.name);
         return true;
     }
@@ -104,9 +109,11 @@ bool applyProgram(PluginHost& host, const FxProgram& p, std::string& error) {
 }
 
 bool applyBank(PluginHost& host, const FxBank& bank, std::string& error) {
-    if (!checkOwner(host, bank.fxID, "bank", error)) return false;
+    if (!checkOwner(host, bank.fxID, "bank", error))
+        return false;
     if (bank.isChunk) {
-        if (!loadChunk(host, bank.chunk, false, bank.fxVersion, host.numPrograms(), error)) return false;
+        if (!loadChunk(host, bank.chunk, false, bank.fxVersion, host.numPrograms(), error))
+            return false;
     } else {
         if (int64_t(bank.programs.size()) > host.numPrograms()) {
             error = "the bank has " + std::to_string(bank.programs.size()) + " programs, the plug-in " +
@@ -115,7 +122,8 @@ bool applyBank(PluginHost& host, const FxBank& bank, std::string& error) {
         }
         for (size_t i = 0; i < bank.programs.size(); ++i) {
             const FxProgram& p = bank.programs[i];
-            if (p.isChunk) error = "a parameter bank holds a chunk program";
+            if (p.isChunk)
+                error = "a parameter bank holds a chunk program";
             bool ok = !p.isChunk && checkOwner(host, p.fxID, "program", error);
             if (ok) {
                 selectProgram(host, int(i));
@@ -127,7 +135,8 @@ bool applyBank(PluginHost& host, const FxBank& bank, std::string& error) {
             }
         }
     }
-    if (bank.currentProgram >= 0 && bank.currentProgram < host.numPrograms()) selectProgram(host, bank.currentProgram);
+    if (bank.currentProgram >= 0 && bank.currentProgram < host.numPrograms())
+        selectProgram(host, bank.currentProgram);
     return true;
 }
 

@@ -13,24 +13,29 @@ int64_t frameAt(double seconds, double rate) { return static_cast<int64_t>(std::
 
 SongSchedule::SongSchedule(const MidiSong& song, double sampleRate) : song_(song), sampleRate_(sampleRate) {
     frames_.reserve(song.messages.size());
-    for (const MidiMessage& m : song.messages) frames_.push_back(frameAt(m.seconds, sampleRate));
+    for (const MidiMessage& m : song.messages)
+        frames_.push_back(frameAt(m.seconds, sampleRate));
     songFrames_ = frameAt(song.endSeconds, sampleRate);
-    if (!frames_.empty()) songFrames_ = std::max(songFrames_, frames_.back() + 1);
+    if (!frames_.empty())
+        songFrames_ = std::max(songFrames_, frames_.back() + 1);
 }
 
 int SongSchedule::nextBlock(int maxFrames, size_t maxEvents, std::vector<BlockEvent>& out) {
     out.clear();
     int64_t end = position_ + std::max(maxFrames, 0);
     size_t last = next_;
-    while (last < frames_.size() && frames_[last] < end) ++last;
+    while (last < frames_.size() && frames_[last] < end)
+        ++last;
     if (maxEvents > 0 && last - next_ > maxEvents) {
         // Cut before the frame of the first message that does not fit; when the
         // overflow is all at the block's first frame, keep that frame alone.
         int64_t cut = frames_[next_ + maxEvents];
-        if (cut == position_) cut = position_ + 1;
+        if (cut == position_)
+            cut = position_ + 1;
         end = cut;
         last = next_;
-        while (last < frames_.size() && frames_[last] < end) ++last;
+        while (last < frames_.size() && frames_[last] < end)
+            ++last;
     }
     for (size_t i = next_; i < last; ++i) {
         BlockEvent e;

@@ -49,7 +49,7 @@ private:
     const MidiSong& song_;
     double sampleRate_;
     std::vector<int64_t> frames_;  // frame of each message of song_
-    size_t next_ = 0;               // first message not yet handed out
+    size_t next_ = 0;              // first message not yet handed out
     int64_t position_ = 0;
     int64_t songFrames_ = 0;
 };

@@ -20,12 +20,10 @@ struct UnitScale {
 
 // Units a musician types for the units plug-ins show, with their scale.
 const UnitScale kUnits[] = {
-    {"s", "time", 1.0},        {"sec", "time", 1.0},       {"secs", "time", 1.0},
-    {"ms", "time", 1e-3},      {"msec", "time", 1e-3},     {"min", "time", 60.0},
-    {"Hz", "frequency", 1.0},  {"kHz", "frequency", 1e3},
-    {"cents", "pitch", 1.0},   {"cent", "pitch", 1.0},     {"ct", "pitch", 1.0},
-    {"semis", "pitch", 100.0}, {"semi", "pitch", 100.0},   {"st", "pitch", 100.0},
-    {"semitone", "pitch", 100.0}, {"semitones", "pitch", 100.0},
+    {"s", "time", 1.0},       {"sec", "time", 1.0},   {"secs", "time", 1.0},        {"ms", "time", 1e-3},
+    {"msec", "time", 1e-3},   {"min", "time", 60.0},  {"Hz", "frequency", 1.0},     {"kHz", "frequency", 1e3},
+    {"cents", "pitch", 1.0},  {"cent", "pitch", 1.0}, {"ct", "pitch", 1.0},         {"semis", "pitch", 100.0},
+    {"semi", "pitch", 100.0}, {"st", "pitch", 100.0}, {"semitone", "pitch", 100.0}, {"semitones", "pitch", 100.0},
 };
 
 const UnitScale* findUnit(const std::string& unit) {
@@ -139,8 +137,8 @@ bool unitFactor(const std::string& unit, const std::string& label, double& facto
     return true;
 }
 
-bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const std::string& text,
-                   std::string& warning, std::string& error) {
+bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const std::string& text, std::string& warning,
+                   std::string& error) {
     const std::string typed = trimmed(text);
     const std::string takes = shape.name + " takes " + describeAccepted(shape);
     if (typed.empty()) {
@@ -187,8 +185,8 @@ bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const st
     if (wanted < lowest || wanted > highest) {
         const bool below = wanted < lowest;
         const std::string& edge = below == (shape.low <= shape.high) ? shape.lowText : shape.highText;
-        warning = shape.name + "=" + typed + " is " + (below ? "below" : "above") + " its range " +
-                  shape.lowText + " to " + display(shape, shape.highText) + ": set to " + display(shape, edge);
+        warning = shape.name + "=" + typed + " is " + (below ? "below" : "above") + " its range " + shape.lowText +
+                  " to " + display(shape, shape.highText) + ": set to " + display(shape, edge);
         wanted = below ? lowest : highest;
     }
     if (wanted == shape.low || wanted == shape.high) {
@@ -204,15 +202,20 @@ bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const st
 int findParameterNamed(const PluginHost& host, const std::string& name, std::string& error) {
     std::vector<int> starts;
     std::string lowered = name, known;
-    for (char& c : lowered) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : lowered)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
     for (int i = 0; i < host.numParams(); ++i) {
         std::string candidate = host.paramName(i);
         known += (i ? ", " : "") + candidate;
-        for (char& c : candidate) c = char(std::tolower(static_cast<unsigned char>(c)));
-        if (candidate == lowered) return i;
-        if (candidate.compare(0, lowered.size(), lowered) == 0) starts.push_back(i);
+        for (char& c : candidate)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (candidate == lowered)
+            return i;
+        if (candidate.compare(0, lowered.size(), lowered) == 0)
+            starts.push_back(i);
     }
-    if (starts.size() == 1) return starts.front();
+    if (starts.size() == 1)
+        return starts.front();
     if (starts.empty()) {
         error = "the plug-in has no parameter '" + name + "' (it has: " + known + ")";
     } else {

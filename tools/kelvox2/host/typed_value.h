@@ -24,8 +24,8 @@ int findParameterNamed(const PluginHost& host, const std::string& name, std::str
 
 // True when set. warning is set when the value was changed on the way (a
 // clamp); error names the parameter and what it accepts when nothing was set.
-bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const std::string& text,
-                   std::string& warning, std::string& error);
+bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const std::string& text, std::string& warning,
+                   std::string& error);
 
 // How many `label` one `unit` is ("ms" in "s": 0.001); false when the two are
 // not of one kind. An empty unit, or the label itself, is 1.

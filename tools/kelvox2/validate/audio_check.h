@@ -12,9 +12,9 @@
 
 namespace kx::validate {
 
-constexpr double kLoudLimit = 100.0;        // +40 dBFS
-constexpr double kSilenceLimit = 3.1623e-5; // -90 dBFS
-constexpr int kGuardFrames = 64;            // checked after every block
+constexpr double kLoudLimit = 100.0;         // +40 dBFS
+constexpr double kSilenceLimit = 3.1623e-5;  // -90 dBFS
+constexpr int kGuardFrames = 64;             // checked after every block
 
 constexpr std::uint32_t kFloatMarker = 0x7FA5A5A5u;
 constexpr std::uint64_t kDoubleMarker = 0x7FF4A5A5A5A5A5A5ull;

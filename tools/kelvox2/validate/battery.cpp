@@ -48,19 +48,32 @@ bool PluginFacts::parse(const std::string& text) {
         const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
         auto number = [&value]() { return std::strtoll(value.c_str(), nullptr, 10); };
         ++fields;
-        if (key == "path") path = value;
-        else if (key == "name") name = value;
-        else if (key == "vendor") vendor = value;
-        else if (key == "product") product = value;
-        else if (key == "uniqueID") uniqueID = static_cast<VstInt32>(number());
-        else if (key == "version") version = static_cast<VstInt32>(number());
-        else if (key == "numParams") numParams = static_cast<VstInt32>(number());
-        else if (key == "numPrograms") numPrograms = static_cast<VstInt32>(number());
-        else if (key == "numInputs") numInputs = static_cast<VstInt32>(number());
-        else if (key == "numOutputs") numOutputs = static_cast<VstInt32>(number());
-        else if (key == "flags") flags = static_cast<VstInt32>(number());
-        else if (key == "category") category = static_cast<VstIntPtr>(number());
-        else --fields;
+        if (key == "path")
+            path = value;
+        else if (key == "name")
+            name = value;
+        else if (key == "vendor")
+            vendor = value;
+        else if (key == "product")
+            product = value;
+        else if (key == "uniqueID")
+            uniqueID = static_cast<VstInt32>(number());
+        else if (key == "version")
+            version = static_cast<VstInt32>(number());
+        else if (key == "numParams")
+            numParams = static_cast<VstInt32>(number());
+        else if (key == "numPrograms")
+            numPrograms = static_cast<VstInt32>(number());
+        else if (key == "numInputs")
+            numInputs = static_cast<VstInt32>(number());
+        else if (key == "numOutputs")
+            numOutputs = static_cast<VstInt32>(number());
+        else if (key == "flags")
+            flags = static_cast<VstInt32>(number());
+        else if (key == "category")
+            category = static_cast<VstIntPtr>(number());
+        else
+            --fields;
     }
     return fields >= 12;
 }
@@ -90,9 +103,7 @@ Findings Findings::parse(const std::string& text) {
             continue;
         const std::string rest = line.substr(2);
         switch (line[0]) {
-        case 'V':
-            f.verdict = rest == "fail" ? Verdict::Fail : rest == "skip" ? Verdict::Skip : Verdict::Pass;
-            break;
+        case 'V': f.verdict = rest == "fail" ? Verdict::Fail : rest == "skip" ? Verdict::Skip : Verdict::Pass; break;
         case 'S': f.seen.push_back(rest); break;
         case 'F': f.failures.push_back(rest); break;
         case 'N': f.notes.push_back(rest); break;
@@ -238,16 +249,15 @@ void Check::publish(bool complete) const {
 const std::vector<TestSpec>& battery() {
     static const std::vector<TestSpec> tests = {
         {"lifecycle", "open and close, many instances, instances moved between threads", checkLifecycle, false},
-        {"processing", "every sample rate and block size, suspend and resume, 32 and 64 bits", checkProcessing,
-         false},
+        {"processing", "every sample rate and block size, suspend and resume, 32 and 64 bits", checkProcessing, false},
         {"output", "finite, no denormals, below +40 dBFS, silence after release, repeatable", checkOutput, false},
         {"events", "MIDI and SysEx lists of every shape", checkEvents, false},
         {"parameters", "every value, guarded texts, the value round trip", checkParameters, false},
-        {"threads", "host automation from a second thread while processing and while the editor idles",
-         checkThreads, true},
+        {"threads", "host automation from a second thread while processing and while the editor idles", checkThreads,
+         true},
         {"state", "chunks, parameter values, programs and their names, foreign chunks", checkState, false},
-        {"editor", "open, idle and close, pointer and key input, two editors, the host window gone first",
-         checkEditor, true},
+        {"editor", "open, idle and close, pointer and key input, two editors, the host window gone first", checkEditor,
+         true},
         {"cost", "slowest block against real time, heap calls on the audio thread", checkCost, false},
     };
     return tests;

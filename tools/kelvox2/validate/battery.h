@@ -45,9 +45,9 @@ struct PluginFacts {
 };
 
 struct Settings {
-    int level = 3;            // 1..10: how much each test repeats and tries
-    std::uint64_t seed = 1;   // every random choice follows from it
-    std::string display;      // X display for editor work; empty = none
+    int level = 3;               // 1..10: how much each test repeats and tries
+    std::uint64_t seed = 1;      // every random choice follows from it
+    std::string display;         // X display for editor work; empty = none
     bool syntheticInput = true;  // XTest pointer and key events (only on our own server)
 };
 
@@ -125,9 +125,9 @@ private:
 
 struct TestSpec {
     const char* name;
-    const char* title;      // one line for --help and progress
+    const char* title;  // one line for --help and progress
     void (*run)(Check&);
-    bool usesDisplay;       // editor work when the plug-in has an editor
+    bool usesDisplay;  // editor work when the plug-in has an editor
 };
 
 // The tests in the order they run.

@@ -29,9 +29,7 @@ double tailLimit(Instance& instance) {
     return std::max(10.0, std::min(seconds, 120.0));
 }
 
-std::string times(int n) {
-    return n == 1 ? "once" : n == 2 ? "twice" : std::to_string(n) + " times";
-}
+std::string times(int n) { return n == 1 ? "once" : n == 2 ? "twice" : std::to_string(n) + " times"; }
 
 void holdNote(Instance& instance, int key, int velocity) {
     EventList list;

@@ -78,8 +78,8 @@ void checkCost(Check& check) {
             check.fail("real-time", "the slowest block at %g Hz took %.0f%% of its duration in processor time", rate,
                        slowest * 100.0);
     }
-    check.saw("slowest block %.1f%% of real time (at %g Hz); on average %.2f%%; per rate in kHz: %s",
-              worst * 100.0, worstRate, audioTotal > 0 ? cpuTotal / audioTotal * 100.0 : 0.0, perRate.c_str());
+    check.saw("slowest block %.1f%% of real time (at %g Hz); on average %.2f%%; per rate in kHz: %s", worst * 100.0,
+              worstRate, audioTotal > 0 ? cpuTotal / audioTotal * 100.0 : 0.0, perRate.c_str());
     if (!counting) {
         check.note("heap calls not counted: this build's sanitizer owns the allocation functions");
         return;
@@ -91,8 +91,7 @@ void checkCost(Check& check) {
         check.fail("heap-automation", "%llu heap calls in setParameter on the audio thread",
                    static_cast<unsigned long long>(heapInAutomation));
     check.saw("%llu heap calls in %d blocks and their event lists, %llu in automation on the audio thread",
-              static_cast<unsigned long long>(heapInBlocks), blocks,
-              static_cast<unsigned long long>(heapInAutomation));
+              static_cast<unsigned long long>(heapInBlocks), blocks, static_cast<unsigned long long>(heapInAutomation));
 }
 
 }  // namespace kx::validate

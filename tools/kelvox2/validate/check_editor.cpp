@@ -22,9 +22,9 @@ namespace kx::validate {
 
 namespace {
 
-const char* const kKeys[] = {"a", "q", "z", "0", "5", "9", "minus", "period", "space", "Return", "KP_Enter",
-                             "Escape", "BackSpace", "Delete", "Tab", "Left", "Right", "Up", "Down", "Home",
-                             "End", "Page_Up", "F1"};
+const char* const kKeys[] = {"a",     "q",      "z",        "0",      "5",         "9",       "minus", "period",
+                             "space", "Return", "KP_Enter", "Escape", "BackSpace", "Delete",  "Tab",   "Left",
+                             "Right", "Up",     "Down",     "Home",   "End",       "Page_Up", "F1"};
 
 // Links in an editor open a browser; not from a test. A directory with a
 // do-nothing xdg-open goes first on the PATH of this process.
@@ -153,8 +153,8 @@ void randomAction(Check& check, XHost& x, Instance& instance, int ax, int ay, in
 
 void randomInput(Check& check, Module& module, XHost& x) {
     if (!check.settings.syntheticInput || !x.hasXTest()) {
-        check.note("no synthetic input: %s", x.hasXTest() ? "the display is not the battery's own"
-                                                          : "the X server has no XTest");
+        check.note("no synthetic input: %s",
+                   x.hasXTest() ? "the display is not the battery's own" : "the X server has no XTest");
         return;
     }
     Instance instance(module, check);
@@ -183,8 +183,7 @@ void randomInput(Check& check, Module& module, XHost& x) {
         editor.close();
     }
     check.saw("%d random input steps while automating (%d automation calls and %d begin/%d end edits back)",
-              rounds * steps, instance.log.automate.load(), instance.log.beginEdit.load(),
-              instance.log.endEdit.load());
+              rounds * steps, instance.log.automate.load(), instance.log.beginEdit.load(), instance.log.endEdit.load());
 }
 
 void twoEditors(Check& check, Module& module, XHost& x) {

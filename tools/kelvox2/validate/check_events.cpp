@@ -226,9 +226,10 @@ void checkEvents(Check& check) {
     }
     expectSilence(check, instance, "random lists");
 
-    check.saw("%d event lists (none, one note, every offset, 1000 in a block, out of order, outside the block, "
-              "velocity 0, every status byte, SysEx up to 64 KB, other types, %d random), silent after each kind",
-              lists, randomLists);
+    check.saw(
+        "%d event lists (none, one note, every offset, 1000 in a block, out of order, outside the block, "
+        "velocity 0, every status byte, SysEx up to 64 KB, other types, %d random), silent after each kind",
+        lists, randomLists);
 }
 
 }  // namespace kx::validate

@@ -27,8 +27,8 @@ void roundTrip(Check& check, Instance& instance, int index, float value, const s
         if (now != shown) {
             check.fail("round-trip",
                        "parameter %d (%s) shows '%s' at %.9g; its value read back (%.9g) and set again shows '%s'",
-                       index, name.c_str(), shown.c_str(), static_cast<double>(value),
-                       static_cast<double>(stored), now.c_str());
+                       index, name.c_str(), shown.c_str(), static_cast<double>(value), static_cast<double>(stored),
+                       now.c_str());
             return;
         }
     }
@@ -104,9 +104,10 @@ void checkParameters(Check& check) {
     }
     check.saw("%d parameters at %d values each in 0..1 and %zu outside%s (%d settings, a note sounding)", params,
               steps + 1, outside.size(), hostile ? " (infinities and NaN included)" : "", sets);
-    check.saw("names, labels and displays within their buffers; read back and set again keeps the display; "
-              "%d typed round trips",
-              typed);
+    check.saw(
+        "names, labels and displays within their buffers; read back and set again keeps the display; "
+        "%d typed round trips",
+        typed);
 }
 
 }  // namespace kx::validate

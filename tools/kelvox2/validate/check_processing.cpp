@@ -43,8 +43,7 @@ void sweep(Check& check, Module& module) {
         }
     }
     check.saw("%zu rates from 8000 to 384000 Hz x %zu block patterns (%d runs%s, suspended between)",
-              kSampleRates.size(), kBlockSizes.size() + 1, combinations,
-              passes == 2 ? ", each on both paths" : "");
+              kSampleRates.size(), kBlockSizes.size() + 1, combinations, passes == 2 ? ", each on both paths" : "");
 }
 
 void rateChangeWhileRunning(Check& check, Module& module) {

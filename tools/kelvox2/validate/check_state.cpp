@@ -35,9 +35,8 @@ bool compare(Check& check, const char* kind, const char* what, const Snapshot& w
         const float a = want.values[i], b = got.values[i];
         const bool same = a == b || (std::isnan(a) && std::isnan(b)) || std::fabs(a - b) <= 1e-6f;
         if (!same || want.displays[i] != got.displays[i]) {
-            check.fail(kind, "%s: parameter %zu is %.9g ('%s') instead of %.9g ('%s')", what, i,
-                       static_cast<double>(b), got.displays[i].c_str(), static_cast<double>(a),
-                       want.displays[i].c_str());
+            check.fail(kind, "%s: parameter %zu is %.9g ('%s') instead of %.9g ('%s')", what, i, static_cast<double>(b),
+                       got.displays[i].c_str(), static_cast<double>(a), want.displays[i].c_str());
             return false;
         }
     }
@@ -193,7 +192,11 @@ void foreignChunks(Check& check, Module& module) {
     chunks.push_back({"an empty chunk", {}});
     chunks.push_back({"one byte", {0x42}});
     // What another plug-in's state looks like: a preset file's header, text.
-    const char fxp[] = "CcnK\0\0\0\x40" "FPCh\0\0\0\x01" "abcd\0\0\0\x01\0\0\0\x10" "Foreign program\0";
+    const char fxp[] =
+        "CcnK\0\0\0\x40"
+        "FPCh\0\0\0\x01"
+        "abcd\0\0\0\x01\0\0\0\x10"
+        "Foreign program\0";
     chunks.push_back({"another plug-in's program", std::vector<std::uint8_t>(fxp, fxp + sizeof fxp)});
     const char xml[] = "<?xml version=\"1.0\"?><state plugin=\"other\"><param id=\"1\" value=\"0.5\"/></state>";
     chunks.push_back({"another plug-in's XML state", std::vector<std::uint8_t>(xml, xml + sizeof xml - 1)});
@@ -240,9 +243,10 @@ void foreignChunks(Check& check, Module& module) {
             instance.chunk(false);
         }
     }
-    check.saw("%zu foreign or damaged chunks each offered as bank and as program: %d of %zu offers refused, the "
-              "others survived",
-              chunks.size(), refused, 2 * chunks.size());
+    check.saw(
+        "%zu foreign or damaged chunks each offered as bank and as program: %d of %zu offers refused, the "
+        "others survived",
+        chunks.size(), refused, 2 * chunks.size());
 }
 
 }  // namespace

@@ -38,8 +38,7 @@ void audioThread(Instance& instance, std::uint64_t seed, const std::atomic<bool>
 // The automation thread: any parameter, any value in 0..1, about four
 // thousand changes a second (every parameter of a large plug-in automated at
 // the block rate of a busy session).
-void automationThread(Instance& instance, int params, std::uint64_t seed, const std::atomic<bool>& stop,
-                      int* changes) {
+void automationThread(Instance& instance, int params, std::uint64_t seed, const std::atomic<bool>& stop, int* changes) {
     std::mt19937_64 rng(seed);
     std::uniform_real_distribution<float> value(0.0f, 1.0f);
     while (!stop.load(std::memory_order_relaxed)) {
@@ -80,9 +79,10 @@ void whileProcessing(Check& check, Module& module) {
     stop = true;
     automation.join();
     audio.join();
-    check.saw("%.2f s: %d blocks processed while %d parameter changes came from a second thread and %d displays "
-              "were read from a third",
-              secondsFor(check), blocks, changes, reads);
+    check.saw(
+        "%.2f s: %d blocks processed while %d parameter changes came from a second thread and %d displays "
+        "were read from a third",
+        secondsFor(check), blocks, changes, reads);
 }
 
 void whileEditorIdles(Check& check, Module& module) {
@@ -124,9 +124,10 @@ void whileEditorIdles(Check& check, Module& module) {
     audio.join();
     editor.idle(3);
     editor.close();
-    check.saw("%.2f s: %d editor idles while %d parameter changes came from a second thread and %d blocks were "
-              "processed",
-              secondsFor(check), idles, changes, blocks);
+    check.saw(
+        "%.2f s: %d editor idles while %d parameter changes came from a second thread and %d blocks were "
+        "processed",
+        secondsFor(check), idles, changes, blocks);
 }
 
 }  // namespace

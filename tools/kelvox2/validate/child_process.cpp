@@ -65,8 +65,8 @@ std::vector<std::string> linesOf(int fd) {
 std::string summariseOutput(const std::vector<std::string>& lines) {
     size_t report = lines.size();
     for (size_t i = 0; i < lines.size() && report == lines.size(); ++i)
-        for (const char* heading : {"ERROR: AddressSanitizer", "WARNING: ThreadSanitizer", "runtime error:",
-                                    "ERROR: LeakSanitizer"})
+        for (const char* heading :
+             {"ERROR: AddressSanitizer", "WARNING: ThreadSanitizer", "runtime error:", "ERROR: LeakSanitizer"})
             if (lines[i].find(heading) != std::string::npos)
                 report = i;
     std::string out;
@@ -162,21 +162,14 @@ std::string signalName(int signal) {
 std::string ChildOutcome::describe(double hangSeconds) const {
     char text[512];
     switch (end) {
-    case End::Finished:
-        return "finished";
-    case End::Signal:
-        std::snprintf(text, sizeof text, "crashed with %s", signalName(signal).c_str());
-        break;
+    case End::Finished: return "finished";
+    case End::Signal: std::snprintf(text, sizeof text, "crashed with %s", signalName(signal).c_str()); break;
     case End::Exit:
         std::snprintf(text, sizeof text, "the process exited with status %d before the test ended", exitStatus);
         break;
-    case End::Hung:
-        std::snprintf(text, sizeof text, "hung: no progress for %.0f s; stopped", hangSeconds);
-        break;
-    case End::Interrupted:
-        return "stopped: the run was interrupted";
-    case End::NotStarted:
-        return "could not start a child process: " + error;
+    case End::Hung: std::snprintf(text, sizeof text, "hung: no progress for %.0f s; stopped", hangSeconds); break;
+    case End::Interrupted: return "stopped: the run was interrupted";
+    case End::NotStarted: return "could not start a child process: " + error;
     }
     std::string s = text;
     if (!lastStage.empty())

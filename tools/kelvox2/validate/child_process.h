@@ -30,29 +30,29 @@ struct SharedReport {
 
 struct ChildOutcome {
     enum class End {
-        Finished,  // the body returned and the report is complete
-        Signal,    // killed by `signal`
-        Exit,      // left through exit() or _exit() with `exitStatus`, report incomplete
-        Hung,      // no heartbeat for the time limit; killed
+        Finished,     // the body returned and the report is complete
+        Signal,       // killed by `signal`
+        Exit,         // left through exit() or _exit() with `exitStatus`, report incomplete
+        Hung,         // no heartbeat for the time limit; killed
         Interrupted,  // the user stopped the run; killed
-        NotStarted,  // fork failed
+        NotStarted,   // fork failed
     };
     End end = End::NotStarted;
     int signal = 0;
     int exitStatus = 0;
     double seconds = 0.0;
-    std::string lastStage;   // what the child was doing when it ended
-    std::string report;      // the child's findings text (complete when finished)
-    std::string output;      // the last lines the child printed
-    std::string error;       // why it did not start
+    std::string lastStage;  // what the child was doing when it ended
+    std::string report;     // the child's findings text (complete when finished)
+    std::string output;     // the last lines the child printed
+    std::string error;      // why it did not start
 
     // "crashed with SIGSEGV (Segmentation fault)", "hung ...", and so on.
     std::string describe(double hangSeconds) const;
 };
 
 struct ChildOptions {
-    double hangSeconds = 60.0;     // stopped after this long without a heartbeat
-    std::string display;           // DISPLAY for the child; empty leaves it unset
+    double hangSeconds = 60.0;  // stopped after this long without a heartbeat
+    std::string display;        // DISPLAY for the child; empty leaves it unset
     // Called about ten times a second in the parent with the child's stage.
     std::function<void(const std::string& stage, double seconds)> progress;
 };

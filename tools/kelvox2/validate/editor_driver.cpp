@@ -33,8 +33,8 @@ bool EditorDriver::rect(int* width, int* height) {
     }
     const int w = r->right - r->left, h = r->bottom - r->top;
     if (w < 1 || h < 1 || w > 16384 || h > 16384) {
-        check.fail("rect", "effEditGetRect gave %d x %d (top %d, left %d, bottom %d, right %d)", w, h, r->top,
-                   r->left, r->bottom, r->right);
+        check.fail("rect", "effEditGetRect gave %d x %d (top %d, left %d, bottom %d, right %d)", w, h, r->top, r->left,
+                   r->bottom, r->right);
         return false;
     }
     *width = w;

@@ -64,9 +64,9 @@ void printPluginHeading(FILE* out, const PluginResult& plugin) {
         return;
     std::fprintf(out, "  '%s' version %d, %s, %d parameter%s, %d program%s, %d in / %d out%s%s%s\n",
                  fourCharacters(f.uniqueID).c_str(), f.version, f.isSynth() ? "instrument" : "effect", f.numParams,
-                 f.numParams == 1 ? "" : "s", f.numPrograms, f.numPrograms == 1 ? "" : "s", f.numInputs,
-                 f.numOutputs, f.canDouble() ? ", 64-bit" : "",
-                 f.programChunks() ? ", chunks" : "", f.hasEditor() ? ", editor" : ", no editor");
+                 f.numParams == 1 ? "" : "s", f.numPrograms, f.numPrograms == 1 ? "" : "s", f.numInputs, f.numOutputs,
+                 f.canDouble() ? ", 64-bit" : "", f.programChunks() ? ", chunks" : "",
+                 f.hasEditor() ? ", editor" : ", no editor");
 }
 
 void printTestLine(FILE* out, const TestResult& t) {

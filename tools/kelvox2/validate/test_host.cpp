@@ -3,14 +3,14 @@
 #include "kelvox2/validate/alloc_counter.h"
 #include "kelvox2/validate/audio_check.h"
 
+#include <dlfcn.h>
+#include <sys/stat.h>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <numbers>
-#include <dlfcn.h>
-#include <sys/stat.h>
 
 namespace kx::validate {
 
@@ -252,16 +252,30 @@ template <typename T>
 void Instance::runBlock(int frames) {
     constexpr bool kDouble = sizeof(T) == sizeof(double);
     auto& outs = [this]() -> auto& {
-        if constexpr (kDouble) return outDouble_; else return outFloat_;
-    }();
+        if constexpr (kDouble)
+            return outDouble_;
+        else
+            return outFloat_;
+    }
+    ();
     auto& ins = [this]() -> auto& {
-        if constexpr (kDouble) return inDouble_; else return inFloat_;
-    }();
+        if constexpr (kDouble)
+            return inDouble_;
+        else
+            return inFloat_;
+    }
+    ();
     T** outPtr = [this]() {
-        if constexpr (kDouble) return outDoublePtr_.data(); else return outFloatPtr_.data();
+        if constexpr (kDouble)
+            return outDoublePtr_.data();
+        else
+            return outFloatPtr_.data();
     }();
     T** inPtr = [this]() {
-        if constexpr (kDouble) return inDoublePtr_.data(); else return inFloatPtr_.data();
+        if constexpr (kDouble)
+            return inDoublePtr_.data();
+        else
+            return inFloatPtr_.data();
     }();
 
     for (auto& channel : outs)
@@ -301,12 +315,13 @@ void Instance::runBlock(int frames) {
             const int ch = static_cast<int>(c);
             switch (f.what) {
             case SampleFault::What::Unwritten:
-                check_.fail("sample-unwritten", "output %d: sample %d of a %d-frame %s block left as the host filled it",
-                            ch, f.index, frames, path);
+                check_.fail("sample-unwritten",
+                            "output %d: sample %d of a %d-frame %s block left as the host filled it", ch, f.index,
+                            frames, path);
                 break;
             case SampleFault::What::NotANumber:
-                check_.fail("sample-nan", "output %d: NaN at sample %d of a %d-frame %s block (block %d)", ch,
-                            f.index, frames, path, blocks_);
+                check_.fail("sample-nan", "output %d: NaN at sample %d of a %d-frame %s block (block %d)", ch, f.index,
+                            frames, path, blocks_);
                 break;
             case SampleFault::What::Infinite:
                 check_.fail("sample-inf", "output %d: infinity at sample %d of a %d-frame %s block (block %d)", ch,
@@ -320,13 +335,12 @@ void Instance::runBlock(int frames) {
                 check_.fail("sample-loud", "output %d: %.1f dBFS (%g) at sample %d, above +40 dBFS", ch,
                             dbfs(std::fabs(f.value)), f.value, f.index);
                 break;
-            case SampleFault::What::None:
-                break;
+            case SampleFault::What::None: break;
             }
         }
         if (const int g = firstGuardWrite(data + frames, kGuardFrames); g >= 0)
-            check_.fail("block-overrun", "output %d: wrote sample %d, past the end of a %d-frame %s block", static_cast<int>(c),
-                        frames + g, frames, path);
+            check_.fail("block-overrun", "output %d: wrote sample %d, past the end of a %d-frame %s block",
+                        static_cast<int>(c), frames + g, frames, path);
         last_[c].assign(data, data + frames);
     }
     ++blocks_;
@@ -381,11 +395,13 @@ GuardedText Instance::text(VstInt32 opcode, VstInt32 index, std::size_t chars, V
             lastChanged = i;
         }
     const void* end = std::memchr(buffer.data(), 0, room);
-    const std::size_t length = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - buffer.data()) : room;
+    const std::size_t length =
+        end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - buffer.data()) : room;
     result.text.assign(reinterpret_cast<const char*>(buffer.data()), length);
     char message[512];
     if (overrun) {
-        std::snprintf(message, sizeof message, "wrote %zu bytes ('%s') into a buffer of %zu (%zu characters and the terminator)",
+        std::snprintf(message, sizeof message,
+                      "wrote %zu bytes ('%s') into a buffer of %zu (%zu characters and the terminator)",
                       room + lastChanged + 1, printable(buffer.data(), buffer.size()).c_str(), room, chars);
         result.fault = message;
     } else if (!end) {
@@ -429,7 +445,8 @@ bool Instance::guardedStruct(VstInt32 opcode, VstInt32 index, void* out, std::si
     for (std::size_t i = 0; i < kTextGuard; ++i)
         if (buffer[size + i] != kGuardByte) {
             check_.fail((std::string("struct-") + opcodeName(opcode)).c_str(),
-                        "%s for %s %d wrote past the %zu bytes of the structure", opcodeName(opcode), what, index, size);
+                        "%s for %s %d wrote past the %zu bytes of the structure", opcodeName(opcode), what, index,
+                        size);
             break;
         }
     std::memcpy(out, buffer.data(), size);
@@ -477,35 +494,19 @@ VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
             check_.note("audioMasterAutomate sends values outside 0..1 (first seen: %g for parameter %d)",
                         static_cast<double>(opt), index);
         return 1;
-    case audioMasterVersion:
-        return kVstVersion;
-    case audioMasterIdle:
-        ++log.idleRequests;
-        return 1;
-    case audioMasterWantMidi:
-        return 1;
-    case audioMasterGetTime:
-        ++log.getTime;
-        return hostTimeAvailable ? reinterpret_cast<VstIntPtr>(&time_) : 0;
-    case audioMasterProcessEvents:
-        return 1;
-    case audioMasterSizeWindow:
-        ++log.sizeWindow;
-        return 0;
-    case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(rateForCallback_.load());
-    case audioMasterGetBlockSize:
-        return blockForCallback_.load();
-    case audioMasterGetCurrentProcessLevel:
-        return tProcessLevel;
-    case audioMasterGetAutomationState:
-        return 1;
-    case audioMasterGetVendorString:
-        return writeHostText(ptr, "Kelvox2 tools");
-    case audioMasterGetProductString:
-        return writeHostText(ptr, "kelvox2 validate");
-    case audioMasterGetVendorVersion:
-        return 1200;
+    case audioMasterVersion: return kVstVersion;
+    case audioMasterIdle: ++log.idleRequests; return 1;
+    case audioMasterWantMidi: return 1;
+    case audioMasterGetTime: ++log.getTime; return hostTimeAvailable ? reinterpret_cast<VstIntPtr>(&time_) : 0;
+    case audioMasterProcessEvents: return 1;
+    case audioMasterSizeWindow: ++log.sizeWindow; return 0;
+    case audioMasterGetSampleRate: return static_cast<VstIntPtr>(rateForCallback_.load());
+    case audioMasterGetBlockSize: return blockForCallback_.load();
+    case audioMasterGetCurrentProcessLevel: return tProcessLevel;
+    case audioMasterGetAutomationState: return 1;
+    case audioMasterGetVendorString: return writeHostText(ptr, "Kelvox2 tools");
+    case audioMasterGetProductString: return writeHostText(ptr, "kelvox2 validate");
+    case audioMasterGetVendorVersion: return 1200;
     case audioMasterCanDo: {
         const char* what = static_cast<const char*>(ptr);
         if (!what)
@@ -516,10 +517,8 @@ VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
                 return 1;
         return 0;
     }
-    case audioMasterGetLanguage:
-        return 1;
-    case audioMasterUpdateDisplay:
-        return 1;
+    case audioMasterGetLanguage: return 1;
+    case audioMasterUpdateDisplay: return 1;
     case audioMasterBeginEdit:
         ++log.beginEdit;
         ++log.openEdits;
@@ -532,8 +531,7 @@ VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
         if (effect_ && (index < 0 || index >= params))
             check_.fail("automate-index", "audioMasterEndEdit for parameter %d of %d", index, params);
         return 1;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

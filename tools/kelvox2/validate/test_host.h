@@ -79,8 +79,7 @@ public:
     bool alive() const { return effect_ != nullptr; }
     AEffect* effect() const { return effect_; }
 
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
 
     // Sample rate, block size and precision, then mains on and start.
     void start(double rate, int maxBlock, bool doublePrecision = false);

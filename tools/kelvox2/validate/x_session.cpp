@@ -35,8 +35,7 @@ int recordError(Display* display, XErrorEvent* event) {
     char text[128] = {};
     XGetErrorText(display, event->error_code, text, sizeof text - 1);
     char line[256];
-    std::snprintf(line, sizeof line, "%s (request %d, resource 0x%lx)", text, event->request_code,
-                  event->resourceid);
+    std::snprintf(line, sizeof line, "%s (request %d, resource 0x%lx)", text, event->request_code, event->resourceid);
     gErrors.fetch_add(1);
     std::lock_guard<std::mutex> lock(gLastErrorLock);
     gLastError = line;
@@ -81,8 +80,8 @@ bool XvfbServer::start(std::string* display, std::string* error) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1920x1200x24", "-nolisten", "tcp",
-                          "+extension", "XTEST", nullptr};
+    const char* argv[] = {"Xvfb",      "-displayfd", "3",          "-screen", "0",    "1920x1200x24",
+                          "-nolisten", "tcp",        "+extension", "XTEST",   nullptr};
     pid_t pid = 0;
     const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -194,8 +193,8 @@ bool XHost::showsSomething(Window window) {
     int w = 0, h = 0;
     if (!size(window, &w, &h) || w <= 0 || h <= 0)
         return false;
-    XImage* image = XGetImage(display_, window, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes,
-                              ZPixmap);
+    XImage* image =
+        XGetImage(display_, window, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
     if (!image)
         return false;
     const unsigned long first = XGetPixel(image, 0, 0);

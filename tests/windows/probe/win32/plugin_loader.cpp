@@ -16,8 +16,7 @@ VstPluginMainProc loadPluginEntry(const std::string& path, std::string& error) {
         error = "LoadLibraryA failed with error " + std::to_string(GetLastError()) + " for " + windowsPath;
         return nullptr;
     }
-    auto entry = reinterpret_cast<VstPluginMainProc>(
-        reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
+    auto entry = reinterpret_cast<VstPluginMainProc>(reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
     if (!entry)
         error = "no VSTPluginMain in " + windowsPath;
     return entry;
