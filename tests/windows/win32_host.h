@@ -20,6 +20,18 @@ inline void pumpMessages() {
     }
 }
 
+// A host that takes every key for itself (its shortcuts): keyboard messages
+// are never dispatched to the window they are for.
+inline void pumpTakingKeys() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST)
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 // Pumps and runs the step until the condition holds (3 s at most).
 inline bool pumpUntil(const std::function<bool()>& condition, const std::function<void()>& step = {}) {
     for (int i = 0; i < 300; ++i) {
@@ -54,9 +66,7 @@ public:
                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 20, 20, r.right - r.left,
                                 r.bottom - r.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetForegroundWindow(hwnd_);
-        SetFocus(hwnd_);
-        pumpMessages();
+        activate();
     }
     ~HostWindow() { destroy(); }
     HostWindow(const HostWindow&) = delete;
@@ -64,6 +74,14 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     bool ok() const { return hwnd_ != nullptr; }
+    // The window the user works in: it has the keyboard.
+    void activate() {
+        SetForegroundWindow(hwnd_);
+        SetFocus(hwnd_);
+        pumpMessages();
+    }
+    // Under wine a window that goes away while active costs seconds (the
+    // display's focus changes are awaited): tests share windows where they can.
     void destroy() {
         if (hwnd_ && IsWindow(hwnd_))
             DestroyWindow(hwnd_);

@@ -35,6 +35,11 @@ LRESULT CALLBACK keyboardProcedure(int code, WPARAM wParam, LPARAM lParam) {
         queued.lParam = lParam;
         queued.time = static_cast<DWORD>(GetMessageTime());
         TranslateMessage(&queued);
+        // The characters go to the box at once: through the host's loop
+        // they would meet the same shortcuts the hook keeps the keys from.
+        MSG character;
+        while (IsWindow(focus) && PeekMessageA(&character, focus, WM_CHAR, WM_DEADCHAR, PM_REMOVE))
+            DispatchMessageA(&character);
     }
     return 1;
 }
