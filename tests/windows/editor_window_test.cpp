@@ -67,9 +67,10 @@ class Plugin {
 public:
     Plugin() {
         module_ = LoadLibraryA(windowsPath(KX_PLUGIN_PATH).c_str());
-        auto entry = module_ ? reinterpret_cast<VstPluginMainProc>(
-                                   reinterpret_cast<void*>(GetProcAddress(module_, "VSTPluginMain")))
-                             : nullptr;
+        auto entry =
+            module_
+                ? reinterpret_cast<VstPluginMainProc>(reinterpret_cast<void*>(GetProcAddress(module_, "VSTPluginMain")))
+                : nullptr;
         effect_ = entry ? entry(recordingHost) : nullptr;
     }
     ~Plugin() {

@@ -46,7 +46,7 @@ inline bool pumpUntil(const std::function<bool()>& condition, const std::functio
 }
 
 // A top-level window whose client area holds the editor; it counts the
-// keys that reach it.
+// keys and the test's application messages that reach it.
 class HostWindow {
 public:
     HostWindow(int width, int height) {
@@ -97,12 +97,15 @@ public:
         return n;
     }
     int keysHeard = 0;
+    int appMessagesHeard = 0;  // 0x8123 (1, 2), as the tests send it
 
 private:
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (self && message == WM_KEYDOWN)
             ++self->keysHeard;
+        if (self && message == 0x8123 && wParam == 1 && lParam == 2)
+            ++self->appMessagesHeard;
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 

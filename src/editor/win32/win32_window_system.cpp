@@ -222,11 +222,11 @@ KWindowHandle Win32WindowSystem::createWindow(const KCreateStruct& params) {
             creation.procedure = c.procedure;
             creation.object = params.createParams;
         }
-    const HWND hwnd = CreateWindowExA(params.exStyle, params.className, params.title, params.style,
-                                      windowPosition(params.x), windowPosition(params.y), windowSide(params.width),
-                                      windowSide(params.height), parent, nullptr,
-                                      static_cast<HINSTANCE>(params.instance ? params.instance : moduleHandle()),
-                                      creation.system ? &creation : nullptr);
+    const HWND hwnd =
+        CreateWindowExA(params.exStyle, params.className, params.title, params.style, windowPosition(params.x),
+                        windowPosition(params.y), windowSide(params.width), windowSide(params.height), parent, nullptr,
+                        static_cast<HINSTANCE>(params.instance ? params.instance : moduleHandle()),
+                        creation.system ? &creation : nullptr);
     return handleOf(hwnd);
 }
 

@@ -81,8 +81,8 @@ private:
     struct Record;
 
     static LRESULT CALLBACK sharedWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static KLResult callSystemProcedure(KWindowSystem& system, KWindowHandle window, unsigned message,
-                                        KWParam wParam, KLParam lParam);
+    static KLResult callSystemProcedure(KWindowSystem& system, KWindowHandle window, unsigned message, KWParam wParam,
+                                        KLParam lParam);
     static Record* recordOf(HWND hwnd);
     Record* ownRecord(KWindowHandle window) const;
     Record* attachRecord(HWND hwnd, KWindowProc procedure);
