@@ -89,11 +89,15 @@ TEST_F(Win32BindingTest, TheWindowShowsTheCursorOfTheControlUnderThePointer) {
     EXPECT_EQ(cursorAt(640, 20), LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))) << "empty space";
 }
 
-TEST_F(Win32BindingTest, TheKeyboardHookLastsExactlyAsLongAsTheBox) {
+TEST_F(Win32BindingTest, TheBoxHasTheSkinsFontAndItsHookLastsExactlyAsLongAsTheBox) {
     ASSERT_NO_FATAL_FAILURE(openBox());
     const HWND box = FindWindowExA(editor(), nullptr, "Edit", nullptr);
     EXPECT_EQ(win32::keyboardHolder(), box);
     EXPECT_EQ(SendMessageA(box, EM_GETLIMITTEXT, 0, 0), 255);
+    LOGFONTA font{};
+    EXPECT_EQ(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)), sizeof font, &font),
+              int(sizeof font))
+        << "the skin's font as a GDI font";
     typeKey(VK_ESCAPE);
     ASSERT_TRUE(pumpUntil([&] { return !window().textEntry().isOpen(); }));
     EXPECT_EQ(win32::keyboardHolder(), nullptr);
