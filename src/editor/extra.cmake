@@ -1,7 +1,7 @@
 # The editor window on Linux: Xlib, and MIT-SHM from libXext for copying the
-# canvas to the screen. On Windows links open through SHELL32.
+# canvas to the screen. On Windows: USER32 and GDI32, links through SHELL32.
 if(WIN32)
-  target_link_libraries(kx_editor PUBLIC shell32 user32)
+  target_link_libraries(kx_editor PUBLIC shell32 user32 gdi32)
 else()
   find_package(X11 REQUIRED)
   target_link_libraries(kx_editor PUBLIC X11::X11 X11::Xext)

@@ -2,6 +2,7 @@
 
 #include "controls/param_edit.h"
 #include "graphics/font.h"
+#include "graphics/text_renderer.h"
 #include "plugin/effect.h"
 #include "skin/skin.h"
 
@@ -25,8 +26,10 @@ void KTextEntry::open(KWindow& editorWindow, int x, int y, int w, int h, const K
         params.instance = system->moduleHandle();
         if (!createControl(*system, params))
             return;
+        // What a commit can read.
+        system->sendMessage(hwnd_, EM_LIMITTEXT, kTextSize - 1, 0);
     }
-    system->sendMessage(hwnd_, WM_SETFONT, reinterpret_cast<KWParam>(font->platformFont()), 0);
+    system->sendMessage(hwnd_, WM_SETFONT, platformFontHandle(font->platformFont()), 0);
     system->setWindowPos(hwnd_, x, y, w, h);
     const char* value = effect->getBank().valueText(effect->getCurrentProgram(), parameterIndex);
     system->sendMessage(hwnd_, WM_SETTEXT, 0, reinterpret_cast<KLParam>(value));

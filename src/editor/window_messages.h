@@ -35,6 +35,7 @@ inline constexpr unsigned WM_NCCREATE = 0x0081;
 inline constexpr unsigned WM_NCDESTROY = 0x0082;
 inline constexpr unsigned WM_GETDLGCODE = 0x0087;
 inline constexpr unsigned EM_SETSEL = 0x00B1;
+inline constexpr unsigned EM_LIMITTEXT = 0x00C5;
 inline constexpr unsigned WM_KEYDOWN = 0x0100;
 inline constexpr unsigned WM_KEYUP = 0x0101;
 inline constexpr unsigned WM_CHAR = 0x0102;

@@ -2,8 +2,9 @@
 // window framework needs, in the roles of the Win32 calls they stand for.
 // Everything above it (message dispatch, capture, cursors, the refresh
 // throttle, paint order, the text entry) is platform-neutral; each platform
-// has one binding (linux/: Xlib) that implements this interface and turns
-// its native events into the framework's messages (window_messages.h).
+// has one binding (linux/: Xlib; win32/: USER32 and GDI32) that implements
+// this interface and turns its native events into the framework's messages
+// (window_messages.h).
 //
 // Threads: an instance belongs to the host's user-interface thread, which
 // makes every call on it; none may come from any other thread.

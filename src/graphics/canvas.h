@@ -45,8 +45,9 @@ public:
     uint32_t* pixels() { return pixels_; }
     const uint32_t* pixels() const { return pixels_; }
     // The platform's memory behind the pixels (pixel_surface.h), for the
-    // text renderer; null without pixels.
+    // text renderer and the window that shows the canvas; null without pixels.
     PixelSurface* surface() { return surface_.get(); }
+    const PixelSurface* surface() const { return surface_.get(); }
 
     int32_t clipX() const { return clipX_; }
     int32_t clipY() const { return clipY_; }

@@ -27,6 +27,11 @@ using PlatformFontPtr = std::unique_ptr<PlatformFont, PlatformFontDeleter>;
 // Null when no face can be had.
 PlatformFontPtr createPlatformFont(const KFontDescription& description);
 
+// What a system text control takes with WM_SETFONT: the system's font
+// handle where the platform has such controls, else the font itself (the
+// editor's own text control draws with it).
+std::uintptr_t platformFontHandle(const PlatformFont* font);
+
 // Advance width of the text in pixels.
 int32_t measureText(const PlatformFont& font, const char* text);
 

@@ -172,6 +172,8 @@ private:
 
 void PlatformFontDeleter::operator()(PlatformFont* font) const { delete font; }
 
+std::uintptr_t platformFontHandle(const PlatformFont* font) { return reinterpret_cast<std::uintptr_t>(font); }
+
 namespace {
 
 // The module's own fontconfig configuration: the host may use fontconfig

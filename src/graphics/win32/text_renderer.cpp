@@ -67,6 +67,10 @@ InstalledFaces& installedFaces() {
 
 void PlatformFontDeleter::operator()(PlatformFont* font) const { delete font; }
 
+std::uintptr_t platformFontHandle(const PlatformFont* font) {
+    return font ? reinterpret_cast<std::uintptr_t>(font->handle()) : 0;
+}
+
 PlatformFontPtr createPlatformFont(const KFontDescription& description) {
     LOGFONTA logFont{};
     logFont.lfHeight = description.height;
