@@ -7,3 +7,6 @@ target_compile_definitions(${target} PRIVATE
   KX_VERSION="${PROJECT_VERSION}"
   KX_SANITIZED=$<BOOL:${KX_SANITIZE}>)
 add_dependencies(${target} kelvox2-man)
+# Installing and packaging both write the build tree's install manifest:
+# one at a time.
+set(KX_AREA_TEST_PROPERTIES RESOURCE_LOCK build_tree_install)
