@@ -60,14 +60,18 @@ void Lfo::syncToHost(bool transportPlaying, double ppqPos, double tempo) noexcep
     // A host that reports a position or tempo that is not a finite number
     // would leave the phase or the speed at NaN for good; such a report is
     // ignored, as is a negative tempo, which would run the phase backwards
-    // out of its cycle.
+    // out of its cycle. So is a tempo whose speed overflows (a huge tempo, or
+    // a tiny sample rate): an endless increment turns the phase into NaN.
     if (transportPlaying && std::isfinite(ppqPos)) {
         const double a = ppqPos * 0.25 * cyclesPerBar + phaseOffset;
         if (std::isfinite(a))
             phase = a - std::floor(a);
     }
-    if (std::isfinite(tempo) && tempo >= 0.0)
-        increment = tempo * 0.004166666666666667 * cyclesPerBar / sampleRate;
+    if (std::isfinite(tempo) && tempo >= 0.0) {
+        const double speed = tempo * 0.004166666666666667 * cyclesPerBar / sampleRate;
+        if (std::isfinite(speed))
+            increment = speed;
+    }
 }
 
 }  // namespace kx

@@ -64,6 +64,23 @@ TEST(Lfo, IgnoresHostTimeThatIsNotANumber) {
     EXPECT_TRUE(std::isfinite(lfo.output.value));
 }
 
+TEST(Lfo, IgnoresAHostTempoWhoseSpeedOverflows) {
+    // A finite tempo over a tiny (but positive) sample rate, or a huge one:
+    // the speed would be endless and the phase NaN from the next tick on.
+    const struct { double rate, tempo; } reports[] = {{44100.0, 1.7e308}, {2.9e-39, 5.5e303}};
+    for (const auto& [rate, tempo] : reports) {
+        Lfo lfo(rate);
+        lfo.shape = Lfo::Sine;
+        lfo.cyclesPerBar = 32;
+        lfo.syncToHost(true, 2.1, tempo);
+        for (int i = 0; i < 4; ++i)
+            lfo.tick();
+        EXPECT_TRUE(std::isfinite(lfo.increment)) << rate;
+        EXPECT_TRUE(std::isfinite(lfo.phase)) << rate;
+        EXPECT_TRUE(std::isfinite(lfo.output.value)) << rate;
+    }
+}
+
 TEST(Lfo, ShapesAndRandomAgreeWithTwinOverCycles) {
     for (int shape = 0; shape < 6; ++shape) {
         Lfo lfo(48000.0);
