@@ -59,7 +59,7 @@ const char kUsage[] =
 
 void printUsage(FILE* out) {
     std::string tests;
-    for (const TestSpec& t : battery())
+    for (const BatteryTest& t : battery())
         tests += "  " + std::string(t.name) + std::string(12 - std::strlen(t.name), ' ') + t.title + "\n";
     std::fprintf(out, kUsage, tests.c_str());
 }
@@ -197,23 +197,23 @@ private:
     XvfbServer server_;
 };
 
-TestResult runTest(const TestSpec& spec, std::size_t index, const PluginFacts& facts, const Settings& settings,
+TestResult runTest(const BatteryTest& test, std::size_t index, const PluginFacts& facts, const Settings& settings,
                    double hangSeconds, Progress& progress) {
     TestResult result;
-    result.name = spec.name;
+    result.name = test.name;
     ChildOptions options;
     options.hangSeconds = hangSeconds;
     options.display = settings.display;
     const std::string shortName = facts.name.empty() ? facts.path : facts.name;
     options.progress = [&](const std::string& stage, double seconds) {
-        progress.show(shortName, spec.name, stage, seconds);
+        progress.show(shortName, test.name, stage, seconds);
     };
     const std::uint64_t testSeed = settings.seed ^ ((index + 1) * 0x9E3779B97F4A7C15ull);
     ChildOutcome outcome = runInChild(
         [&](SharedReport& report) {
             Check check(settings, facts, &report, testSeed);
             try {
-                spec.run(check);
+                test.run(check);
             } catch (const std::exception& e) {
                 check.fail("exception", "the test stopped on an exception: %s", e.what());
             }
@@ -280,7 +280,7 @@ int runValidate(int argc, char** argv) {
                     end = value.size();
                 const std::string name = value.substr(start, end - start);
                 bool known = false;
-                for (const TestSpec& t : battery())
+                for (const BatteryTest& t : battery())
                     known = known || name == t.name;
                 if (!known)
                     return usageError("there is no test named '" + name + "'");
@@ -303,8 +303,8 @@ int runValidate(int argc, char** argv) {
     if (paths.empty())
         paths.push_back(defaultPluginPath());
 
-    std::vector<const TestSpec*> tests;
-    for (const TestSpec& t : battery()) {
+    std::vector<const BatteryTest*> tests;
+    for (const BatteryTest& t : battery()) {
         bool chosen = only.empty();
         for (const std::string& name : only)
             chosen = chosen || name == t.name;
@@ -344,14 +344,14 @@ int runValidate(int argc, char** argv) {
             if (!json)
                 printTestLine(out, load);
         } else {
-            for (const TestSpec* spec : tests) {
+            for (const BatteryTest* test : tests) {
                 if (interrupted())
                     break;
                 Settings forTest = settings;
-                if (spec->usesDisplay && plugin.facts.hasEditor())
+                if (test->usesDisplay && plugin.facts.hasEditor())
                     displays.prepare(forTest);
-                const std::size_t index = static_cast<std::size_t>(spec - battery().data());
-                TestResult t = runTest(*spec, index, plugin.facts, forTest, hangSeconds, progress);
+                const std::size_t index = static_cast<std::size_t>(test - battery().data());
+                TestResult t = runTest(*test, index, plugin.facts, forTest, hangSeconds, progress);
                 totals.add(t);
                 if (!json)
                     printTestLine(out, t);

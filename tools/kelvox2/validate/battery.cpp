@@ -246,8 +246,8 @@ void Check::publish(bool complete) const {
 
 // ---- The battery -------------------------------------------------------------
 
-const std::vector<TestSpec>& battery() {
-    static const std::vector<TestSpec> tests = {
+const std::vector<BatteryTest>& battery() {
+    static const std::vector<BatteryTest> tests = {
         {"lifecycle", "open and close, many instances, instances moved between threads", checkLifecycle, false},
         {"processing", "every sample rate and block size, suspend and resume, 32 and 64 bits", checkProcessing, false},
         {"output", "finite, no denormals, below +40 dBFS, silence after release, repeatable", checkOutput, false},

@@ -123,7 +123,7 @@ private:
     std::string skipReason_;
 };
 
-struct TestSpec {
+struct BatteryTest {
     const char* name;
     const char* title;  // one line for --help and progress
     void (*run)(Check&);
@@ -131,7 +131,7 @@ struct TestSpec {
 };
 
 // The tests in the order they run.
-const std::vector<TestSpec>& battery();
+const std::vector<BatteryTest>& battery();
 
 // The tests (check_*.cpp).
 void checkLifecycle(Check&);
