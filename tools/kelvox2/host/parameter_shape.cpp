@@ -130,6 +130,20 @@ ParameterShape probeParameter(const PluginHost& host, int index) {
     return shape;
 }
 
+ValueDescription describeValues(const ParameterShape& shape) {
+    ValueDescription d;
+    d.units = shape.label.c_str();
+    d.numeric = shape.numeric;
+    d.low = shape.low;
+    d.high = shape.high;
+    d.choiceCount = int(shape.named.size());
+    d.owner = &shape;
+    d.choice = [](const void* owner, int index) {
+        return static_cast<const ParameterShape*>(owner)->named[size_t(index)].text.c_str();
+    };
+    return d;
+}
+
 std::string describeRange(const ParameterShape& shape) {
     std::string text;
     if (shape.numeric)
