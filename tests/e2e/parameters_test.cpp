@@ -134,7 +134,7 @@ TEST_F(PluginTest, TypedWordsAndUnitsAreReadAsAMusicianMeansThem) {
         {29, 0.5f, "-inf dB", true, "-Inf"},    // MainLvl
         {6, 0.5f, "mute", false, "-6.0"},       // Level1: kept, not 0 dB
         {28, 0.5f, "abc", false, "6.0"},        // PtchBend: kept, not 0 semis
-        {28, 0.5f, "150 cents", true, "1.5"},   //
+        {28, 0.5f, "150 cents", true, "1.5"},   // PtchBend in cents
         {10, 0.5f, "200 ms", true, "0.20"},     // Attk2: not 200 s clamped to 2.00
         {15, 0.0f, "saw", true, "Sawtooth"},    // Wave3: a unique start
         {15, 0.0f, "s", false, "Sine"},         // Sine, Square or Sawtooth

@@ -157,6 +157,9 @@ std::string describeRange(const ParameterShape& shape) {
 std::string describeAccepted(const ParameterShape& shape) {
     if (shape.numeric) {
         std::string text = "a number from " + shape.lowText + " to " + withUnit(shape.highText, shape.label);
+        // The reader takes "off" for that end (params/typed_text.h).
+        if (std::min(shape.low, shape.high) == -INFINITY)
+            text += ", or off";
         if (!shape.named.empty())
             text += ", or " + joined(shape.named, " or ");
         return text;
