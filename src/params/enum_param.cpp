@@ -55,12 +55,13 @@ void KEnumParam::getDisplay(char* text, int size, const void* slot) const {
     copyText(text, getEntry(entryIndexOf(getValue(slot))), size - 1);
 }
 
-void KEnumParam::setFromText(void* slot, const char* text) const {
-    for (int i = 0; i < entryCount_; ++i)
-        if (equalsIgnoringCase(getEntry(i), text)) {
-            setValue(slot, toNormalised(i));
-            return;
-        }
+ValueDescription KEnumParam::describeValues() const {
+    ValueDescription d;
+    d.units = getUnits();
+    d.choiceCount = entryCount_;
+    d.owner = this;
+    d.choice = [](const void* owner, int index) { return static_cast<const KEnumParam*>(owner)->getEntry(index); };
+    return d;
 }
 
 }  // namespace kx

@@ -28,9 +28,9 @@ public:
     double toReal(double normalised) const override;
     double toNormalised(double index) const override;
     void getDisplay(char* text, int size, const void* slot) const override;
-    // Selects the first entry whose name equals the text ignoring letter case;
-    // no match leaves the slot unchanged.
-    void setFromText(void* slot, const char* text) const override;
+    // Typed text selects an entry by its whole name or a unique start of it,
+    // ignoring letter case; numbers are no entries.
+    ValueDescription describeValues() const override;
 
 private:
     static constexpr int kEntrySize = kEntryNameLength + 1;

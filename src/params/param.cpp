@@ -29,6 +29,22 @@ void KParam::getDisplayWithUnits(char* text, int size, const void* slot) const {
     text[used + n] = '\0';
 }
 
-void KParam::setFromText(void* slot, const char* text) const { setRealValue(slot, readNumber(text)); }
+ValueDescription KParam::describeValues() const {
+    ValueDescription d;
+    d.units = units_;
+    d.numeric = true;
+    d.low = toReal(0.0);
+    d.high = toReal(1.0);
+    return d;
+}
+
+bool KParam::setFromText(void* slot, const char* text) const {
+    const TypedValue typed = readTypedValue(describeValues(), text);
+    if (typed.kind == TypedValue::kNumber)
+        setRealValue(slot, typed.number);
+    else if (typed.kind == TypedValue::kChoice)
+        setValue(slot, toNormalised(typed.choice));
+    return typed.kind == TypedValue::kNumber || typed.kind == TypedValue::kChoice;
+}
 
 }  // namespace kx

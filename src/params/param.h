@@ -5,6 +5,7 @@
 #pragma once
 
 #include "params/named_object.h"
+#include "params/typed_text.h"
 
 #include <cstring>
 
@@ -49,13 +50,18 @@ public:
     // Stores a normalised value as it is, without clamping.
     virtual void setValue(void* slot, double normalised) const { storeSlot(slot, normalised); }
     virtual void setRealValue(void* slot, double real) const { setValue(slot, toNormalised(real)); }
-    // Reads a typed value in real units (clamped into the range).
-    virtual void setFromText(void* slot, const char* text) const;
+    // Reads a typed value (params/typed_text.h) and stores it, a number in
+    // real units clamped into the range. False, with the slot unchanged, for
+    // a text it cannot read.
+    virtual bool setFromText(void* slot, const char* text) const;
     virtual void storeDefault(void* slot) const { setValue(slot, defaultValue_); }
     virtual double toReal(double normalised) const = 0;
     // Clamps to 0..1; a result that is not a number gives 0.
     virtual double toNormalised(double real) const = 0;
     virtual double quantise(double normalised) const { return toNormalised(toReal(normalised)); }
+    // What typed text is read against: numbers in the units from toReal(0)
+    // to toReal(1).
+    virtual ValueDescription describeValues() const;
 
 protected:
     // y clamped to 0..1, with anything not >= 0 (negative or NaN) giving 0.

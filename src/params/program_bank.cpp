@@ -109,12 +109,13 @@ void KProgramBank::refreshAllTexts() {
             refreshText(p, i);
 }
 
-void KProgramBank::setFromText(int program, int index, const char* text) {
+bool KProgramBank::setFromText(int program, int index, const char* text) {
     if (!contains(program, index))
-        return;
-    if (const KParam* p = params_->get(index))
-        p->setFromText(slotOf(program, index), text);
+        return false;
+    const KParam* p = params_->get(index);
+    const bool read = p && p->setFromText(slotOf(program, index), text);
     refreshText(program, index);
+    return read;
 }
 
 }  // namespace kx

@@ -59,8 +59,9 @@ public:
     void refreshText(int program, int index);
     void refreshAllTexts();
 
-    // The parameter's setFromText on the slot, then refreshText.
-    void setFromText(int program, int index, const char* text);
+    // The parameter's setFromText on the slot, then refreshText. False when
+    // nothing was stored (no such slot, or text the parameter cannot read).
+    bool setFromText(int program, int index, const char* text);
 
     KParam* param(int index) const { return params_ ? params_->get(index) : nullptr; }
     // The list the bank was built for; null before build.

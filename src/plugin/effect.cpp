@@ -113,10 +113,13 @@ bool KEffect::string2parameter(VstInt32 index, const char* text) {
         return false;
     if (!p->acceptsText())
         return false;
-    if (text) {
-        p->setFromText(bank_.slotOf(curProgram, index), text);
-        valueChanged(index);
-    }
+    // A null text asks whether the parameter takes text; a text it cannot
+    // read changes nothing and is no conversion.
+    if (!text)
+        return true;
+    if (!p->setFromText(bank_.slotOf(curProgram, index), text))
+        return false;
+    valueChanged(index);
     return true;
 }
 

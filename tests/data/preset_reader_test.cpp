@@ -105,15 +105,15 @@ TEST_F(PresetReader, UnreadableValuesAndUnknownNamesChangeOnlyWhatTheySay) {
     read(
         "PRESET p\n"
         "SETSTR Wave2 Square\n"
-        "SETSTR Wave2 Squ\n"          // no such entry: keeps Square
-        "SETSTR LFOFreq lots\n"       // no number: real 0, clamped to 1
-        "SETSTR Detune3 12.6cents\n"  // number prefix, snapped to the grid
+        "SETSTR Wave2 S\n"            // Sine, Square or Sawtooth: keeps Square
+        "SETSTR LFOFreq lots\n"       // no number: keeps 4
+        "SETSTR Detune3 12.6cents\n"  // in its unit, snapped to the grid
         "SETSTR NoSuchPar 3\n"
         "SETSTR Wave\n"  // too short
         "SETSTR Wave3 Triangle extra words\n"
         "RESET Wave1 Square\n");
     EXPECT_EQ(text(0, kWave2), "Square");
-    EXPECT_DOUBLE_EQ(real(0, kLFOFreq), 1.0);
+    EXPECT_DOUBLE_EQ(real(0, kLFOFreq), 4.0);
     EXPECT_DOUBLE_EQ(real(0, kDetune3), 13.0);
     EXPECT_EQ(text(0, kWave3), "Triangle");
     EXPECT_EQ(value(0, kWave1), 0.0);

@@ -55,9 +55,9 @@ TEST_F(GermanHost, DisplaysAndTypedValuesKeepTheDecimalPoint) {
     EXPECT_FLOAT_EQ(host.getParameter(kPtchBend), 1.5f / 12);
     EXPECT_TRUE(host.string2parameter(kPorta1, "0.25"));
     EXPECT_EQ(host.paramDisplay(kPorta1), "0.25");
-    // A typed "nan" is no number: real 0, as any text that is none.
-    EXPECT_TRUE(host.string2parameter(kPorta1, "nan"));
-    EXPECT_EQ(host.getParameter(kPorta1), 0.0f);
+    // A typed "nan" is no number: kept, as any text that is none.
+    EXPECT_FALSE(host.string2parameter(kPorta1, "nan"));
+    EXPECT_EQ(host.paramDisplay(kPorta1), "0.25");
     EXPECT_TRUE(host.string2parameter(kMainLvl, "-Inf"));
     EXPECT_EQ(host.getParameter(kMainLvl), 0.0f);
 }

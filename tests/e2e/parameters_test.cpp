@@ -103,20 +103,52 @@ TEST_F(PluginTest, TypedValuesAreReadInUnits) {
     EXPECT_EQ(host.paramDisplay(1), "99");
     EXPECT_TRUE(host.string2parameter(2, "INF"));
     EXPECT_EQ(host.paramDisplay(2), "2.00");
-    EXPECT_TRUE(host.string2parameter(2, "no number"));  // real 0, clamped to the minimum
-    EXPECT_EQ(host.paramDisplay(2), "0.01");
+    EXPECT_FALSE(host.string2parameter(2, "no number"));  // nothing read: kept
+    EXPECT_EQ(host.paramDisplay(2), "2.00");
     EXPECT_TRUE(host.string2parameter(29, "-6"));
     EXPECT_EQ(host.paramDisplay(29), "-6.0");
     EXPECT_TRUE(host.string2parameter(29, "-inf"));
     EXPECT_EQ(host.paramDisplay(29), "-Inf");
     EXPECT_TRUE(host.string2parameter(0, "square"));
     EXPECT_EQ(host.paramDisplay(0), "Square");
-    EXPECT_TRUE(host.string2parameter(0, "Squ"));  // no entry: unchanged
-    EXPECT_EQ(host.paramDisplay(0), "Square");
+    EXPECT_TRUE(host.string2parameter(0, "Sa"));  // the one entry it starts
+    EXPECT_EQ(host.paramDisplay(0), "Sawtooth");
+    EXPECT_FALSE(host.string2parameter(0, "S"));  // Sine, Square or Sawtooth: kept
+    EXPECT_EQ(host.paramDisplay(0), "Sawtooth");
     EXPECT_TRUE(host.string2parameter(23, "FALLING"));
     EXPECT_EQ(host.paramDisplay(23), "Falling");
     EXPECT_FALSE(host.string2parameter(30, "1"));
     EXPECT_FALSE(host.string2parameter(-1, "1"));
+}
+
+TEST_F(PluginTest, TypedWordsAndUnitsAreReadAsAMusicianMeansThem) {
+    struct Case {
+        int index;
+        float before;
+        const char* typed;
+        bool read;  // what effString2Parameter answers
+        const char* shows;
+    };
+    const Case cases[] = {
+        {5, 0.5f, "off", true, "-Inf"},         // Noise1: silence, not full noise
+        {29, 0.5f, "-inf dB", true, "-Inf"},    // MainLvl
+        {6, 0.5f, "mute", false, "-6.0"},       // Level1: kept, not 0 dB
+        {28, 0.5f, "abc", false, "6.0"},        // PtchBend: kept, not 0 semis
+        {28, 0.5f, "150 cents", true, "1.5"},   // PtchBend in cents
+        {10, 0.5f, "200 ms", true, "0.20"},     // Attk2: not 200 s clamped to 2.00
+        {15, 0.0f, "saw", true, "Sawtooth"},    // Wave3: a unique start
+        {15, 0.0f, "s", false, "Sine"},         // Sine, Square or Sawtooth
+        {1, 0.5f, "-1 semitone", true, "-99"},  // Detune1: -100 cents, clamped
+        {26, 0.0f, "50 %", true, "50"},         // LFODepth
+        {4, 0.5f, "off", false, "0.50"},        // Porta1 has no silence
+        {2, 0.5f, "1 kg", false, "1.01"},       // Attk1: a unit of no kind of its
+        {2, 0.5f, "2 Hz", false, "1.01"},       // nor one of another kind
+    };
+    for (const Case& c : cases) {
+        host.setParameter(c.index, c.before);
+        EXPECT_EQ(host.string2parameter(c.index, c.typed), c.read) << c.typed;
+        EXPECT_EQ(host.paramDisplay(c.index), c.shows) << c.typed;
+    }
 }
 
 TEST_F(PluginTest, EnumerationsOutsideZeroToOneShowTheNearestEntry) {

@@ -36,9 +36,11 @@ protected:
         ASSERT_TRUE(idleUntil([&] { return !entry().isOpen(); }));
     }
 
-    // The value the parameter stores when it reads the text.
+    // The value the parameter stores when it reads the text (text it cannot
+    // read keeps the present value).
     double readingOf(const char* text) {
         auto other = kelvox2::createInProcessInstrument();
+        other->setParameterValue(detune, value(detune));
         other->getBank().setFromText(other->getCurrentProgram(), detune, text);
         return other->getParameterValue(detune);
     }

@@ -168,16 +168,15 @@ TEST(NumberText, TypedNanIsNoNumberAndMinusInfIsSilence) {
     KRangeParam detune;
     detune.setRange(-99, 99, 198);
     double slot = 0.1;
-    detune.setFromText(&slot, "nan");
-    EXPECT_EQ(slot, 0.5);  // real 0, as for any text that is no number
-    EXPECT_EQ(detune.getRealValue(&slot), 0.0);
+    EXPECT_FALSE(detune.setFromText(&slot, "nan"));
+    EXPECT_EQ(slot, 0.1);  // kept, as for any text that is no number
 
     KdBParam level;
     level.setUnits("dB");
     level.setDecimals(1);
     slot = 0.5;
     level.setFromText(&slot, "NAN");
-    EXPECT_EQ(slot, 1.0);  // 0 dB
+    EXPECT_EQ(slot, 0.5);  // not 0 dB
     level.setFromText(&slot, "-Inf");
     EXPECT_EQ(slot, 0.0);
     char text[32];

@@ -86,9 +86,10 @@ TEST(RangeParam, DisplayAndUnits) {
 }
 
 TEST(RangeParam, TypedTextIsReadInUnitsAndClamped) {
-    KRangeParam p = makeRange(-99, 99, 198);
-    EXPECT_DOUBLE_EQ(typed(p, "  12.5abc"), (12.5 + 99) / 198);
-    EXPECT_EQ(typed(p, "letters"), 0.5);  // real 0
+    KRangeParam p = makeRange(-99, 99, 198, 0, "cents");
+    EXPECT_EQ(typed(p, "  12.5 cents "), (12.5 + 99) / 198);
+    EXPECT_EQ(typed(p, "  12.5abc", 0.25), 0.25);  // no unit of its: kept
+    EXPECT_EQ(typed(p, "letters", 0.25), 0.25);
     EXPECT_EQ(typed(p, "INF"), 1.0);
     EXPECT_EQ(typed(p, "-inf"), 0.0);
     EXPECT_EQ(typed(p, "1e9"), 1.0);
@@ -161,7 +162,9 @@ TEST(EnumParam, OutOfRangeValuesShowTheNearestEntry) {
 TEST(EnumParam, TypedNamesMatchWholeIgnoringCase) {
     KEnumParam p = makeEnum(4);
     EXPECT_EQ(typed(p, "square", 0.0), 2.0 / 3);
-    EXPECT_EQ(typed(p, "Squ", 0.0), 0.0);
+    EXPECT_EQ(typed(p, "Squ", 0.0), 2.0 / 3);  // the one entry it starts
+    EXPECT_EQ(typed(p, "s", 0.0), 0.0);        // three do: kept
+    EXPECT_EQ(typed(p, "2", 0.0), 0.0);        // no number selects an entry
     EXPECT_EQ(typed(p, "", 0.25), 0.25);
     EXPECT_EQ(typed(p, nullptr, 0.25), 0.25);
 }

@@ -57,6 +57,7 @@ TEST_F(RenderSet, TextItCannotReadFailsNamingTheParameterAndWhatItTakes) {
         {"Wave2=bogus", "Wave2 takes one of Sine, Triangle, Square, Sawtooth, not 'bogus'"},
         {"Wave2=s", "'s' could be Sine, Square or Sawtooth"},
         {"LFODepth=abc", "LFODepth takes a number from 0 to 100 %, not 'abc'"},
+        {"Level1=mute", "Level1 takes a number from -Inf to 0.0 dB, or off, not 'mute'"},
         {"LFODepth=", "LFODepth needs a value: a number from 0 to 100 %"},
         {"Attk1=500kg", "Attk1 takes a number from 0.01 to 2.00 s, not '500kg'"},
         {"Attk1=2Hz", "Attk1 takes a number from 0.01 to 2.00 s, not '2Hz'"},

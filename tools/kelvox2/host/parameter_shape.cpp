@@ -130,6 +130,20 @@ ParameterShape probeParameter(const PluginHost& host, int index) {
     return shape;
 }
 
+ValueDescription describeValues(const ParameterShape& shape) {
+    ValueDescription d;
+    d.units = shape.label.c_str();
+    d.numeric = shape.numeric;
+    d.low = shape.low;
+    d.high = shape.high;
+    d.choiceCount = int(shape.named.size());
+    d.owner = &shape;
+    d.choice = [](const void* owner, int index) {
+        return static_cast<const ParameterShape*>(owner)->named[size_t(index)].text.c_str();
+    };
+    return d;
+}
+
 std::string describeRange(const ParameterShape& shape) {
     std::string text;
     if (shape.numeric)
@@ -143,6 +157,9 @@ std::string describeRange(const ParameterShape& shape) {
 std::string describeAccepted(const ParameterShape& shape) {
     if (shape.numeric) {
         std::string text = "a number from " + shape.lowText + " to " + withUnit(shape.highText, shape.label);
+        // The reader takes "off" for that end (params/typed_text.h).
+        if (std::min(shape.low, shape.high) == -INFINITY)
+            text += ", or off";
         if (!shape.named.empty())
             text += ", or " + joined(shape.named, " or ");
         return text;

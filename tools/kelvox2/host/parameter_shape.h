@@ -5,6 +5,7 @@
 // choice, or texts such as "Off" at the end of a range).
 #pragma once
 
+#include "params/typed_text.h"
 #include "plugin_host.h"
 
 #include <string>
@@ -33,6 +34,10 @@ struct ParameterShape {
 // Steps through the normalised range (setParameter, effGetParamDisplay) and
 // puts the value back as it found it (to float precision) afterwards.
 ParameterShape probeParameter(const PluginHost& host, int index);
+
+// The shape as the plug-in's own reader of typed text takes a parameter;
+// valid while the shape lives and is unchanged.
+ValueDescription describeValues(const ParameterShape& shape);
 
 // A display text read as a number: optional blanks, the number (C notation,
 // "-Inf"/"Inf" too) and nothing else but blanks and a unit word. False for

@@ -12,34 +12,6 @@ namespace kx {
 
 namespace {
 
-struct UnitScale {
-    const char* unit;
-    const char* kind;
-    double factor;
-};
-
-// Units a musician types for the units plug-ins show, with their scale.
-const UnitScale kUnits[] = {
-    {"s", "time", 1.0},       {"sec", "time", 1.0},   {"secs", "time", 1.0},        {"ms", "time", 1e-3},
-    {"msec", "time", 1e-3},   {"min", "time", 60.0},  {"Hz", "frequency", 1.0},     {"kHz", "frequency", 1e3},
-    {"cents", "pitch", 1.0},  {"cent", "pitch", 1.0}, {"ct", "pitch", 1.0},         {"semis", "pitch", 100.0},
-    {"semi", "pitch", 100.0}, {"st", "pitch", 100.0}, {"semitone", "pitch", 100.0}, {"semitones", "pitch", 100.0},
-};
-
-const UnitScale* findUnit(const std::string& unit) {
-    for (const UnitScale& u : kUnits)
-        if (equalsIgnoringCase(u.unit, unit.c_str()))
-            return &u;
-    return nullptr;
-}
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return s;
-}
-
 // The number as the shortest text that reads back to it, in C notation.
 std::string plainNumber(double v) {
     char text[64];
@@ -90,27 +62,16 @@ void searchNumber(const PluginHost& host, const ParameterShape& shape, double wa
     host.setParameter(shape.index, std::fabs(atA - wanted) < std::fabs(atB - wanted) ? a : b);
 }
 
-const ParameterShape::NamedValue* findWholeName(const ParameterShape& shape, const std::string& text) {
+// "Sine, Square or Sawtooth": the names a text could be.
+std::string startsOf(const ParameterShape& shape, const std::string& text) {
+    std::vector<std::string> starts;
     for (const ParameterShape::NamedValue& n : shape.named)
-        if (equalsIgnoringCase(n.text.c_str(), text.c_str()))
-            return &n;
-    return nullptr;
-}
-
-// The one named value that starts with the text; null with the candidates
-// in `ambiguity` when several do.
-const ParameterShape::NamedValue* findStartOfName(const ParameterShape& shape, const std::string& text,
-                                                  std::string& ambiguity) {
-    std::vector<const ParameterShape::NamedValue*> starts;
-    const std::string wanted = lower(text);
-    for (const ParameterShape::NamedValue& n : shape.named)
-        if (lower(n.text).compare(0, wanted.size(), wanted) == 0)
-            starts.push_back(&n);
-    if (starts.size() == 1)
-        return starts.front();
+        if (startsName(text.c_str(), n.text.c_str()))
+            starts.push_back(n.text);
+    std::string list;
     for (size_t i = 0; i < starts.size(); ++i)
-        ambiguity += (i == 0 ? "" : i + 1 == starts.size() ? " or " : ", ") + starts[i]->text;
-    return nullptr;
+        list += (i == 0 ? "" : i + 1 == starts.size() ? " or " : ", ") + starts[i];
+    return list;
 }
 
 bool setNamed(const PluginHost& host, const ParameterShape& shape, const ParameterShape::NamedValue& named) {
@@ -124,19 +85,6 @@ bool setNamed(const PluginHost& host, const ParameterShape& shape, const Paramet
 
 }  // namespace
 
-bool unitFactor(const std::string& unit, const std::string& label, double& factor) {
-    if (unit.empty() || equalsIgnoringCase(unit.c_str(), label.c_str())) {
-        factor = 1.0;
-        return true;
-    }
-    const UnitScale* typed = findUnit(unit);
-    const UnitScale* shown = findUnit(label);
-    if (!typed || !shown || std::string(typed->kind) != shown->kind)
-        return false;
-    factor = typed->factor / shown->factor;
-    return true;
-}
-
 bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const std::string& text, std::string& warning,
                    std::string& error) {
     const std::string typed = trimmed(text);
@@ -146,39 +94,32 @@ bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const st
         return false;
     }
 
-    // A whole name first, then a number, then the start of a name: "1" is a
-    // number where names such as "1/4" and "1/8" also start with it.
-    const ParameterShape::NamedValue* named = findWholeName(shape, typed);
-    const char* start = typed.c_str();
-    const char* end = start;
-    // C notation, "-Inf" as a gain shows it included.
-    const double number = readNumberPrefix(start, &end);
-    const std::string unit = trimmed(std::string(end));
-    double factor = 1.0;
-    const bool isNumber = end != start && !std::isnan(number) && unitFactor(unit, shape.label, factor);
-    std::string ambiguity;
-    if (!named && !(isNumber && shape.numeric))
-        named = findStartOfName(shape, typed, ambiguity);
-    if (named) {
-        if (setNamed(host, shape, *named))
+    // The plug-in framework's own reading, on what the parameter shows.
+    const TypedValue read = readTypedValue(describeValues(shape), typed.c_str());
+    if (read.kind == TypedValue::kChoice) {
+        const ParameterShape::NamedValue& named = shape.named[size_t(read.choice)];
+        if (setNamed(host, shape, named))
             return true;
-        error = "the plug-in did not take '" + named->text + "' for " + shape.name;
+        error = "the plug-in did not take '" + named.text + "' for " + shape.name;
         return false;
     }
-    if (!ambiguity.empty()) {
-        error = "'" + typed + "' could be " + ambiguity + " (" + takes + ")";
+    if (read.kind == TypedValue::kAmbiguous) {
+        error = "'" + typed + "' could be " + startsOf(shape, typed) + " (" + takes + ")";
         return false;
     }
     // A parameter that shows nothing we can read: the plug-in reads the text.
     if (!shape.numeric && shape.named.empty() && host.string2parameter(shape.index, typed))
         return true;
-    if (!shape.numeric || !isNumber) {
+    if (read.kind != TypedValue::kNumber) {
         error = takes + ", not '" + typed + "'";
-        if (end != start && unit.size() > 1 && unit[0] == ',' && unit[1] >= '0' && unit[1] <= '9')
-            error += " (decimals take a point: " + std::string(start, end) + "." + unit.substr(1) + ")";
+        const char* start = typed.c_str();
+        const char* end = start;
+        readNumberPrefix(start, &end);
+        if (end != start && end[0] == ',' && end[1] >= '0' && end[1] <= '9')
+            error += " (decimals take a point: " + std::string(start, end) + "." + std::string(end + 1) + ")";
         return false;
     }
-    double wanted = number * factor;
+    double wanted = read.number;
 
     const double lowest = std::min(shape.low, shape.high);
     const double highest = std::max(shape.low, shape.high);

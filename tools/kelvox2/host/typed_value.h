@@ -1,14 +1,15 @@
 // A value for a parameter of any VST 2.4 plug-in, read as a musician types
 // it, and set through the interface.
 //
-// The text is one of the parameter's named values (in any letter case, or a
-// unique start of one), or a number, optionally followed by the parameter's
-// unit or a scaled one of the same kind ("500ms" for a parameter in s). A
-// number beyond the range is clamped, with a warning. A number goes to the
-// plug-in as plain text (effString2Parameter); when the plug-in does not
-// take it or shows something else, the normalised value is searched for by
-// its display instead. This is the tool's reading: a plug-in's own reading
-// of typed text is not changed by it.
+// The text is read by the plug-in framework's reader (params/typed_text.h),
+// the one the instrument's editor and effString2Parameter use, on what the
+// parameter shows through the interface: one of its named values (in any
+// letter case, or a unique start of one), or a number, optionally followed by
+// the parameter's unit or a scaled one of the same kind ("500ms" for a
+// parameter in s). A number beyond the range is clamped, with a warning. A
+// number goes to the plug-in as plain text in its unit (effString2Parameter);
+// when the plug-in does not take it or shows something else, the normalised
+// value is searched for by its display instead.
 #pragma once
 
 #include "parameter_shape.h"
@@ -26,9 +27,5 @@ int findParameterNamed(const PluginHost& host, const std::string& name, std::str
 // clamp); error names the parameter and what it accepts when nothing was set.
 bool setTypedValue(const PluginHost& host, const ParameterShape& shape, const std::string& text, std::string& warning,
                    std::string& error);
-
-// How many `label` one `unit` is ("ms" in "s": 0.001); false when the two are
-// not of one kind. An empty unit, or the label itself, is 1.
-bool unitFactor(const std::string& unit, const std::string& label, double& factor);
 
 }  // namespace kx
