@@ -4,6 +4,11 @@
 # executions (this run and all runs so far), executions per second, coverage
 # and corpus size per target.
 #
+# A target runs on every core (libFuzzer's fork mode, KX_FUZZ_FORKS workers,
+# default all cores), so that a long campaign reaches its executions sooner:
+# `bash scripts/fuzz-long.sh 60 skin skin_check synth_events` gives each of
+# the three about ten million executions in three hours on two cores.
+#
 # Each target's corpus is kept between runs in .cache/fuzz/corpus/NAME
 # (ignored by git; KX_FUZZ_DIR moves it), started from the seeds in
 # fuzz/corpus/NAME. Inputs that crash go to .cache/fuzz/crashes/NAME. Exit
@@ -22,6 +27,10 @@ shift
 [[ "$minutes" =~ ^[0-9]+([.][0-9]+)?$ ]] || usage
 seconds=$(awk -v m="$minutes" 'BEGIN { s = int(m * 60); print (s < 1 ? 1 : s) }')
 state=${KX_FUZZ_DIR:-$PWD/.cache/fuzz}
+forks=${KX_FUZZ_FORKS:-$(nproc)}
+[[ "$forks" =~ ^[0-9]+$ ]] && [ "$forks" -ge 1 ] || { echo "fuzz-long: KX_FUZZ_FORKS must be a count" >&2; exit 2; }
+fork_option=()
+[ "$forks" -gt 1 ] && fork_option=(-fork="$forks")
 mkdir -p "$state/corpus" "$state/crashes" "$state/logs"
 
 bash scripts/install-deps.sh
@@ -58,11 +67,14 @@ for name in "${targets[@]}"; do
   [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
   echo "fuzz-long: $name for ${seconds}s (corpus $corpus)"
   status=0
-  "build-san/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
+  "build-san/fuzz/fuzz_$name" "${fork_option[@]}" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
     -artifact_prefix="$crashes/" "$corpus" "${seeds[@]}" >"$log" 2>&1 || status=$?
-  runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo 0)
-  rate=$(grep -oE 'stat::average_exec_per_sec: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo 0)
-  last=$(grep -E '(DONE|pulse|NEW|REDUCE) +cov:' "$log" | tail -n 1 || true)
+  # One process prints its final count; the fork mode's parent keeps a
+  # running total of its workers' executions ("#N: cov: ...").
+  runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' | tail -n 1 || true)
+  [ -n "$runs" ] || runs=$(grep -oE '^#[0-9]+: cov:' "$log" | tail -n 1 | grep -oE '[0-9]+' || echo 0)
+  rate=$(( runs / seconds ))
+  last=$(grep -E '(DONE|pulse|NEW|REDUCE) +cov:|^#[0-9]+: cov:' "$log" | tail -n 1 || true)
   cov=$(echo "$last" | grep -oE 'cov: [0-9]+' | grep -oE '[0-9]+' || echo '?')
   ft=$(echo "$last" | grep -oE 'ft: [0-9]+' | grep -oE '[0-9]+' || echo '?')
   # Executions over every run so far, toward a long campaign's total.

@@ -437,19 +437,25 @@ std::unique_ptr<KResource> KSkinFactory::makeImageResource(KArgReader& a, bool f
         if (!data)
             a.failWith(std::string("no built-in file '") + file + "'");
         // Built-in bytes live as long as the process: every skin shares one
-        // image, decoded when first drawn. A listener still gets the full
-        // decode below, for its reasons.
-        if (data && !block.owned() && !a.listening()) {
+        // image, decoded when first drawn. A listener needs the pixels' size
+        // now, which the shared image decodes once for every later check;
+        // one that does not decode gets the full decode below, for its reason.
+        if (data && !block.owned()) {
             const KSharedImage* shared = KSharedImage::forBuiltIn(data, size_t(length));
-            if (!shared) {
+            const bool usable = shared && (!a.listening() || shared->pixels().width > 0);
+            if (!usable && !a.listening()) {
                 a.failWith(std::string("'") + file + "' does not decode as PNG");
                 return nullptr;
             }
-            if (fw <= 0 || fh <= 0 || count <= 0) {
-                a.failWith("frame width, height and count must be above 0");
-                return nullptr;
+            if (usable) {
+                if (fw <= 0 || fh <= 0 || count <= 0) {
+                    a.failWith("frame width, height and count must be above 0");
+                    return nullptr;
+                }
+                if (a.listening())
+                    a.warn(describeImageFit(shared->width(), shared->height(), fw, fh, count));
+                return std::make_unique<KImageResource>(shared, fw, fh, count);
             }
-            return std::make_unique<KImageResource>(shared, fw, fh, count);
         }
     }
     if (!data)
