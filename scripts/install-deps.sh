@@ -19,7 +19,7 @@ packages=(
   libx11-dev libxext-dev libxtst-dev libxfixes-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libsndfile1-dev
   xvfb xauth locales
-  dpkg-dev file groff-base
+  dpkg-dev file groff-base lintian valgrind
   dpf-plugins-vst amsynth
   "${windows_build[@]}" wine64
 )

@@ -39,6 +39,13 @@ public:
         increment = 1.0 / (releaseTime * sampleRate);
     }
 
+    // Drops to silence at once, without a release.
+    void silence() noexcept {
+        state = EnvelopeState::Idle;
+        value = 0.0;
+        endSegment();
+    }
+
     // Audio thread, once per sample.
     void tick() noexcept {
         if (state == EnvelopeState::Attack) {

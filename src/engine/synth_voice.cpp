@@ -54,6 +54,23 @@ void SynthVoice::releaseAll() noexcept {
     releaseEnvelopes();
 }
 
+void SynthVoice::allNotesOff() noexcept {
+    if (noteStack.empty())
+        return;
+    // The voice releases on the pitch it plays: the keys below the newest
+    // are not visited on the way.
+    noteStack.clear();
+    releaseEnvelopes();
+    portaResetCounter = 0;
+}
+
+void SynthVoice::allSoundOff() noexcept {
+    allNotesOff();
+    osc1.envelope.silence();
+    osc2.envelope.silence();
+    osc3.envelope.silence();
+}
+
 void SynthVoice::render(double* out, int count, DrawSource source) noexcept {
     for (int start = 0; start < count; start += kChunk)
         renderStretch(out + start, count - start < kChunk ? count - start : kChunk, source);

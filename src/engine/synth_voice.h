@@ -48,6 +48,11 @@ public:
     void setPitchBend(std::int32_t value) noexcept;
     // Empties the stack and releases the envelopes (engine reset).
     void releaseAll() noexcept;
+    // A host's panic. All Notes Off releases as the note-off of every held
+    // key would (nothing when none is held); All Sound Off also cuts the
+    // sound at once, release tails included.
+    void allNotesOff() noexcept;
+    void allSoundOff() noexcept;
     void resetForSampleRate(double rate) noexcept;
 
     // Produces the next sample into output. All of the sample's draws come

@@ -2,9 +2,11 @@
 // (a click on a command control) and write the current program through the
 // effect, so every write re-applies the whole parameter set at once. Each
 // random value is one fresh unipolar draw from the process-wide generator.
+// No control reports these changes, so the command reports them itself.
 #include "instrument/synth_effect.h"
 
 #include "engine/random.h"
+#include "plugin/change_report.h"
 
 namespace kx {
 
@@ -24,6 +26,15 @@ void randomiseOscillator(KEffect& effect, const OscillatorParams& o) {
 }  // namespace
 
 void SynthEffect::executeCommand(int commandNumber, bool shift, bool) {
+    // The host hears of the results once all is written: the values a
+    // command passes through on the way (Full Random's main level before
+    // Auto Level, the settings it puts back) are no part of the patch.
+    const KChangeReport report(*this);
+    runCommand(commandNumber, shift);
+    report.send();
+}
+
+void SynthEffect::runCommand(int commandNumber, bool shift) {
     switch (commandNumber) {
     case kCmdAutoLevel: autoLevel(); break;
     case kCmdRandom:

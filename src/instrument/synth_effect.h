@@ -69,6 +69,7 @@ private:
     double unitValue(int index) const;
 
     // Patch commands (patch_commands.cpp); user-interface thread.
+    void runCommand(int commandNumber, bool shift);
     void autoLevel();
     void fullRandom();
     void partRandom();

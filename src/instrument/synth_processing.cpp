@@ -18,6 +18,10 @@ namespace {
 
 constexpr int kRenderChunk = 256;  // samples rendered into the stack at a time
 
+// The channel-mode controllers a host sends for its panic.
+constexpr int kAllSoundOff = 120;
+constexpr int kAllNotesOff = 123;
+
 // Float output rounds each sample; many at a time in vector lanes.
 KX_VECTOR_CLONES
 void copySamples(float* to, const double* from, int count) {
@@ -99,6 +103,12 @@ void SynthEffect::processMidiEvent(const VstMidiEvent* event) {
             voice_.noteOff(data1);  // velocity 0 is a release
     } else if (status == 0xE0) {
         voice_.setPitchBend((data2 - 64) * 128 + data1);
+    } else if (status == 0xB0) {
+        // A host's panic; every other controller is ignored.
+        if (data1 == kAllSoundOff)
+            voice_.allSoundOff();
+        else if (data1 == kAllNotesOff)
+            voice_.allNotesOff();
     }
 }
 

@@ -2,7 +2,7 @@
 
 // A minimal host for driving the instrument through its AEffect record:
 // answers the version and sample-rate queries, hands out a time record the
-// test controls, and counts MIDI requests.
+// test controls, counts MIDI requests and records the edits reported to it.
 
 #include <cstring>
 #include <memory>
@@ -20,10 +20,15 @@ struct SynthHost {
     int timeQueries = 0;
     int wantMidi = 0;
     VstIntPtr sampleRate = 44100;
+    struct Edit {
+        VstInt32 opcode, index;
+        float value;
+    };
+    std::vector<Edit> edits;  // begin edit, automate and end edit, in order
 
     static inline SynthHost* current = nullptr;
 
-    static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void*, float) {
+    static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
         SynthHost* h = current;
         switch (opcode) {
         case audioMasterVersion: return 2400;
@@ -33,6 +38,12 @@ struct SynthHost {
                 return 0;
             ++h->timeQueries;
             return h->hasTime ? reinterpret_cast<VstIntPtr>(&h->time) : 0;
+        case audioMasterAutomate:
+        case audioMasterBeginEdit:
+        case audioMasterEndEdit:
+            if (h)
+                h->edits.push_back({opcode, index, opt});
+            return 1;
         case audioMasterWantMidi:
             if (h && value == 1)
                 ++h->wantMidi;

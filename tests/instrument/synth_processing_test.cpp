@@ -77,7 +77,7 @@ TEST(SynthProcessing, NoteMessagesOnAnyChannel) {
     list.noteOn(0, 60, 100, 5);
     list.noteOn(1, 64, 1, 15);
     list.noteOn(2, 64, 0, 3);   // velocity 0: a release
-    list.add(3, 0xB0, 123, 0);  // all-notes-off controller: ignored
+    list.add(3, 0xB0, 64, 127);  // sustain pedal: ignored
     list.add(3, 0xC0, 5, 0);    // program change: ignored
     list.send(inst);
     inst.render(2);

@@ -5,6 +5,7 @@ target_compile_definitions(${target} PRIVATE
   KX_CMAKE_COMMAND="${CMAKE_COMMAND}"
   KX_CPACK_COMMAND="${CMAKE_CPACK_COMMAND}"
   KX_VERSION="${PROJECT_VERSION}"
+  KX_DEB_VERSION="${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}"
   KX_SANITIZED=$<BOOL:${KX_SANITIZE}>)
 add_dependencies(${target} kelvox2-man)
 # Installing and packaging both write the build tree's install manifest:

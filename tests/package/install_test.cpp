@@ -27,6 +27,12 @@ TEST(Install, PutsThePlugInToolManualAndDocumentsUnderThePrefix) {
         ASSERT_EQ(r.status, 0) << r.out;
         EXPECT_EQ(r.out.find(KX_BINARY_DIR), std::string::npos) << file << " still points into the build tree";
     }
+
+    // The README names the files where this installation put them.
+    const std::string readme = readFile(prefix + "/share/doc/kelvox2/README.md");
+    for (const char* file : {"/lib/vst/Kelvox2.so", "/bin/kelvox2", "/share/kelvox2/presets/factory.fxb"})
+        EXPECT_NE(readme.find(prefix + file), std::string::npos) << file << " in:\n" << readme;
+    EXPECT_EQ(readme.find("@"), std::string::npos) << readme;
 }
 
 // The manual page as the build makes it from docs/kelvox2.1.

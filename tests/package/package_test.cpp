@@ -19,7 +19,7 @@ protected:
         ASSERT_EQ(r.status, 0) << r.out;
         CommandRun arch = runCommand("dpkg --print-architecture");
         ASSERT_EQ(arch.status, 0);
-        deb = dir + "/kelvox2_" + KX_VERSION + "_" + arch.out.substr(0, arch.out.find('\n')) + ".deb";
+        deb = dir + "/kelvox2_" + KX_DEB_VERSION + "_" + arch.out.substr(0, arch.out.find('\n')) + ".deb";
         ASSERT_EQ(runCommand("test -f '" + deb + "'").status, 0) << "no " << deb;
     }
 
@@ -50,7 +50,7 @@ TEST_F(DebianPackage, HoldsTheInstalledFilesUnderUsr) {
         expected.insert(f + (f == "bin/kelvox2" ? " 755" : " 644"));
     EXPECT_EQ(files, expected) << r.out;
     EXPECT_EQ(field("Package"), "kelvox2");
-    EXPECT_EQ(field("Version"), KX_VERSION);
+    EXPECT_EQ(field("Version"), KX_DEB_VERSION);
     EXPECT_EQ(field("Section"), "sound");
 }
 
@@ -97,6 +97,19 @@ TEST_F(DebianPackage, ItsToolLoadsItsPlugIn) {
     // Stripped for the package, and still exporting only the two entry points.
     r = runCommand("nm -D --defined-only '" + root + "/usr/lib/vst/Kelvox2.so' | awk '{print $3}'");
     EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"VSTPluginMain", "main"})) << r.out;
+}
+
+// What apt and Debian's checks see: no lintian errors, and no maintainer
+// scripts (a postrm would keep dpkg's record after `apt remove`).
+TEST_F(DebianPackage, IsLintianCleanOfErrorsAndHasNoMaintainerScripts) {
+    CommandRun r = runCommand("dpkg-deb --ctrl-tarfile '" + deb + "' | tar -t");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"./", "./control", "./md5sums"})) << r.out;
+    if (runCommand("command -v lintian").status != 0)
+        GTEST_SKIP() << "lintian is not installed (scripts/install-deps.sh installs it)";
+    r = runCommand("lintian --allow-root --fail-on error '" + deb + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("E: "), std::string::npos) << r.out;
 }
 
 }  // namespace
