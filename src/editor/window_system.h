@@ -94,6 +94,9 @@ public:
     // BeginPaint, one copy of the canvas's pixels to the window's origin,
     // EndPaint.
     virtual void present(KWindowHandle window, const KCanvas& canvas) = 0;
+    // ScreenToClient: a point of the screen in the window's own pixels;
+    // false when the window is gone.
+    virtual bool screenToClient(KWindowHandle window, int& x, int& y) = 0;
     // SetWindowPos with SWP_NOZORDER.
     virtual void setWindowPos(KWindowHandle window, int x, int y, int width, int height) = 0;
     // ShowWindow.

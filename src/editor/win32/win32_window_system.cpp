@@ -407,6 +407,15 @@ void Win32WindowSystem::setCursor(KWindowHandle window, KCursorShape shape) {
         SetCursor(record->cursor);
 }
 
+bool Win32WindowSystem::screenToClient(KWindowHandle window, int& x, int& y) {
+    POINT p{x, y};
+    if (!isWindow(window) || !ScreenToClient(hwndOf(window), &p))
+        return false;
+    x = p.x;
+    y = p.y;
+    return true;
+}
+
 bool Win32WindowSystem::isKeyDown(unsigned virtualKey) const { return GetKeyState(static_cast<int>(virtualKey)) < 0; }
 
 // Keys a host forwards go to the system's own control, which asks the
