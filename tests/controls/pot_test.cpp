@@ -190,7 +190,8 @@ TEST_F(PotTest, ABurstOfNotchesIsOneGestureUntilQuietAPressOrAnotherControl) {
         gWheelNow += 100;
         skin->WheelIdle();
     }
-    EXPECT_EQ(hostCalls(), (std::vector<HostCall>{begin(detune), automate(detune), automate(detune), automate(detune)}));
+    EXPECT_EQ(hostCalls(),
+              (std::vector<HostCall>{begin(detune), automate(detune), automate(detune), automate(detune)}));
     gWheelNow += KSkin::kWheelQuietMs - 100;
     skin->WheelIdle();
     EXPECT_EQ(hostCalls().back(), end(detune));
@@ -201,8 +202,8 @@ TEST_F(PotTest, ABurstOfNotchesIsOneGestureUntilQuietAPressOrAnotherControl) {
     skin->Wheel(false, 1, 20, 20);
     skin->Wheel(false, 1, 70, 20);
     skin->MouseMove(false, 150, 90);
-    EXPECT_EQ(hostCalls(),
-              (std::vector<HostCall>{begin(detune), automate(detune), end(detune), begin(wave), automate(wave), end(wave)}));
+    EXPECT_EQ(hostCalls(), (std::vector<HostCall>{begin(detune), automate(detune), end(detune), begin(wave),
+                                                  automate(wave), end(wave)}));
     hostCalls().clear();
     skin->Wheel(false, 1, 20, 20);
     skin->LeftDown(false, false, 20, 20);

@@ -124,9 +124,9 @@ private:
     unsigned long grabSerial_ = 0;  // the request that took the capture grab
     Cursor cursors_[3] = {};
     Time lastTime_ = CurrentTime;
+    const XButtonEvent* wheel_ = nullptr;  // the wheel notch being delivered
     bool shift_ = false;
     bool control_ = false;
-    const XButtonEvent* wheel_ = nullptr;  // the wheel notch being delivered
     int depth_ = 0;  // messages being delivered; records are erased at 0 only
 };
 
