@@ -116,6 +116,9 @@ KLResult KEditorWindow::onCommand(unsigned id, unsigned code, KWindowHandle cont
 KLResult KEditorWindow::defaultProcessing(unsigned message, KWParam wParam, KLParam lParam) {
     if (message == WM_MOUSEWHEEL && wheel(wParam, lParam))
         return 0;
+    // A wheel edit ends when the pointer leaves.
+    if (message == WM_MOUSELEAVE && skin_)
+        skin_->EndWheel();
     return KWindow::defaultProcessing(message, wParam, lParam);
 }
 

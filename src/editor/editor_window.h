@@ -38,8 +38,9 @@ public:
     KLResult onKillFocus(KWindowHandle gaining) override;
     KLResult onAppMessage(unsigned message, KWParam wParam, KLParam lParam) override;
     KLResult onCommand(unsigned id, unsigned code, KWindowHandle control) override;
-    // WM_MOUSEWHEEL has no handler of its own: it arrives here, and what the
-    // skin does not use goes to the system's default, which hands it up.
+    // WM_MOUSEWHEEL and WM_MOUSELEAVE have no handlers of their own: they
+    // arrive here. A wheel the skin does not use goes to the system's
+    // default, which hands it up.
     KLResult defaultProcessing(unsigned message, KWParam wParam, KLParam lParam) override;
 
     // KSkinWindow: what the skin asks of the window.

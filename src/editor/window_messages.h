@@ -56,6 +56,7 @@ inline constexpr unsigned WM_MBUTTONDOWN = 0x0207;
 inline constexpr unsigned WM_MBUTTONUP = 0x0208;
 inline constexpr unsigned WM_MOUSEWHEEL = 0x020A;
 inline constexpr unsigned WM_CAPTURECHANGED = 0x0215;
+inline constexpr unsigned WM_MOUSELEAVE = 0x02A3;
 inline constexpr unsigned WM_DEVICECHANGE = 0x0219;
 inline constexpr unsigned WM_USER = 0x0400;
 inline constexpr unsigned WM_APP = 0x8000;

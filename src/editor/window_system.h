@@ -4,7 +4,8 @@
 // throttle, paint order, the text entry) is platform-neutral; each platform
 // has one binding (linux/: Xlib; win32/: USER32 and GDI32) that implements
 // this interface and turns its native events into the framework's messages
-// (window_messages.h).
+// (window_messages.h). Windows hear WM_MOUSELEAVE whenever the pointer
+// leaves them (without asking, unlike Win32's TrackMouseEvent).
 //
 // Threads: an instance belongs to the host's user-interface thread, which
 // makes every call on it; none may come from any other thread.

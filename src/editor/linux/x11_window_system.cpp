@@ -697,6 +697,9 @@ void X11WindowSystem::onMotion(XEvent& event) {
 }
 
 void X11WindowSystem::onCrossing(const XCrossingEvent& event) {
+    if (event.type == LeaveNotify && event.mode == NotifyNormal)
+        if (Record* r = find(event.window); r && !r->destroying)
+            deliver(*r, WM_MOUSELEAVE, 0, 0);
     if (!capture_ || event.window != capture_ || event.mode == NotifyGrab || event.serial < grabSerial_)
         return;
     // The pointer left or entered while captured, or the server ended the

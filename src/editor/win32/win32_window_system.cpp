@@ -145,6 +145,11 @@ LRESULT CALLBACK Win32WindowSystem::sharedWindowProcedure(HWND hwnd, UINT messag
             return DefWindowProcA(hwnd, message, wParam, lParam);
         Win32WindowSystem& system = *record->system;
         const KWindowProc procedure = record->procedure;
+        // Asked again after each move, as each WM_MOUSELEAVE ends the request.
+        if (message == WM_MOUSEMOVE) {
+            TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, hwnd, 0};
+            TrackMouseEvent(&leave);
+        }
         // The framework reads its own creation record.
         KCreateStruct created;
         KLParam framed = lParam;
