@@ -127,7 +127,16 @@ void KTextEntry::commit() {
     // move the value and tell the host of a change nobody made.
     if (parameterIndex_ < 0 || !effect || !edited)
         return;
-    KParamEdit(effect, parameterIndex_).setWith([&] {
+    // Nor is a text that reads as the value already stored (or that the
+    // parameter cannot read, which keeps it) a change to report.
+    KParamEdit edit(effect, parameterIndex_);
+    const KParam* param = effect->getParam(parameterIndex_);
+    double reading = edit.value();
+    if (param)
+        param->setFromText(&reading, text_);
+    if (!param || reading == edit.value())
+        return;
+    edit.setWith([&] {
         effect->getBank().setFromText(effect->getCurrentProgram(), parameterIndex_, text_);
         effect->parameterChanged(parameterIndex_);
         effect->parametersChanged(0);

@@ -135,6 +135,11 @@ TEST_F(TextEntryTest, ClosingTheBoxUneditedKeepsTheExactValueAndTellsTheHostNoth
     closedBy(XK_Return);
     EXPECT_EQ(value(detune), readingOf(shown.c_str()));
     expectOneGesture(value(detune));
+    // Typed once more, the same value is no change for the host.
+    openBox();
+    host->type(shown.c_str());
+    closedBy(XK_Return);
+    EXPECT_TRUE(hostCalls().empty());
 }
 
 TEST_F(TextEntryTest, EscapeLeavesTheParameterUnchangedAndRepaints) {
@@ -182,7 +187,8 @@ TEST_F(TextEntryTest, TextTheParameterCannotReadIsCommittedAsTheParameterReadsIt
     closedBy(XK_Return);
     EXPECT_STREQ(entry().committedText(), "abc");
     EXPECT_EQ(value(detune), readingOf("abc"));
-    EXPECT_EQ(hostCalls().size(), 3u);
+    // A value that stayed is no change for the host.
+    EXPECT_EQ(hostCalls().size(), value(detune) == 0.9 ? 0u : 3u);
 }
 
 TEST_F(TextEntryTest, HostChangesAreNotPaintedWhileTheBoxIsOpenAndArePaintedAfter) {
