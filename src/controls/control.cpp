@@ -71,6 +71,8 @@ bool KControl::RightDown(bool, bool, int, int) { return false; }
 bool KControl::RightUp(bool, bool, int, int) { return false; }
 void KControl::MouseMove(bool, int, int) {}
 void KControl::CancelCapture() {}
+bool KControl::Wheel(bool, double, int, int) { return false; }
+void KControl::EndWheel() {}
 
 bool KControl::IsVisible() const {
     int current = host_ ? host_->GetPage() : 1;

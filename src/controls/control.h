@@ -52,6 +52,11 @@ public:
     virtual bool RightUp(bool shift, bool ctrl, int x, int y);
     virtual void MouseMove(bool shift, int x, int y);
     virtual void CancelCapture();
+    // The mouse wheel over the control turned by `notches` (positive away
+    // from the user; fractions from fine wheels); true when the control used
+    // it. A run of turns is one edit for the host, until EndWheel.
+    virtual bool Wheel(bool shift, double notches, int x, int y);
+    virtual void EndWheel();
 
     bool IsVisible() const;
     bool Contains(int px, int py) const {

@@ -1,6 +1,7 @@
 // The press-drag-release behaviour that dials and the slider share: one
 // begin/end edit pair per press, Ctrl-press resets to the default, and the
 // pointer position tracked per event so that turning back acts at once.
+// Also their mouse wheel: a burst of notches is one begin/end edit pair.
 #pragma once
 
 #include "controls/param_edit.h"
@@ -20,6 +21,15 @@ public:
     // Release or lost capture; false when nothing was held.
     bool release();
 
+    // Wheel notches (fractions add up): a hundredth of the range each, a
+    // thousandth with Shift; on a grid of `grid` intervals (steps, choices)
+    // whole grid steps, at least one. The first notch begins the edit.
+    // Ignored while a press holds the control.
+    void turn(bool shift, double notches, int grid);
+    // The burst is over; false when none was going on.
+    bool endTurn();
+    bool isTurning() const { return turning_; }
+
     int param() const { return edit_.param(); }
     bool isHeld() const { return held_; }
     bool isDragging() const { return dragging_; }
@@ -32,6 +42,8 @@ private:
     int lastY_ = 0;
     bool held_ = false;
     bool dragging_ = false;
+    bool turning_ = false;
+    double pendingNotches_ = 0;  // grid parameters: the part short of a step
 };
 
 }  // namespace kx

@@ -1,5 +1,7 @@
 #include "controls/effect_link.h"
 
+#include "params/enum_param.h"
+#include "params/range_param.h"
 #include "plugin/display_value.h"
 #include "plugin/effect.h"
 
@@ -60,6 +62,15 @@ double paramDefault(const KEffect* effect, int index) {
 bool paramAcceptsText(const KEffect* effect, int index) {
     const KParam* p = effect ? effect->getParam(index) : nullptr;
     return p && p->acceptsText();
+}
+
+int paramGridSteps(const KEffect* effect, int index) {
+    const KParam* p = effect ? effect->getParam(index) : nullptr;
+    if (const auto* range = dynamic_cast<const KRangeParam*>(p))
+        return range->getSteps() > 0 ? range->getSteps() : 0;
+    if (const auto* choice = dynamic_cast<const KEnumParam*>(p))
+        return choice->getEntryCount() > 1 ? choice->getEntryCount() - 1 : 0;
+    return 0;
 }
 
 const char* paramUnitText(const KEffect* effect, int index) {

@@ -23,6 +23,9 @@ double paramQuantised(const KEffect* effect, int index);
 double paramRealValue(const KEffect* effect, int index);
 double paramDefault(const KEffect* effect, int index);
 bool paramAcceptsText(const KEffect* effect, int index);
+// The intervals a stepped parameter's range is divided into (a choice of n
+// entries has n - 1); 0 for a continuous one.
+int paramGridSteps(const KEffect* effect, int index);
 // The bank's cached display text with units; never null.
 const char* paramUnitText(const KEffect* effect, int index);
 

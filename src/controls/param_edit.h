@@ -34,6 +34,17 @@ public:
         report();
     }
 
+    // A value set in one go outside any press (a typed value): one gesture
+    // of its own, begin edit, the new value, end edit, as hosts that record
+    // in touch mode take only bracketed values.
+    template <typename Change>
+    void setWith(Change change) const {
+        begin();
+        change();
+        report();
+        end();
+    }
+
     // One step of a drag: a drag really passes through the values between,
     // so the value it reached is all the host needs.
     void step(double value) const;

@@ -41,4 +41,12 @@ bool KPotBase::LeftUp(bool, bool, int, int) {
 
 void KPotBase::CancelCapture() { LeftUp(false, false, 0, 0); }
 
+bool KPotBase::Wheel(bool shift, double notches, int, int) {
+    drag_.turn(shift, notches, paramGridSteps(effect_, param_));
+    Refresh();
+    return true;
+}
+
+void KPotBase::EndWheel() { drag_.endTurn(); }
+
 }  // namespace kx

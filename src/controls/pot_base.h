@@ -1,6 +1,7 @@
 // KPotBase: the drag behaviour every dial shares. Vertical drag with a
 // quarter-weight horizontal part, fine mode with Shift, Ctrl-click resets to
-// the default, and one begin/end edit pair around each press.
+// the default, and one begin/end edit pair around each press; the wheel turns
+// the dial.
 #pragma once
 
 #include "controls/control.h"
@@ -18,6 +19,8 @@ public:
     bool LeftUp(bool shift, bool ctrl, int x, int y) override;
     void MouseMove(bool shift, int x, int y) override;
     void CancelCapture() override;
+    bool Wheel(bool shift, double notches, int x, int y) override;
+    void EndWheel() override;
 
     bool isHeld() const { return drag_.isHeld(); }
 

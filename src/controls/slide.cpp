@@ -60,6 +60,14 @@ bool KSlide::LeftUp(bool, bool, int, int) {
 
 void KSlide::CancelCapture() { LeftUp(false, false, 0, 0); }
 
+bool KSlide::Wheel(bool shift, double notches, int, int) {
+    drag_.turn(shift, notches, paramGridSteps(effect_, param_));
+    Refresh();
+    return true;
+}
+
+void KSlide::EndWheel() { drag_.endTurn(); }
+
 bool KSlide::NeedsDraw(KCanvas& canvas) { return KControl::NeedsDraw(canvas) || handleY() != lastHandleY_; }
 
 void KSlide::Draw(KCanvas& canvas) {

@@ -21,6 +21,9 @@ public:
     bool LeftUp(bool shift, bool ctrl, int x, int y) override;
     void MouseMove(bool shift, int x, int y) override;
     void CancelCapture() override;
+    // Anywhere on the track, unlike a press.
+    bool Wheel(bool shift, double notches, int x, int y) override;
+    void EndWheel() override;
     bool NeedsDraw(KCanvas& canvas) override;
     void Draw(KCanvas& canvas) override;
 

@@ -119,6 +119,9 @@ void KEditor::close() {
 }
 
 void KEditor::closeWindow() {
+    // A wheel edit in progress ends with the window.
+    if (skin_)
+        skin_->EndWheel();
     if (window_ && system_)
         window_->destroyWindow();
     system_.reset();
@@ -134,6 +137,8 @@ void KEditor::idle() {
     try {
         if (system_)
             system_->processEvents();
+        if (skin_)
+            skin_->WheelIdle();
         applyRefresh();
         if (system_)
             system_->paintInvalidated();

@@ -113,6 +113,24 @@ KLResult KEditorWindow::onCommand(unsigned id, unsigned code, KWindowHandle cont
     return sendToParent(WM_COMMAND, makeWParam(id, code), static_cast<KLParam>(control));
 }
 
+KLResult KEditorWindow::defaultProcessing(unsigned message, KWParam wParam, KLParam lParam) {
+    if (message == WM_MOUSEWHEEL && wheel(wParam, lParam))
+        return 0;
+    // A wheel edit ends when the pointer leaves.
+    if (message == WM_MOUSELEAVE && skin_)
+        skin_->EndWheel();
+    return KWindow::defaultProcessing(message, wParam, lParam);
+}
+
+bool KEditorWindow::wheel(KWParam wParam, KLParam lParam) {
+    // The point comes in screen pixels; the distance in 120ths of a notch.
+    int x = pointX(lParam), y = pointY(lParam);
+    if (!skin_ || !system_ || !system_->screenToClient(hwnd_, x, y))
+        return false;
+    const double notches = static_cast<int16_t>(hiWord(wParam)) / 120.0;
+    return skin_->Wheel((loWord(wParam) & MK_SHIFT) != 0, notches, x, y);
+}
+
 void KEditorWindow::captureLost() {
     system_->releaseCapture();
     skin_->CaptureLost();

@@ -1,7 +1,9 @@
 // KEditorWindow: the editor's child window in the host's window. It owns the
 // canvas the skin paints on, copies it to the screen on WM_PAINT, routes the
-// mouse to the skin (capturing it for the control that takes a press), keeps
-// the cursor the skin asks for, and carries the text entry.
+// mouse to the skin (capturing it for the control that takes a press), turns
+// the dial or slider under the pointer by the wheel (passing any other wheel
+// on to the host's window), keeps the cursor the skin asks for, and carries
+// the text entry.
 //
 // Threads: the user-interface thread.
 #pragma once
@@ -36,6 +38,10 @@ public:
     KLResult onKillFocus(KWindowHandle gaining) override;
     KLResult onAppMessage(unsigned message, KWParam wParam, KLParam lParam) override;
     KLResult onCommand(unsigned id, unsigned code, KWindowHandle control) override;
+    // WM_MOUSEWHEEL and WM_MOUSELEAVE have no handlers of their own: they
+    // arrive here. A wheel the skin does not use goes to the system's
+    // default, which hands it up.
+    KLResult defaultProcessing(unsigned message, KWParam wParam, KLParam lParam) override;
 
     // KSkinWindow: what the skin asks of the window.
     bool isLive() const override { return KWindow::isLive(); }
@@ -55,6 +61,8 @@ private:
     // for (a press) or gives back (a release), then the cursor.
     using ButtonHandler = bool (KSkin::*)(bool shift, bool ctrl, int x, int y);
     KLResult button(ButtonHandler handler, bool press, unsigned keys, int x, int y);
+    // WM_MOUSEWHEEL: true when a control used it.
+    bool wheel(KWParam wParam, KLParam lParam);
     void updateCursor(int x, int y);
     void captureLost();
 

@@ -116,13 +116,27 @@ KLResult KTextEntry::onCommand(unsigned id, unsigned code, KWindowHandle control
 
 void KTextEntry::commit() {
     text_[0] = '\0';
-    if (isLive())
+    bool edited = false;
+    if (isLive()) {
         system_->sendMessage(hwnd_, WM_GETTEXT, kTextSize, reinterpret_cast<KLParam>(text_));
+        edited = system_->sendMessage(hwnd_, EM_GETMODIFY, 0, 0) != 0;
+    }
     text_[kTextSize - 1] = '\0';
     KEffect* effect = skin_ ? skin_->effect() : nullptr;
-    if (parameterIndex_ < 0 || !effect)
+    // The box shows the rounded display text: read back untouched, it would
+    // move the value and tell the host of a change nobody made.
+    if (parameterIndex_ < 0 || !effect || !edited)
         return;
-    KParamEdit(effect, parameterIndex_).jumpWith([&] {
+    // Nor is a text that reads as the value already stored (or that the
+    // parameter cannot read, which keeps it) a change to report.
+    KParamEdit edit(effect, parameterIndex_);
+    const KParam* param = effect->getParam(parameterIndex_);
+    double reading = edit.value();
+    if (param)
+        param->setFromText(&reading, text_);
+    if (!param || reading == edit.value())
+        return;
+    edit.setWith([&] {
         effect->getBank().setFromText(effect->getCurrentProgram(), parameterIndex_, text_);
         effect->parameterChanged(parameterIndex_);
         effect->parametersChanged(0);

@@ -2,7 +2,8 @@
 // value for its parameter. It wraps the system's text control (KTextField
 // where the platform has none) and takes its keys, its loss of focus and its
 // destruction: Return commits, Escape cancels, losing the focus (a click
-// elsewhere) commits. While it is open the editor does not repaint, and it
+// elsewhere) commits. Only an edited text is committed, as one gesture for
+// the host (begin edit, the value, end edit). While it is open the editor does not repaint, and it
 // holds the keyboard so that typed keys reach it inside any host.
 //
 // Threads: the user-interface thread.

@@ -36,6 +36,7 @@ void KTextField::setText(const char* text) {
     text_[length_] = '\0';
     anchor_ = caret_ = length_;
     scroll_ = 0;
+    modified_ = false;
 }
 
 size_t KTextField::getText(char* out, size_t size) const {
@@ -60,6 +61,7 @@ void KTextField::select(int start, int end) {
 
 void KTextField::removeSelection() {
     int from = selectionStart(), to = selectionEnd();
+    modified_ = modified_ || from != to;
     std::memmove(text_ + from, text_ + to, size_t(length_ - to) + 1);
     length_ -= to - from;
     anchor_ = caret_ = from;
@@ -76,6 +78,7 @@ bool KTextField::insert(const char* text, size_t count) {
     std::memcpy(text_ + caret_, text, n);
     length_ += int(n);
     caret_ += int(n);
+    modified_ = true;
     anchor_ = caret_;
     return true;
 }
@@ -251,6 +254,8 @@ KLResult KTextField::handle(KWindowSystem& system, KWindowHandle window, unsigne
         changed = true;
         break;
     case WM_GETTEXT: return KLResult(getText(reinterpret_cast<char*>(lParam), size_t(wParam)));
+    case EM_GETMODIFY: return modified_ ? 1 : 0;
+    case EM_SETMODIFY: modified_ = wParam != 0; return 0;
     case EM_SETSEL:
         select(int(static_cast<intptr_t>(wParam)), int(lParam));
         changed = true;

@@ -4,7 +4,7 @@
 // typing that replaces the selection, Backspace, Delete, Left, Right, Home,
 // End (Shift extends), Ctrl+A, Ctrl+V and Shift+Insert pasting, and a click
 // or drag that places the caret. It is driven by the standard messages
-// (WM_SETTEXT, WM_GETTEXT, EM_SETSEL, WM_SETFONT, WM_SIZE, WM_PAINT, keys,
+// (WM_SETTEXT, WM_GETTEXT, EM_SETSEL, EM_GETMODIFY, WM_SETFONT, WM_SIZE, WM_PAINT, keys,
 // mouse, focus) through windowProcedure, which a binding registers as the
 // procedure of its "Edit" class.
 //
@@ -35,6 +35,7 @@ public:
 
     // ---- Editing -------------------------------------------------------------
     // Text beyond kMaxLength characters is cut; the caret goes to the end.
+    // The text counts as unmodified again.
     void setText(const char* text);
     // Copies at most size - 1 characters, terminated; answers the count.
     size_t getText(char* out, size_t size) const;
@@ -50,6 +51,9 @@ public:
     bool character(unsigned char c);
 
     const char* text() const { return text_; }
+    // EM_GETMODIFY: the user changed the text (typing, deleting, pasting)
+    // since it was last set.
+    bool isModified() const { return modified_; }
     int length() const { return length_; }
     int caret() const { return caret_; }
     int selectionStart() const { return anchor_ < caret_ ? anchor_ : caret_; }
@@ -80,6 +84,7 @@ private:
     int anchor_ = 0;
     int caret_ = 0;
     int scroll_ = 0;
+    bool modified_ = false;
     bool focused_ = false;
     bool selecting_ = false;
     const PlatformFont* font_ = nullptr;  // not owned: the skin's font

@@ -4,7 +4,8 @@
 // throttle, paint order, the text entry) is platform-neutral; each platform
 // has one binding (linux/: Xlib; win32/: USER32 and GDI32) that implements
 // this interface and turns its native events into the framework's messages
-// (window_messages.h).
+// (window_messages.h). Windows hear WM_MOUSELEAVE whenever the pointer
+// leaves them (without asking, unlike Win32's TrackMouseEvent).
 //
 // Threads: an instance belongs to the host's user-interface thread, which
 // makes every call on it; none may come from any other thread.
@@ -94,6 +95,9 @@ public:
     // BeginPaint, one copy of the canvas's pixels to the window's origin,
     // EndPaint.
     virtual void present(KWindowHandle window, const KCanvas& canvas) = 0;
+    // ScreenToClient: a point of the screen in the window's own pixels;
+    // false when the window is gone.
+    virtual bool screenToClient(KWindowHandle window, int& x, int& y) = 0;
     // SetWindowPos with SWP_NOZORDER.
     virtual void setWindowPos(KWindowHandle window, int x, int y, int width, int height) = 0;
     // ShowWindow.

@@ -174,6 +174,8 @@ int KSkin::CursorAt(int x, int y) const {
 
 int KSkin::MouseMove(bool shift, int x, int y) {
     int t = target(x, y);
+    if (wheelControl_ >= 0 && t != wheelControl_)
+        EndWheel();
     if (t >= 0) {
         KControl& c = *controls_[t];
         c.MouseMove(shift, relative(x, c.x()), relative(y, c.y()));
@@ -182,6 +184,8 @@ int KSkin::MouseMove(bool shift, int x, int y) {
 }
 
 bool KSkin::routeButton(ButtonHandler handler, bool press, bool shift, bool ctrl, int x, int y) {
+    if (press)
+        EndWheel();
     int t = target(x, y);
     if (t < 0)
         return false;
@@ -210,7 +214,37 @@ bool KSkin::RightUp(bool shift, bool ctrl, int x, int y) {
     return routeButton(&KControl::RightUp, false, shift, ctrl, x, y);
 }
 
+bool KSkin::Wheel(bool shift, double notches, int x, int y) {
+    // A held control keeps the mouse to itself.
+    if (captured_ >= 0 && captured_ < static_cast<int>(controls_.size()))
+        return false;
+    const int t = target(x, y);
+    if (t != wheelControl_)
+        EndWheel();
+    if (t < 0)
+        return false;
+    KControl& c = *controls_[t];
+    if (!c.Wheel(shift, notches, relative(x, c.x()), relative(y, c.y())))
+        return false;
+    wheelControl_ = t;
+    lastWheelTick_ = TickCount();
+    return true;
+}
+
+void KSkin::WheelIdle() {
+    if (wheelControl_ >= 0 && static_cast<int32_t>(TickCount() - lastWheelTick_) >= kWheelQuietMs)
+        EndWheel();
+}
+
+void KSkin::EndWheel() {
+    const int t = wheelControl_;
+    wheelControl_ = -1;
+    if (t >= 0 && t < static_cast<int>(controls_.size()))
+        controls_[t]->EndWheel();
+}
+
 void KSkin::CaptureLost() {
+    EndWheel();
     if (captured_ >= 0 && captured_ < static_cast<int>(controls_.size()))
         controls_[captured_]->CancelCapture();
     captured_ = -1;

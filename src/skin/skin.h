@@ -78,6 +78,15 @@ public:
     bool RightDown(bool shift, bool ctrl, int x, int y);
     bool RightUp(bool shift, bool ctrl, int x, int y);
     void CaptureLost();
+    // The wheel at (x, y), turned by `notches`: true when the control under
+    // the pointer used it (a dial, a slider), else the window passes it on.
+    // Its notches make one edit for the host until the pointer moves to
+    // another control, a press starts, the focus goes, or no notch came for
+    // kWheelQuietMs (checked by WheelIdle, at the host's idle).
+    bool Wheel(bool shift, double notches, int x, int y);
+    void WheelIdle();
+    void EndWheel();
+    static constexpr int kWheelQuietMs = 300;
 
     // The editor window opens: start page, repaint allowed.
     void WindowOpened();
@@ -161,6 +170,8 @@ private:
     Clock clock_;
     int refreshThrottleMs_ = 40;
     int captured_ = -1;
+    int wheelControl_ = -1;  // the control whose wheel edit is open
+    uint32_t lastWheelTick_ = 0;
     bool suspended_ = false;
     int currentPage_ = 1;
     KColour backgroundColour_{0, 0, 0, 255};

@@ -4,8 +4,9 @@
 namespace kx::testing {
 namespace {
 
-// A dial 40 x 40 at (0, 0) on Detune1 (continuous) and one on Wave1 (four
-// steps), with a slider whose handle is 10 x 10 in a 10 x 60 track.
+// A dial 40 x 40 at (0, 0) on Detune1 (198 steps) and one on Wave1 (four
+// entries), with a slider whose handle is 10 x 10 in a 10 x 60 track, and a
+// dial on MainLvl (continuous) at (250, 0).
 class PotTest : public ImageSkinTest {
 protected:
     void SetUp() override {
@@ -17,7 +18,8 @@ protected:
                                    "AddControl 1 0 0 40 40 KPotDot Detune1 half 11 red\n"
                                    "AddControl 1 50 0 40 40 KPotLine Wave1 half 15 red\n"
                                    "AddControl 1 100 0 10 60 KSlide Attk1 handle half 0 0 10 10\n"
-                                   "AddControl 1 200 0 10 60 KSlide Rel1 tall half 0 0 10 10\n"));
+                                   "AddControl 1 200 0 10 60 KSlide Rel1 tall half 0 0 10 10\n"
+                                   "AddControl 1 250 0 40 40 KPotDot MainLvl half 11 red\n"));
         detune = param("Detune1");
         hostCalls().clear();
     }
@@ -135,6 +137,86 @@ TEST_F(PotTest, SliderWithoutTravelIgnoresDrags) {
     skin->MouseMove(true, 205, 100);
     EXPECT_DOUBLE_EQ(value("Rel1"), 0.25);
     skin->LeftUp(false, false, 205, 100);
+}
+
+uint32_t gWheelNow = 0;
+uint32_t wheelClock() { return gWheelNow; }
+
+TEST_F(PotTest, WheelNotchesStepAHundredthOrWholeStepsAndFinerWithShift) {
+    // Detune1 has 198 steps: two a notch (a hundredth, rounded), one with Shift.
+    setValue("Detune1", 0.5);
+    EXPECT_TRUE(skin->Wheel(false, 1, 20, 20));
+    EXPECT_DOUBLE_EQ(value("Detune1"), 101.0 / 198);
+    EXPECT_TRUE(skin->Wheel(true, -1, 20, 20));
+    EXPECT_DOUBLE_EQ(value("Detune1"), 100.0 / 198);
+    // A fine wheel's half notches add up to a step.
+    skin->Wheel(true, 0.5, 20, 20);
+    EXPECT_DOUBLE_EQ(value("Detune1"), 100.0 / 198);
+    skin->Wheel(true, 0.5, 20, 20);
+    EXPECT_DOUBLE_EQ(value("Detune1"), 101.0 / 198);
+    // A choice moves one entry a notch, Shift or not, and stops at the ends.
+    setValue("Wave1", 0.0);
+    skin->Wheel(false, 1, 70, 20);
+    EXPECT_DOUBLE_EQ(value("Wave1"), 1.0 / 3);
+    skin->Wheel(true, 1, 70, 20);
+    EXPECT_DOUBLE_EQ(value("Wave1"), 2.0 / 3);
+    skin->Wheel(false, 5, 70, 20);
+    EXPECT_DOUBLE_EQ(value("Wave1"), 1.0);
+    // A continuous parameter: a hundredth of the range, a thousandth with Shift.
+    setValue("MainLvl", 0.5);
+    skin->Wheel(false, 1, 270, 20);
+    EXPECT_NEAR(value("MainLvl"), 0.51, 1e-12);
+    skin->Wheel(true, 1, 270, 20);
+    EXPECT_NEAR(value("MainLvl"), 0.511, 1e-12);
+    skin->Wheel(false, -100, 270, 20);
+    EXPECT_EQ(value("MainLvl"), 0.0);
+    // The slider turns from anywhere on its track (199 steps: two a notch).
+    setValue("Attk1", 0.0);
+    EXPECT_TRUE(skin->Wheel(false, 1, 105, 10));
+    EXPECT_DOUBLE_EQ(value("Attk1"), 2.0 / 199);
+    // Nothing else takes the wheel, and a held control keeps the mouse.
+    EXPECT_FALSE(skin->Wheel(false, 1, 150, 90));
+    ASSERT_TRUE(skin->LeftDown(false, false, 20, 20));
+    EXPECT_FALSE(skin->Wheel(false, 1, 270, 20));
+    skin->LeftUp(false, false, 20, 20);
+}
+
+TEST_F(PotTest, ABurstOfNotchesIsOneGestureUntilQuietAPressOrAnotherControl) {
+    gWheelNow = 5000;
+    skin->setClock(wheelClock);
+    int wave = param("Wave1");
+    for (int i = 0; i < 3; ++i) {
+        skin->Wheel(false, 1, 20, 20);
+        gWheelNow += 100;
+        skin->WheelIdle();
+    }
+    EXPECT_EQ(hostCalls(),
+              (std::vector<HostCall>{begin(detune), automate(detune), automate(detune), automate(detune)}));
+    gWheelNow += KSkin::kWheelQuietMs - 100;
+    skin->WheelIdle();
+    EXPECT_EQ(hostCalls().back(), end(detune));
+    EXPECT_EQ(hostCalls().size(), 5u);
+
+    // Another control under the wheel, the pointer moving off, a press.
+    hostCalls().clear();
+    skin->Wheel(false, 1, 20, 20);
+    skin->Wheel(false, 1, 70, 20);
+    skin->MouseMove(false, 150, 90);
+    EXPECT_EQ(hostCalls(), (std::vector<HostCall>{begin(detune), automate(detune), end(detune), begin(wave),
+                                                  automate(wave), end(wave)}));
+    hostCalls().clear();
+    skin->Wheel(false, 1, 20, 20);
+    skin->LeftDown(false, false, 20, 20);
+    skin->LeftUp(false, false, 20, 20);
+    EXPECT_EQ(hostCalls(), (std::vector<HostCall>{begin(detune), automate(detune), end(detune), begin(detune),
+                                                  automate(detune), end(detune)}));
+    // Losing the focus ends it too.
+    hostCalls().clear();
+    skin->Wheel(false, -1, 20, 20);
+    skin->CaptureLost();
+    EXPECT_EQ(hostCalls(), (std::vector<HostCall>{begin(detune), automate(detune), end(detune)}));
+    skin->WheelIdle();
+    EXPECT_EQ(hostCalls().size(), 3u);
 }
 
 }  // namespace

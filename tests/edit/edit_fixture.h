@@ -132,7 +132,7 @@ public:
         std::vector<std::string> out;
         for (const std::string& l : lines_)
             for (const char* word :
-                 {"open ", "begin-edit ", "automate ", "end-edit ", "size-window ", "reload ", "close"})
+                 {"open ", "begin-edit ", "automate ", "end-edit ", "size-window ", "reload ", "host-wheel ", "close"})
                 if (l.compare(0, std::strlen(word), word) == 0)
                     out.push_back(l);
         return out;

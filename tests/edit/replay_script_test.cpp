@@ -57,6 +57,13 @@ TEST(ReplayScript, ReadsKeysTypedTextAndPauses) {
     EXPECT_EQ(text.text, "-12.5 dB");
 
     EXPECT_EQ(parse("wait 250").milliseconds, 250);
+
+    ReplayStep wheel = parse("wheel down 7 8 shift");
+    EXPECT_EQ(wheel.kind, ReplayStep::Kind::Wheel);
+    EXPECT_EQ(wheel.button, 5);
+    EXPECT_EQ(wheel.x, 7);
+    EXPECT_EQ(wheel.modifiers, unsigned(kReplayShift));
+    EXPECT_EQ(parse("wheel up 0 0").button, 4);
 }
 
 TEST(ReplayScript, SkipsBlankAndCommentLines) {
@@ -83,6 +90,8 @@ TEST(ReplayScript, RefusesMalformedLinesWithTheReason) {
     EXPECT_NE(refusal("wait 10 20").find("milliseconds"), std::string::npos);
     EXPECT_NE(refusal("wait 700000").find("milliseconds"), std::string::npos);
     EXPECT_NE(refusal("page 2").find("headless snapshot"), std::string::npos);
+    EXPECT_NE(refusal("wheel 1 2").find("up or down"), std::string::npos);
+    EXPECT_NE(refusal("wheel up 1").find("needs X and Y"), std::string::npos);
     EXPECT_NE(refusal("jump 1 2").find("unknown event 'jump'"), std::string::npos);
 }
 

@@ -195,6 +195,29 @@ TEST_F(EditorTest, TheHostLosingTheFocusDuringADragCancelsIt) {
     deliver();
 }
 
+// Two notches on Wave1's dial move it two entries in one gesture, which ends
+// as the pointer leaves the editor: the clock stands still, so no quiet time
+// can have ended it.
+TEST_F(EditorTest, AWheelBurstOnADialIsOneGestureEndedWhenThePointerLeaves) {
+    skin().setClock(testTick);
+    gTick = 1000;
+    ASSERT_TRUE(open());
+    const int wave = param("Wave1");
+    effect->setParameterValue(wave, 0.0);
+    host->moveTo(kWave1Dial.x, kWave1Dial.y);
+    for (int i = 0; i < 2; ++i) {
+        host->press(4);
+        host->release(4);
+    }
+    ASSERT_TRUE(idleUntil([&] { return hostCalls().size() >= 3; }));
+    EXPECT_DOUBLE_EQ(value(wave), 2.0 / 3);
+    EXPECT_EQ(hostCalls(), (std::vector<HostCall>{begin(wave), automate(wave), automate(wave)}));
+    host->moveTo(width + 50, 20);
+    ASSERT_TRUE(idleUntil([&] { return hostCalls().size() == 4; }));
+    EXPECT_EQ(hostCalls().back(), end(wave));
+    EXPECT_EQ(differing(onScreen(), headless()), 0u);
+}
+
 TEST_F(EditorTest, RefreshesAreThrottledAndTheLastOneIsPaintedAtALaterIdle) {
     skin().setClock(testTick);
     gTick = 1000;

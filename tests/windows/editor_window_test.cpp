@@ -87,6 +87,7 @@ public:
         return effect_->dispatcher(effect_, opcode, index, value, ptr, 0.0f);
     }
     float parameter(int index) { return effect_->getParameter(effect_, index); }
+    void setParameter(int index, float value) { effect_->setParameter(effect_, index, value); }
     std::pair<int, int> editorSize() {
         ERect* rect = nullptr;
         if (!dispatch(effEditGetRect, 0, 0, &rect) || !rect)
@@ -298,8 +299,9 @@ TEST_F(WindowsEditorTest, TheReadOutsBoxTakesATypedValueWithReturn) {
     typeAndPump("7", VK_RETURN);
     ASSERT_TRUE(pumpUntil([&] { return !boxOpen(); }));
     EXPECT_DOUBLE_EQ(plugin->parameter(detune), static_cast<float>(readingOf("7")));
-    std::vector<std::pair<int, int>> expected{{audioMasterAutomate, detune}, {audioMasterAutomate, detune}};
-    EXPECT_EQ(edits(), expected) << "the value before and after";
+    std::vector<std::pair<int, int>> expected{
+        {audioMasterBeginEdit, detune}, {audioMasterAutomate, detune}, {audioMasterEndEdit, detune}};
+    EXPECT_EQ(edits(), expected) << "one gesture";
     EXPECT_EQ(box(), nullptr) << "the box is made anew each time";
 }
 
@@ -319,6 +321,46 @@ TEST_F(WindowsEditorTest, EscapeKeepsTheOldValueAndClickingElsewhereCommits) {
     click(editor(), kEmptySpace.x, kEmptySpace.y);
     ASSERT_TRUE(pumpUntil([&] { return !boxOpen(); }));
     EXPECT_DOUBLE_EQ(plugin->parameter(detune), static_cast<float>(readingOf("3")));
+}
+
+// The box shows the rounded value: closed untouched, it must not store that.
+TEST_F(WindowsEditorTest, TheBoxClosedWithoutTypingLeavesTheValueAndTheHostAlone) {
+    ASSERT_TRUE(open());
+    plugin->setParameter(detune, 0.123456789f);
+    const float exact = plugin->parameter(detune);
+    ASSERT_NE(exact, static_cast<float>(readingOf("-75")));
+    ASSERT_NO_FATAL_FAILURE(openBox());
+    typeAndPump("", VK_RETURN);
+    ASSERT_TRUE(pumpUntil([&] { return !boxOpen(); }));
+    ASSERT_NO_FATAL_FAILURE(openBox());
+    click(editor(), kEmptySpace.x, kEmptySpace.y);
+    ASSERT_TRUE(pumpUntil([&] { return !boxOpen(); }));
+    EXPECT_EQ(plugin->parameter(detune), exact);
+    EXPECT_TRUE(edits().empty());
+}
+
+// Wave1's dial moves an entry a notch; the burst is one gesture that ends
+// once the wheel rests. Elsewhere the notch goes up to the host's window.
+TEST_F(WindowsEditorTest, TheWheelTurnsTheDialUnderThePointerAndElsewhereReachesTheHost) {
+    ASSERT_TRUE(open());
+    plugin->setParameter(wave, 0.0f);
+    edits().clear();
+    wheel(editor(), kWave1Dial.x, kWave1Dial.y, 1);
+    wheel(editor(), kWave1Dial.x, kWave1Dial.y, 1);
+    EXPECT_FLOAT_EQ(plugin->parameter(wave), 2.0f / 3);
+    Sleep(400);
+    idle();
+    std::vector<std::pair<int, int>> expected{{audioMasterBeginEdit, wave},
+                                              {audioMasterAutomate, wave},
+                                              {audioMasterAutomate, wave},
+                                              {audioMasterEndEdit, wave}};
+    EXPECT_EQ(edits(), expected);
+
+    edits().clear();
+    const int before = host->wheelsHeard;
+    wheel(editor(), kEmptySpace.x, kEmptySpace.y, -1);
+    EXPECT_EQ(host->wheelsHeard, before + 1);
+    EXPECT_TRUE(edits().empty());
 }
 
 // The keyboard hook hands the keys to the box as the host's loop fetches

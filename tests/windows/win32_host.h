@@ -46,7 +46,7 @@ inline bool pumpUntil(const std::function<bool()>& condition, const std::functio
 }
 
 // A top-level window whose client area holds the editor; it counts the
-// keys and the test's application messages that reach it.
+// keys, the wheel notches and the test's application messages that reach it.
 class HostWindow {
 public:
     HostWindow(int width, int height) {
@@ -97,6 +97,7 @@ public:
         return n;
     }
     int keysHeard = 0;
+    int wheelsHeard = 0;
     int appMessagesHeard = 0;  // 0x8123 (1, 2), as the tests send it
 
 private:
@@ -104,6 +105,8 @@ private:
         auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (self && message == WM_KEYDOWN)
             ++self->keysHeard;
+        if (self && message == WM_MOUSEWHEEL)
+            ++self->wheelsHeard;
         if (self && message == 0x8123 && wParam == 1 && lParam == 2)
             ++self->appMessagesHeard;
         return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -115,6 +118,16 @@ private:
 // Mouse input as the system sends it to the window under the pointer.
 inline void post(HWND window, UINT message, WPARAM keys, int x, int y) {
     PostMessageA(window, message, keys, MAKELPARAM(x, y));
+}
+// One notch of the wheel (down when negative) over window pixel (x, y): the
+// system gives the point in screen pixels.
+inline void wheel(HWND window, int x, int y, int notches, WPARAM keys = 0) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    post(window, WM_MOUSEMOVE, 0, x, y);
+    PostMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<WORD>(static_cast<short>(notches * WHEEL_DELTA))),
+                 MAKELPARAM(p.x, p.y));
+    pumpMessages();
 }
 inline void click(HWND window, int x, int y) {
     post(window, WM_MOUSEMOVE, 0, x, y);

@@ -313,12 +313,20 @@ KWindowProc X11WindowSystem::setWindowProc(KWindowHandle window, KWindowProc pro
     return old;
 }
 
-KLResult X11WindowSystem::defWindowProc(KWindowHandle window, unsigned message, KWParam, KLParam) {
+KLResult X11WindowSystem::defWindowProc(KWindowHandle window, unsigned message, KWParam wParam, KLParam lParam) {
     switch (message) {
     case WM_NCCREATE: return 1;
     case WM_PAINT:
         if (Record* r = find(window))
             r->invalid = false;
+        return 0;
+    case WM_MOUSEWHEEL:
+        // Up to the parent, as on Windows; the host's window gets the notch.
+        if (Record* r = find(window)) {
+            if (Record* parent = find(r->parent))
+                return deliver(*parent, message, wParam, lParam);
+            passWheelOn(*r);
+        }
         return 0;
     default: return 0;
     }
@@ -473,6 +481,15 @@ void X11WindowSystem::setCursor(KWindowHandle window, KCursorShape shape) {
     XDefineCursor(display_, r->xid, cursor(shape));
 }
 
+bool X11WindowSystem::screenToClient(KWindowHandle window, int& x, int& y) {
+    const Record* r = find(window);
+    if (!r || r->gone)
+        return false;
+    X11ErrorTrap trap(display_, errors_);
+    Window child = None;
+    return XTranslateCoordinates(display_, DefaultRootWindow(display_), r->xid, x, y, &x, &y, &child);
+}
+
 bool X11WindowSystem::isKeyDown(unsigned virtualKey) const {
     return virtualKey == VK_SHIFT ? shift_ : virtualKey == VK_CONTROL ? control_ : false;
 }
@@ -619,8 +636,10 @@ void X11WindowSystem::onButton(const XButtonEvent& event) {
     case Button5:
         if (press) {
             const int delta = event.button == Button4 ? 120 : -120;
+            wheel_ = &event;
             deliver(*r, WM_MOUSEWHEEL, makeWParam(buttonKeys(event.state), static_cast<unsigned>(delta)),
                     makeLParam(event.x_root, event.y_root));
+            wheel_ = nullptr;
         }
         return;
     default: return;
@@ -632,6 +651,28 @@ void X11WindowSystem::onButton(const XButtonEvent& event) {
     // did not release is lost with the last button.
     if (!press && capture_ && !(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)))
         releaseCapture();
+}
+
+void X11WindowSystem::passWheelOn(const Record& record) {
+    if (!wheel_)
+        return;
+    XButtonEvent e = *wheel_;
+    wheel_ = nullptr;  // once
+    const Window parent = static_cast<Window>(record.parent);
+    Window child = None;
+    if (!XTranslateCoordinates(display_, e.root, parent, e.x_root, e.y_root, &e.x, &e.y, &child))
+        return;
+    e.window = parent;
+    e.subwindow = record.xid;
+    // Toolkits scroll on the press; the release completes the click.
+    XEvent out{};
+    out.xbutton = e;
+    out.xbutton.type = ButtonPress;
+    XSendEvent(display_, parent, True, ButtonPressMask, &out);
+    out.xbutton.type = ButtonRelease;
+    out.xbutton.state |= e.button == Button4 ? Button4Mask : Button5Mask;
+    XSendEvent(display_, parent, True, ButtonReleaseMask, &out);
+    XFlush(display_);
 }
 
 void X11WindowSystem::onMotion(XEvent& event) {
@@ -656,6 +697,9 @@ void X11WindowSystem::onMotion(XEvent& event) {
 }
 
 void X11WindowSystem::onCrossing(const XCrossingEvent& event) {
+    if (event.type == LeaveNotify && event.mode == NotifyNormal)
+        if (Record* r = find(event.window); r && !r->destroying)
+            deliver(*r, WM_MOUSELEAVE, 0, 0);
     if (!capture_ || event.window != capture_ || event.mode == NotifyGrab || event.serial < grabSerial_)
         return;
     // The pointer left or entered while captured, or the server ended the

@@ -69,6 +69,7 @@ public:
     KWindowHandle focus() const override { return focus_; }
     void setCursor(KWindowHandle window, KCursorShape shape) override;
     bool isKeyDown(unsigned virtualKey) const override;
+    bool screenToClient(KWindowHandle window, int& x, int& y) override;
     void setKeyModifiers(bool shift, bool control) override;
     void holdKeyboard(KWindowHandle window) override;
     void releaseKeyboard() override;
@@ -95,6 +96,9 @@ private:
     void sweep();
     void handleEvent(XEvent& event);
     void onButton(const XButtonEvent& event);
+    // A wheel notch no window of ours used goes on to the host's window
+    // above `record`, as if we had not selected the buttons.
+    void passWheelOn(const Record& record);
     void onMotion(XEvent& event);
     void onCrossing(const XCrossingEvent& event);
     // Takes (or confirms) the capture grab for the window; false when the
@@ -120,6 +124,7 @@ private:
     unsigned long grabSerial_ = 0;  // the request that took the capture grab
     Cursor cursors_[3] = {};
     Time lastTime_ = CurrentTime;
+    const XButtonEvent* wheel_ = nullptr;  // the wheel notch being delivered
     bool shift_ = false;
     bool control_ = false;
     int depth_ = 0;  // messages being delivered; records are erased at 0 only

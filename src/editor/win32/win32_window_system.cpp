@@ -145,6 +145,11 @@ LRESULT CALLBACK Win32WindowSystem::sharedWindowProcedure(HWND hwnd, UINT messag
             return DefWindowProcA(hwnd, message, wParam, lParam);
         Win32WindowSystem& system = *record->system;
         const KWindowProc procedure = record->procedure;
+        // Asked again after each move, as each WM_MOUSELEAVE ends the request.
+        if (message == WM_MOUSEMOVE) {
+            TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, hwnd, 0};
+            TrackMouseEvent(&leave);
+        }
         // The framework reads its own creation record.
         KCreateStruct created;
         KLParam framed = lParam;
@@ -405,6 +410,15 @@ void Win32WindowSystem::setCursor(KWindowHandle window, KCursorShape shape) {
     POINT p;
     if (GetCapture() == hwnd || (GetCursorPos(&p) && WindowFromPoint(p) == hwnd))
         SetCursor(record->cursor);
+}
+
+bool Win32WindowSystem::screenToClient(KWindowHandle window, int& x, int& y) {
+    POINT p{x, y};
+    if (!isWindow(window) || !ScreenToClient(hwndOf(window), &p))
+        return false;
+    x = p.x;
+    y = p.y;
+    return true;
 }
 
 bool Win32WindowSystem::isKeyDown(unsigned virtualKey) const { return GetKeyState(static_cast<int>(virtualKey)) < 0; }

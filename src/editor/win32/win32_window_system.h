@@ -61,6 +61,7 @@ public:
     KWindowHandle focus() const override;
     void setCursor(KWindowHandle window, KCursorShape shape) override;
     bool isKeyDown(unsigned virtualKey) const override;
+    bool screenToClient(KWindowHandle window, int& x, int& y) override;
     void setKeyModifiers(bool shift, bool control) override;
     void holdKeyboard(KWindowHandle window) override;
     void releaseKeyboard() override;

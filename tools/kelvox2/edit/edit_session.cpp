@@ -278,6 +278,10 @@ void EditSession::handleWindowEvents() {
         case HostWindowEvent::Kind::Close: closed_ = true; return;
         case HostWindowEvent::Kind::KeyDown:
         case HostWindowEvent::Kind::KeyUp: forwardKey(event.key, event.kind == HostWindowEvent::Kind::KeyDown); break;
+        case HostWindowEvent::Kind::Wheel:
+            std::printf("host-wheel %s\n", event.wheelUp ? "up" : "down");
+            std::fflush(stdout);
+            break;
         }
     }
 }
@@ -444,6 +448,7 @@ const char* const kEditOutputHelp =
     "  automate I VALUE     the plug-in set parameter I to VALUE (0 to 1)\n"
     "  end-edit I           the gesture on parameter I ended\n"
     "  size-window W H      the plug-in asked for a new window size\n"
+    "  host-wheel up|down   a wheel notch the editor did not use reached the host's window\n"
     "  reload W H           the changed skin is shown (--skin)\n"
     "  close                the editor closed\n";
 

@@ -47,7 +47,7 @@ bool HostWindow::open(int width, int height, const std::string& title, std::stri
     const int screen = DefaultScreen(display_);
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display_, screen);
-    attributes.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask | FocusChangeMask;
+    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | StructureNotifyMask | FocusChangeMask;
     window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width),
                             static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
                             CWBackPixel | CWEventMask, &attributes);
@@ -128,6 +128,13 @@ HostWindowEvent HostWindow::nextEvent() {
             result.kind = event.type == KeyPress ? HostWindowEvent::Kind::KeyDown : HostWindowEvent::Kind::KeyUp;
             result.key = event.xkey;
             return result;
+        case ButtonPress:
+            if (event.xbutton.button == Button4 || event.xbutton.button == Button5) {
+                result.kind = HostWindowEvent::Kind::Wheel;
+                result.wheelUp = event.xbutton.button == Button4;
+                return result;
+            }
+            break;
         default: break;
         }
     }

@@ -1,7 +1,8 @@
 // HostWindow: the top-level X11 window a DAW would give a plug-in's editor as
 // its parent. Fixed to the editor's size, closed by the window manager's
 // close button (WM_DELETE_WINDOW); keys that reach it, because the editor
-// did not take them, are reported for forwarding to effEditKeyDown/Up.
+// did not take them, are reported for forwarding to effEditKeyDown/Up, and
+// so are wheel notches that reach it.
 //
 // It owns its own Display connection, apart from the plug-in's; one thread.
 #pragma once
@@ -15,9 +16,10 @@
 namespace kelvox2 {
 
 struct HostWindowEvent {
-    enum class Kind { Empty, Close, KeyDown, KeyUp };
+    enum class Kind { Empty, Close, KeyDown, KeyUp, Wheel };
     Kind kind = Kind::Empty;
     XKeyEvent key{};
+    bool wheelUp = false;
 };
 
 class HostWindow {

@@ -37,6 +37,7 @@ const char* const kReplayHelp =
     "                     up [X Y] [shift] [ctrl] [alt]   left button released (where the pointer is)\n"
     "                     rdown X Y ..., rup [X Y] ...    the right button\n"
     "                     move X Y [shift] [ctrl] [alt]   pointer moved\n"
+    "                     wheel up|down X Y [shift] ...   one notch of the mouse wheel at X Y\n"
     "                     key NAME [shift] [ctrl] [alt]   a key pressed and released (X keysym names:\n"
     "                                                     Return, Escape, BackSpace, Tab, Left, a, 5 ...)\n"
     "                     type TEXT                       the rest of the line typed, key by key\n"
@@ -92,6 +93,16 @@ bool parseReplayLine(const std::string& line, ReplayStep& step, bool& isStep, st
             return false;
         if (!readModifiers())
             return false;
+    } else if (verb == "wheel") {
+        step.kind = ReplayStep::Kind::Wheel;
+        const std::string way = next < words.size() ? words[next++] : "";
+        if (way != "up" && way != "down") {
+            error = "'wheel' needs up or down, then X and Y";
+            return false;
+        }
+        step.button = way == "up" ? 4 : 5;
+        if (!readPoint() || !readModifiers())
+            return false;
     } else if (verb == "key") {
         step.kind = ReplayStep::Kind::Key;
         if (next >= words.size()) {
@@ -132,7 +143,7 @@ bool parseReplayLine(const std::string& line, ReplayStep& step, bool& isStep, st
         error = "'" + verb + "' is a headless snapshot event; in a window, click the page tab or release the button";
         return false;
     } else {
-        error = "unknown event '" + verb + "' (down, up, rdown, rup, move, key, type, wait)";
+        error = "unknown event '" + verb + "' (down, up, rdown, rup, move, wheel, key, type, wait)";
         return false;
     }
     isStep = true;

@@ -11,9 +11,9 @@ namespace kelvox2 {
 enum ReplayModifier : unsigned { kReplayShift = 1, kReplayCtrl = 2, kReplayAlt = 4 };
 
 struct ReplayStep {
-    enum class Kind { Press, Release, Move, Key, Type, Wait };
+    enum class Kind { Press, Release, Move, Key, Type, Wait, Wheel };
     Kind kind = Kind::Wait;
-    int button = 1;         // Press/Release: 1 left, 3 right
+    int button = 1;         // Press/Release: 1 left, 3 right; Wheel: 4 up, 5 down
     bool hasPoint = false;  // Release may leave the pointer where it is
     int x = 0;
     int y = 0;

@@ -89,6 +89,17 @@ bool XTestPlayer::play(const ReplayStep& step, std::string& error) {
         setModifiers(step.modifiers, false);
         break;
     }
+    case ReplayStep::Kind::Wheel:
+        setModifiers(step.modifiers, true);
+        if (!moveTo(step.x, step.y)) {
+            error = "the editor window is not on the screen";
+            ok = false;
+        } else {
+            XTestFakeButtonEvent(display_, static_cast<unsigned>(step.button), True, CurrentTime);
+            XTestFakeButtonEvent(display_, static_cast<unsigned>(step.button), False, CurrentTime);
+        }
+        setModifiers(step.modifiers, false);
+        break;
     case ReplayStep::Kind::Key: ok = tapKeysym(step.keysym, step.modifiers, error); break;
     case ReplayStep::Kind::Type:
         // Printable ASCII keysyms are the characters' own codes.
