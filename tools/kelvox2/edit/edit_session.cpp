@@ -388,12 +388,12 @@ int EditSession::run() {
         std::string library;
         if (!kx::locatePlugin(options_.pluginPath, library, error)) {
             message(error);
-            return 1;
+            return 2;
         }
         stage_ = std::make_unique<SkinStage>();
         if (!stage_->create(library, options_.skinPath, error) || !stage_->stage(error)) {
             message(error);
-            return 1;
+            return 2;
         }
         // A second dlopen of the same file gives the same module, so each
         // new instance reads the staged skin afresh without a reload.
@@ -401,7 +401,7 @@ int EditSession::run() {
     }
     if (!loadPlugin(error)) {
         message(error);
-        return 1;
+        return 2;
     }
     if (options_.program >= 0) {
         if (options_.program >= host_.numPrograms()) {
@@ -413,7 +413,7 @@ int EditSession::run() {
     }
     if (!(host_.effect()->flags & effFlagsHasEditor)) {
         message(options_.pluginPath + " has no editor");
-        return 1;
+        return 2;
     }
 
     SessionSignals signals(options_.verbose);
