@@ -190,6 +190,7 @@ TEST(Validate, NekobiFailsEachOfItsOverlongTextsOnce) {
     if (access(nekobi.c_str(), R_OK) != 0)
         GTEST_SKIP() << "dpf-plugins-vst is not installed";
     const ToolRun run = validate("--level 1 --only lifecycle,parameters,threads,state Nekobi");
+    EXPECT_TRUE(run.failed("parameters")) << run.out;
     EXPECT_FALSE(run.failed("threads")) << run.out;
     EXPECT_FALSE(run.failed("state")) << run.out;
 }
