@@ -17,10 +17,10 @@
 
 #include <unistd.h>
 #include <algorithm>
-#include <csignal>
 #include <cctype>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -374,7 +374,7 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
                      " file (use --format float to keep them, or lower the level)");
     if (levels.nonFinite > 0)
         return kReport.failure("the plug-in produced " + std::to_string(levels.nonFinite) +
-                               " samples that are not numbers; " + outPath + " holds them as they came",
+                                   " samples that are not numbers; " + outPath + " holds them as they came",
                                1);
     return 0;
 }

@@ -3,8 +3,8 @@
 #include "params/number_text.h"
 
 #include <dirent.h>
-#include <algorithm>
 #include <sys/stat.h>
+#include <algorithm>
 #include <cstdlib>
 
 namespace kx {
@@ -45,8 +45,7 @@ void collectStartingWith(const std::string& folder, const std::string& start, st
         const std::string name = entry->d_name;
         if (name.size() <= 3 || name.size() < start.size() ||
             !equalsIgnoringCase(name.substr(name.size() - 3).c_str(), ".so") ||
-            !equalsIgnoringCase(name.substr(0, start.size()).c_str(), start.c_str()) ||
-            !isFile(folder + "/" + name))
+            !equalsIgnoringCase(name.substr(0, start.size()).c_str(), start.c_str()) || !isFile(folder + "/" + name))
             continue;
         const std::string shown = name.substr(0, name.size() - 3);
         bool known = false;

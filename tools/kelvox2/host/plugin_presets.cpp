@@ -74,7 +74,7 @@ bool loadParameters(const PluginHost& host, const FxProgram& p, std::string& err
         char value[32];
         std::snprintf(value, sizeof value, "%g", double(p.params[size_t(i)]));
         error = "every value lies far outside 0..1 (" + parameterNamed(host, size_t(i)) + " is " + value +
-                "): the file looks byte-swapped (its numbers written little-endian); nothing was loaded";
+                "): the file looks byte-swapped (its numbers written little-endian) and is refused";
         return false;
     }
     for (size_t i = 0; i < p.params.size(); ++i) {

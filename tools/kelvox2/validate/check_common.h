@@ -8,8 +8,8 @@
 
 #include <array>
 #include <initializer_list>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace kx::validate {
 

@@ -56,7 +56,7 @@ struct HostLog {
 // A text request's answer: the text up to its terminator, and what was wrong.
 struct GuardedText {
     std::string text;
-    std::string fault;  // empty when the text was terminated within its buffer
+    std::string fault;     // empty when the text was terminated within its buffer
     VstIntPtr answer = 0;  // what the dispatcher returned
 };
 
