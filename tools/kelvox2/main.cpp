@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace kelvox2 {
@@ -76,7 +77,8 @@ const char* defaultPluginPath() {
             for (const char* place : {"", "../lib/vst/"}) {
                 std::string candidate = dir + place + KX_DEFAULT_PLUGIN_NAME;
                 if (access(candidate.c_str(), F_OK) == 0) {
-                    path = candidate;
+                    // The folder is the tool's real one, so ".." is plainly its parent.
+                    path = std::filesystem::path(candidate).lexically_normal().string();
                     break;
                 }
             }
