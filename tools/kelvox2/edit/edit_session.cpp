@@ -134,7 +134,9 @@ private:
     void handleWindowEvents();
     void forwardKey(XKeyEvent& event, bool down);
     void report();
-    bool saveScreenshot(std::string& error);
+    // The exit status: 0 saved, 1 the window could not be read, 2 the file
+    // could not be written.
+    int saveScreenshot(std::string& error);
 
     EditOptions options_;
     kx::PluginHost host_;
@@ -350,9 +352,9 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
             finished = false;
         } else {
             pump(kFinishMs);
-            if (!saveScreenshot(error)) {
+            if (const int status = saveScreenshot(error)) {
                 message(error);
-                return 1;
+                return status;
             }
             message("wrote " + options_.screenshotPath + " (" + std::to_string(window_.width()) + " x " +
                     std::to_string(window_.height()) + ")");
@@ -365,11 +367,12 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
     return 0;
 }
 
-bool EditSession::saveScreenshot(std::string& error) {
+int EditSession::saveScreenshot(std::string& error) {
     std::vector<uint32_t> pixels;
     if (!window_.capture(pixels, error))
-        return false;
-    return writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error);
+        return 1;
+    return writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error) ? 0
+                                                                                                                    : 2;
 }
 
 int EditSession::run() {
