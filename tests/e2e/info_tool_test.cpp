@@ -105,7 +105,7 @@ TEST_F(PresetInfo, ShowsWhatAProgramOrBankFileSets) {
         EXPECT_NE(bank.output.find(expected), std::string::npos) << expected << "\n" << bank.output;
 
     ToolRun wrong = runTool("info --fxp " + path("b.fxb"));
-    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.output.find("b.fxb"), std::string::npos) << wrong.output;
     EXPECT_EQ(runTool("info --fxp").status, 2);
     EXPECT_EQ(runTool("info --params --fxp " + path("p.fxp")).status, 2);
@@ -127,7 +127,7 @@ TEST_F(PresetInfo, PluginsAreFoundByNameOnTheVstPath) {
     EXPECT_EQ(runTool("info Home", "HOME=" + dir_.string()).status, 0);
 
     ToolRun missing = runTool("info NoSuchSynth", env);
-    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.output.find("no plug-in 'NoSuchSynth' here or in /nonexistent, " + (dir_ / "vst").string() +
                                   ", " + dir_.string() + "/.vst, /usr/local/lib/vst, /usr/lib/vst"),
               std::string::npos)

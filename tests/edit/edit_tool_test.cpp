@@ -150,8 +150,8 @@ TEST_F(EditToolTest, BadOptionsAndFilesAreRefusedWithAReason) {
         {{"edit", "--skin", folder}, 2, "not a regular file"},
         {{"edit", "--skin", noSize}, 2, "declares no size and pages (see kelvox2 check-skin)"},
         {{"edit", kNekobi, "--program", "99"}, 2, "program 99 does not exist: the plug-in has 1 (0 to 0)"},
-        {{"edit", tempPath("nothing.so")}, 1, "cannot open"},
-        {{"edit", kKars}, 1, "Kars-vst.so has no editor"},
+        {{"edit", tempPath("nothing.so")}, 2, "cannot open"},
+        {{"edit", kKars}, 2, "Kars-vst.so has no editor"},
     };
     for (const BadRun& run : runs) {
         std::string command;

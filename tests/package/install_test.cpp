@@ -22,6 +22,10 @@ TEST(Install, PutsThePlugInToolManualAndDocumentsUnderThePrefix) {
     r = runCommand("'" + prefix + "/bin/kelvox2' info '" + prefix + "/lib/vst/Kelvox2.so'");
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Kelvox2"), std::string::npos) << r.out;
+    // Named by nobody, the plug-in is the one installed beside the tool.
+    r = runCommand("HOME='" + prefix + "' VST_PATH= '" + prefix + "/bin/kelvox2' info");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Plug-in:     " + prefix + "/lib/vst/Kelvox2.so"), std::string::npos) << r.out;
     for (const char* file : {"/bin/kelvox2", "/lib/vst/Kelvox2.so"}) {
         r = runCommand("readelf -d '" + prefix + file + "'");
         ASSERT_EQ(r.status, 0) << r.out;

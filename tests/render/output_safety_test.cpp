@@ -111,7 +111,7 @@ TEST_F(OutputSafety, DevicesAreWrittenIntoNotReplaced) {
 
     // A full disk is named as such, in our words rather than the audio library's.
     r = run("render " + path("song.mid") + " /dev/full --format wav16 --quiet --tail 0");
-    EXPECT_EQ(r.exitCode, 1) << r.output;
+    EXPECT_EQ(r.exitCode, 2) << r.output;
     EXPECT_NE(r.output.find("'/dev/full'"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("the disk is full"), std::string::npos) << r.output;
     EXPECT_EQ(r.output.find("System error"), std::string::npos) << r.output;
@@ -119,7 +119,7 @@ TEST_F(OutputSafety, DevicesAreWrittenIntoNotReplaced) {
     EXPECT_TRUE(S_ISCHR(st.st_mode));
 
     r = run("render " + path("song.mid") + " " + path("no/such/folder/out.wav") + " --quiet");
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.output.find("cannot write '" + path("no/such/folder/out.wav") + "': no such folder"), std::string::npos)
         << r.output;
 }

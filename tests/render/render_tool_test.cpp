@@ -269,6 +269,9 @@ TEST(BenchTool, PrintsARowPerPluginAndRefusesMissingOnes) {
     ASSERT_NE(first, std::string::npos) << r.output;
     EXPECT_NE(r.output.find("\nKelvox2 ", first + 1), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("x real time"), std::string::npos) << r.output;
+    // Which way the ratio reads.
+    EXPECT_NE(r.output.find("/ X: Kelvox2 #1's time over X's; below 1, Kelvox2 #1 is the faster"), std::string::npos)
+        << r.output;
     // Into a pipe the progress comes as whole lines, not rewritten in place.
     EXPECT_EQ(r.output.find('\r'), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("bench: round 0 of 1\nbench: round 1 of 1\n"), std::string::npos) << r.output;
@@ -277,6 +280,12 @@ TEST(BenchTool, PrintsARowPerPluginAndRefusesMissingOnes) {
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.output.find("/nonexistent/plugin.so"), std::string::npos) << r.output;
     EXPECT_NE(run("bench --rounds 0").exitCode, 0);
+
+    // Each heap column says whose heap it is.
+    r = run("bench --instances " + std::string(KX_PLUGIN_PATH));
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    for (const char* said : {"first heap", "next heap", "first heap: KB in use from the allocator"})
+        EXPECT_NE(r.output.find(said), std::string::npos) << said << "\n" << r.output;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 # each deliberate fault the battery must report (numbered as in the source).
 find_package(X11 REQUIRED)
 set(KX_FIXTURES clean nan_at_96k crash_block_of_one heap_per_block no_round_trip crash_second_close long_display
-    hang_at_8k)
+    hang_at_8k denormal_tail_64 no_indexed_names)
 set(fault 0)
 foreach(name ${KX_FIXTURES})
   set(fixture fixture_${name})

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 #include <cstdio>
 #include <string>
 
@@ -143,9 +144,55 @@ TEST(Validate, MistakesInTheCommandExitWithTwo) {
     EXPECT_EQ(validate("--level 11").status, 2);
     EXPECT_EQ(validate("--only colours").status, 2);
     EXPECT_EQ(validate("--frobnicate").status, 2);
+    EXPECT_EQ(validate("--rates 44100,fast").status, 2);
+    // A plug-in that does not load, as the manual page says.
     const ToolRun missing = validate("/nonexistent/plugin.so");
-    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.out.find("FAIL load"), std::string::npos) << missing.out;
+}
+
+TEST(Validate, AnIndexedProgramNameThePlugInDoesNotOfferIsNotCompared) {
+    const ToolRun run = validate("--level 1 --only state " + fixture("no_indexed_names"));
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.passed("state")) << run.out;
+}
+
+TEST(Validate, AnOverlongTextFailsOnlyTheTestThatOwnsIt) {
+    const ToolRun run = validate("--level 1 --only lifecycle,parameters,threads,state " + fixture("long_display"));
+    EXPECT_TRUE(run.failed("parameters")) << run.out;
+    for (const char* test : {"lifecycle", "threads", "state"})
+        EXPECT_TRUE(run.passed(test)) << test << "\n" << run.out;
+}
+
+TEST(Validate, RatesLimitWhereTheSweepsGo) {
+    const ToolRun run = validate("--level 1 --rates 44100,48000 --only output " + fixture("nan_at_96k"));
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.line("output").find("at each of 2 rates"), std::string::npos) << run.out;
+}
+
+TEST(Validate, DenormalsAfterTheReleaseOnThe64BitPathFailTheOutputTest) {
+    const ToolRun run = validate("--level 1 --only output " + fixture("denormal_tail_64"));
+    EXPECT_TRUE(run.failed("output")) << run.out;
+    EXPECT_NE(run.line("output").find("denormal"), std::string::npos) << run.out;
+    EXPECT_NE(run.line("output").find("64-bit"), std::string::npos) << run.out;
+}
+
+TEST(Validate, ACrashIsAmongTheJsonFailures) {
+    const ToolRun run = validate("--json --level 1 --only processing " + fixture("crash_block_of_one"));
+    EXPECT_EQ(run.status, 1);
+    const size_t failures = run.out.find("\"failures\": [\"");
+    ASSERT_NE(failures, std::string::npos) << run.out;
+    EXPECT_EQ(run.out.compare(failures + 14, 16, "crashed with SIG"), 0) << run.out.substr(failures);
+}
+
+TEST(Validate, NekobiFailsEachOfItsOverlongTextsOnce) {
+    const std::string nekobi = "/usr/lib/vst/Nekobi-vst.so";
+    if (access(nekobi.c_str(), R_OK) != 0)
+        GTEST_SKIP() << "dpf-plugins-vst is not installed";
+    const ToolRun run = validate("--level 1 --only lifecycle,parameters,threads,state Nekobi");
+    EXPECT_TRUE(run.failed("parameters")) << run.out;
+    EXPECT_FALSE(run.failed("threads")) << run.out;
+    EXPECT_FALSE(run.failed("state")) << run.out;
 }
 
 TEST(Validate, OurPlugInPassesEveryTestAtTheHighestLevel) {

@@ -105,15 +105,15 @@ bool measure(const std::string& path, int fd) {
 
 int runInstanceBench(const std::vector<std::string>& paths) {
     std::printf("%-28s %9s %9s %10s %10s %10s %10s %10s %10s\n", "plug-in", "load ms", "load KB", "first ms",
-                "first KB", "heap KB", "next ms", "next KB", "heap KB");
+                "first KB", "first heap", "next ms", "next KB", "next heap");
     for (const std::string& path : paths) {
         int fds[2];
         if (pipe(fds) != 0)
-            return 1;
+            return 2;
         std::fflush(nullptr);
         const pid_t child = fork();
         if (child < 0)
-            return 1;
+            return 2;
         if (child == 0) {
             close(fds[0]);
             _exit(measure(path, fds[1]) ? 0 : 1);
@@ -126,7 +126,7 @@ int runInstanceBench(const std::vector<std::string>& paths) {
         waitpid(child, &status, 0);
         if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "kelvox2 bench: %s: the measurement failed\n", path.c_str());
-            return 1;
+            return 2;
         }
         // The file name, or the whole path when another plug-in has the same file name.
         std::string name = path.substr(path.find_last_of('/') + 1);
@@ -138,8 +138,9 @@ int runInstanceBench(const std::vector<std::string>& paths) {
                     fig.nextHeapKb);
     }
     std::printf(
-        "(KB: resident memory the step added; heap KB: bytes in use from the allocator; next: median\n"
-        " time and mean memory of %d further instances while the first stays open; editors closed)\n",
+        "(KB: resident memory the step added. first heap: KB in use from the allocator that the\n"
+        " first instance added; next heap: the same for each further instance. next: median time\n"
+        " and mean memory of %d further instances while the first stays open; editors closed)\n",
         kFurther);
     return 0;
 }

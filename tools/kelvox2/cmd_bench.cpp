@@ -239,7 +239,8 @@ void printTables(const std::vector<Plugin>& plugins, const std::vector<Seat>& se
     // Patch by patch, every plug-in's median and the first one's ratio to the others.
     std::printf("\nns/sample, side by side");
     if (plugins.size() > 1)
-        std::printf(" (ratio: %s to each other plug-in)", plugins[0].label.c_str());
+        std::printf(" (/ X: %s's time over X's; below 1, %s is the faster)", plugins[0].label.c_str(),
+                    plugins[0].label.c_str());
     std::printf("\n%-9s", "patch");
     std::vector<std::string> ratios;
     for (const Plugin& p : plugins)

@@ -40,8 +40,9 @@ void printHelp(FILE* out) {
                  "output, one line per event on stdout:\n"
                  "%s"
                  "\n"
-                 "exit status: 0 done; 1 the plug-in, the display or an event failed; 2 bad options or\n"
-                 "files; 128+N ended by signal N before the events and the picture were done\n",
+                 "exit status: 0 done; 1 the display or an event failed; 2 bad options or files, or a\n"
+                 "plug-in that does not load or has no editor; 128+N ended by signal N before the\n"
+                 "events and the picture were done\n",
                  kReplayHelp, kEditOutputHelp);
 }
 

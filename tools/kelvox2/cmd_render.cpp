@@ -20,6 +20,7 @@
 #include <cctype>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -58,16 +59,18 @@ const char kUsage[] =
     "                     or a unique start: Wave2=saw) or a number, with its unit\n"
     "                     or a scaled one (Attk1=500ms); numbers outside the range\n"
     "                     are clamped. 'kelvox2 info --params' lists what each takes\n"
-    "  --tail SECONDS     keep rendering after the song, 0..3600 (default 2); 'auto'\n"
-    "                     renders until the output has stayed below -90 dBFS for\n"
-    "                     a second, 60 s at the most\n"
+    "  --tail TIME        keep rendering after the song, 0 to 3600 s, in seconds or\n"
+    "                     with a unit (1.5, 0.5s, 500ms; default 2 s); 'auto' renders\n"
+    "                     until the output has stayed below -90 dBFS for a second,\n"
+    "                     60 s at the most\n"
     "  --save-fxp FILE    save the current program, after the settings above\n"
     "  --save-fxb FILE    save the whole bank, after the settings above\n"
     "  --quiet            no progress line\n"
     "  -h, --help         show this help\n"
     "\n"
     "An output never replaces one of the inputs; writing through a symbolic link\n"
-    "writes the file it points to. A failed render leaves an earlier OUT as it was.\n";
+    "writes the file it points to. A failed render leaves an earlier OUT as it was;\n"
+    "so does one stopped by Ctrl+C (exit status 130) or SIGTERM (143).\n";
 
 struct RenderOptions {
     std::vector<std::string> operands;
@@ -118,10 +121,11 @@ EarlyExit parseOptions(int argc, char** argv, RenderOptions& o) {
             if (ok && value == "auto") {
                 o.settings.tailUntilQuiet = true;
                 o.settings.tailSeconds = kx::kMaxAutoTailSeconds;
-            } else if (ok && kx::parseNumber(value, 0, 3600, o.settings.tailSeconds)) {
+            } else if (ok && kx::parseSeconds(value, 0, 3600, o.settings.tailSeconds)) {
                 o.settings.tailUntilQuiet = false;
             } else {
-                return kReport.usageError("--tail needs seconds from 0 to 3600 or 'auto', not '" + value + "'");
+                return kReport.usageError("--tail needs seconds from 0 to 3600 (2, 0.5s, 500ms) or 'auto', not '" +
+                                          value + "'");
             }
         } else if (r.is("--program")) {
             if (!r.value(value) || !kx::parseInteger(value, 0, 1 << 20, o.program))
@@ -262,6 +266,36 @@ struct Levels {
     }
 };
 
+// The signal that asked a render to stop (SIGINT, SIGTERM); 0 while none did.
+// The handler only sets it: the render loop ends the render and removes what
+// it wrote.
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void onStopSignal(int signal) { gStopSignal = signal; }
+
+// Ctrl+C and SIGTERM handled while it lives, as before afterwards.
+class StopSignals {
+public:
+    StopSignals() {
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
 std::string decibels(double level) {
     char text[32] = "-inf";
     if (level > 0.0)
@@ -278,6 +312,7 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
     std::vector<const double*> doubleChannels(floatChannels.size());
     auto outputFor = [&](int c) { return std::min(c, renderer.channels() - 1); };
     kx::AudioWriter writer;
+    StopSignals signals;
     if (renderer.channels() < 1)
         return kReport.failure("nothing to write: the plug-in has no audio outputs");
     if (!writer.open(outPath, o.format, int(std::lround(o.settings.sampleRate)), fileChannels, error))
@@ -290,6 +325,14 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
     Progress progress(!o.quiet, double(renderer.totalFrames()) / rate, o.settings.tailUntilQuiet);
     Levels levels;
     for (;;) {
+        if (const int signal = gStopSignal) {
+            renderer.stop();
+            writer.discard();
+            progress.finish();
+            return kReport.failure(std::string("stopped by ") + (signal == SIGINT ? "Ctrl+C" : "SIGTERM") +
+                                       "; nothing written to " + outPath,
+                                   128 + signal);
+        }
         int frames = renderer.renderBlock();
         if (frames == 0)
             break;
@@ -331,7 +374,8 @@ int render(kx::PluginHost& host, const kx::MidiSong& song, const std::string& ou
                      " file (use --format float to keep them, or lower the level)");
     if (levels.nonFinite > 0)
         return kReport.failure("the plug-in produced " + std::to_string(levels.nonFinite) +
-                               " samples that are not numbers; " + outPath + " holds them as they came");
+                                   " samples that are not numbers; " + outPath + " holds them as they came",
+                               1);
     return 0;
 }
 

@@ -5,12 +5,14 @@
 #include "subcommands.h"
 
 #include "host/option_reader.h"
+#include "host/plugin_lookup.h"
 #include "validate/battery.h"
 #include "validate/child_process.h"
 #include "validate/report.h"
 #include "validate/test_host.h"
 #include "validate/x_session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,7 +37,8 @@ const char kUsage[] =
     "runs in a child process of its own: a crash, an abort, an exit or a hang of\n"
     "the plug-in fails that test, and the run goes on. PLUGIN defaults to the\n"
     "Kelvox2.so next to this tool. The exit status is 0 only when no test failed\n"
-    "(skipped tests do not fail), 1 when one did, 2 for a mistake in the command.\n"
+    "(skipped tests do not fail), 1 when one did, 2 for a mistake in the command\n"
+    "or a plug-in that does not load.\n"
     "\n"
     "tests:\n"
     "%s"
@@ -51,6 +54,9 @@ const char kUsage[] =
     "  --level N         1..10: how much each test repeats and tries (default 3)\n"
     "  --seed N          every random choice follows from it (default 1)\n"
     "  --only NAME[,..]  run only these tests (may be given more than once)\n"
+    "  --rates HZ[,..]   the sample rates that processing, output, cost and the\n"
+    "                    instances of lifecycle go through (default: 8000 to\n"
+    "                    384000, the 13 rates hosts offer)\n"
     "  --json            one JSON document on standard output instead of lines\n"
     "  --timeout SEC     a test that shows no progress for this long is stopped\n"
     "                    and fails as hung (default 60)\n"
@@ -197,6 +203,23 @@ private:
     XvfbServer server_;
 };
 
+// "44100,96000" into rates, each once, in the order given.
+bool parseRates(const std::string& text, std::vector<double>& rates) {
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos)
+            end = text.size();
+        double rate = 0.0;
+        if (!kx::parseNumber(text.substr(start, end - start), 1000.0, 768000.0, rate))
+            return false;
+        if (std::find(rates.begin(), rates.end(), rate) == rates.end())
+            rates.push_back(rate);
+        start = end + 1;
+    }
+    return !rates.empty();
+}
+
 TestResult runTest(const BatteryTest& test, std::size_t index, const PluginFacts& facts, const Settings& settings,
                    double hangSeconds, Progress& progress) {
     TestResult result;
@@ -212,6 +235,7 @@ TestResult runTest(const BatteryTest& test, std::size_t index, const PluginFacts
     ChildOutcome outcome = runInChild(
         [&](SharedReport& report) {
             Check check(settings, facts, &report, testSeed);
+            check.test = test.name;
             try {
                 test.run(check);
             } catch (const std::exception& e) {
@@ -236,6 +260,9 @@ TestResult runTest(const BatteryTest& test, std::size_t index, const PluginFacts
         result.findings.verdict = Verdict::Fail;
         break;
     }
+    // How the process ended is the test's first failure, in every report.
+    if (!result.ending.empty())
+        result.findings.failures.insert(result.findings.failures.begin(), result.ending);
     if (result.findings.verdict == Verdict::Fail)
         result.output = outcome.output;
     return result;
@@ -287,6 +314,10 @@ int runValidate(int argc, char** argv) {
                 only.push_back(name);
                 start = end + 1;
             }
+        } else if (r.is("--rates")) {
+            if (!r.value(value) || !parseRates(value, settings.rates))
+                return usageError("--rates needs sample rates from 1000 to 768000 Hz separated by commas, not '" +
+                                  value + "'");
         } else if (r.is("--json")) {
             json = true;
         } else if (r.is("--use-display")) {
@@ -321,12 +352,21 @@ int runValidate(int argc, char** argv) {
     Displays displays(useDisplay);
     std::vector<PluginResult> results;
     Totals all;
-    for (const std::string& path : paths) {
+    bool unloaded = false;
+    for (std::string path : paths) {
+        // A name is found as the other commands find it; one that is not
+        // found fails to load, with the places it was looked for.
+        std::string located, notFound;
+        if (kx::locatePlugin(path, located, notFound))
+            path = located;
         PluginResult plugin;
         plugin.facts.path = path;
         std::string why;
         progress.show(path, "load", "loading", 0.0);
-        plugin.loaded = probe(path, settings, hangSeconds, &plugin.facts, &why);
+        plugin.loaded = notFound.empty() && probe(path, settings, hangSeconds, &plugin.facts, &why);
+        if (!notFound.empty())
+            why = notFound;
+        unloaded = unloaded || !plugin.loaded;
         progress.clear();
         plugin.facts.path = path;
         if (plugin.facts.name.empty())
@@ -377,7 +417,7 @@ int runValidate(int argc, char** argv) {
         writeJson(stdout, settings, results, all);
     else if (paths.size() > 1)
         printTotals(out, all, "all plug-ins");
-    return all.failed == 0 ? 0 : 1;
+    return unloaded ? 2 : all.failed == 0 ? 0 : 1;
 }
 
 }  // namespace kelvox2

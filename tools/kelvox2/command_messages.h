@@ -17,9 +17,10 @@ public:
     int usageError(const std::string& message) const;
     // The same with the whole help after the message; 2.
     int usageError(const std::string& message, void (*printHelp)(FILE*)) const;
-    // The command could not do its work; 1 unless the command's own exit
-    // codes say otherwise.
-    int failure(const std::string& message, int exitCode = 1) const;
+    // The command could not do its work (a file it cannot read or write, a
+    // plug-in that does not load): 2, as the manual page says, unless the
+    // command found a fault it reports with 1.
+    int failure(const std::string& message, int exitCode = 2) const;
     void warn(const std::string& message) const;
 
 private:

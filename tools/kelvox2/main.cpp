@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace kelvox2 {
@@ -43,7 +44,8 @@ void printUsage(FILE* out) {
     std::fprintf(out,
                  "\nRun 'kelvox2 help COMMAND' (or 'kelvox2 COMMAND --help') for a command's options.\n"
                  "A PLUGIN is a path or a name looked for in VST_PATH, ~/.vst, /usr/local/lib/vst\n"
-                 "and /usr/lib/vst; it defaults to the Kelvox2.so next to this program.\n");
+                 "and /usr/lib/vst (or a unique start of a name there); it defaults to the\n"
+                 "Kelvox2.so next to this program, or in ../lib/vst from its folder.\n");
 }
 
 const Subcommand* findSubcommand(const char* name) {
@@ -70,13 +72,20 @@ const char* defaultPluginPath() {
             self[n] = '\0';
             std::string dir(self);
             dir.erase(dir.find_last_of('/') + 1);
-            path = dir + KX_DEFAULT_PLUGIN_NAME;
+            // Beside the tool in a build tree; bin/../lib/vst once installed
+            // under a prefix (cmake --install, the package).
+            for (const char* place : {"", "../lib/vst/"}) {
+                std::string candidate = dir + place + KX_DEFAULT_PLUGIN_NAME;
+                if (access(candidate.c_str(), F_OK) == 0) {
+                    // The folder is the tool's real one, so ".." is plainly its parent.
+                    path = std::filesystem::path(candidate).lexically_normal().string();
+                    break;
+                }
+            }
         }
-        // An installed tool sits apart from the plug-in: the bare name is
-        // then looked for where plug-ins are installed.
-        if (n <= 0 || access(path.c_str(), F_OK) != 0) {
+        // Otherwise the bare name is looked for where plug-ins are installed.
+        if (path.empty())
             path = KX_DEFAULT_PLUGIN_NAME;
-        }
     }
     return path.c_str();
 }

@@ -134,7 +134,9 @@ private:
     void handleWindowEvents();
     void forwardKey(XKeyEvent& event, bool down);
     void report();
-    bool saveScreenshot(std::string& error);
+    // The exit status: 0 saved, 1 the window could not be read, 2 the file
+    // could not be written.
+    int saveScreenshot(std::string& error);
 
     EditOptions options_;
     kx::PluginHost host_;
@@ -354,9 +356,9 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
             finished = false;
         } else {
             pump(kFinishMs);
-            if (!saveScreenshot(error)) {
+            if (const int status = saveScreenshot(error)) {
                 message(error);
-                return 1;
+                return status;
             }
             message("wrote " + options_.screenshotPath + " (" + std::to_string(window_.width()) + " x " +
                     std::to_string(window_.height()) + ")");
@@ -369,11 +371,12 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
     return 0;
 }
 
-bool EditSession::saveScreenshot(std::string& error) {
+int EditSession::saveScreenshot(std::string& error) {
     std::vector<uint32_t> pixels;
     if (!window_.capture(pixels, error))
-        return false;
-    return writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error);
+        return 1;
+    return writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error) ? 0
+                                                                                                                    : 2;
 }
 
 int EditSession::run() {
@@ -392,12 +395,12 @@ int EditSession::run() {
         std::string library;
         if (!kx::locatePlugin(options_.pluginPath, library, error)) {
             message(error);
-            return 1;
+            return 2;
         }
         stage_ = std::make_unique<SkinStage>();
         if (!stage_->create(library, options_.skinPath, error) || !stage_->stage(error)) {
             message(error);
-            return 1;
+            return 2;
         }
         // A second dlopen of the same file gives the same module, so each
         // new instance reads the staged skin afresh without a reload.
@@ -405,7 +408,7 @@ int EditSession::run() {
     }
     if (!loadPlugin(error)) {
         message(error);
-        return 1;
+        return 2;
     }
     if (options_.program >= 0) {
         if (options_.program >= host_.numPrograms()) {
@@ -417,7 +420,7 @@ int EditSession::run() {
     }
     if (!(host_.effect()->flags & effFlagsHasEditor)) {
         message(options_.pluginPath + " has no editor");
-        return 1;
+        return 2;
     }
 
     SessionSignals signals(options_.verbose);

@@ -66,4 +66,26 @@ bool parseInteger(const std::string& text, int min, int max, int& out) {
     return true;
 }
 
+bool parseSeconds(const std::string& text, double min, double max, double& out) {
+    std::string number = text;
+    double scale = 1.0;
+    auto endsWith = [&](const char* unit) {
+        const std::string u = unit;
+        return number.size() > u.size() && number.compare(number.size() - u.size(), u.size(), u) == 0;
+    };
+    if (endsWith("ms")) {
+        number.resize(number.size() - 2);
+        scale = 0.001;
+    } else if (endsWith("s")) {
+        number.pop_back();
+    }
+    while (!number.empty() && number.back() == ' ')
+        number.pop_back();
+    double v = 0.0;
+    if (!parseNumber(number, -1e300, 1e300, v) || v * scale < min || v * scale > max)
+        return false;
+    out = v * scale;
+    return true;
+}
+
 }  // namespace kx

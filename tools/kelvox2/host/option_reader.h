@@ -37,5 +37,7 @@ private:
 // Whole-text number conversions with a range check; false for anything else.
 bool parseNumber(const std::string& text, double min, double max, double& out);
 bool parseInteger(const std::string& text, int min, int max, int& out);
+// Seconds, plain or with a unit: "2", "0.5s", "500ms" (min and max in seconds).
+bool parseSeconds(const std::string& text, double min, double max, double& out);
 
 }  // namespace kx

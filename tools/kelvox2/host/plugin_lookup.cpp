@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <algorithm>
 #include <cstdlib>
 
 namespace kx {
@@ -31,6 +32,31 @@ std::string findInFolder(const std::string& folder, const std::string& name) {
     }
     ::closedir(dir);
     return found;
+}
+
+// Adds the plug-ins (.so files) of `folder` whose names start with `start`,
+// ignoring letter case, unless a name is there already.
+void collectStartingWith(const std::string& folder, const std::string& start, std::vector<std::string>& names,
+                         std::vector<std::string>& paths) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= 3 || name.size() < start.size() ||
+            !equalsIgnoringCase(name.substr(name.size() - 3).c_str(), ".so") ||
+            !equalsIgnoringCase(name.substr(0, start.size()).c_str(), start.c_str()) || !isFile(folder + "/" + name))
+            continue;
+        const std::string shown = name.substr(0, name.size() - 3);
+        bool known = false;
+        for (const std::string& n : names)
+            known = known || equalsIgnoringCase(n.c_str(), shown.c_str());
+        if (!known) {
+            names.push_back(shown);
+            paths.push_back(folder + "/" + name);
+        }
+    }
+    ::closedir(dir);
 }
 
 }  // namespace
@@ -68,8 +94,8 @@ bool locatePlugin(const std::string& nameOrPath, std::string& path, std::string&
     }
     const bool hasSuffix =
         nameOrPath.size() > 3 && equalsIgnoringCase(nameOrPath.c_str() + nameOrPath.size() - 3, ".so");
-    std::string searched;
-    for (const std::string& folder : pluginSearchFolders()) {
+    const std::vector<std::string> folders = pluginSearchFolders();
+    for (const std::string& folder : folders) {
         for (const std::string& name : {nameOrPath, hasSuffix ? std::string() : nameOrPath + ".so"}) {
             if (name.empty())
                 continue;
@@ -79,8 +105,29 @@ bool locatePlugin(const std::string& nameOrPath, std::string& path, std::string&
                 return true;
             }
         }
-        searched += (searched.empty() ? "" : ", ") + folder;
     }
+    // A start of a plug-in's name ("Nekobi" for Nekobi-vst.so), when only one
+    // plug-in's name starts so; a name in an earlier folder hides the same name
+    // in a later one, as it does above.
+    std::vector<std::string> names, paths;
+    const std::string stem = hasSuffix ? nameOrPath.substr(0, nameOrPath.size() - 3) : nameOrPath;
+    for (const std::string& folder : folders)
+        collectStartingWith(folder, stem, names, paths);
+    if (names.size() == 1) {
+        path = paths.front();
+        return true;
+    }
+    if (names.size() > 1) {
+        std::sort(names.begin(), names.end());
+        std::string list;
+        for (const std::string& name : names)
+            list += (list.empty() ? "" : ", ") + name;
+        error = "'" + nameOrPath + "' could be any of " + list + " (give more of the name)";
+        return false;
+    }
+    std::string searched;
+    for (const std::string& folder : folders)
+        searched += (searched.empty() ? "" : ", ") + folder;
     error = "no plug-in '" + nameOrPath + "' here or in " + searched + " (give a path, or set VST_PATH)";
     return false;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace kx {
 
@@ -26,15 +28,58 @@ void selectProgram(const PluginHost& host, int program) {
     host.dispatch(effEndSetProgram);
 }
 
+// "parameter 3 (Detune1)": the index as 'info --params' counts, and the name.
+std::string parameterNamed(const PluginHost& host, size_t index) {
+    return "parameter " + std::to_string(index) + " (" + host.paramName(int(index)) + ")";
+}
+
+// A value a host never stores for 0..1: far outside it, or so close to 0
+// that only a float read with its bytes the wrong way round comes out so.
+bool farOutside(float v) { return !std::isfinite(v) || std::fabs(v) > 2.0f || (v != 0.0f && std::fabs(v) < 1e-20f); }
+
+float swapBytes(float v) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    bits = (bits >> 24) | ((bits >> 8) & 0xFF00u) | ((bits << 8) & 0xFF0000u) | (bits << 24);
+    std::memcpy(&v, &bits, 4);
+    return v;
+}
+
+// The index of the first value that tells that the values came out of a
+// byte-swapped file, or -1. Some lie far outside 0..1, and either all do
+// (zeros aside) or every one read the other way round lies in 0..1.
+long swappedWitness(const std::vector<float>& values) {
+    long witness = -1;
+    bool allFar = true, allFitSwapped = true;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const float swapped = swapBytes(values[i]);
+        allFitSwapped = allFitSwapped && swapped >= 0.0f && swapped <= 1.0f;
+        if (values[i] == 0.0f)
+            continue;
+        if (!farOutside(values[i]))
+            allFar = false;
+        else if (witness < 0)
+            witness = long(i);
+    }
+    return witness >= 0 && (allFar || allFitSwapped) ? witness : -1;
+}
+
 bool loadParameters(const PluginHost& host, const FxProgram& p, std::string& error) {
     if (int64_t(p.params.size()) != host.numParams()) {
         error = "the program has " + std::to_string(p.params.size()) + " parameters, the plug-in " +
                 std::to_string(host.numParams());
         return false;
     }
+    if (const long i = swappedWitness(p.params); i >= 0) {
+        char value[32];
+        std::snprintf(value, sizeof value, "%g", double(p.params[size_t(i)]));
+        error = "every value lies far outside 0..1 (" + parameterNamed(host, size_t(i)) + " is " + value +
+                "): the file looks byte-swapped (its numbers written little-endian) and is refused";
+        return false;
+    }
     for (size_t i = 0; i < p.params.size(); ++i) {
         if (!std::isfinite(p.params[i])) {
-            error = "parameter " + std::to_string(i) + " is not a number";
+            error = parameterNamed(host, i) + " is not a number";
             return false;
         }
     }

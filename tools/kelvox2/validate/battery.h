@@ -49,6 +49,7 @@ struct Settings {
     std::uint64_t seed = 1;      // every random choice follows from it
     std::string display;         // X display for editor work; empty = none
     bool syntheticInput = true;  // XTest pointer and key events (only on our own server)
+    std::vector<double> rates;   // the sample rates tried; empty = every rate hosts offer
 };
 
 enum class Verdict { Pass, Fail, Skip };
@@ -72,6 +73,9 @@ public:
 
     const Settings& settings;
     const PluginFacts& facts;
+    // The battery test running (its name); null outside the battery. A text
+    // request's fault is the fault of the test that owns that text alone.
+    const char* test = nullptr;
     int level() const { return settings.level; }
     // Scales a count with the level: `atOne` at level 1, `atTen` at level 10.
     int byLevel(int atOne, int atTen) const;

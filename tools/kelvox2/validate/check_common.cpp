@@ -13,6 +13,23 @@ bool loadModule(Check& check, Module& module) {
     return false;
 }
 
+std::vector<double> sampleRates(const Check& check) {
+    if (!check.settings.rates.empty())
+        return check.settings.rates;
+    return {kSampleRates.begin(), kSampleRates.end()};
+}
+
+std::vector<double> ratesAmong(const Check& check, std::initializer_list<double> wanted) {
+    const std::vector<double> allowed = sampleRates(check);
+    std::vector<double> rates;
+    for (double rate : wanted)
+        if (std::find(allowed.begin(), allowed.end(), rate) != allowed.end())
+            rates.push_back(rate);
+    if (rates.empty())
+        rates.push_back(allowed.front());
+    return rates;
+}
+
 int paramCount(const Check& check) {
     const int n = check.facts.numParams;
     return n < 0 ? 0 : n > 4096 ? 4096 : n;

@@ -25,8 +25,9 @@ void checkCost(Check& check) {
     int blocksWithHeap = 0, blocks = 0;
     std::string perRate;
     std::string firstHeap;
-    for (std::size_t r = 0; r < kSampleRates.size(); ++r) {
-        const double rate = kSampleRates[r];
+    const std::vector<double> rates = sampleRates(check);
+    for (std::size_t r = 0; r < rates.size(); ++r) {
+        const double rate = rates[r];
         const bool wide = r % 2 == 1 && check.facts.canDouble();
         check.stage("cost at %g Hz", rate);
         Instance instance(module, check);

@@ -100,13 +100,14 @@ void manyAlive(Check& check, Module& module, int count) {
     check.stage("%d instances alive at once", count);
     std::vector<std::unique_ptr<Instance>> instances;
     std::set<AEffect*> records;
+    const std::vector<double> rates = sampleRates(check);
     for (int i = 0; i < count; ++i) {
         instances.push_back(std::make_unique<Instance>(module, check));
         if (!instances.back()->create())
             return;
         records.insert(instances.back()->effect());
         // Each at a rate of its own: state shared between instances shows.
-        instances.back()->start(kSampleRates[static_cast<std::size_t>(i * 3) % kSampleRates.size()], 512);
+        instances.back()->start(rates[static_cast<std::size_t>(i * 3) % rates.size()], 512);
     }
     if (static_cast<int>(records.size()) != count)
         check.fail("shared-record", "%d instances share %d records", count, static_cast<int>(records.size()));

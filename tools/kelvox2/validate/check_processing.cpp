@@ -21,10 +21,11 @@ void sweep(Check& check, Module& module) {
     // Every other rate on the 64-bit path, when there is one; from level 6
     // on, every rate on both.
     const int passes = check.level() >= 6 && check.facts.canDouble() ? 2 : 1;
-    for (std::size_t step = 0; step < passes * kSampleRates.size(); ++step) {
-        const std::size_t r = step % kSampleRates.size();
-        const double rate = kSampleRates[r];
-        const bool wide = check.facts.canDouble() && (passes == 2 ? step >= kSampleRates.size() : r % 2 == 1);
+    const std::vector<double> rates = sampleRates(check);
+    for (std::size_t step = 0; step < passes * rates.size(); ++step) {
+        const std::size_t r = step % rates.size();
+        const double rate = rates[r];
+        const bool wide = check.facts.canDouble() && (passes == 2 ? step >= rates.size() : r % 2 == 1);
         for (std::size_t s = 0; s <= kBlockSizes.size(); ++s) {
             const bool random = s == kBlockSizes.size();
             const int size = random ? 8192 : kBlockSizes[s];
@@ -42,8 +43,9 @@ void sweep(Check& check, Module& module) {
                 return;
         }
     }
-    check.saw("%zu rates from 8000 to 384000 Hz x %zu block patterns (%d runs%s, suspended between)",
-              kSampleRates.size(), kBlockSizes.size() + 1, combinations, passes == 2 ? ", each on both paths" : "");
+    check.saw("%zu rates from %g to %g Hz x %zu block patterns (%d runs%s, suspended between)", rates.size(),
+              *std::min_element(rates.begin(), rates.end()), *std::max_element(rates.begin(), rates.end()),
+              kBlockSizes.size() + 1, combinations, passes == 2 ? ", each on both paths" : "");
 }
 
 void rateChangeWhileRunning(Check& check, Module& module) {
@@ -51,16 +53,17 @@ void rateChangeWhileRunning(Check& check, Module& module) {
     Instance instance(module, check);
     if (!instance.create())
         return;
-    instance.start(44100, 512);
+    instance.start(ratesAmong(check, {44100.0}).front(), 512);
     holdNote(instance);
-    for (double rate : {96000.0, 22050.0, 384000.0, 8000.0, 44100.0}) {
+    const std::vector<double> rates = ratesAmong(check, {96000.0, 22050.0, 384000.0, 8000.0, 44100.0});
+    for (double rate : rates) {
         for (int b = 0; b < 16; ++b)
             instance.process(512);
         instance.changeRateWhileRunning(rate);
     }
     for (int b = 0; b < 16; ++b)
         instance.process(512);
-    check.saw("rate changed 5 times while a note sounded");
+    check.saw("rate changed %s while a note sounded", times(static_cast<int>(rates.size())).c_str());
 }
 
 // The same phrase through two fresh instances, one on each path.
@@ -69,11 +72,11 @@ void compareWidths(Check& check, Module& module) {
         check.saw("no 64-bit path to compare");
         return;
     }
-    const double rates[] = {44100.0, 96000.0, 8000.0, 192000.0};
-    const int count = check.byLevel(2, 4);
+    const std::vector<double> rates = ratesAmong(check, {44100.0, 96000.0, 8000.0, 192000.0});
+    const int count = std::min(check.byLevel(2, 4), static_cast<int>(rates.size()));
     double worstDb = -999.0;
     for (int r = 0; r < count; ++r) {
-        const double rate = rates[r];
+        const double rate = rates[static_cast<std::size_t>(r)];
         check.stage("32-bit and 64-bit paths compared at %g Hz", rate);
         Instance narrow(module, check), wide(module, check);
         if (!narrow.create() || !wide.create())

@@ -75,15 +75,15 @@ void printTestLine(FILE* out, const TestResult& t) {
     if (f.verdict == Verdict::Skip) {
         what = f.skipReason;
     } else if (f.verdict == Verdict::Fail) {
-        what = !t.ending.empty() ? t.ending : f.failures.empty() ? "failed" : f.failures.front();
+        // A crash or a hang heads the failures (runTest puts it there).
+        what = !f.failures.empty() ? f.failures.front() : !t.ending.empty() ? t.ending : "failed";
     } else {
         for (const std::string& s : f.seen)
             what += (what.empty() ? "" : "; ") + s;
     }
     std::fprintf(out, "  %s %-10s (%.1f s) %s\n", verdictWord(f.verdict), t.name.c_str(), t.seconds, what.c_str());
     if (f.verdict == Verdict::Fail) {
-        const std::size_t shown = t.ending.empty() ? 1 : 0;
-        for (std::size_t i = shown; i < f.failures.size(); ++i)
+        for (std::size_t i = 1; i < f.failures.size(); ++i)
             std::fprintf(out, "       also: %s\n", f.failures[i].c_str());
         if (!t.ending.empty() && !f.seen.empty())
             std::fprintf(out, "       before that: %s\n", f.seen.back().c_str());

@@ -385,8 +385,8 @@ GuardedText Instance::text(VstInt32 opcode, VstInt32 index, std::size_t chars, V
     const std::size_t room = chars + 1;
     std::vector<unsigned char> buffer(room + kTextGuard, kGuardByte);
     std::memset(buffer.data(), 0, room);
-    dispatch(opcode, index, value, buffer.data());
     GuardedText result;
+    result.answer = dispatch(opcode, index, value, buffer.data());
     std::size_t lastChanged = 0;
     bool overrun = false;
     for (std::size_t i = 0; i < kTextGuard; ++i)
@@ -412,9 +412,30 @@ GuardedText Instance::text(VstInt32 opcode, VstInt32 index, std::size_t chars, V
     return result;
 }
 
+namespace {
+
+// The test that reports a text's faults: one cause, one failure, however
+// many tests read the text.
+const char* textOwner(VstInt32 opcode) {
+    switch (opcode) {
+    case effGetParamName:
+    case effGetParamLabel:
+    case effGetParamDisplay: return "parameters";
+    case effGetProgramName:
+    case effGetProgramNameIndexed: return "state";
+    default: return "lifecycle";
+    }
+}
+
+bool reportsTextFaults(const Check& check, VstInt32 opcode) {
+    return !check.test || std::strcmp(check.test, textOwner(opcode)) == 0;
+}
+
+}  // namespace
+
 std::string Instance::checkedText(VstInt32 opcode, VstInt32 index, std::size_t chars) {
     GuardedText t = text(opcode, index, chars);
-    if (!t.fault.empty()) {
+    if (!t.fault.empty() && reportsTextFaults(check_, opcode)) {
         const std::string kind = std::string("text-") + opcodeName(opcode);
         check_.fail(kind.c_str(), "%s for index %d %s", opcodeName(opcode), index, t.fault.c_str());
     }
@@ -423,11 +444,11 @@ std::string Instance::checkedText(VstInt32 opcode, VstInt32 index, std::size_t c
 
 std::string Instance::programNameIndexed(int index, bool* given) {
     GuardedText t = text(effGetProgramNameIndexed, index, kVstMaxProgNameLen);
-    if (!t.fault.empty())
+    if (!t.fault.empty() && reportsTextFaults(check_, effGetProgramNameIndexed))
         check_.fail("text-effGetProgramNameIndexed", "effGetProgramNameIndexed for program %d %s", index,
                     t.fault.c_str());
     if (given)
-        *given = !t.text.empty();
+        *given = t.answer == 1;
     return t.text;
 }
 

@@ -56,7 +56,8 @@ struct HostLog {
 // A text request's answer: the text up to its terminator, and what was wrong.
 struct GuardedText {
     std::string text;
-    std::string fault;  // empty when the text was terminated within its buffer
+    std::string fault;     // empty when the text was terminated within its buffer
+    VstIntPtr answer = 0;  // what the dispatcher returned
 };
 
 // Text requests have a nominal size N; the interface leaves open whether it
@@ -124,6 +125,8 @@ public:
     std::string paramLabel(int index) { return checkedText(effGetParamLabel, index, kVstMaxParamStrLen); }
     std::string paramDisplay(int index) { return checkedText(effGetParamDisplay, index, kVstMaxParamStrLen); }
     std::string programName() { return checkedText(effGetProgramName, 0, kVstMaxProgNameLen); }
+    // `given`: the plug-in answered 1, saying it supports the request (it is
+    // optional; 0 leaves the text meaningless).
     std::string programNameIndexed(int index, bool* given = nullptr);
     void setProgramName(const std::string& name);
     // A structure the plug-in fills (pin or parameter properties), guarded.
