@@ -4,7 +4,8 @@
 #include <immintrin.h>
 #endif
 
-#include <cmath>
+#include "engine/exact_math.h"
+
 #include <vector>
 
 namespace kx {
@@ -40,7 +41,7 @@ WaveTableSet::WaveTableSet() {
         const double sign = (((k - 1) / 2) % 2 == 0) ? 1.0 : -1.0;
         const double invKSquared = 1.0 / (k * k);
         for (int j = 0; j < kSize; ++j) {
-            const double s = std::sin(j * kTwoPi * kInvTableSize * k);
+            const double s = exact::sin(j * kTwoPi * kInvTableSize * k);
             sawtooth[j] += invK * kTwoOverPi * s;
             if (odd) {
                 square[j] += invK * kFourOverPi * s;
@@ -75,7 +76,7 @@ WaveTableSet::Segment WaveTableSet::segmentAt(const double* y, int n) noexcept {
     return Segment{y0, c1, c2, c3};
 }
 
-double WaveTableSet::levelPosition(double frequency) noexcept { return std::log(20000.0 / frequency) * kInvLn2; }
+double WaveTableSet::levelPosition(double frequency) noexcept { return exact::log(20000.0 / frequency) * kInvLn2; }
 
 void WaveTableSet::splitLevel(double position, int& level, double& fraction) noexcept {
     if (position >= kLevels - 1) {
