@@ -60,23 +60,98 @@ double scale(double y, int k) noexcept {
 
 // ---- e^x ---------------------------------------------------------------------------
 
-constexpr double kP1 = 1.66666666666666019037e-01;
-constexpr double kP2 = -2.77777777770155933842e-03;
-constexpr double kP3 = 6.61375632143793436117e-05;
-constexpr double kP4 = -1.65339022054652515390e-06;
-constexpr double kP5 = 4.13813679705723846039e-08;
-constexpr double kInvLn2 = 1.44269504088896338700e+00;
+// 2^(j/64) for j = 0 .. 63 as pairs: the reduction leaves |r| <= ln(2)/128,
+// where a short series is good to far below the last bit.
+constexpr Pair kPowersOfTwo64[64] = {{0x1p+0, 0x0p+0},
+                                     {0x1.02c9a3e778061p+0, -0x1.19083535b085dp-56},
+                                     {0x1.059b0d3158574p+0, 0x1.d73e2a475b465p-55},
+                                     {0x1.0874518759bc8p+0, 0x1.186be4bb284ffp-57},
+                                     {0x1.0b5586cf9890fp+0, 0x1.8a62e4adc610bp-54},
+                                     {0x1.0e3ec32d3d1a2p+0, 0x1.03a1727c57b53p-59},
+                                     {0x1.11301d0125b51p+0, -0x1.6c51039449b3ap-54},
+                                     {0x1.1429aaea92dep+0, -0x1.32fbf9af1369ep-54},
+                                     {0x1.172b83c7d517bp+0, -0x1.19041b9d78a76p-55},
+                                     {0x1.1a35beb6fcb75p+0, 0x1.e5b4c7b4968e4p-55},
+                                     {0x1.1d4873168b9aap+0, 0x1.e016e00a2643cp-54},
+                                     {0x1.2063b88628cd6p+0, 0x1.dc775814a8495p-55},
+                                     {0x1.2387a6e756238p+0, 0x1.9b07eb6c70573p-54},
+                                     {0x1.26b4565e27cddp+0, 0x1.2bd339940e9d9p-55},
+                                     {0x1.29e9df51fdee1p+0, 0x1.612e8afad1255p-55},
+                                     {0x1.2d285a6e4030bp+0, 0x1.0024754db41d5p-54},
+                                     {0x1.306fe0a31b715p+0, 0x1.6f46ad23182e4p-55},
+                                     {0x1.33c08b26416ffp+0, 0x1.32721843659a6p-54},
+                                     {0x1.371a7373aa9cbp+0, -0x1.63aeabf42eae2p-54},
+                                     {0x1.3a7db34e59ff7p+0, -0x1.5e436d661f5e3p-56},
+                                     {0x1.3dea64c123422p+0, 0x1.ada0911f09ebcp-55},
+                                     {0x1.4160a21f72e2ap+0, -0x1.ef3691c309278p-58},
+                                     {0x1.44e086061892dp+0, 0x1.89b7a04ef80dp-59},
+                                     {0x1.486a2b5c13cdp+0, 0x1.3c1a3b69062fp-56},
+                                     {0x1.4bfdad5362a27p+0, 0x1.d4397afec42e2p-56},
+                                     {0x1.4f9b2769d2ca7p+0, -0x1.4b309d25957e3p-54},
+                                     {0x1.5342b569d4f82p+0, -0x1.07abe1db13cadp-55},
+                                     {0x1.56f4736b527dap+0, 0x1.9bb2c011d93adp-54},
+                                     {0x1.5ab07dd485429p+0, 0x1.6324c054647adp-54},
+                                     {0x1.5e76f15ad2148p+0, 0x1.ba6f93080e65ep-54},
+                                     {0x1.6247eb03a5585p+0, -0x1.383c17e40b497p-54},
+                                     {0x1.6623882552225p+0, -0x1.bb60987591c34p-54},
+                                     {0x1.6a09e667f3bcdp+0, -0x1.bdd3413b26456p-54},
+                                     {0x1.6dfb23c651a2fp+0, -0x1.bbe3a683c88abp-57},
+                                     {0x1.71f75e8ec5f74p+0, -0x1.16e4786887a99p-55},
+                                     {0x1.75feb564267c9p+0, -0x1.0245957316dd3p-54},
+                                     {0x1.7a11473eb0187p+0, -0x1.41577ee04992fp-55},
+                                     {0x1.7e2f336cf4e62p+0, 0x1.05d02ba15797ep-56},
+                                     {0x1.82589994cce13p+0, -0x1.d4c1dd41532d8p-54},
+                                     {0x1.868d99b4492edp+0, -0x1.fc6f89bd4f6bap-54},
+                                     {0x1.8ace5422aa0dbp+0, 0x1.6e9f156864b27p-54},
+                                     {0x1.8f1ae99157736p+0, 0x1.5cc13a2e3976cp-55},
+                                     {0x1.93737b0cdc5e5p+0, -0x1.75fc781b57ebcp-57},
+                                     {0x1.97d829fde4e5p+0, -0x1.d185b7c1b85d1p-54},
+                                     {0x1.9c49182a3f09p+0, 0x1.c7c46b071f2bep-56},
+                                     {0x1.a0c667b5de565p+0, -0x1.359495d1cd533p-54},
+                                     {0x1.a5503b23e255dp+0, -0x1.d2f6edb8d41e1p-54},
+                                     {0x1.a9e6b5579fdbfp+0, 0x1.0fac90ef7fd31p-54},
+                                     {0x1.ae89f995ad3adp+0, 0x1.7a1cd345dcc81p-54},
+                                     {0x1.b33a2b84f15fbp+0, -0x1.2805e3084d708p-57},
+                                     {0x1.b7f76f2fb5e47p+0, -0x1.5584f7e54ac3bp-56},
+                                     {0x1.bcc1e904bc1d2p+0, 0x1.23dd07a2d9e84p-55},
+                                     {0x1.c199bdd85529cp+0, 0x1.11065895048ddp-55},
+                                     {0x1.c67f12e57d14bp+0, 0x1.2884dff483cadp-54},
+                                     {0x1.cb720dcef9069p+0, 0x1.503cbd1e949dbp-56},
+                                     {0x1.d072d4a07897cp+0, -0x1.cbc3743797a9cp-54},
+                                     {0x1.d5818dcfba487p+0, 0x1.2ed02d75b3707p-55},
+                                     {0x1.da9e603db3285p+0, 0x1.c2300696db532p-54},
+                                     {0x1.dfc97337b9b5fp+0, -0x1.1a5cd4f184b5cp-54},
+                                     {0x1.e502ee78b3ff6p+0, 0x1.39e8980a9cc8fp-55},
+                                     {0x1.ea4afa2a490dap+0, -0x1.e9c23179c2893p-54},
+                                     {0x1.efa1bee615a27p+0, 0x1.dc7f486a4b6bp-54},
+                                     {0x1.f50765b6e454p+0, 0x1.9d3e12dd8a18bp-54},
+                                     {0x1.fa7c1819e90d8p+0, 0x1.74853f3a5931ep-55}};
+
+constexpr double kSixtyFourOverLn2 = 92.33248261689366;
+constexpr double kLn2HiBy64 = kLn2Hi / 64;  // n x this is exact for |n| < 2^21
+constexpr double kLn2LoBy64 = kLn2Lo / 64;
 constexpr double kOverflow = 7.09782712893383973096e+02;
 constexpr double kUnderflow = -7.45133219101941108420e+02;
 
-// 2^k e^(hi - lo) for |hi - lo| <= ln(2) / 2, lo small beside hi: a rational
-// approximation in r = hi - lo, finished with hi and lo apart.
-double expKernel(double hi, double lo, int k) noexcept {
-    const double r = hi - lo;
-    const double t = r * r;
-    const double c = r - t * (kP1 + t * (kP2 + t * (kP3 + t * (kP4 + t * kP5))));
-    const double y = 1.0 - ((lo - (r * c) / (2.0 - c)) - hi);
-    return scale(y, k);
+int nearestInteger(double x) noexcept { return static_cast<int>(x < 0.0 ? x - 0.5 : x + 0.5); }
+
+// 2^(n/64) e^(rh + rl), |rh| <= ln(2)/128 or a little more, rl small beside
+// it: e^r - 1 - rh by its series, then one rounding at the end.
+double expReduced(int n, double high, double low) noexcept {
+    // Renormalised, so that the series may leave out low's cross terms.
+    const Pair r = fastTwoSum(high, low);
+    const double rh = r.hi, rl = r.lo;
+    const int j = n & 63;
+    const int k = (n - j) / 64;
+    const Pair t = kPowersOfTwo64[j];
+    const double series =
+        rh * rh *
+        (0.5 + rh * (0.16666666666666666 +
+                     rh * (0.041666666666666664 + rh * (0.008333333333333333 + rh * 0.001388888888888889))));
+    const double rest = rl + (rl * rh + series);  // e^r - 1 - rh
+    const Pair p = twoProduct(t.hi, rh);
+    const Pair sum = twoSum(t.hi, p.hi);
+    return scale(sum.hi + (sum.lo + (p.lo + (t.hi * rest + (t.lo + t.lo * rh)))), k);
 }
 
 // e^(zh + zl), |zl| within half a unit of zh.
@@ -87,12 +162,11 @@ double expPair(double zh, double zl) noexcept {
         return kInf;
     if (zh < kUnderflow)
         return 0.0;
-    const double n = zh * kInvLn2;
-    const int k = static_cast<int>(n < 0.0 ? n - 0.5 : n + 0.5);
-    const double dk = static_cast<double>(k);
-    const double hi = zh - dk * kLn2Hi;  // exact: kLn2Hi has 32 bits, |k| < 2^11
-    const double lo = dk * kLn2Lo - zl;
-    return expKernel(hi, lo, k);
+    const int n = nearestInteger(zh * kSixtyFourOverLn2);
+    const double dn = static_cast<double>(n);
+    const double rh = zh - dn * kLn2HiBy64;  // exact
+    const double rl = zl - dn * kLn2LoBy64;
+    return expReduced(n, rh, rl);
 }
 
 // ---- log x as a pair ---------------------------------------------------------------
@@ -264,14 +338,14 @@ double exp(double x) noexcept { return expPair(x, 0.0); }
 double exp2(double x) noexcept {
     if (x != x)
         return x;
-    if (x > 1024.0)
+    if (x >= 1024.0)
         return kInf;
     if (x < -1075.0)
         return 0.0;
-    // 2^x = 2^k e^(r ln 2) with the integer k nearest x and r = x - k exact.
-    const double k = static_cast<double>(static_cast<int>(x < 0.0 ? x - 0.5 : x + 0.5));
-    const Pair r = times(kLn2, Pair{x - k, 0.0});
-    return expKernel(r.hi, -r.lo, static_cast<int>(k));
+    // 2^x = 2^(n/64) e^(r ln 2) with n nearest 64x and r = x - n/64 exact.
+    const int n = nearestInteger(x * 64.0);
+    const Pair r = times(kLn2, Pair{x - static_cast<double>(n) * 0.015625, 0.0});
+    return expReduced(n, r.hi, r.lo);
 }
 
 double exp10(double x) noexcept {
