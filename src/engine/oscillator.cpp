@@ -212,7 +212,12 @@ void Oscillator::waveform(double* w) noexcept {
                 updateLevelCache(cachedFreq_);
             tables_->readStretch(table, ph, w, count, level_, levelFraction_);
         } else {
-            for (int i = 0; i < count; ++i) {
+            // A glide: a level position per sample, four at a time in lanes
+            // where they can; the rest (or all) sample by sample below.
+            int i = tables_->readGliding(table, ph, stretch_.freq, w, count);
+            if (i > 0 && stretch_.freq[i - 1] != levelFreq_)
+                updateLevelCache(stretch_.freq[i - 1]);  // as the samples before would have left it
+            for (; i < count; ++i) {
                 const double f = stretch_.freq[i];
                 if (f != levelFreq_)
                     updateLevelCache(f);
