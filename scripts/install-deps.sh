@@ -18,7 +18,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxext-dev libxtst-dev libxfixes-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libsndfile1-dev libmpfr-dev
-  qemu-user
+  qemu-user g++-aarch64-linux-gnu
   xvfb xauth locales
   dpkg-dev file groff-base
   dpf-plugins-vst amsynth
