@@ -260,40 +260,54 @@ __attribute__((target("avx2"))) __m256d cubicAt(const double* base, __m128i inde
 __attribute__((target("avx2"))) int WaveTableSet::readGlidingAvx2(const Segment* levels, const double* phases,
                                                                   const double* freqs, double* out,
                                                                   int count) noexcept {
-    const __m256d smallest = c<2.2250738585072014e-308>();
-    const __m256d largest = c<1.7976931348623157e308>();
+    // Two passes over each run of samples, the level positions and then the
+    // reads: each pass's chain per four samples is short enough that the
+    // processor overlaps several of them.
+    constexpr int kRun = 64;
     const __m256d last = c<double(kLevels - 1)>();
-    int i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const __m256d x = _mm256_div_pd(c<20000.0>(), _mm256_loadu_pd(freqs + i));
-        const __m256d normal =
-            _mm256_and_pd(_mm256_cmp_pd(x, smallest, _CMP_GE_OQ), _mm256_cmp_pd(x, largest, _CMP_LE_OQ));
-        if (_mm256_movemask_pd(normal) != 0xf)
-            break;
-        const __m256d position = _mm256_mul_pd(logLanes(x), c<kInvLn2>());
-        const __m256d top = _mm256_cmp_pd(position, last, _CMP_GE_OQ);
-        const __m256d inside = _mm256_andnot_pd(top, _mm256_cmp_pd(position, c<-1.0>(), _CMP_GT_OQ));
-        const __m256d whole = _mm256_round_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
-        const __m256d levelValue = _mm256_blendv_pd(_mm256_and_pd(inside, whole), last, top);
-        const __m256d fraction = _mm256_and_pd(inside, _mm256_sub_pd(position, whole));
-        const __m128i level = _mm256_cvttpd_epi32(levelValue);
-        const __m128i upper = _mm_min_epi32(_mm_add_epi32(level, _mm_set1_epi32(1)), _mm_set1_epi32(kLevels - 1));
+    alignas(32) double positions[kRun];
+    int done = 0;
+    while (done + 4 <= count) {
+        const int run = count - done < kRun ? (count - done) / 4 * 4 : kRun;
+        int ready = 0;
+        for (; ready < run; ready += 4) {
+            const __m256d x = _mm256_div_pd(c<20000.0>(), _mm256_loadu_pd(freqs + done + ready));
+            const __m256d normal = _mm256_and_pd(_mm256_cmp_pd(x, c<2.2250738585072014e-308>(), _CMP_GE_OQ),
+                                                 _mm256_cmp_pd(x, c<1.7976931348623157e308>(), _CMP_LE_OQ));
+            if (_mm256_movemask_pd(normal) != 0xf)
+                break;
+            _mm256_store_pd(positions + ready, _mm256_mul_pd(logLanes(x), c<kInvLn2>()));
+        }
+        for (int k = 0; k < ready; k += 4) {
+            const int i = done + k;
+            const __m256d position = _mm256_load_pd(positions + k);
+            const __m256d top = _mm256_cmp_pd(position, last, _CMP_GE_OQ);
+            const __m256d inside = _mm256_andnot_pd(top, _mm256_cmp_pd(position, c<-1.0>(), _CMP_GT_OQ));
+            const __m256d whole = _mm256_round_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+            const __m256d levelValue = _mm256_blendv_pd(_mm256_and_pd(inside, whole), last, top);
+            const __m256d fraction = _mm256_and_pd(inside, _mm256_sub_pd(position, whole));
+            const __m128i level = _mm256_cvttpd_epi32(levelValue);
+            const __m128i upper = _mm_min_epi32(_mm_add_epi32(level, _mm_set1_epi32(1)), _mm_set1_epi32(kLevels - 1));
 
-        const __m256d pos =
-            _mm256_mul_pd(_mm256_mul_pd(_mm256_loadu_pd(phases + i), c<double(kSize)>()), c<kInvTwoPi>());
-        const __m128i n = _mm256_cvttpd_epi32(pos);
-        const __m256d t = _mm256_sub_pd(pos, _mm256_cvtepi32_pd(n));
-        // Each lane's segment, four doubles from (level x kSize + n) x 4.
-        static_assert(kSize == 1 << 11 && sizeof(Segment) == 4 * sizeof(double));
-        const __m128i within = _mm_and_si128(n, _mm_set1_epi32(kMask));
-        const __m128i low = _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(level, 11), within), 2);
-        const __m128i high = _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(upper, 11), within), 2);
-        const __m256d a = cubicAt(&levels[0].y0, low, t);
-        const __m256d b = cubicAt(&levels[0].y0, high, t);
-        const __m256d blended = _mm256_add_pd(a, _mm256_mul_pd(_mm256_sub_pd(b, a), fraction));
-        _mm256_storeu_pd(out + i, _mm256_blendv_pd(blended, a, top));
+            const __m256d pos =
+                _mm256_mul_pd(_mm256_mul_pd(_mm256_loadu_pd(phases + i), c<double(kSize)>()), c<kInvTwoPi>());
+            const __m128i n = _mm256_cvttpd_epi32(pos);
+            const __m256d t = _mm256_sub_pd(pos, _mm256_cvtepi32_pd(n));
+            // Each lane's segment, four doubles from (level x kSize + n) x 4.
+            static_assert(kSize == 1 << 11 && sizeof(Segment) == 4 * sizeof(double));
+            const __m128i within = _mm_and_si128(n, _mm_set1_epi32(kMask));
+            const __m128i low = _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(level, 11), within), 2);
+            const __m128i high = _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(upper, 11), within), 2);
+            const __m256d a = cubicAt(&levels[0].y0, low, t);
+            const __m256d b = cubicAt(&levels[0].y0, high, t);
+            const __m256d blended = _mm256_add_pd(a, _mm256_mul_pd(_mm256_sub_pd(b, a), fraction));
+            _mm256_storeu_pd(out + i, _mm256_blendv_pd(blended, a, top));
+        }
+        done += ready;
+        if (ready < run)
+            break;
     }
-    return i;
+    return done;
 }
 
 __attribute__((target("avx2"))) int WaveTableSet::readStretchAvx2(const Segment* lower, const Segment* upper,
