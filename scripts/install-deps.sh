@@ -17,7 +17,8 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxext-dev libxtst-dev libxfixes-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  libpng-dev libsndfile1-dev
+  libpng-dev libsndfile1-dev libmpfr-dev
+  qemu-user g++-aarch64-linux-gnu
   xvfb xauth locales
   dpkg-dev file groff-base lintian valgrind
   dpf-plugins-vst amsynth

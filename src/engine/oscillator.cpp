@@ -1,5 +1,6 @@
 #include "engine/oscillator.h"
 
+#include "engine/exact_math.h"
 #include "engine/vector_clones.h"
 
 #include <cmath>
@@ -15,7 +16,7 @@ Oscillator::Oscillator(TableBuild build)
     gain.reached = true;
 }
 
-void Oscillator::updateMultiplier() noexcept { multiplier = std::pow(2.0, detuneCents * kInvCentsPerOctave) * partial; }
+void Oscillator::updateMultiplier() noexcept { multiplier = exact::exp2(detuneCents * kInvCentsPerOctave) * partial; }
 
 void Oscillator::startNote(double frequency) noexcept {
     envelope.trigger(attackTime);  // legato when already rising or holding
@@ -23,7 +24,7 @@ void Oscillator::startNote(double frequency) noexcept {
     const double glideSamples = sampleRate * portaTime;
     if (hasPlayed && glideSamples >= 1.0) {
         // Glides from wherever the previous glide stands.
-        glideRatio = std::pow(frequency / currentFreq, 1.0 / glideSamples);
+        glideRatio = exact::pow(frequency / currentFreq, 1.0 / glideSamples);
     } else {
         currentFreq = frequency;
         glideRatio = 1.0;
@@ -211,7 +212,12 @@ void Oscillator::waveform(double* w) noexcept {
                 updateLevelCache(cachedFreq_);
             tables_->readStretch(table, ph, w, count, level_, levelFraction_);
         } else {
-            for (int i = 0; i < count; ++i) {
+            // A glide: a level position per sample, four at a time in lanes
+            // where they can; the rest (or all) sample by sample below.
+            int i = tables_->readGliding(table, ph, stretch_.freq, w, count);
+            if (i > 0 && stretch_.freq[i - 1] != levelFreq_)
+                updateLevelCache(stretch_.freq[i - 1]);  // as the samples before would have left it
+            for (; i < count; ++i) {
                 const double f = stretch_.freq[i];
                 if (f != levelFreq_)
                     updateLevelCache(f);

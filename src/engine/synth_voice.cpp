@@ -1,5 +1,6 @@
 #include "engine/synth_voice.h"
 
+#include "engine/exact_math.h"
 #include "engine/vector_clones.h"
 #include "engine/voice_lanes.h"
 
@@ -12,7 +13,7 @@ SynthVoice::SynthVoice(TableBuild build) noexcept : osc1(build), osc2(build), os
 }
 
 double SynthVoice::noteFrequency(std::int32_t key) noexcept {
-    return 440.0 * std::pow(2.0, (key - 69) * kInvSemitonesPerOctave);
+    return 440.0 * exact::exp2((key - 69) * kInvSemitonesPerOctave);
 }
 
 void SynthVoice::startNotes(double frequency) noexcept {
@@ -43,7 +44,7 @@ void SynthVoice::noteOff(std::int32_t key) noexcept {
 }
 
 void SynthVoice::setPitchBend(std::int32_t value) noexcept {
-    const double factor = std::pow(2.0, value * kInvBendHalfRange * bendRange * kInvSemitonesPerOctave);
+    const double factor = exact::exp2(value * kInvBendHalfRange * bendRange * kInvSemitonesPerOctave);
     osc1.bendFactor = factor;
     osc2.bendFactor = factor;
     osc3.bendFactor = factor;

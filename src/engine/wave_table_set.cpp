@@ -4,7 +4,9 @@
 #include <immintrin.h>
 #endif
 
-#include <cmath>
+#include "engine/exact_math.h"
+
+#include <cstdint>
 #include <vector>
 
 namespace kx {
@@ -40,7 +42,7 @@ WaveTableSet::WaveTableSet() {
         const double sign = (((k - 1) / 2) % 2 == 0) ? 1.0 : -1.0;
         const double invKSquared = 1.0 / (k * k);
         for (int j = 0; j < kSize; ++j) {
-            const double s = std::sin(j * kTwoPi * kInvTableSize * k);
+            const double s = exact::sin(j * kTwoPi * kInvTableSize * k);
             sawtooth[j] += invK * kTwoOverPi * s;
             if (odd) {
                 square[j] += invK * kFourOverPi * s;
@@ -75,7 +77,7 @@ WaveTableSet::Segment WaveTableSet::segmentAt(const double* y, int n) noexcept {
     return Segment{y0, c1, c2, c3};
 }
 
-double WaveTableSet::levelPosition(double frequency) noexcept { return std::log(20000.0 / frequency) * kInvLn2; }
+double WaveTableSet::levelPosition(double frequency) noexcept { return exact::log(20000.0 / frequency) * kInvLn2; }
 
 void WaveTableSet::splitLevel(double position, int& level, double& fraction) noexcept {
     if (position >= kLevels - 1) {
@@ -153,7 +155,160 @@ void WaveTableSet::readStretch(int table, const double* phases, double* out, int
     }
 }
 
+int WaveTableSet::readGliding(int table, const double* phases, const double* freqs, double* out,
+                              int count) const noexcept {
 #if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        return readGlidingAvx2(segments_[table][0], phases, freqs, out, count);
+#else
+    (void)table, (void)phases, (void)freqs, (void)out, (void)count;
+#endif
+    return 0;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+
+namespace {
+
+// Constants as whole registers in memory, which the arithmetic reads as an
+// operand: no broadcast per use once the registers run short.
+struct alignas(32) Doubles4 {
+    double v[4];
+};
+struct alignas(32) Integers4 {
+    std::int64_t v[4];
+};
+template <double kValue>
+inline constexpr Doubles4 kDoubles{{kValue, kValue, kValue, kValue}};
+template <std::int64_t kValue>
+inline constexpr Integers4 kIntegers{{kValue, kValue, kValue, kValue}};
+
+template <double kValue>
+__attribute__((target("avx2"))) __m256d c() noexcept {
+    return _mm256_load_pd(kDoubles<kValue>.v);
+}
+template <std::int64_t kValue>
+__attribute__((target("avx2"))) __m256i lanes64() noexcept {
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(kIntegers<kValue>.v));
+}
+
+// exact::detail::logNormal in four lanes, operation for operation; x
+// positive, normal and finite in every lane.
+__attribute__((target("avx2"))) __m256d logLanes(__m256d x) noexcept {
+    using namespace exact::detail;
+    const __m256i bits = _mm256_castpd_si256(x);
+    const __m256i hx = _mm256_srli_epi64(bits, 32);  // the sign is 0
+    const __m256i fraction = _mm256_and_si256(hx, lanes64<0x000fffff>());
+    const __m256i carry = _mm256_and_si256(_mm256_add_epi64(fraction, lanes64<0x95f64>()), lanes64<0x100000>());
+    const __m256i k =
+        _mm256_add_epi64(_mm256_sub_epi64(_mm256_srli_epi64(hx, 20), lanes64<1023>()), _mm256_srli_epi64(carry, 20));
+    const __m256i mHigh = _mm256_or_si256(fraction, _mm256_xor_si256(carry, lanes64<0x3ff00000>()));
+    const __m256d m = _mm256_castsi256_pd(
+        _mm256_or_si256(_mm256_slli_epi64(mHigh, 32), _mm256_and_si256(bits, lanes64<0xffffffff>())));
+    // k as a double, exactly: the integer added to the bits of 2^52 + 2^51.
+    const __m256d magic = c<6755399441055744.0>();
+    const __m256d dk = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_add_epi64(k, _mm256_castpd_si256(magic))), magic);
+    const __m256d f = _mm256_sub_pd(m, c<1.0>());
+    const __m256d s = _mm256_div_pd(f, _mm256_add_pd(c<2.0>(), f));
+    const __m256d z = _mm256_mul_pd(s, s);
+    const __m256d w = _mm256_mul_pd(z, z);
+    const __m256d t1 = _mm256_mul_pd(
+        w, _mm256_add_pd(c<kLg2>(), _mm256_mul_pd(w, _mm256_add_pd(c<kLg4>(), _mm256_mul_pd(w, c<kLg6>())))));
+    const __m256d t2 = _mm256_mul_pd(
+        z,
+        _mm256_add_pd(
+            c<kLg1>(),
+            _mm256_mul_pd(
+                w, _mm256_add_pd(c<kLg3>(), _mm256_mul_pd(w, _mm256_add_pd(c<kLg5>(), _mm256_mul_pd(w, c<kLg7>())))))));
+    const __m256d r = _mm256_add_pd(t2, t1);
+    const __m256d hfsq = _mm256_mul_pd(_mm256_mul_pd(c<0.5>(), f), f);
+    const __m256d highK = _mm256_mul_pd(dk, c<kLn2Hi>());
+    const __m256d lowK = _mm256_mul_pd(dk, c<kLn2Lo>());
+    const __m256d wide = _mm256_sub_pd(
+        highK, _mm256_sub_pd(_mm256_sub_pd(hfsq, _mm256_add_pd(_mm256_mul_pd(s, _mm256_add_pd(hfsq, r)), lowK)), f));
+    const __m256d narrow =
+        _mm256_sub_pd(highK, _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(s, _mm256_sub_pd(f, r)), lowK), f));
+    const __m256i choice =
+        _mm256_or_si256(_mm256_sub_epi64(fraction, lanes64<0x6147a>()), _mm256_sub_epi64(lanes64<0x6b851>(), fraction));
+    return _mm256_blendv_pd(narrow, wide, _mm256_castsi256_pd(_mm256_cmpgt_epi64(choice, _mm256_setzero_si256())));
+}
+
+}  // namespace
+
+namespace {
+
+// The Hermite cubic of four segments, y0 c1 c2 c3 at index[k] .. index[k] + 3
+// of `base` for lane k, in the scalar order.
+__attribute__((target("avx2"))) __m256d cubicAt(const double* base, __m128i index, __m256d t) noexcept {
+    // Every lane gathered (the masked form, which needs no undefined start).
+    const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    const __m256d none = _mm256_setzero_pd();
+    const __m256d y0 = _mm256_mask_i32gather_pd(none, base, index, all, 8);
+    const __m256d c1 = _mm256_mask_i32gather_pd(none, base + 1, index, all, 8);
+    const __m256d c2 = _mm256_mask_i32gather_pd(none, base + 2, index, all, 8);
+    const __m256d c3 = _mm256_mask_i32gather_pd(none, base + 3, index, all, 8);
+    return _mm256_add_pd(_mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(c3, t), c2), t), c1), t),
+                         y0);
+}
+
+}  // namespace
+
+// Level positions, as levelPosition and splitLevel compute them; then the
+// reads of readAtLevel with each lane's level, the level above it clamped to
+// the last (whose blend the last level's lanes leave out).
+__attribute__((target("avx2"))) int WaveTableSet::readGlidingAvx2(const Segment* levels, const double* phases,
+                                                                  const double* freqs, double* out,
+                                                                  int count) noexcept {
+    // Two passes over each run of samples, the level positions and then the
+    // reads: each pass's chain per four samples is short enough that the
+    // processor overlaps several of them.
+    constexpr int kRun = 64;
+    const __m256d last = c<double(kLevels - 1)>();
+    alignas(32) double positions[kRun];
+    int done = 0;
+    while (done + 4 <= count) {
+        const int run = count - done < kRun ? (count - done) / 4 * 4 : kRun;
+        int ready = 0;
+        for (; ready < run; ready += 4) {
+            const __m256d x = _mm256_div_pd(c<20000.0>(), _mm256_loadu_pd(freqs + done + ready));
+            const __m256d normal = _mm256_and_pd(_mm256_cmp_pd(x, c<2.2250738585072014e-308>(), _CMP_GE_OQ),
+                                                 _mm256_cmp_pd(x, c<1.7976931348623157e308>(), _CMP_LE_OQ));
+            if (_mm256_movemask_pd(normal) != 0xf)
+                break;
+            _mm256_store_pd(positions + ready, _mm256_mul_pd(logLanes(x), c<kInvLn2>()));
+        }
+        for (int k = 0; k < ready; k += 4) {
+            const int i = done + k;
+            const __m256d position = _mm256_load_pd(positions + k);
+            const __m256d top = _mm256_cmp_pd(position, last, _CMP_GE_OQ);
+            const __m256d inside = _mm256_andnot_pd(top, _mm256_cmp_pd(position, c<-1.0>(), _CMP_GT_OQ));
+            const __m256d whole = _mm256_round_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+            const __m256d levelValue = _mm256_blendv_pd(_mm256_and_pd(inside, whole), last, top);
+            const __m256d fraction = _mm256_and_pd(inside, _mm256_sub_pd(position, whole));
+            const __m128i level = _mm256_cvttpd_epi32(levelValue);
+            const __m128i upper = _mm_min_epi32(_mm_add_epi32(level, _mm_set1_epi32(1)), _mm_set1_epi32(kLevels - 1));
+
+            const __m256d pos =
+                _mm256_mul_pd(_mm256_mul_pd(_mm256_loadu_pd(phases + i), c<double(kSize)>()), c<kInvTwoPi>());
+            const __m128i n = _mm256_cvttpd_epi32(pos);
+            const __m256d t = _mm256_sub_pd(pos, _mm256_cvtepi32_pd(n));
+            // Each lane's segment, four doubles from (level x kSize + n) x 4.
+            static_assert(kSize == 1 << 11 && sizeof(Segment) == 4 * sizeof(double));
+            const __m128i within = _mm_and_si128(n, _mm_set1_epi32(kMask));
+            const __m128i low = _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(level, 11), within), 2);
+            const __m128i high = _mm_slli_epi32(_mm_add_epi32(_mm_slli_epi32(upper, 11), within), 2);
+            const __m256d a = cubicAt(&levels[0].y0, low, t);
+            const __m256d b = cubicAt(&levels[0].y0, high, t);
+            const __m256d blended = _mm256_add_pd(a, _mm256_mul_pd(_mm256_sub_pd(b, a), fraction));
+            _mm256_storeu_pd(out + i, _mm256_blendv_pd(blended, a, top));
+        }
+        done += ready;
+        if (ready < run)
+            break;
+    }
+    return done;
+}
 
 __attribute__((target("avx2"))) int WaveTableSet::readStretchAvx2(const Segment* lower, const Segment* upper,
                                                                   bool blends, const double* phases, double* out,

@@ -65,6 +65,14 @@ public:
     void readStretch(int table, const double* phases, double* out, int count, int level,
                      double fraction) const noexcept;
 
+    // readAtLevel for a stretch whose frequency moves (a glide), each sample
+    // at the level position of its own frequency (> 0), in AVX2 lanes four
+    // samples at a time: the logarithm, the split and both reads lane by
+    // lane in the scalar order. Returns how many samples it did from the
+    // start (none without AVX2; it stops before four whose level position
+    // needs more than the common case); the caller does the rest.
+    int readGliding(int table, const double* phases, const double* freqs, double* out, int count) const noexcept;
+
     const double* levelData(int table, int level) const noexcept {
         return data_[static_cast<std::size_t>(table)][static_cast<std::size_t>(level)];
     }
@@ -93,6 +101,10 @@ private:
     // many samples it did (the rest are left to the scalar loop).
     static int readStretchAvx2(const Segment* lower, const Segment* upper, bool blends, const double* phases,
                                double* out, int count, double fraction) noexcept;
+    // readGliding's lanes; `levels` is the table's first level, the others
+    // follow it kSize segments apart.
+    static int readGlidingAvx2(const Segment* levels, const double* phases, const double* freqs, double* out,
+                               int count) noexcept;
 
     WaveTableSet();
     WaveTableSet(const WaveTableSet&) = delete;

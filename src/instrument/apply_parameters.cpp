@@ -4,6 +4,8 @@
 // without touching phases, glides, envelopes or the bend factors.
 #include "instrument/synth_effect.h"
 
+#include "engine/exact_math.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -61,7 +63,7 @@ void SynthEffect::parametersChanged(int) {
     const double samples = voice_.portaResetSeconds * voice_.sampleRate;
     voice_.portaResetSamples = samples < INT32_MAX ? static_cast<std::int32_t>(samples) : INT32_MAX;
 
-    voice_.mainGain = std::pow(10.0, unitValue(kMainLvl) * 0.05);
+    voice_.mainGain = exact::exp10(unitValue(kMainLvl) * 0.05);
 
     refreshEditor();
 }

@@ -124,6 +124,37 @@ TEST(WaveTableSet, StretchReadsMatchTheLiteralReadBitForBit) {
     }
 }
 
+// The gliding read (a level position per sample, in AVX2 lanes where the
+// processor has them) against the slow literal read: frequencies that sweep
+// across every level, above 40 kHz and at the level edges; lanes stop
+// before four with a frequency whose 20000/f is not a normal number.
+TEST(WaveTableSet, GlidingReadsMatchTheLiteralReadBitForBit) {
+    const WaveTableSet& set = WaveTableSet::instance();
+    const ref::RefWaveTables& literal = ref::RefWaveTables::get();
+    constexpr int kCount = 203;
+    double phases[kCount], freqs[kCount], out[kCount];
+    std::uint32_t seed = 7;
+    for (int i = 0; i < kCount; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        phases[i] = (seed >> 8) * (6.283185307179586 / 16777216.0);
+        freqs[i] = 5.0 * std::pow(1.05, i);  // 5 Hz to 100 kHz
+    }
+    phases[5] = 6.283185307179585;
+    freqs[9] = 20000.0 / 1024.0;   // level position exactly 10
+    freqs[10] = 40000.0;           // exactly -1
+    freqs[11] = 20000.0 / 2048.0;  // exactly 11
+    for (int table = 0; table < WaveTableSet::kTables; ++table) {
+        const int done = set.readGliding(table, phases, freqs, out, kCount);
+        EXPECT_TRUE(done == 0 || done == kCount / 4 * 4) << done;
+        for (int i = 0; i < done; ++i)
+            ASSERT_EQ(out[i], literal.readBandLimited(table + 1, phases[i], freqs[i]))
+                << "table " << table << " f " << freqs[i] << " sample " << i;
+    }
+    freqs[6] = 1e-310;  // 20000/f is infinite
+    const int done = set.readGliding(0, phases, freqs, out, kCount);
+    EXPECT_TRUE(done == 0 || done == 4) << done;
+}
+
 TEST(Oscillator, LoudnessCurveChoosesTheArmOfTheLiteralCurve) {
     for (double f :
          {-1.0, 0.0, 9.999, 10.0, 10.5, 29.999, 30.0, 440.0, 9999.99, 10000.0, 12345.6, 17499.9, 17500.0, 1e9}) {

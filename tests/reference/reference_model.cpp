@@ -1,5 +1,7 @@
 #include "reference_model.h"
 
+#include "engine/exact_math.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -67,10 +69,12 @@ double refToReal(int index, double x) {
         return p.minimum + (p.maximum - p.minimum) * x;
     case K::kEnum: return std::floor((p.steps - 1) * x + 0.5);
     case K::kDb: {
-        const double v = 20 * std::log10(x * 1.0);
+        const double v = 20 * exact::log10(x * 1.0);
         if (!std::isfinite(v))
             return v;
-        const double scale = p.decimals > 0 ? std::pow(10.0, p.decimals) : 1.0;
+        double scale = 1;
+        for (int i = 0; i < p.decimals; ++i)
+            scale *= 10;
         double y = scale * v;
         y = y >= 0 ? y + 0.5 : y - 0.5;
         return static_cast<int32_t>(y) / scale;
@@ -84,7 +88,7 @@ double refToNormalised(int index, double r) {
     switch (p.kind) {
     case K::kRange: return clampNormalised((r - p.minimum) / (p.maximum - p.minimum));
     case K::kEnum: return clampNormalised(r / (p.steps - 1));
-    case K::kDb: return clampNormalised(std::pow(10.0, r * 0.05) / 1.0);
+    case K::kDb: return clampNormalised(exact::exp10(r * 0.05) / 1.0);
     }
     return 0;
 }
@@ -149,7 +153,7 @@ void RefSynth::parametersChanged() {
     voice_.portaResetCounter = 0;
     voice_.portaResetSeconds = appliedUnit(27);
     voice_.portaResetSamples = static_cast<int32_t>(voice_.portaResetSeconds * voice_.sampleRate);
-    voice_.mainGain = std::pow(10.0, appliedUnit(29) * 0.05);
+    voice_.mainGain = exact::exp10(appliedUnit(29) * 0.05);
 }
 
 void RefSynth::setSampleRate(float rate) {
@@ -231,7 +235,7 @@ void RefSynth::autoLevel() {
     const double sum = ((((stored(5) + stored(6)) + stored(14)) + stored(13)) + stored(22)) + stored(21);
     double g = 1;
     if (sum > 0) {
-        g = std::pow(10.0, -0.15000000000000002) / sum;
+        g = exact::exp10(-0.15000000000000002) / sum;
         if (g > 1)
             g = 1;
     }

@@ -1,5 +1,7 @@
 #include "reference_voice.h"
 
+#include "engine/exact_math.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -57,7 +59,7 @@ RefWaveTables::RefWaveTables() {
         const bool odd = (k % 2) == 1;
         const double sign = (((k - 1) / 2) % 2 == 0) ? 1.0 : -1.0;
         for (int j = 0; j < kSize; ++j) {
-            const double s = std::sin(static_cast<double>(j) * kTwoPi * 0.00048828125 * static_cast<double>(k));
+            const double s = exact::sin(static_cast<double>(j) * kTwoPi * 0.00048828125 * static_cast<double>(k));
             const double sawTerm = (1.0 / k) * 0.6366197723675814 * s;
             const double sqTerm = (1.0 / k) * 1.2732395447351628 * s;
             const double triTerm = (1.0 / (static_cast<double>(k) * k)) * (sign * 0.8105694691387022) * s;
@@ -96,7 +98,7 @@ double RefWaveTables::read(int wave, int level, double pos) const {
 }
 
 double RefWaveTables::readBandLimited(int wave, double phase, double freq) const {
-    const double L = std::log(20000.0 / freq) * 1.4426950408889634;
+    const double L = exact::log(20000.0 / freq) * 1.4426950408889634;
     int i = static_cast<int>(L);
     const double pos = phase * 2048.0 * 0.15915494309189535;
     if (i >= 11)
@@ -132,7 +134,7 @@ double refSinePoly(double x) {
                   x2 * (-0.16562123457123723 + x2 * (0.007956574006381783 + x2 * (-0.000145039006054745)))));
 }
 
-double refNoteFrequency(int key) { return 440.0 * std::pow(2.0, (key - 69) * 0.08333333333333333); }
+double refNoteFrequency(int key) { return 440.0 * exact::exp2((key - 69) * 0.08333333333333333); }
 
 // ---- Envelope --------------------------------------------------------------------
 
@@ -176,7 +178,7 @@ void RefEnvelope::tick() {
 
 // ---- Oscillator ---------------------------------------------------------------------
 
-void RefOscillator::updateMultiplier() { multiplier = std::pow(2.0, detuneCents * 0.0008333333333333334) * partial; }
+void RefOscillator::updateMultiplier() { multiplier = exact::exp2(detuneCents * 0.0008333333333333334) * partial; }
 
 void RefOscillator::startNote(double freq) {
     if (envelope.state == RefEnvelope::kIdle || envelope.state == RefEnvelope::kRelease)
@@ -184,7 +186,7 @@ void RefOscillator::startNote(double freq) {
     targetFreq = freq;
     const double glideSamples = sampleRate * portaTime;
     if (hasPlayed && glideSamples >= 1) {
-        glideRatio = std::pow(freq / currentFreq, 1 / glideSamples);
+        glideRatio = exact::pow(freq / currentFreq, 1 / glideSamples);
     } else {
         currentFreq = freq;
         glideRatio = 1;
@@ -325,7 +327,7 @@ void RefVoice::noteOff(int key) {
 }
 
 void RefVoice::setPitchBend(int v) {
-    const double factor = std::pow(2.0, v * 0.0001220703125 * bendRange * 0.08333333333333333);
+    const double factor = exact::exp2(v * 0.0001220703125 * bendRange * 0.08333333333333333);
     for (auto& o : osc)
         o.bendFactor = factor;
 }

@@ -19,6 +19,7 @@ set(KX_WINE_RUNNER ${KX_SOURCE_DIR}/scripts/wine-run.sh)
 # libpng as the reference decoder, dlopen, valgrind and /proc.
 set(KX_LINUX_ONLY_TESTS
   data/file_access_test.cpp
+  engine/exact_math_test.cpp
   graphics/png_libpng_test.cpp
   graphics/png_reference.cpp
   graphics/png_tool_test.cpp

@@ -40,6 +40,8 @@ const char kUsage[] =
     "  default   three sines\n"
     "  saw3      three saws, triangle tremolo at depth 50 %\n"
     "  glide     three sines gliding 0.3 s\n"
+    "  detuned   saw, square and triangle detuned apart, gliding 0.3 s\n"
+    "  everything  that with partials, noise and a random LFO besides\n"
     "\n"
     "options:\n"
     "  --patch NAME      a patch above, or all (default); repeatable\n"
@@ -139,14 +141,15 @@ EarlyExit parseOptions(int argc, char** argv, Options& o) {
                 return kReport.usageError("--seconds needs a length from 1 to 600, not '" + value + "'");
         } else if (r.is("--patch")) {
             if (!r.value(value))
-                return kReport.usageError("--patch needs a name: default, saw3, glide or all");
+                return kReport.usageError("--patch needs a name: default, saw3, glide, detuned, everything or all");
             if (value == "all") {
                 for (size_t i = 0; i < patches.size(); ++i)
                     o.patches.push_back(int(i));
             } else if (const kx::BenchPatch* p = kx::findBenchPatch(value)) {
                 o.patches.push_back(int(p - patches.data()));
             } else {
-                return kReport.usageError("no patch named '" + value + "' (there are default, saw3, glide and all)");
+                return kReport.usageError("no patch named '" + value +
+                                          "' (there are default, saw3, glide, detuned, everything and all)");
             }
         } else if (r.is("--set")) {
             size_t eq = r.value(value) ? value.find('=') : std::string::npos;

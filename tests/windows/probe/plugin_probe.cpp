@@ -5,6 +5,7 @@
 //
 //   kx_plugin_probe PLUGIN REPORT        probe a plug-in
 //   kx_plugin_probe --compare A B        same answers, samples within 1e-9
+//   kx_plugin_probe --compare --exact A B    same answers, samples bit for bit
 //
 // A report is text lines (the answers), a line "samples N", then N doubles
 // as raw little-endian bytes.
@@ -74,6 +75,72 @@ std::string hexFloat(double v) {
     char text[64];
     std::snprintf(text, sizeof text, "%a", v);
     return text;
+}
+
+// Patches that together reach every part of the sound: each parameter index
+// with its value.
+using Patch = std::vector<std::pair<VstInt32, float>>;
+// Per oscillator wave, detune, glide, noise (and partial for the second and
+// third); the LFO's wave, speed and depth.
+enum : VstInt32 {
+    kWave1 = 0,
+    kDetune1 = 1,
+    kPorta1 = 4,
+    kNoise1 = 5,
+    kWave2 = 7,
+    kPartial2 = 8,
+    kDetune2 = 9,
+    kPorta2 = 12,
+    kNoise2 = 13,
+    kWave3 = 15,
+    kPartial3 = 16,
+    kDetune3 = 17,
+    kPorta3 = 20,
+    kNoise3 = 21,
+    kLfoWave = 23,
+    kLfoFreq = 24,
+    kLfoDepth = 26
+};
+// Waves are 0..3 in thirds, LFO shapes 0..5 in fifths.
+float wave(int w) { return float(w) / 3.0f; }
+float shape(int s) { return float(s) / 5.0f; }
+
+std::vector<Patch> soundPatches() {
+    std::vector<Patch> patches;
+    // Three oscillators of one wave detuned apart and gliding.
+    for (int w = 0; w < 4; ++w)
+        patches.push_back({{kWave1, wave(w)},
+                           {kWave2, wave(w)},
+                           {kWave3, wave(w)},
+                           {kDetune1, 0.3f},
+                           {kDetune2, 0.55f},
+                           {kDetune3, 0.8f},
+                           {kPorta1, 0.2f},
+                           {kPorta2, 0.25f},
+                           {kPorta3, 0.3f}});
+    // Partials and noise beside a sine.
+    patches.push_back({{kWave1, wave(0)},
+                       {kWave2, wave(3)},
+                       {kPartial2, 0.4f},
+                       {kWave3, wave(2)},
+                       {kPartial3, 1.0f},
+                       {kDetune3, 0.45f},
+                       {kNoise1, 0.3f},
+                       {kNoise2, 0.1f},
+                       {kNoise3, 0.05f}});
+    // Every LFO shape on three different waves that glide.
+    for (int s = 0; s < 6; ++s)
+        patches.push_back({{kWave1, wave(1)},
+                           {kWave2, wave(2)},
+                           {kWave3, wave(3)},
+                           {kDetune2, 0.6f},
+                           {kPorta1, 0.1f},
+                           {kPorta2, 0.1f},
+                           {kPorta3, 0.1f},
+                           {kLfoWave, shape(s)},
+                           {kLfoFreq, 0.4f},
+                           {kLfoDepth, 0.7f}});
+    return patches;
 }
 
 class Prober {
@@ -196,6 +263,7 @@ public:
     }
 
     // Each program plays the phrase in double precision; two also in single.
+    // Then patches that together reach every part of the sound play it.
     void render() {
         call(effSetSampleRate, 0, 0, nullptr, float(kSampleRate));
         call(effSetBlockSize, 0, 1024);
@@ -209,6 +277,14 @@ public:
                 call(effMainsChanged, 0, 1);
                 playPhrase(false);
             }
+        }
+        for (const Patch& patch : soundPatches()) {
+            call(effMainsChanged, 0, 0);
+            call(effSetProgram, 0, 0);
+            for (const auto& [index, value] : patch)
+                effect_->setParameter(effect_, index, value);
+            call(effMainsChanged, 0, 1);
+            playPhrase(true);
         }
     }
 
@@ -347,7 +423,7 @@ bool readReport(const std::string& path, Report& report, std::string& error) {
     return false;
 }
 
-int compareReports(const std::string& pathA, const std::string& pathB) {
+int compareReports(const std::string& pathA, const std::string& pathB, bool exact) {
     Report a, b;
     std::string error;
     if (!readReport(pathA, a, error) || !readReport(pathB, b, error)) {
@@ -368,7 +444,7 @@ int compareReports(const std::string& pathA, const std::string& pathB) {
         std::cout << "samples: " << a.samples.size() << " against " << b.samples.size() << '\n';
         return 1;
     }
-    double largest = 0.0;
+    double largest = 0.0, largestRelative = 0.0;
     size_t differing = 0, worst = 0;
     bool finite = true;
     for (size_t i = 0; i < a.samples.size(); ++i) {
@@ -376,6 +452,8 @@ int compareReports(const std::string& pathA, const std::string& pathB) {
             continue;
         ++differing;
         const double d = std::fabs(a.samples[i] - b.samples[i]);
+        const double magnitude = std::max(std::fabs(a.samples[i]), std::fabs(b.samples[i]));
+        largestRelative = std::max(largestRelative, d / magnitude);
         if (!(d <= largest)) {  // NaN counts as the worst
             largest = d;
             worst = i;
@@ -389,8 +467,9 @@ int compareReports(const std::string& pathA, const std::string& pathB) {
     if (differing == 0)
         std::cout << "equal bit for bit\n";
     else
-        std::cout << differing << " differ, largest difference " << largest << " at sample " << worst << '\n';
-    const bool samplesAgree = finite && largest <= kTolerance;
+        std::cout << differing << " differ, largest difference " << largest << " at sample " << worst
+                  << ", largest relative difference " << largestRelative << '\n';
+    const bool samplesAgree = exact ? differing == 0 : finite && largest <= kTolerance;
     return differences == 0 && samplesAgree ? 0 : 1;
 }
 
@@ -423,10 +502,12 @@ int probe(const std::string& pluginPath, const std::string& reportPath) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--compare")
-        return kx::probe::compareReports(argv[2], argv[3]);
+        return kx::probe::compareReports(argv[2], argv[3], false);
+    if (argc == 5 && std::string(argv[1]) == "--compare" && std::string(argv[2]) == "--exact")
+        return kx::probe::compareReports(argv[3], argv[4], true);
     if (argc == 3 && argv[1][0] != '-')
         return kx::probe::probe(argv[1], argv[2]);
     std::cerr << "usage: kx_plugin_probe PLUGIN REPORT\n"
-                 "       kx_plugin_probe --compare REPORT REPORT\n";
+                 "       kx_plugin_probe --compare [--exact] REPORT REPORT\n";
     return 2;
 }

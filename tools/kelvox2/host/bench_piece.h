@@ -24,7 +24,9 @@ struct BenchPatch {
 };
 
 // default (three sines), saw3 (three saws with a triangle tremolo at depth
-// 50 %), glide (three sines with 0.3 s of portamento on each).
+// 50 %), glide (three sines with 0.3 s of portamento on each), detuned
+// (three different waves detuned apart, gliding) and everything (that with
+// partials, noise and a random LFO besides).
 const std::vector<BenchPatch>& benchPatches();
 const BenchPatch* findBenchPatch(const std::string& name);
 
