@@ -1,5 +1,6 @@
 #include "controls/links.h"
 
+#include "controls/link_target.h"
 #include "graphics/resource.h"
 
 namespace kx {
@@ -7,7 +8,7 @@ namespace kx {
 int KUrl::CursorAt(int, int) const { return kCursorHand; }
 
 bool KUrl::LeftDown(bool, bool, int, int) {
-    if (host_)
+    if (host_ && isOpenableLink(target_.c_str()))
         host_->OpenLink(target_.c_str());
     return false;  // the press never captures
 }

@@ -1,5 +1,6 @@
 // Link hot spots: a press opens the target through the system and never
-// captures the mouse.
+// captures the mouse. Only web and mail links open (link_target.h); a press
+// on any other does nothing.
 #pragma once
 
 #include <string>
