@@ -1,5 +1,7 @@
 // kelvox2 snapshot: paints the instrument's editor headless into a PNG file,
 // optionally after replaying pointer events through the skin.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -115,8 +117,16 @@ int runSnapshot(int argc, char** argv) {
 
     // The skin the plug-in shows lies beside the plug-in's file.
     std::string plugin, pluginFolder, error;
-    if (operands.size() == 2 && !kx::locatePlugin(operands[0], plugin, error))
-        return kReport.failure(error, 2);
+    if (operands.size() == 2) {
+        struct stat st {};
+        if (!kx::locatePlugin(operands[0], plugin, error))
+            return kReport.failure(error, 2);
+        errno = 0;
+        if (::stat(plugin.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return kReport.failure("cannot read the plug-in " + plugin + ": " +
+                                       (errno ? std::strerror(errno) : "not a regular file"),
+                                   2);
+    }
     if (operands.size() == 1 && !kx::locatePlugin(defaultPluginPath(), plugin, error))
         plugin.clear();  // none installed: the built-in skin, as the plug-in would show
     if (!plugin.empty())

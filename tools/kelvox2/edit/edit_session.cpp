@@ -416,7 +416,7 @@ int EditSession::run() {
     const kx::StateFault fault = kx::applyStateOptions(host_, state, warnings, error);
     for (const std::string& warning : warnings)
         message(warning);
-    if (fault != kx::StateFault::None) {
+    if (fault != kx::StateFault::Ok) {
         message(error);
         return 2;
     }

@@ -90,7 +90,7 @@ StateFault applyStateOptions(PluginHost& host, const StateOptions& o, std::vecto
         if (!warning.empty())
             warnings.push_back(warning);
     }
-    return StateFault::None;
+    return StateFault::Ok;
 }
 
 }  // namespace kx

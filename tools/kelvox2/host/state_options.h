@@ -28,7 +28,7 @@ OptionTaken takeStateOption(OptionReader& r, StateOptions& o, std::string& error
 // The help lines of --fxb, --fxp and --set, for commands that list them.
 extern const char* const kStateOptionsHelp;
 
-enum class StateFault { None, Usage, File };
+enum class StateFault { Ok, Usage, File };
 
 // Loads the bank, selects the program, loads the program file and types each
 // value as a musician would (typed_value.h), in that order. Usage: a --set
