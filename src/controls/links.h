@@ -13,7 +13,7 @@ class KImageResource;
 
 class KUrl : public KControl {
 public:
-    KUrl(const KControlInit& init, const char* target) : KControl(init), target_(target) {}
+    KUrl(const KControlInit& init, const char* target);
     const char* getClassName() const override { return "KUrl"; }
     int CursorAt(int x, int y) const override;
     bool LeftDown(bool shift, bool ctrl, int x, int y) override;
@@ -21,6 +21,7 @@ public:
 
 private:
     std::string target_;
+    bool openable_;  // a press on any other link does nothing, so it shows no hand either
 };
 
 class KImgUrl : public KUrl {

@@ -44,6 +44,8 @@ TEST_F(LinkClickTest, APressOnALinkThatIsNotWebOrMailOpensNothing) {
                      "AddControl 1 60 0 20 20 KUrl \"HTTPS://tamlow.example/kelvox2\"\n"
                      "AddControl 1 80 0 20 20 KUrl \"mailto:kelvox2@tamlow.example\"\n"));
     ASSERT_EQ(skin->controlCount(), 5u) << "the controls exist; they only do nothing";
+    EXPECT_EQ(skin->CursorAt(10, 10), 0) << "no hand over a link that does nothing";
+    EXPECT_EQ(skin->CursorAt(70, 10), 2);
     gOpened.clear();
     const KLinkLauncher old = setLinkLauncher(recordOpened);
     for (int x = 10; x < 100; x += 20) {

@@ -22,6 +22,7 @@ set(KX_LINUX_ONLY_TESTS
   graphics/png_libpng_test.cpp
   graphics/png_reference.cpp
   graphics/png_tool_test.cpp
+  skin/check_skin_faults_test.cpp
   skin/check_skin_test.cpp
   skin/png_writer_test.cpp
   skin/skin_export_test.cpp
