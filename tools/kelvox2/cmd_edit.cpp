@@ -32,8 +32,9 @@ void printHelp(FILE* out) {
                  "                     again, parameters kept, whenever it or an image beside it changes;\n"
                  "                     each time, the skin checker's report (as check-skin prints it)\n"
                  "                     goes to stderr, with the controls a lost image took away\n"
-                 "  --program N        select program N before opening (after --fxb, before --fxp)\n"
-                 "%s"
+                 "  --program N        select program N before opening (after --fxb, before --fxp)\n");
+    std::fputs(kx::kStateOptionsHelp, out);
+    std::fprintf(out,
                  "  --events FILE      replay input through the X server once the editor shows,\n"
                  "                     one event per line, in editor pixels:\n"
                  "%s"
@@ -47,7 +48,7 @@ void printHelp(FILE* out) {
                  "\n"
                  "exit status: 0 done; 1 the plug-in, the display or an event failed; 2 bad options or\n"
                  "files; 128+N ended by signal N before the events and the picture were done\n",
-                 kx::kStateOptionsHelp, kReplayHelp, kEditOutputHelp);
+                 kReplayHelp, kEditOutputHelp);
 }
 
 }  // namespace

@@ -149,7 +149,7 @@ int runSnapshot(int argc, char** argv) {
     host.hostVendor = "kelvox2";
     host.hostProduct = "snapshot";
     if (!host.create(inProcessEntry, &error))
-        return kReport.failure(error, 1);
+        return kReport.failure(error, 2);
     kx::KEffect* effect = inProcessEffect(host.effect());
     std::vector<std::string> warnings;
     const kx::StateFault fault = kx::applyStateOptions(host, state, warnings, error);
