@@ -1,5 +1,6 @@
 // Link hot spots: a press opens the target through the system and never
-// captures the mouse.
+// captures the mouse. Only web and mail links open (link_target.h); a press
+// on any other does nothing.
 #pragma once
 
 #include <string>
@@ -12,7 +13,7 @@ class KImageResource;
 
 class KUrl : public KControl {
 public:
-    KUrl(const KControlInit& init, const char* target) : KControl(init), target_(target) {}
+    KUrl(const KControlInit& init, const char* target);
     const char* getClassName() const override { return "KUrl"; }
     int CursorAt(int x, int y) const override;
     bool LeftDown(bool shift, bool ctrl, int x, int y) override;
@@ -20,6 +21,7 @@ public:
 
 private:
     std::string target_;
+    bool openable_;  // a press on any other link does nothing, so it shows no hand either
 };
 
 class KImgUrl : public KUrl {

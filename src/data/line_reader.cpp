@@ -26,6 +26,7 @@ void KLineReader::fill() {
 }
 
 bool KLineReader::readLine(char* buffer, std::size_t size) {
+    cut_ = false;
     if (atEnd_ || buffer == nullptr || size < 3)
         return false;
     std::memset(buffer, 0, size);
@@ -35,6 +36,7 @@ bool KLineReader::readLine(char* buffer, std::size_t size) {
     while (copied < limit && atByte() && !isLineEnd(buffer_[position_])) {
         buffer[copied++] = static_cast<char>(buffer_[position_++]);
     }
+    cut_ = copied == limit && atByte() && !isLineEnd(buffer_[position_]);
     while (atByte() && isLineEnd(buffer_[position_]))
         ++position_;
     // Refill now, so that the next call knows whether any data is left.

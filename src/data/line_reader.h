@@ -27,6 +27,9 @@ public:
     // line. False at the end of the data, or when `size` leaves no room for a
     // character (below 3).
     bool readLine(char* buffer, std::size_t size);
+    // Whether the last line read was cut at size - 2 bytes, its rest
+    // following as the next line.
+    bool lineWasCut() const { return cut_; }
 
 private:
     void fill();
@@ -41,6 +44,7 @@ private:
     std::size_t position_ = 0;
     std::size_t end_ = 0;
     bool atEnd_ = false;
+    bool cut_ = false;
 };
 
 }  // namespace kx

@@ -25,8 +25,11 @@ void KTokenizer::clearWords() {
 bool KTokenizer::nextLine() {
     line_.fill('\0');
     clearWords();
-    if (!reader_.readLine(line_.data(), line_.size()))
+    if (!reader_.readLine(line_.data(), line_.size())) {
+        lineWasCut_ = false;
         return false;
+    }
+    lineWasCut_ = reader_.lineWasCut();
     tokenize();
     return true;
 }
@@ -37,6 +40,7 @@ void KTokenizer::setLine(const char* text) {
         const std::size_t length = strnlen(text, line_.size() - 2);
         std::memcpy(line_.data(), text, length);
     }
+    lineWasCut_ = false;
     tokenize();
 }
 
@@ -45,8 +49,11 @@ void KTokenizer::tokenize() {
     char* p = line_.data();
     // The line always ends inside the array: it holds at most 254 characters.
     line_.back() = '\0';
-    if (char* comment = std::strchr(p, '#'))
+    char* comment = std::strchr(p, '#');
+    if (comment)
         *comment = '\0';
+    commentCutQuote_ = false;
+    quoteUnclosed_ = false;
 
     while (*p != '\0' && wordCount_ < kMaxWords) {
         while (isBlank(*p))
@@ -57,6 +64,10 @@ void KTokenizer::tokenize() {
                 ++p;
             if (*p == '"')
                 *p++ = '\0';
+            else if (p == comment)
+                commentCutQuote_ = true;
+            else
+                quoteUnclosed_ = true;
             words_[wordCount_++] = word;
             continue;
         }

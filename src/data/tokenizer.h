@@ -31,6 +31,17 @@ public:
     void setLine(const char* text);
 
     int wordCount() const { return wordCount_; }
+
+    // What became of the current line's quotes and length, for telling a
+    // script's author why a line reads as it does. Nothing here changes how
+    // the line is split.
+    // A '#' inside a quoted word cut the line there (it starts a comment
+    // everywhere).
+    bool commentCutQuote() const { return commentCutQuote_; }
+    // A quoted word had no closing quote and ran to the end of the line.
+    bool quoteUnclosed() const { return quoteUnclosed_; }
+    // The line was longer than the reader takes; its rest is the next line.
+    bool lineWasCut() const { return lineWasCut_; }
     // The word at `index`, or null when there is none (outside 0..count-1).
     const char* getWord(int index) const;
     // Whether the word at `index` exists and equals `text` ignoring letter case.
@@ -60,6 +71,9 @@ private:
     std::array<const char*, kMaxWords> words_{};
     int wordCount_ = 0;
     int cursor_ = 0;
+    bool commentCutQuote_ = false;
+    bool quoteUnclosed_ = false;
+    bool lineWasCut_ = false;
 };
 
 }  // namespace kx

@@ -1,5 +1,7 @@
 #include "editor/link_launcher.h"
 
+#include "controls/link_target.h"
+
 namespace kx {
 
 namespace {
@@ -16,7 +18,8 @@ KLinkLauncher setLinkLauncher(KLinkLauncher launcher) {
 }
 
 bool openLink(const char* target) {
-    gLauncher(target ? target : "");
+    if (isOpenableLink(target))
+        gLauncher(target);
     return false;
 }
 

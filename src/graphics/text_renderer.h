@@ -27,6 +27,12 @@ using PlatformFontPtr = std::unique_ptr<PlatformFont, PlatformFontDeleter>;
 // Null when no face can be had.
 PlatformFontPtr createPlatformFont(const KFontDescription& description);
 
+// Whether a face of this family name can be had: installed from bytes, or
+// known to the system (generic names such as "sans-serif" count). A font
+// that names a face without one is drawn in whatever face the system puts in
+// its place. False for an empty name.
+bool hasFontFace(const char* faceName);
+
 // What a system text control takes with WM_SETFONT: the system's font
 // handle where the platform has such controls, else the font itself (the
 // editor's own text control draws with it).

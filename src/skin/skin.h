@@ -139,6 +139,7 @@ public:
     size_t backgroundCount() const { return backgrounds_.size(); }
     const KBackground& background(size_t i) const { return *backgrounds_[i]; }
     size_t resourceCount() const { return resources_.size(); }
+    const KResource* resource(size_t i) const { return resources_[i].get(); }
     size_t checkCount() const { return checks_.size(); }
 
 private:

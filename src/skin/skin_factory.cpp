@@ -7,6 +7,7 @@
 #include "controls/command_button.h"
 #include "controls/effect_link.h"
 #include "controls/label.h"
+#include "controls/link_target.h"
 #include "controls/links.h"
 #include "controls/meters.h"
 #include "controls/page_selectors.h"
@@ -21,6 +22,7 @@
 #include "data/tokenizer.h"
 #include "graphics/png_decoder.h"
 #include "graphics/resource.h"
+#include "graphics/text_renderer.h"
 #include "skin/arg_reader.h"
 #include "skin/skin.h"
 #include "skin/skin_diagnostics.h"
@@ -208,14 +210,24 @@ std::unique_ptr<KControl> makeImgCommand(const KControlInit& in, KArgReader& a) 
     return make<KImgCommand>(a, in, cmd, img);
 }
 
+// The control is made either way; a press on one the system may not open
+// does nothing, and the checker says why.
+void noteLinkTarget(KArgReader& a, const char* target) {
+    if (a.listening() && target)
+        if (const char* refusal = linkRefusal(target))
+            a.warn(std::string("'") + target + "': " + refusal);
+}
+
 std::unique_ptr<KControl> makeUrl(const KControlInit& in, KArgReader& a) {
     const char* target = a.text("link target");
+    noteLinkTarget(a, target);
     return make<KUrl>(a, in, target);
 }
 
 std::unique_ptr<KControl> makeImgUrl(const KControlInit& in, KArgReader& a) {
     auto img = a.image();
     const char* target = a.text("link target");
+    noteLinkTarget(a, target);
     return make<KImgUrl>(a, in, img, target);
 }
 
@@ -502,6 +514,8 @@ std::unique_ptr<KResource> KSkinFactory::makeFontResource(KArgReader& a) {
         a.failWith("font height must be above 0");
         return nullptr;
     }
+    if (a.listening() && face && *face && !hasFontFace(face))
+        a.warn(std::string("no font face '") + face + "' here: its text shows in a face the system picks instead");
     return std::make_unique<KFontResource>(std::make_unique<KFont>(height, colour->colour(), face));
 }
 

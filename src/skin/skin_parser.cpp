@@ -11,6 +11,7 @@
 #include "data/byte_source.h"
 #include "data/file_access.h"
 #include "data/tokenizer.h"
+#include "graphics/canvas.h"
 #include "graphics/font_install.h"
 #include "graphics/resource.h"
 #include "skin/arg_reader.h"
@@ -131,9 +132,12 @@ public:
     void run() {
         while (t_.nextLine()) {
             ++line_;
+            const bool continued = afterCut_;
+            afterCut_ = t_.lineWasCut();
             if (t_.wordCount() == 0)
                 continue;
             joined_ = joinWords();
+            noteLineFaults(continued);
             const CommandWord* cmd = nullptr;
             for (const CommandWord& c : kCommands)
                 if (t_.wordIs(0, c.word)) {
@@ -152,9 +156,12 @@ public:
             t_.setCursor(1);
             ignored_ = false;
             apply(cmd->command);
-            if (!ignored_)
+            if (!ignored_) {
+                for (const std::string& f : lineFaults_)
+                    warn(f);
                 for (const std::string& w : pending_)
                     warn(w);
+            }
             pending_.clear();
         }
     }
@@ -164,6 +171,12 @@ public:
     void finish() {
         if (!diagnostics_ || skin_.width() < 1 || skin_.height() < 1 || skin_.pageCount() < 1)
             return;
+        const long long pixels = static_cast<long long>(skin_.width()) * skin_.height();
+        if (pixels > KCanvas::kMaxPixels)
+            warnAt(init_, "an editor of " + std::to_string(skin_.width()) + " x " + std::to_string(skin_.height()) +
+                              " pixels (the footer's " + std::to_string(kFooterHeight) +
+                              " rows included) is more than its canvas holds (" +
+                              std::to_string(KCanvas::kMaxPixels) + " pixels): no host can open it");
         for (size_t i = 0; i < placed_.size() && i < skin_.controlCount(); ++i) {
             const KControl* c = skin_.control(i);
             checkPage(placed_[i], c->page());
@@ -181,13 +194,37 @@ private:
         int page;
     };
 
+    // What the reader and the tokenizer made of the line's text, which the
+    // words alone no longer show. The first cause of a failure, if it fails.
+    void noteLineFaults(bool continued) {
+        lineFaults_.clear();
+        if (!diagnostics_)
+            return;
+        const std::string limit = std::to_string(KTokenizer::kLineSize - 2);
+        if (continued)
+            lineFaults_.push_back("the rest of the line above, which was cut at " + limit +
+                                  " characters, read as a line of its own");
+        if (t_.lineWasCut())
+            lineFaults_.push_back("longer than " + limit +
+                                  " characters: the line is cut there and its rest read as the next line");
+        if (t_.commentCutQuote())
+            lineFaults_.push_back("a '#' inside the quoted text starts a comment, also inside quotes: the line ends "
+                                  "there (leave the '#' out of the text)");
+        else if (t_.quoteUnclosed() && !t_.lineWasCut())
+            lineFaults_.push_back("the quoted text has no closing quote: it runs to the end of the line and takes "
+                                  "in the words after it");
+    }
+
     // Words the line's numbers were read from explain its failure, unless
     // the failure already names the misplaced word.
     void ignore(const std::string& reason) {
         ignored_ = true;
         if (!diagnostics_)
             return;
-        std::string full = reason;
+        std::string full;
+        for (const std::string& f : lineFaults_)
+            full += f + "; ";
+        full += reason;
         if (reason.find("stands in its place") == std::string::npos)
             for (size_t i = 0; i < pending_.size(); ++i)
                 full += (i ? "; " : " (") + pending_[i] + (i + 1 == pending_.size() ? ")" : "");
@@ -245,6 +282,7 @@ private:
                 if (width < 1 || height < 1 || pages < 1)
                     warn("width, height and page count must each be above 0");
                 initLine_ = line_;
+                init_ = here(0);
             }
             skin_.setInit(width, height, pages);
             break;
@@ -460,6 +498,9 @@ private:
     std::vector<std::string> pending_;  // warnings about the current line's numbers
     // Kept only while diagnostics listen.
     int initLine_ = 0;
+    Placed init_;
+    bool afterCut_ = false;                // the line before was cut at the reader's length
+    std::vector<std::string> lineFaults_;  // what became of the current line's text
     std::vector<Placed> placed_;  // one per control created, in order
     std::vector<Placed> backgrounds_;
     std::map<std::string, ResourceLine> resourceLines_;
@@ -499,6 +540,12 @@ std::unique_ptr<KSkin> loadSkinFrom(const char* path, KEffect* effect, KSkinFact
     }
     KMemorySource embedded(kSkinFileName);
     return parseSkin(embedded, effect, factory);
+}
+
+std::unique_ptr<KSkin> loadSkinIn(const std::string& folder, KEffect* effect) {
+    KSkinFactory factory(effect);
+    factory.setFileFolder(folder);
+    return loadSkinFrom((folder + kSkinFileName).c_str(), effect, &factory);
 }
 
 std::unique_ptr<KSkin> loadSkin(KEffect* effect, KSkinFactory* factory) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "skin/skin_diagnostics.h"
 
@@ -27,5 +28,10 @@ std::unique_ptr<KSkin> parseSkin(KByteSource& source, KEffect* effect, KSkinFact
 std::unique_ptr<KSkin> loadSkin(KEffect* effect, KSkinFactory* factory = nullptr);
 // The same with the file's path given (null: straight to the built-in one).
 std::unique_ptr<KSkin> loadSkinFrom(const char* path, KEffect* effect, KSkinFactory* factory = nullptr);
+// The skin a library in `folder` (ending in a separator) shows: the script
+// there, its PngFile images read from there too, else the built-in one.
+// What loadSkin does for the library's own folder, for a tool that paints
+// the skin of a plug-in file it is not.
+std::unique_ptr<KSkin> loadSkinIn(const std::string& folder, KEffect* effect);
 
 }  // namespace kx

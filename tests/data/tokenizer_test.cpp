@@ -133,6 +133,31 @@ TEST(Tokenizer, HashStartsACommentEvenInsideQuotes) {
     EXPECT_EQ(wordsOfLine("Init 1 2# 3"), (Words{"Init", "1", "2"}));
 }
 
+// What a checker tells an author; the words stay as above.
+TEST(Tokenizer, TellsWhatBecameOfTheLinesQuotesAndLength) {
+    KTokenizer t(nullptr);
+    t.setLine("KLabel Left \"Track #1\" font 0");
+    EXPECT_TRUE(t.commentCutQuote());
+    EXPECT_FALSE(t.quoteUnclosed());
+    EXPECT_EQ(wordsOf(t), (Words{"KLabel", "Left", "Track "}));
+    t.setLine("KLabel Left \"Hello font 0");
+    EXPECT_FALSE(t.commentCutQuote());
+    EXPECT_TRUE(t.quoteUnclosed());
+    for (const char* fine : {"KLabel Left \"a\" font 0 # \"note", "# \"x", "a\"b # c", "\"\"", "x \"y\"z"}) {
+        t.setLine(fine);
+        EXPECT_FALSE(t.commentCutQuote() || t.quoteUnclosed()) << fine;
+    }
+
+    const std::string text = std::string(254, 'a') + "b\n" + std::string(254, 'c') + "\nd";
+    KMemorySource source(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    KTokenizer lines(&source);
+    std::vector<bool> cut;
+    while (lines.nextLine())
+        cut.push_back(lines.lineWasCut());
+    // A line of exactly 254 characters is whole.
+    EXPECT_EQ(cut, (std::vector<bool>{true, false, false, false}));
+}
+
 TEST(Tokenizer, WordsBeyondTheThirtySecondAreDropped) {
     std::string line;
     for (int i = 0; i < 127; ++i) {

@@ -256,6 +256,16 @@ const KEmbeddedFile* registerTestFont() {
     return bytes.empty() ? nullptr : &font;
 }
 
+// What the skin checker asks before it says a face is unknown: the system
+// would draw such text in a face of its own choosing.
+TEST(FontFaces, TheLookupTellsWhetherTheSystemHasAFace) {
+    // scripts/install-deps.sh installs it; wine serves the system's fonts.
+    EXPECT_TRUE(hasFontFace("DejaVu Sans"));
+    EXPECT_FALSE(hasFontFace("Kelvox No Such Face"));
+    EXPECT_FALSE(hasFontFace(""));
+    EXPECT_FALSE(hasFontFace(nullptr));
+}
+
 TEST(InstalledFonts, ComeFromEmbeddedDataAndServeTheirFamily) {
     if (!registerTestFont())
         GTEST_SKIP() << "DejaVu Sans Mono is not installed";

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 
 #include "plugin/vst_abi.h"
 #include "scratch_folder.h"
+#include "win32_host.h"
 
 namespace kx::testing {
 namespace {
@@ -47,6 +49,43 @@ TEST(Dll, FindsTheSkinFileInItsOwnFolder) {
     EXPECT_EQ(editorSizeOf(dll), std::make_pair(665, 395 + 12)) << "the built-in skin";
     folder.write("Kelvox2Skin.txt", "Init 300 200 3\r\n");
     EXPECT_EQ(editorSizeOf(dll), std::make_pair(300, 200 + 12));
+}
+
+// A skin beside the DLL is anyone's to write. One that names a program, or
+// a file: link to it, runs nothing when the link is clicked in the editor
+// inside a host's window.
+TEST(Dll, ASkinBesideTheDllCannotRunAProgramThroughALink) {
+    ScratchFolder folder;
+    const std::string dll = folder.file("Kelvox2.dll");
+    ASSERT_TRUE(CopyFileA(windowsPath(KX_PLUGIN_PATH).c_str(), dll.c_str(), FALSE));
+    const std::string program = folder.file("link_target.exe");
+    ASSERT_TRUE(CopyFileA(windowsPath(KX_LINK_TARGET_PATH).c_str(), program.c_str(), FALSE));
+    std::string fileLink = "file:///" + program;
+    for (char& c : fileLink)
+        if (c == '\\')
+            c = '/';
+    folder.write("Kelvox2Skin.txt", "Init 200 40 1\r\n"
+                                    "AddControl 1 0 0 50 40 KUrl \"" + program + "\"\r\n"
+                                    "AddControl 1 50 0 50 40 KUrl \"" + fileLink + "\"\r\n");
+    const HMODULE module = LoadLibraryA(dll.c_str());
+    ASSERT_NE(module, nullptr);
+    const VstPluginMainProc entry = entryOf(module, "VSTPluginMain");
+    AEffect* effect = entry ? entry(quietHost) : nullptr;
+    ASSERT_NE(effect, nullptr);
+    {
+        HostWindow host(200, 52);
+        ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, host.hwnd(), 0), 1);
+        pumpMessages();
+        click(host.child(), 20, 20);
+        click(host.child(), 70, 20);
+        effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0);
+        Sleep(1500);  // time enough for a program the shell started to run
+        pumpMessages();
+        EXPECT_FALSE(std::filesystem::exists(program + ".opened")) << "a click ran the program";
+        effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0);
+    }
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0);
+    FreeLibrary(module);
 }
 
 TEST(Dll, BothEntryNamesGiveAnInstrument) {

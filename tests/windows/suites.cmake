@@ -28,6 +28,7 @@ set(KX_LINUX_ONLY_TESTS
   skin/png_writer_test.cpp
   skin/skin_export_test.cpp
   skin/tool_test.cpp)
+list(APPEND KX_LINUX_ONLY_TESTS skin/check_skin_faults_test.cpp)
 
 # One CTest test per program: starting a program under wine costs far more
 # than most cases take, so each program runs its cases in one go (the

@@ -31,22 +31,25 @@ TEST(SystemClock, IsTheMillisecondTickAndTheLocalDate) {
 
 TEST(Platform, IsWin64) { EXPECT_STREQ(platformName(), "Win64"); }
 
-// The system launcher asks the shell to open the target: here a program
-// that leaves a mark beside itself (link_target.cpp).
-TEST(LinkLauncher, TheShellOpensTheTarget) {
+// A skin beside the DLL may name a program, a file: link or a share; the
+// shell would run each of them. The launcher hands it none of them: here a
+// program that would leave a mark beside itself (link_target.cpp).
+TEST(LinkLauncher, TheShellRunsNoProgramFileOrShareLink) {
     ScratchFolder folder;
     const std::string target = folder.file("link_target.exe");
     ASSERT_TRUE(CopyFileA(windowsPath(KX_LINK_TARGET_PATH).c_str(), target.c_str(), FALSE));
     const std::string mark = target + ".opened";
-
-    EXPECT_TRUE(systemLinkLauncher(target.c_str()));
-    bool opened = false;
-    for (int i = 0; i < 200 && !opened; ++i) {
-        Sleep(50);
-        opened = std::filesystem::exists(mark);
+    std::string fileLink = "file:///" + target;
+    for (char& c : fileLink)
+        if (c == '\\')
+            c = '/';
+    const std::string share = "\\\\localhost\\" + target.substr(0, 1) + "$" + target.substr(2);
+    for (const std::string& link : {target, fileLink, share, std::string("FILE:") + target}) {
+        EXPECT_FALSE(systemLinkLauncher(link.c_str())) << link;
+        EXPECT_FALSE(openLink(link.c_str())) << link;
     }
-    EXPECT_TRUE(opened);
-    EXPECT_FALSE(systemLinkLauncher(folder.file("no such file.kx-none").c_str()));
+    Sleep(1500);  // time enough for a program the shell started to run
+    EXPECT_FALSE(std::filesystem::exists(mark)) << "the shell ran the program";
 }
 
 const char* gOpened = nullptr;
@@ -60,8 +63,10 @@ TEST(LinkLauncher, IsReplaceableAndOpeningALinkNeverCaptures) {
     EXPECT_EQ(system, &systemLinkLauncher);
     EXPECT_FALSE(openLink("https://tamlow.example/kelvox2"));
     EXPECT_STREQ(gOpened, "https://tamlow.example/kelvox2");
+    gOpened = nullptr;
     EXPECT_FALSE(openLink(""));
-    EXPECT_STREQ(gOpened, "");
+    EXPECT_FALSE(openLink("C:\\Windows\\notepad.exe"));
+    EXPECT_EQ(gOpened, nullptr) << "the launcher was asked for a link that is not web or mail";
     EXPECT_EQ(setLinkLauncher(nullptr), &watch);
     EXPECT_EQ(setLinkLauncher(nullptr), &systemLinkLauncher);
 }

@@ -7,6 +7,7 @@
 #include "edit/edit_session.h"
 #include "edit/replay_script.h"
 #include "kelvox2/host/option_reader.h"
+#include "kelvox2/host/state_options.h"
 #include "subcommands.h"
 
 namespace kelvox2 {
@@ -17,8 +18,9 @@ const CommandMessages kReport("edit");
 
 void printHelp(FILE* out) {
     std::fprintf(out,
-                 "usage: kelvox2 edit [PLUGIN] [--skin FILE] [--program N] [--events FILE]\n"
-                 "                    [--screenshot OUT.png] [--quit] [--verbose]\n"
+                 "usage: kelvox2 edit [PLUGIN] [--skin FILE] [--program N] [--fxb FILE] [--fxp FILE]\n"
+                 "                    [--set NAME=VALUE]... [--events FILE] [--screenshot OUT.png]\n"
+                 "                    [--quit] [--verbose]\n"
                  "\n"
                  "Opens the editor of a VST 2.4 plug-in (.so) in a window on the X display named by\n"
                  "DISPLAY, as a host would: sized by the editor, idled about 30 times a second, keys\n"
@@ -27,8 +29,12 @@ void printHelp(FILE* out) {
                  "\n"
                  "options:\n"
                  "  --skin FILE        show this skin script (plug-ins on this framework) and show it\n"
-                 "                     again, parameters kept, whenever it or an image beside it changes\n"
-                 "  --program N        select program N before opening\n"
+                 "                     again, parameters kept, whenever it or an image beside it changes;\n"
+                 "                     each time, the skin checker's report (as check-skin prints it)\n"
+                 "                     goes to stderr, with the controls a lost image took away\n"
+                 "  --program N        select program N before opening (after --fxb, before --fxp)\n");
+    std::fputs(kx::kStateOptionsHelp, out);
+    std::fprintf(out,
                  "  --events FILE      replay input through the X server once the editor shows,\n"
                  "                     one event per line, in editor pixels:\n"
                  "%s"
@@ -65,7 +71,11 @@ int runEdit(int argc, char** argv) {
             return 0;
         }
         std::string value;
-        if (args.is("--skin") || args.is("--events") || args.is("--screenshot") || args.is("--program")) {
+        if (kx::OptionTaken taken = kx::takeStateOption(args, options.state, value, false);
+            taken != kx::OptionTaken::No) {
+            if (taken == kx::OptionTaken::Bad)
+                return usageError(value);
+        } else if (args.is("--skin") || args.is("--events") || args.is("--screenshot") || args.is("--program")) {
             if (!args.value(value) || value.empty())
                 return usageError(args.name() + " needs a value");
             if (args.is("--skin"))

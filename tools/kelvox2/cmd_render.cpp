@@ -13,7 +13,7 @@
 #include "host/plugin_host.h"
 #include "host/plugin_lookup.h"
 #include "host/plugin_presets.h"
-#include "host/typed_value.h"
+#include "host/state_options.h"
 
 #include <unistd.h>
 #include <algorithm>
@@ -78,9 +78,8 @@ struct RenderOptions {
     bool formatGiven = false;
     kx::AudioFormat format = kx::AudioFormat::Float;
     int channels = 0;  // 0: as many as the plug-in has outputs
-    int program = -1;
-    std::string fxp, fxb, saveFxp, saveFxb;
-    std::vector<std::string> sets;
+    kx::StateOptions state;
+    std::string saveFxp, saveFxb;
     bool quiet = false;
 };
 
@@ -127,18 +126,14 @@ EarlyExit parseOptions(int argc, char** argv, RenderOptions& o) {
                 return kReport.usageError("--tail needs seconds from 0 to 3600 (2, 0.5s, 500ms) or 'auto', not '" +
                                           value + "'");
             }
-        } else if (r.is("--program")) {
-            if (!r.value(value) || !kx::parseInteger(value, 0, 1 << 20, o.program))
-                return kReport.usageError("--program needs a program number, not '" + value + "'");
-        } else if (r.is("--set")) {
-            if (!r.value(value) || value.find('=') == std::string::npos || value.front() == '=')
-                return kReport.usageError("--set needs NAME=VALUE, not '" + value + "'");
-            o.sets.push_back(value);
-        } else if (r.is("--fxp") || r.is("--fxb") || r.is("--save-fxp") || r.is("--save-fxb")) {
+        } else if (kx::OptionTaken taken = kx::takeStateOption(r, o.state, value); taken != kx::OptionTaken::No) {
+            if (taken == kx::OptionTaken::Bad)
+                return kReport.usageError(value);
+        } else if (r.is("--save-fxp") || r.is("--save-fxb")) {
             std::string name = r.name();
             if (!r.value(value) || value.empty())
                 return kReport.usageError(name + " needs a file name");
-            (name == "--fxp" ? o.fxp : name == "--fxb" ? o.fxb : name == "--save-fxp" ? o.saveFxp : o.saveFxb) = value;
+            (name == "--save-fxp" ? o.saveFxp : o.saveFxb) = value;
         } else {
             return kReport.usageError("unknown option '" + r.name() + "'");
         }
@@ -148,51 +143,17 @@ EarlyExit parseOptions(int argc, char** argv, RenderOptions& o) {
     return kCarryOn;
 }
 
-// Types each --set value as a musician would.
-EarlyExit applySets(kx::PluginHost& host, const RenderOptions& o) {
-    for (const std::string& s : o.sets) {
-        size_t eq = s.find('=');
-        std::string name = s.substr(0, eq), text = s.substr(eq + 1);
-        std::string error;
-        int index = kx::findParameterNamed(host, name, error);
-        if (index < 0)
-            return kReport.usageError("--set " + s + ": " + error);
-        kx::ParameterShape shape = kx::probeParameter(host, index);
-        std::string warning;
-        if (!kx::setTypedValue(host, shape, text, warning, error))
-            return kReport.usageError("--set " + s + ": " + error);
-        if (!warning.empty())
-            kReport.warn(warning);
-    }
-    return kCarryOn;
-}
-
 // Loads presets, selects the program and types the --set values, in that order.
 EarlyExit applySettings(kx::PluginHost& host, const RenderOptions& o) {
     std::string error;
-    if (!o.fxb.empty()) {
-        kx::FxBank bank;
-        if (!kx::readFxbFile(o.fxb.c_str(), bank, error))
-            return kReport.failure(error);
-        if (!kx::applyBank(host, bank, error))
-            return kReport.failure(o.fxb + ": " + error);
-    }
-    if (o.program >= 0) {
-        if (o.program >= host.numPrograms())
-            return kReport.failure("--program " + std::to_string(o.program) + ": the plug-in has " +
-                                   std::to_string(host.numPrograms()) + " programs (0.." +
-                                   std::to_string(host.numPrograms() - 1) + ")");
-        host.setProgram(o.program);
-    }
-    if (!o.fxp.empty()) {
-        kx::FxProgram program;
-        if (!kx::readFxpFile(o.fxp.c_str(), program, error))
-            return kReport.failure(error);
-        if (!kx::applyProgram(host, program, error))
-            return kReport.failure(o.fxp + ": " + error);
-    }
-    if (EarlyExit exit = applySets(host, o))
-        return exit;
+    std::vector<std::string> warnings;
+    const kx::StateFault fault = kx::applyStateOptions(host, o.state, warnings, error);
+    for (const std::string& warning : warnings)
+        kReport.warn(warning);
+    if (fault == kx::StateFault::Usage)
+        return kReport.usageError(error);
+    if (fault == kx::StateFault::File)
+        return kReport.failure(error);
     if (!o.saveFxp.empty() && !kx::writeFile(o.saveFxp.c_str(), kx::writeFxp(kx::captureProgram(host)), error))
         return kReport.failure(error);
     if (!o.saveFxb.empty() && !kx::writeFile(o.saveFxb.c_str(), kx::writeFxb(kx::captureBank(host)), error))
@@ -428,8 +389,8 @@ int runRender(int argc, char** argv) {
     kx::FileRoles files;
     files.input("the plug-in", pluginPath);
     files.input("the MIDI file", midiPath);
-    files.input("the --fxp file", o.fxp);
-    files.input("the --fxb file", o.fxb);
+    files.input("the --fxp file", o.state.fxp);
+    files.input("the --fxb file", o.state.fxb);
     files.output("the output", outPath);
     files.output("--save-fxp", o.saveFxp);
     files.output("--save-fxb", o.saveFxb);

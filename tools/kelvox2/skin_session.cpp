@@ -38,11 +38,20 @@ std::unique_ptr<kx::KEffect> createInProcessInstrument() {
     return std::unique_ptr<kx::KEffect>(static_cast<kx::KEffect*>(kx::createEffectInstance(quietHost)));
 }
 
+AEffect* inProcessEntry(audioMasterCallback host) {
+    kx::AudioEffect* effect = kx::createEffectInstance(host);
+    return effect ? effect->getAeffect() : nullptr;
+}
+
+kx::KEffect* inProcessEffect(AEffect* effect) {
+    return effect ? static_cast<kx::KEffect*>(static_cast<kx::AudioEffect*>(effect->object)) : nullptr;
+}
+
 SkinView::SkinView(kx::KSkin& skin) : skin_(skin) {
     long long pixels = static_cast<long long>(skin.width()) * skin.height();
     skin_.setWindow(&window_);
     skin_.WindowOpened();
-    if (pixels > 0 && pixels <= kMaxPixels) {
+    if (pixels > 0 && pixels <= kx::KCanvas::kMaxPixels) {
         canvas_ = std::make_unique<kx::KCanvas>(skin.width(), skin.height());
         skin_.ResetCanvas(*canvas_);
         skin_.Paint(*canvas_);

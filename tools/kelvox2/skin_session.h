@@ -21,6 +21,12 @@ namespace kelvox2 {
 // stays quiet.
 std::unique_ptr<kx::KEffect> createInProcessInstrument();
 
+// The instrument's entry point as this program links it, for a PluginHost
+// that drives an in-process instance (PluginHost::create).
+AEffect* inProcessEntry(audioMasterCallback host);
+// The instrument behind an effect that inProcessEntry made.
+kx::KEffect* inProcessEffect(AEffect* effect);
+
 // Stands in for the editor window: always live, counts repaint requests.
 class HeadlessWindow : public kx::KSkinWindow {
 public:
@@ -35,10 +41,10 @@ public:
 // start page, repainted after every event.
 class SkinView {
 public:
-    // The skin is not owned. Refuses (canvas() null) sizes beyond kMaxPixels.
+    // The skin is not owned. Refuses (canvas() null) sizes beyond the
+    // canvas's limit, as the editor does.
     explicit SkinView(kx::KSkin& skin);
     ~SkinView();
-    static constexpr long long kMaxPixels = 64ll << 20;
 
     kx::KCanvas* canvas() { return canvas_.get(); }
     void paint();

@@ -1,6 +1,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include "controls/link_target.h"
 #include "editor/link_launcher.h"
 
 extern char** environ;
@@ -24,6 +25,8 @@ void reapFinished() {
 }  // namespace
 
 bool systemLinkLauncher(const char* target) {
+    if (!isOpenableLink(target))
+        return false;
     reapFinished();
     char program[] = "xdg-open";
     char* argv[] = {program, const_cast<char*>(target), nullptr};

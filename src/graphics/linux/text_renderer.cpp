@@ -191,10 +191,14 @@ private:
     FcConfig* config_;
 };
 
+FcConfig* moduleFontConfig() {
+    static const FontConfig fontConfig;  // lives until the module is unloaded
+    return fontConfig.get();
+}
+
 // The file and face index that fontconfig offers for a description.
 bool askFontConfig(const KFontDescription& d, std::string& file, int& index) {
-    static const FontConfig fontConfig;  // lives until the module is unloaded
-    FcConfig* config = fontConfig.get();
+    FcConfig* config = moduleFontConfig();
     if (!config)
         return false;
     FcPattern* pattern = FcPatternCreate();
@@ -267,7 +271,43 @@ bool matchSystemFont(const KFontDescription& d, std::string& file, int& index) {
     return found;
 }
 
+// Names fontconfig stands for a face of its choosing with.
+const char* const kGenericFamilies[] = {"sans-serif", "sans", "serif", "monospace", "mono", "system-ui", "cursive",
+                                        "fantasy"};
+
+bool fontConfigHasFamily(const char* family) {
+    FcConfig* config = moduleFontConfig();
+    FcPattern* pattern = config ? FcPatternCreate() : nullptr;
+    if (!pattern)
+        return false;
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr));
+    FcFontSet* fonts = objects ? FcFontList(config, pattern, objects) : nullptr;
+    const bool found = fonts && fonts->nfont > 0;
+    if (fonts)
+        FcFontSetDestroy(fonts);
+    if (objects)
+        FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
+}
+
 }  // namespace
+
+bool hasFontFace(const char* faceName) {
+    if (!faceName || !*faceName)
+        return false;
+    {
+        const std::lock_guard<std::mutex> hold(installedFontsLock());
+        for (const InstalledFont& f : installedFonts())
+            if (strcasecmp(f.family.c_str(), faceName) == 0)
+                return true;
+    }
+    for (const char* generic : kGenericFamilies)
+        if (strcasecmp(generic, faceName) == 0)
+            return true;
+    return fontConfigHasFamily(faceName);
+}
 
 PlatformFontPtr createPlatformFont(const KFontDescription& description) {
     LibraryPtr owner = newLibrary();

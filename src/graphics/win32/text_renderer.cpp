@@ -88,6 +88,23 @@ PlatformFontPtr createPlatformFont(const KFontDescription& description) {
     return result;
 }
 
+bool hasFontFace(const char* faceName) {
+    if (!faceName || !*faceName)
+        return false;
+    // GDI makes a font for any name and quietly puts another face in; the
+    // face it chose tells (private fonts included).
+    const PlatformFontPtr font = createPlatformFont(describeFont(12, faceName));
+    const HDC dc = font ? CreateCompatibleDC(nullptr) : nullptr;
+    if (!dc)
+        return false;
+    const HGDIOBJ previous = SelectObject(dc, font->handle());
+    char chosen[LF_FACESIZE] = {};
+    const bool found = GetTextFaceA(dc, sizeof chosen, chosen) > 0 && lstrcmpiA(chosen, faceName) == 0;
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    return found;
+}
+
 int32_t measureText(const PlatformFont& font, const char* text) {
     if (!text)
         return 0;

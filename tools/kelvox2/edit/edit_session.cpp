@@ -14,7 +14,6 @@
 #include <memory>
 #include <vector>
 
-#include "data/byte_source.h"
 #include "edit/host_window.h"
 #include "edit/replay_script.h"
 #include "edit/skin_stage.h"
@@ -22,7 +21,7 @@
 #include "edit/xtest_player.h"
 #include "kelvox2/host/plugin_host.h"
 #include "kelvox2/host/plugin_lookup.h"
-#include "skin/skin_parser.h"
+#include "skin_report.h"
 #include "skin_session.h"
 
 namespace kelvox2 {
@@ -94,20 +93,16 @@ const char* const kMessagePrefix = "kelvox2 edit: ";
 
 void message(const std::string& text) { std::fprintf(stderr, "%s%s\n", kMessagePrefix, text.c_str()); }
 
-// Parses the script as the plug-in will, to say why one is not shown.
-bool checkSkin(const std::string& path, std::string& error) {
-    errno = 0;  // a folder opens without an error of its own
-    kx::KFileSource file(path.c_str());
-    if (!file.isOpen()) {
-        error = "cannot read " + path + ": " + (errno ? std::strerror(errno) : "not a regular file");
-        return false;
-    }
-    std::unique_ptr<kx::KEffect> effect = createInProcessInstrument();
-    if (!effect || !kx::parseSkin(file, effect.get())) {
+// Parses the script as the plug-in will and prints the checker's report on
+// stderr (stdout carries the session's lines); false, with the reason, for
+// a script the plug-in would not show.
+bool checkSkin(const std::string& path, SkinCheck& check, std::string& error) {
+    check = checkSkinFile(path.c_str(), stderr);
+    if (!check.unreadable.empty())
+        error = check.unreadable;
+    else if (check.status == 2)
         error = path + " declares no size and pages (see kelvox2 check-skin)";
-        return false;
-    }
-    return true;
+    return error.empty();
 }
 
 class EditSession {
@@ -142,6 +137,7 @@ private:
     kx::PluginHost host_;
     HostWindow window_;
     std::unique_ptr<SkinStage> stage_;
+    SkinCheck shownCheck_;  // the check of the skin on screen
     void* pin_ = nullptr;  // keeps the staged library loaded between instances
     bool editorOpen_ = false;
     bool closed_ = false;
@@ -216,10 +212,14 @@ void EditSession::closeEditor(bool announce) {
 
 void EditSession::reloadSkin() {
     std::string error;
-    if (!checkSkin(stage_->skinPath(), error) || !stage_->stage(error)) {
+    SkinCheck check;
+    if (!checkSkin(stage_->skinPath(), check, error) || !stage_->stage(error)) {
         message(error + "; the editor keeps the skin it shows");
         return;
     }
+    for (const std::string& lost : describeLostImages(shownCheck_, check))
+        message("reload: " + lost);
+    shownCheck_ = std::move(check);
     // The new instance takes over the old one's parameters and program.
     std::vector<uint8_t> bank = host_.getChunk(false);
     const VstIntPtr program = host_.getProgram();
@@ -388,7 +388,7 @@ int EditSession::run() {
         return 2;
     }
     if (!options_.skinPath.empty()) {
-        if (!checkSkin(options_.skinPath, error)) {
+        if (!checkSkin(options_.skinPath, shownCheck_, error)) {
             message(error);
             return 2;
         }
@@ -416,7 +416,16 @@ int EditSession::run() {
                     std::to_string(host_.numPrograms()) + " (0 to " + std::to_string(host_.numPrograms() - 1) + ")");
             return 2;
         }
-        host_.setProgram(options_.program);
+    }
+    kx::StateOptions state = options_.state;
+    state.program = options_.program;
+    std::vector<std::string> warnings;
+    const kx::StateFault fault = kx::applyStateOptions(host_, state, warnings, error);
+    for (const std::string& warning : warnings)
+        message(warning);
+    if (fault != kx::StateFault::Ok) {
+        message(error);
+        return 2;
     }
     if (!(host_.effect()->flags & effFlagsHasEditor)) {
         message(options_.pluginPath + " has no editor");

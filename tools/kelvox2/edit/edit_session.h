@@ -8,12 +8,15 @@
 
 #include <string>
 
+#include "kelvox2/host/state_options.h"
+
 namespace kelvox2 {
 
 struct EditOptions {
     std::string pluginPath;
     std::string skinPath;        // empty: the plug-in's own skin
     int program = -1;            // -1: the plug-in's current program
+    kx::StateOptions state;      // --fxb, --fxp and --set (the program is the one above)
     std::string eventsPath;      // empty: no replay
     std::string screenshotPath;  // empty: no picture
     bool quit = false;           // close once replay and picture are done

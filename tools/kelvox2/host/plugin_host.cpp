@@ -82,14 +82,28 @@ bool PluginHost::load(const std::string& path, std::string* error) {
         entry = reinterpret_cast<VstPluginMainProc>(::dlsym(module_, "main"));
     if (!entry)
         return fail("'" + path + "' is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main");
+    return createEffect(entry, error);
+}
+
+bool PluginHost::create(VstPluginMainProc entry, std::string* error) {
+    unload();
+    return createEffect(entry, error);
+}
+
+bool PluginHost::createEffect(VstPluginMainProc entry, std::string* error) {
     PluginHost* previous = gLoadingHost;
     gLoadingHost = this;
     AEffect* effect = entry(callback);
     gLoadingHost = previous;
-    if (!effect)
-        return fail("the plug-in's entry point created no effect");
-    if (effect->magic != kEffectMagic)
-        return fail("the plug-in's entry point returned a record without the VST magic number");
+    const char* fault = !effect                       ? "the plug-in's entry point created no effect"
+                        : effect->magic != kEffectMagic ? "the plug-in's entry point returned a record without the VST magic number"
+                                                        : nullptr;
+    if (fault) {
+        if (error)
+            *error = fault;
+        unload();
+        return false;
+    }
     effect->user = this;
     effect_ = effect;
     return true;

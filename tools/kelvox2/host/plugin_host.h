@@ -58,6 +58,9 @@ public:
     // main, and creates the effect. A bare name is looked for in the VST
     // folders (locatePlugin). False with a message in `error`.
     bool load(const std::string& path, std::string* error);
+    // Creates the effect through an entry point linked into this program
+    // (no module to load), as load does with the module's.
+    bool create(VstPluginMainProc entry, std::string* error);
     // Closes the effect (effClose) and releases the module.
     void unload();
     bool isLoaded() const { return effect_ != nullptr; }
@@ -146,6 +149,7 @@ private:
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     // A text request into a zeroed 256-byte buffer, cut at the first zero.
     std::string text(VstInt32 opcode, VstInt32 index = 0) const;
+    bool createEffect(VstPluginMainProc entry, std::string* error);
 
     void* module_ = nullptr;
     AEffect* effect_ = nullptr;
