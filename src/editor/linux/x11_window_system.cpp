@@ -503,16 +503,6 @@ void X11WindowSystem::releaseKeyboard() {
     hold_.release(capture_ != 0);
 }
 
-void X11WindowSystem::renewKeyboard() {
-    if (!keyboardWindow_ || hold_.renew(capture_ != 0) != X11KeyboardHold::Renewal::lost)
-        return;
-    // The server ended the grabs with the box out of sight: it commits and
-    // closes as on a click outside, and the editor repaints again.
-    if (focus_ == keyboardWindow_)
-        setFocus(0);
-    releaseKeyboard();
-}
-
 size_t X11WindowSystem::clipboardText(char* text, size_t size) {
     if (!text || size == 0)
         return 0;
@@ -536,7 +526,10 @@ void X11WindowSystem::processEvents() {
         XNextEvent(display_, &event);
         handleEvent(event);
     }
-    renewKeyboard();
+    // A box that can hold no grab (the host hid the editor) commits and
+    // closes as on a click outside, and the editor repaints again.
+    if (keyboardWindow_ && hold_.renew(capture_ != 0) == X11KeyboardHold::Renewal::lost && focus_ == keyboardWindow_)
+        setFocus(0);
     sweep();
 }
 

@@ -107,7 +107,6 @@ private:
     void onFocus(const XFocusChangeEvent& event);
     void onKey(XKeyEvent& event);
     void onDestroyed(Window window);
-    void renewKeyboard();
     void takeXFocus(Record& record);
     void giveBackXFocus();
     Cursor cursor(KCursorShape shape);
