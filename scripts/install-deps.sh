@@ -19,7 +19,7 @@ packages=(
   libx11-dev libxext-dev libxtst-dev libxfixes-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libsndfile1-dev libmpfr-dev
   qemu-user g++-aarch64-linux-gnu
-  xvfb xauth locales
+  xvfb xauth openbox locales
   dpkg-dev file groff-base lintian valgrind
   dpf-plugins-vst amsynth
   "${windows_build[@]}" wine64
