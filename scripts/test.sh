@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and runs every test: the release suite,
 # the Windows build's tests under wine (compared with the release build),
 # then the fuzz targets briefly and the whole suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer (clang), and last the
-# threaded tests under ThreadSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer (clang), the threaded
+# tests under ThreadSanitizer, and last the editor in Ardour and Qtractor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
