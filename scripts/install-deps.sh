@@ -22,7 +22,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev libxext-dev libxtst-dev libxfixes-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libsndfile1-dev
-  xvfb xauth locales
+  xvfb xauth openbox locales
   dpkg-dev file groff-base
   dpf-plugins-vst amsynth
   "${windows_build[@]}" wine64

@@ -148,13 +148,17 @@ void KEditor::applyRefresh() {
         refreshPending_ = true;
     if (!refreshPending_)
         return;
+    // The tick wraps (every 49.7 days) and may read anything when the editor
+    // starts: only a refresh seen to be recent holds this one back.
     const uint32_t now = skin_->TickCount();
-    if (static_cast<int32_t>(now - lastRefreshTick_) < skin_->refreshThrottle())
+    const int throttle = skin_->refreshThrottle();
+    if (refreshed_ && throttle > 0 && now - lastRefreshTick_ < static_cast<uint32_t>(throttle))
         return;
     // Cleared before the repaint reads the values: a change made meanwhile
     // asks again and is painted next time.
     refreshPending_ = false;
     lastRefreshTick_ = now;
+    refreshed_ = true;
     skin_->RequestRepaint();
 }
 

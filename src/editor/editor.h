@@ -62,6 +62,7 @@ private:
     ERect rect_{};
     bool refreshPending_ = false;
     uint32_t lastRefreshTick_ = 0;
+    bool refreshed_ = false;  // lastRefreshTick_ holds a refresh
     // Host calls made from inside our own (a host answering a parameter
     // report by idling the editor, or closing it) must not pull the window
     // system from under the call in progress.

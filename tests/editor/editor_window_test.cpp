@@ -214,6 +214,32 @@ TEST_F(EditorTest, RefreshesAreThrottledAndTheLastOneIsPaintedAtALaterIdle) {
     EXPECT_NE(differing(onScreen(), first), 0u);
 }
 
+TEST_F(EditorTest, HostChangesArePaintedWhateverTheMillisecondTickReads) {
+    // 24.9 days after the system started the tick passes 2^31; at 49.7 days
+    // it wraps.
+    skin().setClock(testTick);
+    gTick = 0x90000000u;
+    ASSERT_TRUE(open());
+    const int wave = param("Wave1");
+    const auto first = onScreen();
+    aeffect->setParameter(aeffect, wave, 1.0f);
+    idle();
+    EXPECT_EQ(differing(onScreen(), headless()), 0u);
+    EXPECT_NE(differing(onScreen(), first), 0u);
+    gTick = 0xFFFFFFF0u;
+    aeffect->setParameter(aeffect, wave, 0.0f);
+    idle();
+    const auto beforeWrap = onScreen();
+    EXPECT_EQ(differing(beforeWrap, headless()), 0u);
+    gTick += 10;
+    aeffect->setParameter(aeffect, wave, 0.5f);
+    idle();
+    EXPECT_EQ(differing(onScreen(), beforeWrap), 0u) << "painted within the throttle interval";
+    gTick += 50;  // past the wrap
+    idle();
+    EXPECT_EQ(differing(onScreen(), headless()), 0u);
+}
+
 TEST_F(EditorTest, OpeningTwiceKeepsTheOneWindowAndReopeningReusesTheCanvas) {
     ASSERT_TRUE(open());
     const Window first = host->child();

@@ -2,7 +2,9 @@
 // the keyboard (its own X focus and grab) and from the host's key requests,
 // Return, Escape, a click elsewhere, the clipboard.
 #include <X11/keysym.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 
 #include "editor/text_field.h"
@@ -206,6 +208,49 @@ TEST_F(TextEntryTest, TheBoxHoldsAtMost255Characters) {
         dispatch(effEditKeyDown, '1');
     dispatch(effEditKeyDown, 0, 4 /* VKEY_RETURN */);
     EXPECT_EQ(std::strlen(entry().committedText()), 255u);
+}
+
+TEST_F(TextEntryTest, TheHostHidingTheEditorWhileTypingCommitsTheBoxAndRepaintingResumes) {
+    const double before = value(detune);
+    openBox();
+    host->type("5");
+    auto* field = static_cast<KTextField*>(system()->extraData(entry().hwnd()));
+    ASSERT_TRUE(idleUntil([&] { return std::strcmp(field->text(), "5") == 0; }));
+    // The server ends the box's grabs with its window out of sight.
+    XUnmapWindow(host->display(), host->window());
+    host->sync();
+    ASSERT_TRUE(idleUntil([&] { return !entry().isOpen(); }));
+    EXPECT_EQ(value(detune), readingOf("5"));
+    expectTwoReports(before, value(detune));
+    EXPECT_FALSE(system()->holdsKeyboard());
+    EXPECT_FALSE(skin().repaintSuspended());
+    // Shown again, it shows the host's changes.
+    XMapWindow(host->display(), host->window());
+    aeffect->setParameter(aeffect, param("Wave1"), 1.0f);
+    host->sync();
+    EXPECT_TRUE(idleUntil([&] { return differing(onScreen(), headless()) == 0; }));
+}
+
+TEST_F(TextEntryTest, AHostThatStopsCallingIdleGetsTheKeyboardBackAfterASecondUntilItIdlesAgain) {
+    const double before = value(detune);
+    openBox();
+    host->type("4");
+    auto* field = static_cast<KTextField*>(system()->extraData(entry().hwnd()));
+    ASSERT_TRUE(idleUntil([&] { return std::strcmp(field->text(), "4") == 0; }));
+    const auto lastIdle = std::chrono::steady_clock::now();
+    // A modal dialog of the host's: no idle while it is up.
+    ASSERT_TRUE(waitFor([&] { return keyboardIsFree(); }, [] { usleep(20000); }));
+    EXPECT_GE(std::chrono::steady_clock::now() - lastIdle, std::chrono::milliseconds(900));
+    EXPECT_TRUE(entry().isOpen());
+    EXPECT_TRUE(hostCalls().empty()) << "nothing committed";
+    EXPECT_EQ(value(detune), before);
+    // Idle again: the box has the keyboard back, and typing goes on.
+    idle();
+    EXPECT_FALSE(keyboardIsFree());
+    host->type("2");
+    closedBy(XK_Return);
+    EXPECT_EQ(value(detune), readingOf("42"));
+    EXPECT_TRUE(keyboardIsFree());
 }
 
 TEST_F(TextEntryTest, ClosingTheEditorWhileTypingCommitsAndFreesTheKeyboard) {

@@ -32,6 +32,23 @@ private:
     std::string name_;
 };
 
+// A window manager on the test's server, as users run one (openbox): it
+// frames, places and focuses the top-level windows mapped after it came up.
+class WindowManager {
+public:
+    WindowManager();
+    ~WindowManager();
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+
+    bool running() const { return running_; }
+
+private:
+    int pid_ = -1;
+    bool running_ = false;
+    Display* display_ = nullptr;
+};
+
 // The host: its own connection and a mapped top-level window, at the
 // screen's origin unless placed elsewhere.
 class XHost {

@@ -280,6 +280,24 @@ TEST_F(WindowsEditorTest, LosingTheCaptureEndsADrag) {
     ReleaseCapture();
 }
 
+TEST_F(WindowsEditorTest, AHostWindowThatTakesTheCaptureAndTheFocusDuringADragKeepsThem) {
+    ASSERT_TRUE(open());
+    post(editor(), WM_LBUTTONDOWN, MK_LBUTTON, kWave1Dial.x, kWave1Dial.y);
+    pumpMessages();
+    ASSERT_EQ(GetCapture(), editor());
+    // The host starts a drag of its own: it takes the capture, and then the
+    // keyboard focus.
+    SetCapture(host->hwnd());
+    pumpMessages();
+    EXPECT_EQ(GetCapture(), host->hwnd()) << "the editor's lost capture freed the host's";
+    SetFocus(host->hwnd());
+    pumpMessages();
+    EXPECT_EQ(GetCapture(), host->hwnd()) << "the editor's lost focus freed the host's capture";
+    ASSERT_FALSE(edits().empty());
+    EXPECT_EQ(edits().back().first, audioMasterEndEdit);
+    ReleaseCapture();
+}
+
 TEST_F(WindowsEditorTest, TheReadOutsBoxTakesATypedValueWithReturn) {
     ASSERT_TRUE(open());
     ASSERT_NO_FATAL_FAILURE(openBox());

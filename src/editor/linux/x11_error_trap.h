@@ -8,7 +8,8 @@
 // late errors, which Xlib reports whenever it next reads the connection,
 // are caught too.
 //
-// Threads: a trap belongs to the thread that made it. Traps nest.
+// Threads: a trap belongs to the thread that made it. Traps nest, and
+// traps on several threads may live at once.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -37,7 +38,6 @@ private:
     Display* display_;
     X11ErrorRecord& record_;
     X11ErrorTrap* outer_;
-    XErrorHandler replaced_ = nullptr;
 };
 
 }  // namespace kx

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "editor/linux/x11_clipboard.h"
+#include "editor/linux/x11_focus.h"
 #include "editor/linux/x11_keys.h"
 #include "editor/linux/x11_picture.h"
 #include "editor/text_field.h"
@@ -87,6 +88,10 @@ struct X11WindowSystem::WindowClass {
 };
 
 std::unique_ptr<KWindowSystem> connectWindowSystem() {
+    // The text box's watch shares the connection from its own thread: Xlib
+    // 1.8 locks every connection, older ones those opened after this call.
+    if (!XInitThreads())
+        return nullptr;
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return nullptr;
@@ -116,6 +121,7 @@ X11WindowSystem::~X11WindowSystem() {
         if (!r.dead && !r.destroying && !find(r.parent))
             destroyTree(r, true);
     }
+    hold_.release(true);
     if (keyboardWindow_ || capture_) {
         XUngrabKeyboard(display_, CurrentTime);
         XUngrabPointer(display_, CurrentTime);
@@ -486,28 +492,25 @@ void X11WindowSystem::holdKeyboard(KWindowHandle window) {
     Record* r = find(window);
     if (!r || r->gone || keyboardWindow_)
         return;
-    X11ErrorTrap trap(display_, errors_);
-    if (XGrabKeyboard(display_, r->xid, True, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess)
-        return;
-    // Without the pointer the box could not see a click outside, and the
-    // keyboard grab would outlive it.
-    if (XGrabPointer(display_, r->xid, True, ButtonPressMask | ButtonReleaseMask, GrabModeAsync, GrabModeAsync, None,
-                     None, CurrentTime) != GrabSuccess) {
-        XUngrabKeyboard(display_, CurrentTime);
-        return;
-    }
-    keyboardWindow_ = window;
+    if (hold_.take(r->xid))
+        keyboardWindow_ = window;
 }
 
 void X11WindowSystem::releaseKeyboard() {
     if (!keyboardWindow_)
         return;
     keyboardWindow_ = 0;
-    X11ErrorTrap trap(display_, errors_);
-    XUngrabKeyboard(display_, CurrentTime);
-    if (!capture_)
-        XUngrabPointer(display_, CurrentTime);
-    XFlush(display_);
+    hold_.release(capture_ != 0);
+}
+
+void X11WindowSystem::renewKeyboard() {
+    if (!keyboardWindow_ || hold_.renew(capture_ != 0) != X11KeyboardHold::Renewal::lost)
+        return;
+    // The server ended the grabs with the box out of sight: it commits and
+    // closes as on a click outside, and the editor repaints again.
+    if (focus_ == keyboardWindow_)
+        setFocus(0);
+    releaseKeyboard();
 }
 
 size_t X11WindowSystem::clipboardText(char* text, size_t size) {
@@ -533,6 +536,7 @@ void X11WindowSystem::processEvents() {
         XNextEvent(display_, &event);
         handleEvent(event);
     }
+    renewKeyboard();
     sweep();
 }
 
@@ -696,8 +700,10 @@ void X11WindowSystem::onFocus(const XFocusChangeEvent& event) {
         xFocusTaken_ = false;
         savedFocus_ = None;
         setFocus(0);
-    } else if (capture_ == r->xid) {
-        // The host lost the focus in the middle of a drag.
+    } else if (capture_ == r->xid && !focusInTopLevelOf(display_, r->xid)) {
+        // The focus left the host's top-level window in the middle of a
+        // drag; moving inside it (a toolkit handing it to a child window of
+        // its own on each press) leaves the drag alone.
         deliver(*r, WM_KILLFOCUS, 0, 0);
     }
 }

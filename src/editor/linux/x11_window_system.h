@@ -10,7 +10,8 @@
 //   (converting its implicit grab). It never outlives the buttons: when the
 //   last one is released the grab goes and the window hears that capture
 //   changed. Losing it otherwise (the server ends it, the window becomes
-//   unviewable) or losing the focus during a drag reads as capture changed.
+//   unviewable) or the focus leaving the host's top-level window during a
+//   drag reads as capture changed.
 // - Focus: plain clicks never take the X keyboard focus (that would steal
 //   the host's shortcuts); the editor window's focus is only our own
 //   bookkeeping. The text box takes the X focus and gives it back when it
@@ -18,7 +19,9 @@
 // - The keyboard hook: while the text box is open it holds a keyboard grab,
 //   together with a pointer grab (events to our own windows as usual) so
 //   that a click outside ends it; both go the moment the box commits,
-//   cancels or is clicked away. No keyboard grab without the pointer one.
+//   cancels or is clicked away, and never outlast the host's idle calls by
+//   more than a second (X11KeyboardHold). A box whose window can no longer
+//   hold them (the host hid or unmapped the editor) commits and closes.
 // - Errors on this connection are trapped (X11ErrorTrap); a window the host
 //   destroyed is noticed from its DestroyNotify and never addressed again.
 //
@@ -31,6 +34,7 @@
 #include <vector>
 
 #include "editor/linux/x11_error_trap.h"
+#include "editor/linux/x11_keyboard_hold.h"
 #include "editor/window_system.h"
 
 namespace kx {
@@ -103,12 +107,14 @@ private:
     void onFocus(const XFocusChangeEvent& event);
     void onKey(XKeyEvent& event);
     void onDestroyed(Window window);
+    void renewKeyboard();
     void takeXFocus(Record& record);
     void giveBackXFocus();
     Cursor cursor(KCursorShape shape);
 
     Display* display_;
     X11ErrorRecord errors_;
+    X11KeyboardHold hold_{display_, errors_};
     std::vector<std::unique_ptr<Record>> windows_;
     std::vector<std::unique_ptr<WindowClass>> classes_;
     KWindowHandle capture_ = 0;

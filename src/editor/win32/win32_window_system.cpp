@@ -383,7 +383,12 @@ void Win32WindowSystem::setCapture(KWindowHandle window) {
         SetCapture(hwndOf(window));
 }
 
-void Win32WindowSystem::releaseCapture() { ReleaseCapture(); }
+// ReleaseCapture frees whichever window of the thread has it: a host window
+// that has just taken it (and so took the focus from us) keeps it.
+void Win32WindowSystem::releaseCapture() {
+    if (ownRecord(handleOf(GetCapture())))
+        ReleaseCapture();
+}
 
 KWindowHandle Win32WindowSystem::capture() const { return handleOf(GetCapture()); }
 
