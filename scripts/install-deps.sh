@@ -12,6 +12,10 @@ windows_build=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   googletest
 )
+hosts=(
+  xvfb xauth openbox x11-utils python3 python3-xlib
+  ardour qtractor jackd2
+)
 packages=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
@@ -23,12 +27,14 @@ packages=(
   dpkg-dev file groff-base lintian valgrind
   dpf-plugins-vst amsynth
   "${windows_build[@]}" wine64
+  "${hosts[@]}"
 )
 windows_tests=("${windows_build[@]}" wine64 xvfb xauth fonts-dejavu-core)
 full=1
 case "${1:-}" in
   --windows-build) packages=("${windows_build[@]}"); full=0 ;;
   --windows-tests) packages=("${windows_tests[@]}"); full=0 ;;
+  --hosts) packages=("${hosts[@]}"); full=0 ;;
 esac
 
 missing=()

@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and runs every test: the release suite,
 # the Windows build's tests under wine (compared with the release build),
 # then the fuzz targets briefly and the whole suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer (clang), and last the
-# threaded tests under ThreadSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer (clang), the threaded
+# tests under ThreadSanitizer, and last the editor in Ardour and Qtractor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -46,3 +46,8 @@ cmake --build build-tsan -j2 --target kelvox2 Kelvox2
 TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" \
   build-tsan/kelvox2 validate --level 4 --only threads build-tsan/Kelvox2.so
 echo "thread-sanitized: threaded tests clean ($((SECONDS - tsan_start)) s with the build)"
+
+# ---------------------------------------------------------------------------
+# The editor in real hosts: Ardour 7 and Qtractor under Xvfb and openbox, a
+# dial dragged and a button clicked through XTest (about 30 s).
+bash scripts/try-hosts.sh --plugin build/Kelvox2.so

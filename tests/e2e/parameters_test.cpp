@@ -3,6 +3,7 @@
 // answers to indices and values outside the table.
 #include "plugin_fixture.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kx::e2e {
@@ -176,6 +177,23 @@ TEST_F(PluginTest, IndicesOutsideTheTableAnswerEmpty) {
     std::vector<uint8_t> before = host.getChunk(false);
     host.setParameter(30, 0.5f);
     EXPECT_EQ(host.getChunk(false), before);
+}
+
+// Ardour shows a value as the display text, a space and the unit label (cut
+// to two characters fewer than the display has: "2.0 s" for 2.0 semis), and
+// takes a parameter-properties label, when one is given, as the parameter's
+// name. The properties stay unanswered and untouched, so every host keeps the
+// names and units that the name and label requests give.
+TEST_F(PluginTest, ParameterPropertiesLeaveNamesAndUnitsToTheirRequests) {
+    for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE(kTable[i].name);
+        VstParameterProperties properties;
+        std::memset(&properties, 0x5A, sizeof properties);
+        EXPECT_EQ(host.dispatch(effGetParameterProperties, i, 0, &properties), 0);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&properties);
+        EXPECT_EQ(std::count(bytes, bytes + sizeof properties, 0x5A), static_cast<long>(sizeof properties));
+        EXPECT_EQ(host.paramName(i) + "|" + host.paramLabel(i), std::string(kTable[i].name) + "|" + kTable[i].label);
+    }
 }
 
 TEST_F(PluginTest, TextRequestsStayWithinTheirLimits) {
