@@ -1,10 +1,11 @@
 #include "engine/wave_table_set.h"
 
-#if defined(__x86_64__)
+#include "engine/cpu_path.h"
+#include "engine/exact_math.h"
+
+#if KX_AVX2_CODE
 #include <immintrin.h>
 #endif
-
-#include "engine/exact_math.h"
 
 #include <cstdint>
 #include <vector>
@@ -107,7 +108,7 @@ namespace kx {
 
 namespace {
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if KX_AVX2_CODE
 
 // Four samples at a time: each sample's segment (y0, c1, c2, c3) loaded
 // whole and the four turned into one register per coefficient, then the
@@ -141,9 +142,8 @@ void WaveTableSet::readStretch(int table, const double* phases, double* out, int
     const Segment* lower = segments_[table][blends ? level : kLevels - 1];
     const Segment* upper = segments_[table][blends ? level + 1 : kLevels - 1];
     int i = 0;
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+#if KX_AVX2_CODE
+    if (cpuPath() == CpuPath::avx2)
         i = readStretchAvx2(lower, upper, blends, phases, out, count, fraction);
 #endif
     for (; i < count; ++i) {
@@ -157,9 +157,8 @@ void WaveTableSet::readStretch(int table, const double* phases, double* out, int
 
 int WaveTableSet::readGliding(int table, const double* phases, const double* freqs, double* out,
                               int count) const noexcept {
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+#if KX_AVX2_CODE
+    if (cpuPath() == CpuPath::avx2)
         return readGlidingAvx2(segments_[table][0], phases, freqs, out, count);
 #else
     (void)table, (void)phases, (void)freqs, (void)out, (void)count;
@@ -167,7 +166,7 @@ int WaveTableSet::readGliding(int table, const double* phases, const double* fre
     return 0;
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if KX_AVX2_CODE
 
 namespace {
 
