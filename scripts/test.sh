@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the release suite,
-# the engine's baseline path and a processor without AVX and FMA under qemu
-# (scripts/test-cpu-paths.sh), the Windows build's tests under wine (compared
-# with the release build), then the fuzz targets briefly and the whole suite
-# again under AddressSanitizer and UndefinedBehaviorSanitizer (clang), and
-# last the threaded tests under ThreadSanitizer.
+# the Windows build's tests under wine (compared with the release build),
+# then the fuzz targets briefly and the whole suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer (clang), and last the
+# threaded tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -13,6 +12,8 @@ fuzz_seconds=${KX_FUZZ_SECONDS:-20}
 bash scripts/build.sh -DKX_TESTS=ON -DKX_BENCH=ON
 ctest --test-dir build -j2 --output-on-failure
 
+# The engine's baseline path (a build that never takes its AVX2 code) and a
+# processor without AVX and FMA under qemu, rendering the same bits.
 bash scripts/test-cpu-paths.sh
 
 bash scripts/test-windows.sh
