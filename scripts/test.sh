@@ -12,6 +12,10 @@ fuzz_seconds=${KX_FUZZ_SECONDS:-20}
 bash scripts/build.sh -DKX_TESTS=ON -DKX_BENCH=ON
 ctest --test-dir build -j2 --output-on-failure
 
+# The engine's baseline path (a build that never takes its AVX2 code) and a
+# processor without AVX and FMA under qemu, rendering the same bits.
+bash scripts/test-cpu-paths.sh
+
 bash scripts/test-windows.sh
 
 cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,6 +1,6 @@
 #include "engine/lfo.h"
 
-#include "engine/vector_clones.h"
+#include "engine/cpu_path.h"
 
 #include <cmath>
 

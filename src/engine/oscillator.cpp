@@ -1,7 +1,7 @@
 #include "engine/oscillator.h"
 
+#include "engine/cpu_path.h"
 #include "engine/exact_math.h"
-#include "engine/vector_clones.h"
 
 #include <cmath>
 
@@ -113,21 +113,10 @@ void Oscillator::smoothGain() noexcept {
             stretch_.target[i] = gainTarget_;
     }
     // While the smoothing keeps up (the target moves by at most a step per
-    // sample, as it does through a glide), each sample lands on its target:
-    // d = target - value lies within the step, and value was the previous
-    // target. Checked with the same subtraction and comparisons as a tick.
-    const double stepSize = gain.step;
-    const double first = target[0] - gain.value;
-    int misses = (first > stepSize) | !(first >= -stepSize);
-    for (int i = 1; i < count_; ++i) {
-        const double d = target[i] - target[i - 1];
-        misses += (d > stepSize) | !(d >= -stepSize);
-    }
-    if (misses == 0) {
+    // sample, as it does through a glide), each sample lands on its target.
+    if (gain.keepsUp(target, count_)) {
         gainsOnTarget_ = true;
-        gain.target = target[count_ - 1];
-        gain.value = target[count_ - 1];
-        gain.reached = true;
+        gain.settle(target[count_ - 1]);
         return;
     }
     for (int i = 0; i < count_; ++i) {

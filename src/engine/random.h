@@ -20,11 +20,15 @@ struct RandomGenerator {
         return (z << 16) + (w & 65535u);
     }
 
+    // What a draw is multiplied by: 1 / (2^32 - 1) and 1 / (2^31 - 1), rounded.
+    static constexpr double kUnipolarScale = 2.3283064370807974e-10;
+    static constexpr double kBipolarScale = 4.656612875245797e-10;
+
     // 0..1 inclusive.
-    static double unipolar(std::uint32_t draw) noexcept { return static_cast<double>(draw) * 2.3283064370807974e-10; }
+    static double unipolar(std::uint32_t draw) noexcept { return static_cast<double>(draw) * kUnipolarScale; }
     // -1..1: the draw read as a signed 32-bit word.
     static double bipolar(std::uint32_t draw) noexcept {
-        return static_cast<double>(static_cast<std::int32_t>(draw)) * 4.656612875245797e-10;
+        return static_cast<double>(static_cast<std::int32_t>(draw)) * kBipolarScale;
     }
     double unipolar() noexcept { return unipolar(next()); }
     double bipolar() noexcept { return bipolar(next()); }

@@ -25,6 +25,29 @@ struct SlewLimiter {
             value -= step;
         }
     }
+
+    // Whether ticks toward targets[0 .. count) (count > 0) would each land
+    // on their target: a move of at most a step from the value to the first
+    // target and from each target to the next, checked with the same
+    // subtraction and comparisons as a tick. Then the stretch ends as
+    // settle(targets[count - 1]) leaves it. No branch in the loop, so that
+    // the compiler may run it in vector lanes.
+    bool keepsUp(const double* targets, int count) const noexcept {
+        const double first = targets[0] - value;
+        int misses = (first > step) | !(first >= -step);
+        for (int i = 1; i < count; ++i) {
+            const double d = targets[i] - targets[i - 1];
+            misses += (d > step) | !(d >= -step);
+        }
+        return misses == 0;
+    }
+
+    // Where ticks that kept up leave the limiter.
+    void settle(double last) noexcept {
+        target = last;
+        value = last;
+        reached = true;
+    }
 };
 
 }  // namespace kx

@@ -1,7 +1,7 @@
 #include "engine/synth_voice.h"
 
+#include "engine/cpu_path.h"
 #include "engine/exact_math.h"
-#include "engine/vector_clones.h"
 #include "engine/voice_lanes.h"
 
 #include <cmath>
@@ -136,24 +136,13 @@ void SynthVoice::trackLfo(double* target, int n, VoiceDraws& draws, RandomGenera
 KX_VECTOR_CLONES
 const double* SynthVoice::smoothLfo(double* target, int n) noexcept {
     // While the smoothing keeps up (the shape moves by at most a step per
-    // sample), each sample lands on its target: d = target - value lies
-    // within the step, and value was the previous target. Checked with the
-    // same subtraction and comparisons as the tick; then the output is the
-    // shape itself.
+    // sample), each sample lands on its target: the output is the shape
+    // itself.
     SlewLimiter& s = lfo.output;
     if (n <= 0)
         return target;
-    const double step = s.step;
-    const double first = target[0] - s.value;
-    int misses = (first > step) | !(first >= -step);
-    for (int i = 1; i < n; ++i) {
-        const double d = target[i] - target[i - 1];
-        misses += (d > step) | !(d >= -step);
-    }
-    if (misses == 0) {
-        s.target = target[n - 1];
-        s.value = target[n - 1];
-        s.reached = true;
+    if (s.keepsUp(target, n)) {
+        s.settle(target[n - 1]);
         return target;
     }
     for (int i = 0; i < n; ++i) {

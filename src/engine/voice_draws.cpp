@@ -6,6 +6,8 @@
 // puts it. The scaling to doubles is the same single multiplication.
 #include "engine/voice_draws.h"
 
+#include "engine/cpu_path.h"
+
 #if defined(__SSE2__)
 #include <immintrin.h>
 #endif
@@ -55,7 +57,7 @@ struct GeneratorLanes {
 // as unsigned is its signed reading plus 2^32 when negative; shifting by
 // 2^31 first keeps the conversion signed and every value exact.
 void storeBipolar(__m128i draws, double* out, int stride) noexcept {
-    const __m128d scale = _mm_set1_pd(4.656612875245797e-10);
+    const __m128d scale = _mm_set1_pd(RandomGenerator::kBipolarScale);
     const __m128d low = _mm_mul_pd(_mm_cvtepi32_pd(draws), scale);
     const __m128d high = _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(draws, 0x0E)), scale);
     _mm_storel_pd(out, low);
@@ -65,7 +67,7 @@ void storeBipolar(__m128i draws, double* out, int stride) noexcept {
 }
 
 void storeUnipolar(__m128i draws, double* out, int stride) noexcept {
-    const __m128d scale = _mm_set1_pd(2.3283064370807974e-10);
+    const __m128d scale = _mm_set1_pd(RandomGenerator::kUnipolarScale);
     const __m128d half = _mm_set1_pd(2147483648.0);
     const __m128i shifted = _mm_xor_si128(draws, _mm_set1_epi32(static_cast<int>(0x80000000u)));
     const __m128d low = _mm_mul_pd(_mm_add_pd(_mm_cvtepi32_pd(shifted), half), scale);
@@ -94,7 +96,7 @@ void fillRunsSse2(VoiceDraws& d, const RandomGenerator (&g)[kLanes], int run) no
     }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if KX_AVX2_CODE
 
 // The same with all eight lanes in one AVX2 register.
 __attribute__((target("avx2"))) __m256i stepLanes8(__m256i s, __m256i multiplier) noexcept {
@@ -126,14 +128,14 @@ struct Lanes8 {
     }
 
     __attribute__((target("avx2"))) void bipolar(double* out, int stride) noexcept {
-        const __m256d scale = _mm256_set1_pd(4.656612875245797e-10);
+        const __m256d scale = _mm256_set1_pd(RandomGenerator::kBipolarScale);
         const __m256i draws = next();
         store8(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(draws)), scale),
                _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(draws, 1)), scale), out, stride);
     }
 
     __attribute__((target("avx2"))) void unipolar(double* out, int stride) noexcept {
-        const __m256d scale = _mm256_set1_pd(2.3283064370807974e-10);
+        const __m256d scale = _mm256_set1_pd(RandomGenerator::kUnipolarScale);
         const __m256d half = _mm256_set1_pd(2147483648.0);
         const __m256i shifted = _mm256_xor_si256(next(), _mm256_set1_epi32(static_cast<int>(0x80000000u)));
         store8(_mm256_mul_pd(_mm256_add_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(shifted)), half), scale),
@@ -158,8 +160,7 @@ __attribute__((target("avx2"))) void fillRunsAvx2(VoiceDraws& d, const RandomGen
 }
 
 void fillRuns(VoiceDraws& d, const RandomGenerator (&g)[kLanes], int run) noexcept {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+    if (cpuPath() == CpuPath::avx2)
         fillRunsAvx2(d, g, run);
     else
         fillRunsSse2(d, g, run);

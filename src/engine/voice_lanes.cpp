@@ -7,8 +7,9 @@
 // show that no phase can need more than one turn, that test is left out.
 #include "engine/voice_lanes.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define KX_VOICE_LANES_AVX2 1
+#include "engine/cpu_path.h"
+
+#if KX_AVX2_CODE
 #include <immintrin.h>
 #endif
 
@@ -21,14 +22,9 @@ namespace kx::VoiceLanes {
 
 namespace {
 
-#if KX_VOICE_LANES_AVX2
+#if KX_AVX2_CODE
 
 constexpr int kLfoLane = 3;
-
-bool hasAvx2() noexcept {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
-}
 
 // A phase below its turn that moves by less than half a turn stays below the
 // turn after one turn off: the sum stays below one and a half turns, and
@@ -254,8 +250,8 @@ void pitchesAvx2(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker*
 }  // namespace
 
 void trackPitches(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept {
-#if KX_VOICE_LANES_AVX2
-    if (hasAvx2())
+#if KX_AVX2_CODE
+    if (cpuPath() == CpuPath::avx2)
         return pitchesAvx2(t, lfo, count);
 #endif
     for (int i = 0; i < count; ++i) {
@@ -267,8 +263,8 @@ void trackPitches(Oscillator::PitchTracker (&t)[kOscillators], Lfo::PhaseTracker
 }
 
 void trackPhases(Oscillator::PhaseTracker (&t)[kOscillators], Lfo::PhaseTracker* lfo, int count) noexcept {
-#if KX_VOICE_LANES_AVX2
-    if (hasAvx2())
+#if KX_AVX2_CODE
+    if (cpuPath() == CpuPath::avx2)
         return phasesAvx2(t, lfo, count);
 #endif
     for (int i = 0; i < count; ++i) {

@@ -1,11 +1,13 @@
 #include "engine/wave_table_set.h"
 
-#if defined(__x86_64__)
+#include "engine/cpu_path.h"
+#include "engine/exact_math.h"
+
+#if KX_AVX2_CODE
 #include <immintrin.h>
 #endif
 
-#include "engine/exact_math.h"
-
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -107,7 +109,7 @@ namespace kx {
 
 namespace {
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if KX_AVX2_CODE
 
 // Four samples at a time: each sample's segment (y0, c1, c2, c3) loaded
 // whole and the four turned into one register per coefficient, then the
@@ -141,9 +143,8 @@ void WaveTableSet::readStretch(int table, const double* phases, double* out, int
     const Segment* lower = segments_[table][blends ? level : kLevels - 1];
     const Segment* upper = segments_[table][blends ? level + 1 : kLevels - 1];
     int i = 0;
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+#if KX_AVX2_CODE
+    if (cpuPath() == CpuPath::avx2)
         i = readStretchAvx2(lower, upper, blends, phases, out, count, fraction);
 #endif
     for (; i < count; ++i) {
@@ -157,9 +158,8 @@ void WaveTableSet::readStretch(int table, const double* phases, double* out, int
 
 int WaveTableSet::readGliding(int table, const double* phases, const double* freqs, double* out,
                               int count) const noexcept {
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+#if KX_AVX2_CODE
+    if (cpuPath() == CpuPath::avx2)
         return readGlidingAvx2(segments_[table][0], phases, freqs, out, count);
 #else
     (void)table, (void)phases, (void)freqs, (void)out, (void)count;
@@ -167,30 +167,29 @@ int WaveTableSet::readGliding(int table, const double* phases, const double* fre
     return 0;
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if KX_AVX2_CODE
 
 namespace {
 
 // Constants as whole registers in memory, which the arithmetic reads as an
-// operand: no broadcast per use once the registers run short.
-struct alignas(32) Doubles4 {
-    double v[4];
-};
+// operand: no broadcast per use once the registers run short. A double
+// constant is named by its bits (clang takes no double as a template
+// argument before version 18).
 struct alignas(32) Integers4 {
     std::int64_t v[4];
 };
-template <double kValue>
-inline constexpr Doubles4 kDoubles{{kValue, kValue, kValue, kValue}};
 template <std::int64_t kValue>
 inline constexpr Integers4 kIntegers{{kValue, kValue, kValue, kValue}};
 
-template <double kValue>
-__attribute__((target("avx2"))) __m256d c() noexcept {
-    return _mm256_load_pd(kDoubles<kValue>.v);
-}
+constexpr std::int64_t bitsOf(double value) noexcept { return std::bit_cast<std::int64_t>(value); }
+
 template <std::int64_t kValue>
 __attribute__((target("avx2"))) __m256i lanes64() noexcept {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(kIntegers<kValue>.v));
+}
+template <std::int64_t kBits>
+__attribute__((target("avx2"))) __m256d c() noexcept {
+    return _mm256_castsi256_pd(lanes64<kBits>());
 }
 
 // exact::detail::logNormal in four lanes, operation for operation; x
@@ -207,24 +206,25 @@ __attribute__((target("avx2"))) __m256d logLanes(__m256d x) noexcept {
     const __m256d m = _mm256_castsi256_pd(
         _mm256_or_si256(_mm256_slli_epi64(mHigh, 32), _mm256_and_si256(bits, lanes64<0xffffffff>())));
     // k as a double, exactly: the integer added to the bits of 2^52 + 2^51.
-    const __m256d magic = c<6755399441055744.0>();
+    const __m256d magic = c<bitsOf(6755399441055744.0)>();
     const __m256d dk = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_add_epi64(k, _mm256_castpd_si256(magic))), magic);
-    const __m256d f = _mm256_sub_pd(m, c<1.0>());
-    const __m256d s = _mm256_div_pd(f, _mm256_add_pd(c<2.0>(), f));
+    const __m256d f = _mm256_sub_pd(m, c<bitsOf(1.0)>());
+    const __m256d s = _mm256_div_pd(f, _mm256_add_pd(c<bitsOf(2.0)>(), f));
     const __m256d z = _mm256_mul_pd(s, s);
     const __m256d w = _mm256_mul_pd(z, z);
     const __m256d t1 = _mm256_mul_pd(
-        w, _mm256_add_pd(c<kLg2>(), _mm256_mul_pd(w, _mm256_add_pd(c<kLg4>(), _mm256_mul_pd(w, c<kLg6>())))));
+        w, _mm256_add_pd(c<bitsOf(kLg2)>(),
+                         _mm256_mul_pd(w, _mm256_add_pd(c<bitsOf(kLg4)>(), _mm256_mul_pd(w, c<bitsOf(kLg6)>())))));
     const __m256d t2 = _mm256_mul_pd(
-        z,
-        _mm256_add_pd(
-            c<kLg1>(),
-            _mm256_mul_pd(
-                w, _mm256_add_pd(c<kLg3>(), _mm256_mul_pd(w, _mm256_add_pd(c<kLg5>(), _mm256_mul_pd(w, c<kLg7>())))))));
+        z, _mm256_add_pd(
+               c<bitsOf(kLg1)>(),
+               _mm256_mul_pd(w, _mm256_add_pd(c<bitsOf(kLg3)>(),
+                                              _mm256_mul_pd(w, _mm256_add_pd(c<bitsOf(kLg5)>(),
+                                                                             _mm256_mul_pd(w, c<bitsOf(kLg7)>())))))));
     const __m256d r = _mm256_add_pd(t2, t1);
-    const __m256d hfsq = _mm256_mul_pd(_mm256_mul_pd(c<0.5>(), f), f);
-    const __m256d highK = _mm256_mul_pd(dk, c<kLn2Hi>());
-    const __m256d lowK = _mm256_mul_pd(dk, c<kLn2Lo>());
+    const __m256d hfsq = _mm256_mul_pd(_mm256_mul_pd(c<bitsOf(0.5)>(), f), f);
+    const __m256d highK = _mm256_mul_pd(dk, c<bitsOf(kLn2Hi)>());
+    const __m256d lowK = _mm256_mul_pd(dk, c<bitsOf(kLn2Lo)>());
     const __m256d wide = _mm256_sub_pd(
         highK, _mm256_sub_pd(_mm256_sub_pd(hfsq, _mm256_add_pd(_mm256_mul_pd(s, _mm256_add_pd(hfsq, r)), lowK)), f));
     const __m256d narrow =
@@ -264,33 +264,33 @@ __attribute__((target("avx2"))) int WaveTableSet::readGlidingAvx2(const Segment*
     // reads: each pass's chain per four samples is short enough that the
     // processor overlaps several of them.
     constexpr int kRun = 64;
-    const __m256d last = c<double(kLevels - 1)>();
+    const __m256d last = c<bitsOf(double(kLevels - 1))>();
     alignas(32) double positions[kRun];
     int done = 0;
     while (done + 4 <= count) {
         const int run = count - done < kRun ? (count - done) / 4 * 4 : kRun;
         int ready = 0;
         for (; ready < run; ready += 4) {
-            const __m256d x = _mm256_div_pd(c<20000.0>(), _mm256_loadu_pd(freqs + done + ready));
-            const __m256d normal = _mm256_and_pd(_mm256_cmp_pd(x, c<2.2250738585072014e-308>(), _CMP_GE_OQ),
-                                                 _mm256_cmp_pd(x, c<1.7976931348623157e308>(), _CMP_LE_OQ));
+            const __m256d x = _mm256_div_pd(c<bitsOf(20000.0)>(), _mm256_loadu_pd(freqs + done + ready));
+            const __m256d normal = _mm256_and_pd(_mm256_cmp_pd(x, c<bitsOf(2.2250738585072014e-308)>(), _CMP_GE_OQ),
+                                                 _mm256_cmp_pd(x, c<bitsOf(1.7976931348623157e308)>(), _CMP_LE_OQ));
             if (_mm256_movemask_pd(normal) != 0xf)
                 break;
-            _mm256_store_pd(positions + ready, _mm256_mul_pd(logLanes(x), c<kInvLn2>()));
+            _mm256_store_pd(positions + ready, _mm256_mul_pd(logLanes(x), c<bitsOf(kInvLn2)>()));
         }
         for (int k = 0; k < ready; k += 4) {
             const int i = done + k;
             const __m256d position = _mm256_load_pd(positions + k);
             const __m256d top = _mm256_cmp_pd(position, last, _CMP_GE_OQ);
-            const __m256d inside = _mm256_andnot_pd(top, _mm256_cmp_pd(position, c<-1.0>(), _CMP_GT_OQ));
+            const __m256d inside = _mm256_andnot_pd(top, _mm256_cmp_pd(position, c<bitsOf(-1.0)>(), _CMP_GT_OQ));
             const __m256d whole = _mm256_round_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
             const __m256d levelValue = _mm256_blendv_pd(_mm256_and_pd(inside, whole), last, top);
             const __m256d fraction = _mm256_and_pd(inside, _mm256_sub_pd(position, whole));
             const __m128i level = _mm256_cvttpd_epi32(levelValue);
             const __m128i upper = _mm_min_epi32(_mm_add_epi32(level, _mm_set1_epi32(1)), _mm_set1_epi32(kLevels - 1));
 
-            const __m256d pos =
-                _mm256_mul_pd(_mm256_mul_pd(_mm256_loadu_pd(phases + i), c<double(kSize)>()), c<kInvTwoPi>());
+            const __m256d pos = _mm256_mul_pd(_mm256_mul_pd(_mm256_loadu_pd(phases + i), c<bitsOf(double(kSize))>()),
+                                              c<bitsOf(kInvTwoPi)>());
             const __m128i n = _mm256_cvttpd_epi32(pos);
             const __m256d t = _mm256_sub_pd(pos, _mm256_cvtepi32_pd(n));
             // Each lane's segment, four doubles from (level x kSize + n) x 4.

@@ -1,7 +1,7 @@
 // The instrument's audio side: both audio callbacks, MIDI messages and the
 // engine's resets. Everything here runs on the host's audio thread (the
 // resets while processing is stopped) and allocates nothing.
-#include "engine/vector_clones.h"
+#include "engine/cpu_path.h"
 #include "instrument/denormal_guard.h"
 #include "instrument/synth_effect.h"
 

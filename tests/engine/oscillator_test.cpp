@@ -96,6 +96,14 @@ TEST(Oscillator, GainCurveBreakpoints) {
     EXPECT_EQ(Oscillator::gainCurve(1e9), 0.0);
 }
 
+TEST(Oscillator, LoudnessCurveChoosesTheArmOfTheLiteralCurve) {
+    for (double f :
+         {-1.0, 0.0, 9.999, 10.0, 10.5, 29.999, 30.0, 440.0, 9999.99, 10000.0, 12345.6, 17499.9, 17500.0, 1e9}) {
+        EXPECT_EQ(Oscillator::gainCurve(f), ref::refGainCurve(f)) << f;
+    }
+    EXPECT_EQ(Oscillator::gainCurve(std::nan("")), 0.0);
+}
+
 TEST(Oscillator, GlideIsExponentialAndRestartsFromWhereItStands) {
     Oscillator osc;
     osc.portaTime = 0.01;  // 441 samples

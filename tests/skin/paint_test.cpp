@@ -209,6 +209,18 @@ TEST_F(PaintTest, ExtremeGeometryAndEvents) {
             paint();
         }
     skin->CaptureLost();
+    // The dial (over the negative quarter) still takes a drag, as one gesture.
+    setValue("Detune1", 0.2);
+    hostCalls().clear();
+    const int before = window.invalidations;
+    ASSERT_TRUE(skin->LeftDown(false, false, -100, -100));
+    skin->MouseMove(false, -100, -110);
+    skin->LeftUp(false, false, -100, -110);
+    EXPECT_NEAR(value("Detune1"), 0.3, 1e-12);
+    EXPECT_GT(window.invalidations, before);
+    const int detune = param("Detune1");
+    EXPECT_EQ(hostCalls(), (std::vector<HostCall>{begin(detune), automate(detune), automate(detune), end(detune)}));
+    paint();
 }
 
 // A skin asking for more pixels than can be held gets an empty canvas: the
@@ -232,8 +244,19 @@ TEST_F(PaintTest, DefaultSkinButtonsAndTabs) {
     KMemorySource source(kSkinFileName);
     skin = parseSkin(source, effect.get());
     ASSERT_TRUE(skin);
-    if (skin->controlCount() != 77u)
-        GTEST_SKIP() << "the skin's images are not built in";
+    // The presses below aim at the default skin's Part Random button and
+    // info tab: a changed skin fails here rather than passing unchecked.
+    ASSERT_EQ(skin->controlCount(), 77u) << "the default skin changed";
+    auto placed = [&](const char* className, int x, int y, int w, int h) {
+        for (size_t i = 0; i < skin->controlCount(); ++i) {
+            const KControl* c = skin->control(i);
+            if (c->isClass(className) && c->x() == x && c->y() == y && c->width() == w && c->height() == h)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(placed("KImgCommand", 15, 70, 85, 20)) << "Part Random moved";
+    ASSERT_TRUE(placed("KPageSelHlt", 243, 3, 44, 16)) << "the info tab moved";
     skin->setWindow(&window);
     skin->WindowOpened();
     paintNew();
