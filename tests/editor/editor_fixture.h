@@ -24,7 +24,6 @@
 #include "skin/skin.h"
 #include "skin/skin_fixture.h"
 #include "x11-harness/host_window.h"
-#include "x11-harness/pixels.h"
 #include "x11-harness/window_manager.h"
 #include "x11-harness/xvfb_server.h"
 

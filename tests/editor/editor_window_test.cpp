@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "cursor_image.h"
 #include "data/byte_source.h"
 #include "data/tokenizer.h"
 #include "editor/load_skin.h"
@@ -137,14 +138,14 @@ TEST_F(EditorTest, RightButtonDragsCaptureAndReleaseLikeLeftButtonDrags) {
 
 TEST_F(EditorTest, APressOnEmptySpaceCapturesNothingAndShowsTheArrow) {
     ASSERT_TRUE(open());
-    const auto arrow = x11::fontCursorImage(host->display(), XC_left_ptr);
-    const auto hand = x11::fontCursorImage(host->display(), XC_hand2);
+    const auto arrow = fontCursorImage(host->display(), XC_left_ptr);
+    const auto hand = fontCursorImage(host->display(), XC_hand2);
     ASSERT_NE(arrow, hand);
     host->moveTo(kWave1Dial.x, kWave1Dial.y);
     deliver();
     system()->sync();
     EXPECT_EQ(window().cursorKind(), kCursorHand);
-    EXPECT_EQ(x11::cursorImage(host->display()), hand);
+    EXPECT_EQ(cursorImage(host->display()), hand);
     host->moveTo(kEmptySpace.x, kEmptySpace.y);
     host->press(1);
     deliver();
@@ -152,7 +153,7 @@ TEST_F(EditorTest, APressOnEmptySpaceCapturesNothingAndShowsTheArrow) {
     EXPECT_EQ(system()->capture(), 0u);
     EXPECT_EQ(skin().capturedIndex(), -1);
     EXPECT_EQ(window().cursorKind(), kCursorArrow);
-    EXPECT_EQ(x11::cursorImage(host->display()), arrow);
+    EXPECT_EQ(cursorImage(host->display()), arrow);
     host->release(1);
     deliver();
     EXPECT_TRUE(hostCalls().empty());

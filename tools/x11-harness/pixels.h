@@ -1,5 +1,5 @@
 // Pixels read back from the X server: a window's, children's pictures
-// included, and the cursor it shows.
+// included.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -13,13 +13,5 @@ namespace kx::x11 {
 // rows top to bottom, whatever the visual's layout. False when the server
 // gives none (the window gone or not wholly on the screen).
 bool readPixels(Display* display, Window window, int width, int height, std::vector<uint32_t>& pixels);
-
-// The cursor the server shows now as its ARGB words, followed by its width
-// and height; empty when there is none.
-std::vector<unsigned long> cursorImage(Display* display);
-// The same for a standard cursor (XC_left_ptr, XC_hand2, ...), shown for the
-// purpose in a small window of its own at the screen's bottom right: the
-// pointer moves there.
-std::vector<unsigned long> fontCursorImage(Display* display, unsigned shape);
 
 }  // namespace kx::x11
