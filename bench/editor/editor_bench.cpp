@@ -9,20 +9,21 @@
 #include "editor/window_system.h"
 #include "plugin/effect.h"
 #include "skin/skin.h"
-#include "x_session.h"
+#include "x11-harness/host_window.h"
+#include "x11-harness/xvfb_server.h"
 
 namespace {
 
 using namespace kx;
-using kx::testing::XHost;
-using kx::testing::XvfbServer;
+using kx::x11::HostWindow;
+using kx::x11::XvfbServer;
 
 VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 XvfbServer& server() {
-    static XvfbServer xvfb;
+    static XvfbServer xvfb{kx::x11::ScreenSize{}};
     return xvfb;
 }
 
@@ -31,7 +32,7 @@ struct Session {
         instance.reset(createEffectInstance(quietHost));
         effect = static_cast<KEffect*>(instance.get());
         record = effect->getAeffect();
-        host = std::make_unique<XHost>(effect->getSkin()->width(), effect->getSkin()->height());
+        host = std::make_unique<HostWindow>(effect->getSkin()->width(), effect->getSkin()->height());
     }
     ~Session() { dispatch(effEditClose); }
     VstIntPtr dispatch(VstInt32 opcode, void* ptr = nullptr) {
@@ -44,7 +45,7 @@ struct Session {
     std::unique_ptr<AudioEffect> instance;
     KEffect* effect = nullptr;
     AEffect* record = nullptr;
-    std::unique_ptr<XHost> host;
+    std::unique_ptr<HostWindow> host;
 };
 
 bool ready(benchmark::State& state) {

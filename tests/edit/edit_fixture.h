@@ -1,6 +1,6 @@
 // Shared by the `kelvox2 edit` tests: the tool run as a child process whose
-// output lines are read as they come, under the editor tests' private Xvfb,
-// and PNG files read back.
+// output lines are read as they come, under a private Xvfb of the X11
+// harness, and PNG files read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,7 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/x_session.h"
+#include "x11-harness/host_window.h"
+#include "x11-harness/xvfb_server.h"
 
 extern char** environ;
 
@@ -208,7 +209,7 @@ inline bool fileExists(const std::string& path) { return ::access(path.c_str(), 
 // Tests that need a display share one server per test program run.
 class EditToolTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server_ = new kx::testing::XvfbServer; }
+    static void SetUpTestSuite() { server_ = new kx::x11::XvfbServer(kx::x11::ScreenSize{}); }
     static void TearDownTestSuite() {
         delete server_;
         server_ = nullptr;
@@ -219,7 +220,7 @@ protected:
     }
     const std::string& display() const { return server_->name(); }
 
-    static inline kx::testing::XvfbServer* server_ = nullptr;
+    static inline kx::x11::XvfbServer* server_ = nullptr;
 };
 
 }  // namespace kelvox2::testing

@@ -27,7 +27,7 @@ Png snapshot(const std::vector<std::string>& extra) {
 
 // The editor's window as the test's own client sees it on the screen.
 Png windowPixels(Window window, int width, int height) {
-    kx::testing::XHost viewer(1, 1, 2000, 2000);
+    kx::x11::HostWindow viewer(1, 1, 2000, 2000);
     std::vector<uint32_t> words = viewer.pixels(window, width, height);
     Png png;
     if (words.size() != size_t(width) * height)

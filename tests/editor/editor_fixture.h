@@ -7,8 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
+
+#include "clipboard_owner.h"
 
 #include "editor/editor.h"
 #include "editor/editor_window.h"
@@ -17,9 +23,37 @@
 #include "kelvox2/skin_session.h"
 #include "skin/skin.h"
 #include "skin/skin_fixture.h"
-#include "x_session.h"
+#include "x11-harness/host_window.h"
+#include "x11-harness/window_manager.h"
+#include "x11-harness/xvfb_server.h"
 
 namespace kx::testing {
+
+using x11::HostWindow;
+using x11::WindowManager;
+using x11::XvfbServer;
+
+// Polls until the condition holds or the time runs out, calling step (the
+// host's idle) between checks; answers the condition.
+inline bool waitFor(const std::function<bool()>& condition, const std::function<void()>& step, int timeoutMs = 3000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        step();
+        usleep(1000);
+    }
+}
+
+// The RGB words (0x00RRGGBB) of pixels read back, as the headless paint's
+// are compared.
+inline std::vector<uint32_t> rgb(std::vector<uint32_t> pixels) {
+    for (uint32_t& p : pixels)
+        p &= 0xFFFFFF;
+    return pixels;
+}
 
 // Places on the built-in skin (page 1), in editor-window pixels.
 struct SkinPoint {
@@ -40,7 +74,7 @@ protected:
         ASSERT_TRUE(effect->getSkinEditor());
         width = effect->getSkin()->width();
         height = effect->getSkin()->height();
-        host = std::make_unique<XHost>(width, height);
+        host = std::make_unique<HostWindow>(width, height);
         ASSERT_TRUE(host->ok());
     }
 
@@ -77,7 +111,7 @@ protected:
         if (system())
             system()->sync();
         host->sync();
-        return host->pixels(host->child(), width, height);
+        return rgb(host->pixels(host->child(), width, height));
     }
 
     // What the snapshot code paints for the effect's present values and page.
@@ -111,13 +145,13 @@ protected:
 
     // One server per test program, started by the first test that needs it.
     static XvfbServer& server() {
-        static XvfbServer xvfb;
+        static XvfbServer xvfb{x11::ScreenSize{}};
         return xvfb;
     }
     std::unique_ptr<AudioEffect> instance;
     KEffect* effect = nullptr;
     AEffect* aeffect = nullptr;
-    std::unique_ptr<XHost> host;
+    std::unique_ptr<HostWindow> host;
     int width = 0;
     int height = 0;
 };

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "cursor_image.h"
 #include "data/byte_source.h"
 #include "data/tokenizer.h"
 #include "editor/load_skin.h"
@@ -137,14 +138,14 @@ TEST_F(EditorTest, RightButtonDragsCaptureAndReleaseLikeLeftButtonDrags) {
 
 TEST_F(EditorTest, APressOnEmptySpaceCapturesNothingAndShowsTheArrow) {
     ASSERT_TRUE(open());
-    const auto arrow = host->fontCursorImage(XC_left_ptr);
-    const auto hand = host->fontCursorImage(XC_hand2);
+    const auto arrow = fontCursorImage(host->display(), XC_left_ptr);
+    const auto hand = fontCursorImage(host->display(), XC_hand2);
     ASSERT_NE(arrow, hand);
     host->moveTo(kWave1Dial.x, kWave1Dial.y);
     deliver();
     system()->sync();
     EXPECT_EQ(window().cursorKind(), kCursorHand);
-    EXPECT_EQ(host->cursorImage(), hand);
+    EXPECT_EQ(cursorImage(host->display()), hand);
     host->moveTo(kEmptySpace.x, kEmptySpace.y);
     host->press(1);
     deliver();
@@ -152,7 +153,7 @@ TEST_F(EditorTest, APressOnEmptySpaceCapturesNothingAndShowsTheArrow) {
     EXPECT_EQ(system()->capture(), 0u);
     EXPECT_EQ(skin().capturedIndex(), -1);
     EXPECT_EQ(window().cursorKind(), kCursorArrow);
-    EXPECT_EQ(host->cursorImage(), arrow);
+    EXPECT_EQ(cursorImage(host->display()), arrow);
     host->release(1);
     deliver();
     EXPECT_TRUE(hostCalls().empty());
@@ -300,7 +301,7 @@ TEST_F(EditorTest, TwoInstancesHaveTheirEditorsOpenAtOnce) {
     std::unique_ptr<AudioEffect> secondInstance(createEffectInstance(recordingHost));
     auto* second = static_cast<KEffect*>(secondInstance.get());
     AEffect* secondRecord = second->getAeffect();
-    XHost secondHost(width, height, 0, height + 20);
+    HostWindow secondHost(width, height, 0, height + 20);
     ASSERT_TRUE(open());
     ASSERT_EQ(secondRecord->dispatcher(secondRecord, effEditOpen, 0, 0, secondHost.parent(), 0.0f), 1);
     auto idleBoth = [&] {
@@ -323,7 +324,7 @@ TEST_F(EditorTest, TwoInstancesHaveTheirEditorsOpenAtOnce) {
     other->setParameterValue(wave, second->getParameterValue(wave));
     kelvox2::SkinView view(*other->getSkin());
     static_cast<X11WindowSystem*>(second->getSkinEditor()->windowSystem())->sync();
-    auto shown = secondHost.pixels(secondHost.child(), width, height);
+    auto shown = rgb(secondHost.pixels(secondHost.child(), width, height));
     std::vector<uint32_t> painted(view.canvas()->pixels(), view.canvas()->pixels() + shown.size());
     for (uint32_t& p : painted)
         p &= 0xFFFFFF;
@@ -377,7 +378,7 @@ TEST_F(EditorTest, AHostWindowDestroyedJustBeforeCloseCostsAtMostAFewTrappedErro
 TEST_F(EditorTest, OpeningIntoANewHostWindowAfterTheOldOneWentShowsTheEditorThere) {
     ASSERT_TRUE(open());
     host->destroyWindow();
-    host = std::make_unique<XHost>(width, height);
+    host = std::make_unique<HostWindow>(width, height);
     ASSERT_TRUE(open());  // no close, no idle in between
     EXPECT_NE(host->child(), 0u);
     EXPECT_EQ(differing(onScreen(), headless()), 0u);

@@ -77,7 +77,7 @@ TEST(PictureOnAnotherScreen, A16BitScreenGetsTheCanvasInItsOwnColours) {
     const char* before = getenv("DISPLAY");
     const std::string restore = before ? before : "";
     {
-        XvfbServer sixteen(16);
+        XvfbServer sixteen(x11::ScreenSize{1280, 1024, 16});
         ASSERT_TRUE(sixteen.running());
         Display* display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr);

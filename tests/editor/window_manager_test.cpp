@@ -101,7 +101,7 @@ TEST_F(WindowManagerTest, TheFocusMovingInsideTheHostsWindowDuringADragLeavesItG
 TEST_F(WindowManagerTest, AnotherWindowTakingTheFocusDuringADragEndsIt) {
     ASSERT_NO_FATAL_FAILURE(startDrag());
     // Another program's window comes up and takes the keyboard.
-    XHost other(200, 100, width + 40, 40);
+    HostWindow other(200, 100, width + 40, 40);
     ASSERT_TRUE(other.ok());
     XSetInputFocus(other.display(), other.window(), RevertToParent, CurrentTime);
     other.sync();

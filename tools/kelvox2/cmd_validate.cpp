@@ -10,7 +10,7 @@
 #include "validate/child_process.h"
 #include "validate/report.h"
 #include "validate/test_host.h"
-#include "validate/x_session.h"
+#include "x11-harness/xvfb_server.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -178,9 +178,11 @@ public:
         }
         decided_ = true;
         const char* current = std::getenv("DISPLAY");
-        if (!useCurrent_ && XvfbServer::available()) {
+        if (!useCurrent_ && kx::x11::XvfbServer::available()) {
             std::string error;
-            if (server_.start(&display_, &error)) {
+            // A screen wide enough for two editors side by side.
+            if (server_.start(kx::x11::ScreenSize{1920, 1200, 24}, &error)) {
+                display_ = server_.name();
                 synthetic_ = true;
             } else {
                 std::fprintf(stderr, "kelvox2 validate: %s\n", error.c_str());
@@ -200,7 +202,7 @@ private:
     bool decided_ = false;
     bool synthetic_ = false;
     std::string display_;
-    XvfbServer server_;
+    kx::x11::XvfbServer server_;
 };
 
 // "44100,96000" into rates, each once, in the order given.

@@ -14,15 +14,15 @@
 #include <memory>
 #include <vector>
 
-#include "edit/host_window.h"
+#include "edit/replay_player.h"
 #include "edit/replay_script.h"
 #include "edit/skin_stage.h"
 #include "edit/vst_keys.h"
-#include "edit/xtest_player.h"
 #include "kelvox2/host/plugin_host.h"
 #include "kelvox2/host/plugin_lookup.h"
 #include "skin_report.h"
 #include "skin_session.h"
+#include "x11-harness/host_window.h"
 
 namespace kelvox2 {
 
@@ -135,10 +135,10 @@ private:
 
     EditOptions options_;
     kx::PluginHost host_;
-    HostWindow window_;
+    kx::x11::HostWindow window_;
     std::unique_ptr<SkinStage> stage_;
     SkinCheck shownCheck_;  // the check of the skin on screen
-    void* pin_ = nullptr;  // keeps the staged library loaded between instances
+    void* pin_ = nullptr;   // keeps the staged library loaded between instances
     bool editorOpen_ = false;
     bool closed_ = false;
     bool skinChanged_ = false;
@@ -274,13 +274,15 @@ void EditSession::forwardKey(XKeyEvent& event, bool down) {
 
 void EditSession::handleWindowEvents() {
     for (;;) {
-        HostWindowEvent event = window_.nextEvent();
+        kx::x11::HostWindowEvent event = window_.nextEvent();
         switch (event.kind) {
-        case HostWindowEvent::Kind::Empty: return;
-        case HostWindowEvent::Kind::Close: closed_ = true; return;
-        case HostWindowEvent::Kind::KeyDown:
-        case HostWindowEvent::Kind::KeyUp: forwardKey(event.key, event.kind == HostWindowEvent::Kind::KeyDown); break;
-        case HostWindowEvent::Kind::Wheel:
+        case kx::x11::HostWindowEvent::Kind::Empty: return;
+        case kx::x11::HostWindowEvent::Kind::Close: closed_ = true; return;
+        case kx::x11::HostWindowEvent::Kind::KeyDown:
+        case kx::x11::HostWindowEvent::Kind::KeyUp:
+            forwardKey(event.key, event.kind == kx::x11::HostWindowEvent::Kind::KeyDown);
+            break;
+        case kx::x11::HostWindowEvent::Kind::Wheel:
             std::printf("host-wheel %s\n", event.wheelUp ? "up" : "down");
             std::fflush(stdout);
             break;
@@ -329,11 +331,11 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
     bool finished = true;
     pump(kSettleMs);
     if (!steps.empty()) {
-        if (!XTestPlayer::available(window_.display(), error)) {
+        if (!kx::x11::XTestInput::available(window_.display(), &error)) {
             message(error);
             return 1;
         }
-        XTestPlayer player(window_.display(), window_.window());
+        kx::x11::XTestInput& player = window_.input();
         for (const ReplayStep& step : steps) {
             if (stopped()) {
                 finished = false;
@@ -341,7 +343,8 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
             }
             if (step.kind == ReplayStep::Kind::Wait) {
                 pump(step.milliseconds);
-            } else if (player.play(step, error)) {
+            } else if (playReplayStep(player, step, error)) {
+                window_.sync();
                 service();  // the editor takes the step's events now
             } else {
                 message(options_.eventsPath + ":" + std::to_string(step.line) + ": " + error);
@@ -373,7 +376,7 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
 
 int EditSession::saveScreenshot(std::string& error) {
     std::vector<uint32_t> pixels;
-    if (!window_.capture(pixels, error))
+    if (!window_.capture(pixels, &error))
         return 1;
     return writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error) ? 0
                                                                                                                     : 2;
@@ -439,7 +442,12 @@ int EditSession::run() {
     std::string name = host_.effectName();
     if (name.empty())
         name = options_.pluginPath.substr(options_.pluginPath.find_last_of('/') + 1);
-    if (!window_.open(width, height, "kelvox2 edit: " + name, error) || !openEditor(error, true)) {
+    kx::x11::HostWindowOptions look;
+    look.title = "kelvox2 edit: " + name;
+    look.fixedSize = true;
+    look.closable = true;
+    look.takesInput = true;
+    if (!window_.open(width, height, look, &error) || !openEditor(error, true)) {
         message(error);
         status = 1;
     } else {

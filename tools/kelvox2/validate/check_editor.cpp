@@ -8,6 +8,7 @@
 #include "kelvox2/validate/editor_driver.h"
 
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <cstdio>
@@ -52,7 +53,7 @@ private:
     std::string dir_;
 };
 
-void openIdleClose(Check& check, Module& module, XHost& x) {
+void openIdleClose(Check& check, Module& module, EditorHost& x) {
     Instance instance(module, check);
     if (!instance.create())
         return;
@@ -65,7 +66,7 @@ void openIdleClose(Check& check, Module& module, XHost& x) {
         if (!editor.open(0, 0, i % 2 == 1))
             return;
         editor.idle(check.byLevel(5, 25));
-        if (i == 0 && !x.showsSomething(editor.parent()))
+        if (i == 0 && !editor.showsSomething())
             check.note("the editor showed one flat colour after %d idles", check.byLevel(5, 25) + 3);
         check.stage("closing the editor (close number %d)", closes + 1);
         editor.close();
@@ -78,7 +79,7 @@ void openIdleClose(Check& check, Module& module, XHost& x) {
 }
 
 // One random user action on the editor at screen area (ax, ay, w, h).
-void randomAction(Check& check, XHost& x, Instance& instance, int ax, int ay, int w, int h) {
+void randomAction(Check& check, EditorHost& x, Instance& instance, int ax, int ay, int w, int h) {
     auto somewhere = [&](int* px, int* py) {
         *px = ax + check.uniform(0, w - 1);
         *py = ay + check.uniform(0, h - 1);
@@ -88,49 +89,50 @@ void randomAction(Check& check, XHost& x, Instance& instance, int ax, int ay, in
     case 0:
     case 1:
         somewhere(&px, &py);
-        x.moveTo(px, py);
+        x.input.moveTo(px, py);
         break;
     case 2: {  // a drag
         somewhere(&px, &py);
-        x.moveTo(px, py);
+        x.input.moveTo(px, py);
         const int button = check.uniform(0, 3) == 0 ? 3 : 1;
-        x.button(button, true);
+        x.input.button(static_cast<unsigned>(button), true);
         for (int k = 0; k < 6; ++k) {
             px += check.uniform(-40, 40);
             py += check.uniform(-40, 40);
-            x.moveTo(px, py);
+            x.input.moveTo(px, py);
             instance.dispatch(effEditIdle);
         }
-        x.button(button, false);
+        x.input.button(static_cast<unsigned>(button), false);
         break;
     }
     case 3: {  // a click, a double click now and then
         somewhere(&px, &py);
-        x.moveTo(px, py);
+        x.input.moveTo(px, py);
         const int clicks = check.uniform(0, 4) == 0 ? 2 : 1;
         for (int k = 0; k < clicks; ++k) {
-            x.button(1, true);
-            x.button(1, false);
+            x.input.button(1, true);
+            x.input.button(1, false);
         }
         break;
     }
     case 4: {  // the wheel
         somewhere(&px, &py);
-        x.moveTo(px, py);
+        x.input.moveTo(px, py);
         const int button = check.uniform(4, 5);
-        x.button(button, true);
-        x.button(button, false);
+        x.input.button(static_cast<unsigned>(button), true);
+        x.input.button(static_cast<unsigned>(button), false);
         break;
     }
     case 5: {  // a key, sometimes with Shift
         const char* key = kKeys[check.uniform(0, static_cast<int>(sizeof kKeys / sizeof kKeys[0]) - 1)];
         const bool shift = check.uniform(0, 3) == 0;
+        const KeySym sym = XStringToKeysym(key);
         if (shift)
-            x.key("Shift_L", true);
-        x.key(key, true);
-        x.key(key, false);
+            x.input.key(XK_Shift_L, true);
+        x.input.key(sym, true);
+        x.input.key(sym, false);
         if (shift)
-            x.key("Shift_L", false);
+            x.input.key(XK_Shift_L, false);
         break;
     }
     case 6: {  // keys the host forwards
@@ -151,10 +153,10 @@ void randomAction(Check& check, XHost& x, Instance& instance, int ax, int ay, in
     instance.dispatch(effEditIdle);
 }
 
-void randomInput(Check& check, Module& module, XHost& x) {
-    if (!check.settings.syntheticInput || !x.hasXTest()) {
+void randomInput(Check& check, Module& module, EditorHost& x) {
+    if (!check.settings.syntheticInput || !x.input.available()) {
         check.note("no synthetic input: %s",
-                   x.hasXTest() ? "the display is not the battery's own" : "the X server has no XTest");
+                   x.input.available() ? "the display is not the battery's own" : "the X server has no XTest");
         return;
     }
     Instance instance(module, check);
@@ -175,7 +177,7 @@ void randomInput(Check& check, Module& module, XHost& x) {
             if (s % 20 == 0)
                 check.beat();
         }
-        x.releaseAll();
+        x.input.releaseAll();
         editor.idle(10);
         if (instance.log.openEdits.load() > 0)
             check.fail("open-edit", "%d parameter edits begun and never ended once every button was released",
@@ -186,7 +188,7 @@ void randomInput(Check& check, Module& module, XHost& x) {
               rounds * steps, instance.log.automate.load(), instance.log.beginEdit.load(), instance.log.endEdit.load());
 }
 
-void twoEditors(Check& check, Module& module, XHost& x) {
+void twoEditors(Check& check, Module& module, EditorHost& x) {
     Instance a(module, check), b(module, check);
     if (!a.create() || !b.create())
         return;
@@ -201,14 +203,14 @@ void twoEditors(Check& check, Module& module, XHost& x) {
         for (int k = 0; k < check.byLevel(10, 40); ++k) {
             ea.idle(1, 0);
             eb.idle(1, 2);
-            if (x.hasXTest() && check.settings.syntheticInput) {
+            if (x.input.available() && check.settings.syntheticInput) {
                 int ax = 0, ay = 0;
                 EditorDriver& e = k % 2 ? eb : ea;
                 e.screenArea(&ax, &ay);
                 randomAction(check, x, k % 2 ? b : a, ax, ay, e.width(), e.height());
             }
         }
-        x.releaseAll();
+        x.input.releaseAll();
         // Closed in one order, then in the other.
         if (r % 2 == 0) {
             ea.close();
@@ -223,13 +225,13 @@ void twoEditors(Check& check, Module& module, XHost& x) {
     check.saw("two editors open at once %s, closed in both orders", times(rounds).c_str());
 }
 
-void hostWindowFirst(Check& check, Module& module, XHost& x) {
+void hostWindowFirst(Check& check, Module& module, EditorHost& x) {
     Instance instance(module, check);
     if (!instance.create())
         return;
     instance.start(44100, 512);
     const int rounds = check.byLevel(1, 3);
-    const int errorsBefore = XHost::errorCount();
+    const int errorsBefore = x11::xErrorCount();
     for (int r = 0; r < rounds; ++r) {
         check.stage("host window destroyed before effEditClose (%d of %d)", r + 1, rounds);
         EditorDriver editor(instance, x);
@@ -244,10 +246,10 @@ void hostWindowFirst(Check& check, Module& module, XHost& x) {
         editor.idle(5);
         editor.close();
     }
-    const int errors = XHost::errorCount() - errorsBefore;
+    const int errors = x11::xErrorCount() - errorsBefore;
     if (errors > 0)
         check.note("%d X error%s after the host window went first (last: %s)", errors, errors == 1 ? "" : "s",
-                   XHost::lastError().c_str());
+                   x11::lastXError().c_str());
     check.saw("host window destroyed before close %s; the editor opened again each time", times(rounds).c_str());
 }
 
@@ -267,7 +269,7 @@ void checkEditor(Check& check) {
     Module module;
     if (!loadModule(check, module))
         return;
-    XHost x;
+    EditorHost x;
     std::string error;
     if (!x.open(check.settings.display, &error)) {
         check.fail("display", "%s", error.c_str());
@@ -276,10 +278,10 @@ void checkEditor(Check& check) {
     openIdleClose(check, module, x);
     randomInput(check, module, x);
     twoEditors(check, module, x);
-    const int errorsBefore = XHost::errorCount();
+    const int errorsBefore = x11::xErrorCount();
     if (errorsBefore > 0)
         check.note("%d X error%s before the host window went first (last: %s)", errorsBefore,
-                   errorsBefore == 1 ? "" : "s", XHost::lastError().c_str());
+                   errorsBefore == 1 ? "" : "s", x11::lastXError().c_str());
     hostWindowFirst(check, module, x);
 }
 

@@ -96,7 +96,7 @@ void whileEditorIdles(Check& check, Module& module) {
     }
     check.stage("host automation from a second thread while the editor idles");
     XInitThreads();
-    XHost x;
+    EditorHost x;
     std::string error;
     if (!x.open(check.settings.display, &error)) {
         check.fail("display", "%s", error.c_str());

@@ -1,5 +1,7 @@
 #include "kelvox2/validate/editor_driver.h"
 
+#include "x11-harness/pixels.h"
+
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -10,8 +12,7 @@ namespace kx::validate {
 EditorDriver::~EditorDriver() {
     if (open_)
         close();
-    if (parent_)
-        x_.destroy(parent_);
+    parent_.close();
 }
 
 bool EditorDriver::rect(int* width, int* height) {
@@ -47,14 +48,19 @@ bool EditorDriver::open(int x, int y, bool passDisplay) {
     int w = 0, h = 0;
     if (!rect(&w, &h))
         return false;
-    if (parent_)
-        x_.destroy(parent_);
-    parent_ = x_.createParent(x, y, w, h);
+    x11::HostWindowOptions place;
+    place.x = x;
+    place.y = y;
+    place.title = "kelvox2 validate";
+    std::string error;
+    if (!parent_.openOn(x_.display(), w, h, place, &error)) {
+        check.fail("parent", "%s", error.c_str());
+        return false;
+    }
     width_ = w;
     height_ = h;
     const VstIntPtr value = passDisplay ? reinterpret_cast<VstIntPtr>(x_.display()) : 0;
-    const VstIntPtr answer =
-        instance_.dispatch(effEditOpen, 0, value, reinterpret_cast<void*>(static_cast<std::uintptr_t>(parent_)));
+    const VstIntPtr answer = instance_.dispatch(effEditOpen, 0, value, parent_.parent());
     ++opens_;
     if (!answer) {
         check.fail("open", "effEditOpen answered 0 (open number %d)", opens_);
@@ -68,12 +74,12 @@ bool EditorDriver::open(int x, int y, bool passDisplay) {
         height_ = h2;
     }
     idle(3);
-    const std::vector<XHost::Window> children = x_.children(parent_);
+    const std::vector<Window> children = x11::childWindows(x_.display(), parent_.window());
     if (children.empty()) {
         check.fail("no-child", "no child window in the host's window after effEditOpen and three idles");
     } else {
         int cw = 0, ch = 0;
-        if (x_.size(children.front(), &cw, &ch) && (cw != width_ || ch != height_))
+        if (x11::windowSize(x_.display(), children.front(), &cw, &ch) && (cw != width_ || ch != height_))
             check.fail("child-size", "the editor's window is %d x %d; its rectangle says %d x %d", cw, ch, width_,
                        height_);
     }
@@ -92,16 +98,27 @@ void EditorDriver::idle(int times, int pauseMs) {
 void EditorDriver::close() {
     instance_.dispatch(effEditClose);
     open_ = false;
-    if (parent_ && !x_.children(parent_).empty())
+    if (parent_.window() && !x11::childWindows(x_.display(), parent_.window()).empty())
         instance_.check().fail("child-left", "the editor's window is still in the host's window after effEditClose");
 }
 
 void EditorDriver::destroyParentFirst() {
-    if (parent_)
-        x_.destroy(parent_);
-    parent_ = 0;
+    parent_.close();
     instance_.dispatch(effEditClose);
     open_ = false;
+}
+
+bool EditorDriver::showsSomething() const {
+    int w = 0, h = 0;
+    std::vector<uint32_t> pixels;
+    if (!x11::windowSize(x_.display(), parent_.window(), &w, &h) || w <= 0 || h <= 0 ||
+        !x11::readPixels(x_.display(), parent_.window(), w, h, pixels))
+        return false;
+    for (int y = 0; y < h; y += 3)
+        for (int x = 0; x < w; x += 3)
+            if (pixels[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] != pixels[0])
+                return true;
+    return false;
 }
 
 }  // namespace kx::validate

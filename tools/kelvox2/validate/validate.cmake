@@ -1,13 +1,9 @@
 # kelvox2 validate: an object library, so that the tool and the tests get the
 # same objects (among them the heap call counter, which replaces the
 # allocation functions of the executable it is linked into).
-find_package(X11 REQUIRED)
 find_package(Threads REQUIRED)
-if(NOT TARGET X11::Xtst)
-  message(FATAL_ERROR "kelvox2 validate needs the XTest library (libxtst-dev)")
-endif()
 file(GLOB KX_VALIDATE_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 add_library(kx_validate OBJECT ${KX_VALIDATE_SOURCES})
 target_include_directories(kx_validate PUBLIC ${CMAKE_CURRENT_LIST_DIR}/../.. ${KX_SOURCE_DIR}/src)
-target_link_libraries(kx_validate PUBLIC ${CMAKE_DL_LIBS} X11::X11 X11::Xtst Threads::Threads)
+target_link_libraries(kx_validate PUBLIC ${CMAKE_DL_LIBS} kx_x11_harness Threads::Threads)
 target_link_libraries(kelvox2 PRIVATE kx_validate)
