@@ -1,0 +1,16 @@
+# The LV2 adapter's tests drive the bundle in build/Kelvox2.lv2 and compare
+# it with the VST 2.4 library; the port mapping is the adapter's own.
+target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/src/formats/lv2/lv2_ports.cpp)
+target_include_directories(${target} PRIVATE ${KX_LAYER_INCLUDE_ROOT}/lv2 ${KX_LV2_INCLUDE_DIR})
+target_compile_definitions(${target} PRIVATE KX_LV2_BUNDLE="${CMAKE_BINARY_DIR}/Kelvox2.lv2")
+add_dependencies(${target} lv2-bundle)
+
+# The adapter stands above every layer: the instrument's include path does
+# not even have it.
+set(probe ${CMAKE_CURRENT_BINARY_DIR}/layering/instrument_includes_formats.cpp)
+file(WRITE ${probe} "#include \"instrument/synth_effect.h\"\n#include \"formats/lv2/lv2_ports.h\"\n")
+add_test(NAME layers.InstrumentCannotIncludeFormats
+  COMMAND ${CMAKE_CXX_COMPILER} -std=c++20 -fsyntax-only -I${KX_LAYER_INCLUDE_ROOT}/instrument ${probe})
+set_tests_properties(layers.InstrumentCannotIncludeFormats PROPERTIES
+  PASS_REGULAR_EXPRESSION "formats/lv2/lv2_ports\\.h: No such file|'formats/lv2/lv2_ports\\.h' file not found"
+  FAIL_REGULAR_EXPRESSION "instrument/synth_effect\\.h: No such file")
