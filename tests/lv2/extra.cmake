@@ -14,3 +14,8 @@ add_test(NAME layers.InstrumentCannotIncludeFormats
 set_tests_properties(layers.InstrumentCannotIncludeFormats PROPERTIES
   PASS_REGULAR_EXPRESSION "formats/lv2/lv2_ports\\.h: No such file|'formats/lv2/lv2_ports\\.h' file not found"
   FAIL_REGULAR_EXPRESSION "instrument/synth_effect\\.h: No such file")
+
+# The editor test embeds the LV2 editor in a real X server.
+find_package(X11 REQUIRED)
+target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tests/editor/x_session.cpp)
+target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst X11::Xfixes)

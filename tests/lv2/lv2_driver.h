@@ -103,6 +103,7 @@ public:
     }
     void activate() { descriptor_->activate(handle_); }
     LV2_Handle handle() const { return handle_; }
+    void* library() const { return library_; }
     const LV2_Descriptor* descriptor() const { return descriptor_; }
 
     void clearEvents() {
