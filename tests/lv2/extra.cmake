@@ -19,3 +19,8 @@ set_tests_properties(layers.InstrumentCannotIncludeFormats PROPERTIES
 find_package(X11 REQUIRED)
 target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tests/editor/x_session.cpp)
 target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst X11::Xfixes)
+
+# The presets test reads the VST bank file with the tool's reader.
+target_link_libraries(${target} PRIVATE kx_host)
+target_compile_definitions(${target} PRIVATE KX_BINARY_DIR="${CMAKE_BINARY_DIR}")
+add_dependencies(${target} factory-bank)
