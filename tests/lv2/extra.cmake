@@ -24,3 +24,9 @@ target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst X11::Xfixes)
 target_link_libraries(${target} PRIVATE kx_host)
 target_compile_definitions(${target} PRIVATE KX_BINARY_DIR="${CMAKE_BINARY_DIR}")
 add_dependencies(${target} factory-bank)
+
+# The editor in jalv's own window, as a user opens it.
+add_test(NAME lv2.JalvShowsTheEditorEmbeddedAndItAnswersThePointer
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/lv2/jalv_editor.sh ${CMAKE_BINARY_DIR}/Kelvox2.lv2
+          ${KX_SOURCE_DIR}/scripts/editor-gestures.py ${CMAKE_CURRENT_BINARY_DIR}/jalv_editor)
+set_tests_properties(lv2.JalvShowsTheEditorEmbeddedAndItAnswersThePointer PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
