@@ -53,6 +53,18 @@ TEST(Lv2Bundle, LilvReadsThePluginItsPortsPresetsAndEditor) {
     EXPECT_NE(info.out.find("Maximum:     359.000000"), std::string::npos);
 }
 
+// Every statement of the bundle fits the vocabularies it uses.
+TEST(Lv2Bundle, DescriptionValidatesAgainstTheLv2Specifications) {
+    if (runCommand("command -v lv2_validate && command -v sord_validate").status != 0)
+        GTEST_SKIP() << "lv2_validate or sord_validate missing (scripts/install-deps.sh)";
+    std::string specs;
+    for (const char* spec : {"core", "atom", "midi", "time", "ui", "units", "presets", "state", "urid", "options",
+                             "buf-size", "instance-access", "port-props", "parameters", "patch"})
+        specs += std::string(" /usr/lib/lv2/") + spec + ".lv2/*.ttl";
+    const CommandRun run = runCommand("lv2_validate" + specs + " " KX_LV2_BUNDLE "/*.ttl");
+    EXPECT_NE(run.out.find("Found 0 errors"), std::string::npos) << run.out;
+}
+
 TEST(Lv2Bundle, LibraryExportsOnlyTheDescriptorsAndNeedsNoMoreThanTheVstLibrary) {
     const CommandRun symbols = runCommand("nm -D --defined-only '" + kBundleLibrary + "' | awk '{print $3}' | sort");
     ASSERT_EQ(symbols.status, 0) << symbols.out;

@@ -150,7 +150,7 @@ void controlPort(std::ostringstream& out, const kx::KParam& param, int index, do
 std::string plugin(const kx::KEffect& effect) {
     std::ostringstream out;
     out << kPrefixes;
-    out << "<" KX_LV2_URI ">\n    a lv2:InstrumentPlugin , lv2:Plugin ;\n"
+    out << "<" KX_LV2_URI ">\n    a lv2:InstrumentPlugin , lv2:Plugin , doap:Project ;\n"
         << "    doap:name \"Kelvox2\" ;\n"
         << "    doap:maintainer [ foaf:name \"Tamlow\" ] ;\n"
         << "    lv2:minorVersion 2 ;\n    lv2:microVersion 4 ;\n"
