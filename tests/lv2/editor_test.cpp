@@ -117,6 +117,22 @@ TEST(Lv2Editor, EmbedsInTheHostWindowAndTalksThroughPorts) {
     ui->port_event(handle, bendPort, sizeof twelve, 0, &twelve);
     EXPECT_EQ(seen.writes.size(), writes);
 
+    // The random patch button changes many values at once: each reaches the
+    // host as the port's value.
+    seen.writes.clear();
+    host.click(147, 80);
+    EXPECT_TRUE(waitFor([&] { return seen.writes.size() >= 10; }, step));
+    std::map<uint32_t, float> last;
+    for (const UiHost::Write& w : seen.writes)
+        last[w.port] = w.value;
+    for (const auto& [port, value] : last) {
+        const int index = static_cast<int>(port - lv2::kFirstParamPort);
+        const KParam& param = *instance->object->getParam(index);
+        EXPECT_EQ(value,
+                  static_cast<float>(lv2::toPortValue(param, instance->effect->getParameter(instance->effect, index))))
+            << param.getName();
+    }
+
     ui->cleanup(handle);
     EXPECT_EQ(instance->ui, nullptr);
     EXPECT_EQ(host.child(), 0u);
