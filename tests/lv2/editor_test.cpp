@@ -5,7 +5,10 @@
 
 #include "editor/x_session.h"
 #include "formats/lv2/lv2_instance.h"
+#include "graphics/canvas.h"
+#include "kelvox2/skin_session.h"
 #include "plugin/effect.h"
+#include "skin/skin.h"
 
 #include "lv2/instance-access/instance-access.h"
 #include "lv2/ui/ui.h"
@@ -41,6 +44,22 @@ struct UiHost {
         static_cast<UiHost*>(h)->touches.emplace_back(port, grabbed);
     }
 };
+
+// What the headless snapshot paints for the instance's present values, on
+// the first page.
+std::vector<uint32_t> headless(const lv2::Instance& instance) {
+    auto other = kelvox2::createInProcessInstrument();
+    for (int i = 0; i < kSynthParamCount; ++i)
+        other->setParameterValue(i, instance.object->getParameterValue(i));
+    kelvox2::SkinView view(*other->getSkin());
+    view.paint();
+    std::vector<uint32_t> out;
+    if (const KCanvas* canvas = view.canvas())
+        out.assign(canvas->pixels(), canvas->pixels() + size_t(canvas->width()) * size_t(canvas->height()));
+    for (uint32_t& p : out)
+        p &= 0xFFFFFF;
+    return out;
+}
 
 int changedPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
     int n = 0;
@@ -82,12 +101,12 @@ TEST(Lv2Editor, EmbedsInTheHostWindowAndTalksThroughPorts) {
     EXPECT_EQ(reinterpret_cast<uintptr_t>(widget), static_cast<uintptr_t>(host.child()));
     EXPECT_EQ(seen.width, 665);
     EXPECT_EQ(seen.height, 407);
-    for (int i = 0; i < 20; ++i)
-        step();
+    // What it shows is what the headless snapshot paints.
+    auto* instance = static_cast<lv2::Instance*>(lv2.handle());
+    EXPECT_TRUE(waitFor([&] { return host.pixels(host.child(), 665, 407) == headless(*instance); }, step));
 
     // A drag on the bend range dial: the host hears each value as the
     // port's plain value, inside the gesture.
-    auto* instance = static_cast<lv2::Instance*>(lv2.handle());
     const uint32_t bendPort = lv2::kFirstParamPort + kPtchBend;
     host.moveTo(340, 55);
     host.press(1);
@@ -112,6 +131,7 @@ TEST(Lv2Editor, EmbedsInTheHostWindowAndTalksThroughPorts) {
     ui->port_event(handle, bendPort, sizeof twelve, 0, &twelve);
     EXPECT_EQ(instance->effect->getParameter(instance->effect, kPtchBend), 1.0f);
     EXPECT_TRUE(waitFor([&] { return changedPixels(before, host.pixels(host.child(), 665, 407)) > 20; }, step));
+    EXPECT_TRUE(waitFor([&] { return host.pixels(host.child(), 665, 407) == headless(*instance); }, step));
     // The echo of the editor's own value changes nothing.
     const size_t writes = seen.writes.size();
     ui->port_event(handle, bendPort, sizeof twelve, 0, &twelve);

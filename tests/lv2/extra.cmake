@@ -17,7 +17,8 @@ set_tests_properties(layers.InstrumentCannotIncludeFormats PROPERTIES
 
 # The editor test embeds the LV2 editor in a real X server.
 find_package(X11 REQUIRED)
-target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tests/editor/x_session.cpp)
+target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tests/editor/x_session.cpp
+  ${KX_SOURCE_DIR}/tools/kelvox2/skin_session.cpp)
 target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst X11::Xfixes)
 
 # The presets test reads the VST bank file with the tool's reader.
