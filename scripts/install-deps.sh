@@ -26,6 +26,7 @@ packages=(
   xvfb xauth openbox locales
   dpkg-dev file groff-base lintian valgrind
   dpf-plugins-vst amsynth
+  lv2-dev lilv-utils jalv sordi
   "${windows_build[@]}" wine64
   "${hosts[@]}"
 )

@@ -26,7 +26,7 @@ TEST(Install, PutsThePlugInToolManualAndDocumentsUnderThePrefix) {
     r = runCommand("HOME='" + prefix + "' VST_PATH= '" + prefix + "/bin/kelvox2' info");
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Plug-in:     " + prefix + "/lib/vst/Kelvox2.so"), std::string::npos) << r.out;
-    for (const char* file : {"/bin/kelvox2", "/lib/vst/Kelvox2.so"}) {
+    for (const char* file : {"/bin/kelvox2", "/lib/vst/Kelvox2.so", "/lib/lv2/Kelvox2.lv2/Kelvox2.so"}) {
         r = runCommand("readelf -d '" + prefix + file + "'");
         ASSERT_EQ(r.status, 0) << r.out;
         EXPECT_EQ(r.out.find(KX_BINARY_DIR), std::string::npos) << file << " still points into the build tree";
@@ -34,7 +34,8 @@ TEST(Install, PutsThePlugInToolManualAndDocumentsUnderThePrefix) {
 
     // The README names the files where this installation put them.
     const std::string readme = readFile(prefix + "/share/doc/kelvox2/README.md");
-    for (const char* file : {"/lib/vst/Kelvox2.so", "/bin/kelvox2", "/share/kelvox2/presets/factory.fxb"})
+    for (const char* file :
+         {"/lib/vst/Kelvox2.so", "/lib/lv2/Kelvox2.lv2", "/bin/kelvox2", "/share/kelvox2/presets/factory.fxb"})
         EXPECT_NE(readme.find(prefix + file), std::string::npos) << file << " in:\n" << readme;
     EXPECT_EQ(readme.find("@"), std::string::npos) << readme;
 }

@@ -12,6 +12,10 @@ namespace kx::testing {
 inline std::set<std::string> installedFiles() {
     return {"bin/kelvox2",
             "lib/vst/Kelvox2.so",
+            "lib/lv2/Kelvox2.lv2/Kelvox2.so",
+            "lib/lv2/Kelvox2.lv2/manifest.ttl",
+            "lib/lv2/Kelvox2.lv2/Kelvox2.ttl",
+            "lib/lv2/Kelvox2.lv2/presets.ttl",
             "share/man/man1/kelvox2.1.gz",
             "share/kelvox2/presets/factory.fxb",
             "share/doc/kelvox2/README.md",

@@ -65,7 +65,7 @@ TEST_F(DebianPackage, DependsOnThePackagesOfEveryLibraryItsBinariesLoad) {
 
     std::string extracted = dir + "/root";
     ASSERT_EQ(runCommand("dpkg-deb -x '" + deb + "' '" + extracted + "'").status, 0);
-    for (const char* file : {"/usr/bin/kelvox2", "/usr/lib/vst/Kelvox2.so"}) {
+    for (const char* file : {"/usr/bin/kelvox2", "/usr/lib/vst/Kelvox2.so", "/usr/lib/lv2/Kelvox2.lv2/Kelvox2.so"}) {
         CommandRun needed =
             runCommand("readelf -d '" + extracted + file + "' | sed -n 's/.*Shared library: \\[\\(.*\\)\\]/\\1/p'");
         ASSERT_EQ(needed.status, 0) << needed.out;
@@ -97,6 +97,8 @@ TEST_F(DebianPackage, ItsToolLoadsItsPlugIn) {
     // Stripped for the package, and still exporting only the two entry points.
     r = runCommand("nm -D --defined-only '" + root + "/usr/lib/vst/Kelvox2.so' | awk '{print $3}'");
     EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"VSTPluginMain", "main"})) << r.out;
+    r = runCommand("nm -D --defined-only '" + root + "/usr/lib/lv2/Kelvox2.lv2/Kelvox2.so' | awk '{print $3}'");
+    EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"lv2_descriptor", "lv2ui_descriptor"})) << r.out;
 }
 
 // What apt and Debian's checks see: no lintian errors, and no maintainer
