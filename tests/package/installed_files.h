@@ -12,6 +12,7 @@ namespace kx::testing {
 inline std::set<std::string> installedFiles() {
     return {"bin/kelvox2",
             "lib/vst/Kelvox2.so",
+            "lib/clap/Kelvox2.clap",
             "share/man/man1/kelvox2.1.gz",
             "share/kelvox2/presets/factory.fxb",
             "share/doc/kelvox2/README.md",

@@ -97,6 +97,8 @@ TEST_F(DebianPackage, ItsToolLoadsItsPlugIn) {
     // Stripped for the package, and still exporting only the two entry points.
     r = runCommand("nm -D --defined-only '" + root + "/usr/lib/vst/Kelvox2.so' | awk '{print $3}'");
     EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"VSTPluginMain", "main"})) << r.out;
+    r = runCommand("nm -D --defined-only '" + root + "/usr/lib/clap/Kelvox2.clap' | awk '{print $3}'");
+    EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"clap_entry"})) << r.out;
 }
 
 // What apt and Debian's checks see: no lintian errors, and no maintainer

@@ -1,0 +1,6 @@
+# The CLAP tests load Kelvox2.clap through their own small host and compare it
+# with the VST 2.4 module through the tool's host.
+target_include_directories(${target} PRIVATE ${KX_LAYER_INCLUDE_ROOT}/formats)
+target_link_libraries(${target} PRIVATE kx_host ${CMAKE_DL_LIBS})
+target_compile_definitions(${target} PRIVATE KX_CLAP_PATH="$<TARGET_FILE:Kelvox2_clap>")
+add_dependencies(${target} Kelvox2_clap)
