@@ -14,6 +14,18 @@ TEST(ClapEntry, ExportsOnlyClapEntry) {
     EXPECT_EQ(r.out, "clap_entry\n");
 }
 
+// Qtractor's own scanner (Debian's qtractor 0.9.31 hosts CLAP): one output,
+// one MIDI input, 30 parameters, an editor.
+TEST(ClapEntry, QtractorsScannerListsIt) {
+    const char* scanner = "/usr/lib/x86_64-linux-gnu/qtractor/qtractor_plugin_scan";
+    if (runCommand(std::string("test -x ") + scanner).status != 0)
+        GTEST_SKIP() << "qtractor is not installed (scripts/install-deps.sh installs it)";
+    const CommandRun r =
+        runCommand(std::string("printf 'CLAP:%s\\n' '") + KX_CLAP_PATH + "' | " + scanner + " 2>/dev/null");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.rfind("CLAP|Kelvox2|0:1|1:0|30:0|EXT", 0), 0u) << r.out;
+}
+
 TEST_F(ClapTest, FactoryDescribesOneMonoInstrument) {
     const clap_plugin_factory* f = clap.factory();
     ASSERT_EQ(f->get_plugin_count(f), 1u);

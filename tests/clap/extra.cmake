@@ -4,3 +4,7 @@ target_include_directories(${target} PRIVATE ${KX_LAYER_INCLUDE_ROOT}/formats)
 target_link_libraries(${target} PRIVATE kx_host ${CMAKE_DL_LIBS})
 target_compile_definitions(${target} PRIVATE KX_CLAP_PATH="$<TARGET_FILE:Kelvox2_clap>")
 add_dependencies(${target} Kelvox2_clap)
+# The gui tests run a private Xvfb and play the host's window (tests/editor).
+find_package(X11 REQUIRED)
+target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tests/editor/x_session.cpp)
+target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst X11::Xfixes)
