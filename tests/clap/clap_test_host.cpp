@@ -1,6 +1,10 @@
 #include "clap/clap_test_host.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -92,18 +96,35 @@ void ClapTestHost::release() {
         entry_ = nullptr;
     }
     if (module_) {
+#if defined(_WIN32)
+        FreeLibrary(static_cast<HMODULE>(module_));
+#else
         dlclose(module_);
+#endif
         module_ = nullptr;
     }
 }
 
 bool ClapTestHost::load(const std::string& path, const char* id, std::string* error) {
+#if defined(_WIN32)
+    // Linux paths, which wine resolves once the separators are Windows'.
+    std::string windowsPath = path;
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    module_ = LoadLibraryA(windowsPath.c_str());
+    if (!module_) {
+        *error = "LoadLibraryA failed for " + windowsPath;
+        return false;
+    }
+    const auto* entry = reinterpret_cast<const clap_plugin_entry*>(
+        reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module_), "clap_entry")));
+#else
     module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module_) {
         *error = dlerror();
         return false;
     }
     const auto* entry = static_cast<const clap_plugin_entry*>(dlsym(module_, "clap_entry"));
+#endif
     if (!entry || entry->version.major < 1 || !entry->init(path.c_str())) {
         *error = "no usable clap_entry";
         return false;

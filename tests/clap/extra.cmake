@@ -8,3 +8,7 @@ add_dependencies(${target} Kelvox2_clap)
 find_package(X11 REQUIRED)
 target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tests/editor/x_session.cpp)
 target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst X11::Xfixes)
+# The probe the Windows build's Kelvox2.clap is compared with (tests/windows).
+if(NOT TARGET kx_clap_probe)
+  include(${CMAKE_CURRENT_LIST_DIR}/probe/probe.cmake)
+endif()
