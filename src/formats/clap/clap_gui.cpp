@@ -33,20 +33,20 @@ ClapGui* guiOf(const clap_plugin* plugin) {
 bool ClapGui::isApiSupported(const char* api, bool floating) const {
     if (floating || !api || std::strcmp(api, kApi) != 0 || !instance_.effect())
         return false;
-    if ((instance_.effect()->flags & effFlagsHasEditor) == 0)
-        return false;
-#if defined(_WIN32)
-    return true;  // the host's message loop drives the window
-#else
-    // Without the host's timer nothing would ever tick the editor.
-    const auto* timer = hostTable<clap_host_timer_support>(instance_, CLAP_EXT_TIMER_SUPPORT);
-    return timer && timer->register_timer && timer->unregister_timer;
-#endif
+    return (instance_.effect()->flags & effFlagsHasEditor) != 0;
 }
 
 bool ClapGui::create(const char* api, bool floating) {
     if (created_ || !isApiSupported(api, floating))
         return false;
+#if !defined(_WIN32)
+    // Without the host's timer nothing would ever tick the editor. Asked
+    // here, not in isApiSupported: hosts ask that while scanning, when some
+    // offer no timers yet.
+    const auto* timer = hostTable<clap_host_timer_support>(instance_, CLAP_EXT_TIMER_SUPPORT);
+    if (!timer || !timer->register_timer || !timer->unregister_timer)
+        return false;
+#endif
     created_ = true;
     return true;
 }
@@ -148,7 +148,13 @@ const clap_plugin_gui ClapGui::kGui = {
         return g && g->getSize(w, h);
     },
     [](const clap_plugin*) { return false; },
-    [](const clap_plugin*, clap_gui_resize_hints*) { return false; },
+    [](const clap_plugin*, clap_gui_resize_hints* hints) {
+        // A fixed size: the skin's.
+        if (!hints)
+            return false;
+        *hints = clap_gui_resize_hints{};
+        return true;
+    },
     [](const clap_plugin* p, uint32_t* w, uint32_t* h) {
         // The one size there is.
         ClapGui* g = guiOf(p);
