@@ -291,8 +291,11 @@ for _ in range(2):
     xtest.fake_input(d, X.ButtonRelease, 1); d.sync(); time.sleep(0.08)
 EOF
   local rc=0
+  # A CLAP editor is embedded straight into the top-level window.
+  local depth=2
+  [ "$format" = clap ] && depth=1
   $python "$root/scripts/editor-gestures.py" --label qtractor --title 'Kelvox2 - Synth' \
-    --tries "$tries" --timeout 30 || rc=$?
+    --depth "$depth" --tries "$tries" --timeout 30 || rc=$?
   stop_last
   stop_last
   return $rc
