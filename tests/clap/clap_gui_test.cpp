@@ -115,36 +115,49 @@ TEST_F(ClapGuiTest, ADialDragReachesTheHostAsAGestureOfPlainValues) {
     ASSERT_TRUE(host.ok());
     ASSERT_TRUE(open(host));
     ASSERT_TRUE(waitFor([&] { return host.child() != 0; }, [&] { tick(); }));
-    ASSERT_TRUE(clap.activate(44100.0, 512));
-
     const clap_id wave = paramId("Wave1");
-    host.moveTo(kWave1X, kWave1Y);
-    host.press(1);
-    for (int y = kWave1Y - 5; y >= kWave1Y - 60; y -= 5)
-        host.moveTo(kWave1X, y);
-    host.release(1);
-    host.sync();
-    ASSERT_TRUE(waitFor([&] { return clap.flushRequests > 0; }, [&] { tick(); }));
-    // The host answers the request with a process of the next block.
+    auto drag = [&](int fromY, int toY) {
+        host.moveTo(kWave1X, fromY);
+        host.press(1);
+        for (int y = fromY - 5; y >= toY; y -= 5)
+            host.moveTo(kWave1X, y);
+        host.release(1);
+        host.sync();
+        const int before = clap.flushRequests;
+        ASSERT_TRUE(waitFor([&] { return clap.flushRequests > before; }, [&] { tick(); }));
+    };
+    // The gesture as the host's events: begin, values (a choice's index), end.
+    auto expectGesture = [&] {
+        ASSERT_GE(clap.outEvents.size(), 3u);
+        auto header = [&](size_t i) { return reinterpret_cast<const clap_event_header*>(clap.outEvents[i].data()); };
+        EXPECT_EQ(header(0)->type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+        EXPECT_EQ(reinterpret_cast<const clap_event_param_gesture*>(header(0))->param_id, wave);
+        EXPECT_EQ(header(clap.outEvents.size() - 1)->type, CLAP_EVENT_PARAM_GESTURE_END);
+        double last = -1.0;
+        for (size_t i = 1; i + 1 < clap.outEvents.size(); ++i) {
+            ASSERT_EQ(header(i)->type, CLAP_EVENT_PARAM_VALUE);
+            const auto* v = reinterpret_cast<const clap_event_param_value*>(header(i));
+            EXPECT_EQ(v->param_id, wave);
+            EXPECT_EQ(v->header.size, sizeof(clap_event_param_value));
+            EXPECT_EQ(v->value, static_cast<int>(v->value)) << "a choice's index";
+            EXPECT_GE(v->value, 0.0);
+            EXPECT_LE(v->value, 3.0);
+            last = v->value;
+        }
+        EXPECT_EQ(value(wave), last) << "the host hears the value the effect holds";
+        clap.outEvents.clear();
+    };
+
+    // Inactive: the host answers the request with a flush.
+    drag(kWave1Y, kWave1Y - 30);
+    clap.flush();
+    expectGesture();
+    EXPECT_GT(value(wave), 0.0);
+    // Processing: with the next block.
+    ASSERT_TRUE(clap.activate(44100.0, 512));
+    drag(kWave1Y, kWave1Y - 60);
     clap.process(64);
-    ASSERT_GE(clap.outEvents.size(), 3u);
-    auto header = [&](size_t i) { return reinterpret_cast<const clap_event_header*>(clap.outEvents[i].data()); };
-    EXPECT_EQ(header(0)->type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
-    EXPECT_EQ(reinterpret_cast<const clap_event_param_gesture*>(header(0))->param_id, wave);
-    EXPECT_EQ(header(clap.outEvents.size() - 1)->type, CLAP_EVENT_PARAM_GESTURE_END);
-    double last = -1.0;
-    for (size_t i = 1; i + 1 < clap.outEvents.size(); ++i) {
-        ASSERT_EQ(header(i)->type, CLAP_EVENT_PARAM_VALUE);
-        const auto* v = reinterpret_cast<const clap_event_param_value*>(header(i));
-        EXPECT_EQ(v->param_id, wave);
-        EXPECT_EQ(v->header.size, sizeof(clap_event_param_value));
-        EXPECT_EQ(v->value, static_cast<int>(v->value)) << "a choice's index";
-        EXPECT_GE(v->value, 0.0);
-        EXPECT_LE(v->value, 3.0);
-        last = v->value;
-    }
-    EXPECT_GT(last, 0.0);
-    EXPECT_EQ(value(wave), last) << "the host hears the value the effect holds";
+    expectGesture();
 }
 
 TEST_F(ClapGuiTest, NoEditorIsCreatedForAHostWithoutTimers) {

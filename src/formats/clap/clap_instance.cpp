@@ -242,9 +242,7 @@ void ClapInstance::render(const clap_audio_buffer* output, uint32_t start, uint3
 int32_t ClapInstance::process(const clap_process* process) {
     if (!process || !active_)
         return CLAP_PROCESS_ERROR;
-    inAudio_ = true;
-    liveOut_ = process->out_events;
-    pushReports(process->out_events);
+    enterAudio(process->out_events);
     readTransport(process->transport, process->steady_time);
 
     const clap_audio_buffer* output = nullptr;
@@ -283,23 +281,30 @@ int32_t ClapInstance::process(const clap_process* process) {
         start = end;
     } while (start < frames || next < count);
 
-    liveOut_ = nullptr;
-    inAudio_ = false;
+    leaveAudio();
     return CLAP_PROCESS_CONTINUE_IF_NOT_QUIET;
 }
 
 void ClapInstance::flush(const clap_input_events* in, const clap_output_events* out) {
-    inAudio_ = active_;
-    liveOut_ = out;
-    pushReports(out);
+    enterAudio(out);
     const uint32_t count = in && in->size ? in->size(in) : 0;
     for (uint32_t i = 0; i < count; ++i) {
         const clap_event_header* event = in->get(in, i);
         if (event && event->space_id == CLAP_CORE_EVENT_SPACE_ID && event->type == CLAP_EVENT_PARAM_VALUE)
             takeEvent(event, 0);
     }
+    leaveAudio();
+}
+
+void ClapInstance::enterAudio(const clap_output_events* out) {
+    audioThread_.store(std::this_thread::get_id(), std::memory_order_release);
+    liveOut_ = out;
+    pushReports(out);
+}
+
+void ClapInstance::leaveAudio() {
     liveOut_ = nullptr;
-    inAudio_ = false;
+    audioThread_.store(std::thread::id(), std::memory_order_release);
 }
 
 // ---- The effect's host callback ------------------------------------------------
@@ -328,7 +333,8 @@ VstIntPtr ClapInstance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case audioMasterGetTime: return hasTransport_ ? reinterpret_cast<VstIntPtr>(&time_) : 0;
     case audioMasterGetSampleRate: return static_cast<VstIntPtr>(sampleRate_);
     case audioMasterGetBlockSize: return static_cast<VstIntPtr>(maxFrames_);
-    case audioMasterGetCurrentProcessLevel: return offline_ ? kLevelOffline : inAudio_ ? kLevelRealtime : kLevelUser;
+    case audioMasterGetCurrentProcessLevel:
+        return offline_ ? kLevelOffline : onAudioThread() ? kLevelRealtime : kLevelUser;
     case audioMasterWantMidi: return 1;
     case audioMasterGetVendorString: return writeText(host_ ? host_->vendor : nullptr);
     case audioMasterGetProductString: return writeText(host_ ? host_->name : nullptr);
@@ -336,7 +342,7 @@ VstIntPtr ClapInstance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case audioMasterAutomate: report(OutputReport::kValue, index, opt); return 1;
     case audioMasterEndEdit: report(OutputReport::kEnd, index, 0.0f); return 1;
     case audioMasterUpdateDisplay:
-        if (!inAudio_ && hostParams_ && hostParams_->rescan)
+        if (!onAudioThread() && hostParams_ && hostParams_->rescan)
             hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES | CLAP_PARAM_RESCAN_TEXT);
         return 1;
     case audioMasterSizeWindow: return gui_ ? gui_->requestResize(index, static_cast<int>(value)) : 0;
@@ -371,44 +377,45 @@ void ClapInstance::report(OutputReport::Kind kind, VstInt32 index, float normali
     r.kind = kind;
     r.index = static_cast<uint32_t>(index);
     r.normalised = normalised;
-    if (liveOut_) {
-        // Asked from inside process or flush: out at once, in order after
-        // what was queued.
+    if (onAudioThread()) {
+        // Asked from inside process or flush: out at once, after what was
+        // queued (the queue has one writer: the main thread).
         pushReports(liveOut_);
-        reports_.push(r);
-        pushReports(liveOut_);
+        pushReport(liveOut_, r);
         return;
     }
     reports_.push(r);
-    if (!inAudio_ && hostParams_ && hostParams_->request_flush)
+    if (hostParams_ && hostParams_->request_flush)
         hostParams_->request_flush(host_);
 }
 
 void ClapInstance::pushReports(const clap_output_events* out) {
     OutputReport r;
-    while (reports_.pop(&r)) {
-        if (r.kind == OutputReport::kValue) {
-            clap_event_param_value e;
-            std::memset(&e, 0, sizeof e);
-            e.header.size = sizeof e;
-            e.header.type = CLAP_EVENT_PARAM_VALUE;
-            e.header.flags = CLAP_EVENT_IS_LIVE;
-            e.param_id = r.index;
-            e.note_id = -1;
-            e.port_index = e.channel = e.key = -1;
-            const KParam* param = kEffect_->getParam(static_cast<int>(r.index));
-            e.value = param ? toPlain(*param, r.normalised) : r.normalised;
-            pushEvent(out, e.header);
-        } else {
-            clap_event_param_gesture e;
-            std::memset(&e, 0, sizeof e);
-            e.header.size = sizeof e;
-            e.header.type =
-                r.kind == OutputReport::kBegin ? CLAP_EVENT_PARAM_GESTURE_BEGIN : CLAP_EVENT_PARAM_GESTURE_END;
-            e.header.flags = CLAP_EVENT_IS_LIVE;
-            e.param_id = r.index;
-            pushEvent(out, e.header);
-        }
+    while (reports_.pop(&r))
+        pushReport(out, r);
+}
+
+void ClapInstance::pushReport(const clap_output_events* out, const OutputReport& r) {
+    if (r.kind == OutputReport::kValue) {
+        clap_event_param_value e;
+        std::memset(&e, 0, sizeof e);
+        e.header.size = sizeof e;
+        e.header.type = CLAP_EVENT_PARAM_VALUE;
+        e.header.flags = CLAP_EVENT_IS_LIVE;
+        e.param_id = r.index;
+        e.note_id = -1;
+        e.port_index = e.channel = e.key = -1;
+        const KParam* param = kEffect_->getParam(static_cast<int>(r.index));
+        e.value = param ? toPlain(*param, r.normalised) : r.normalised;
+        pushEvent(out, e.header);
+    } else {
+        clap_event_param_gesture e;
+        std::memset(&e, 0, sizeof e);
+        e.header.size = sizeof e;
+        e.header.type = r.kind == OutputReport::kBegin ? CLAP_EVENT_PARAM_GESTURE_BEGIN : CLAP_EVENT_PARAM_GESTURE_END;
+        e.header.flags = CLAP_EVENT_IS_LIVE;
+        e.param_id = r.index;
+        pushEvent(out, e.header);
     }
 }
 

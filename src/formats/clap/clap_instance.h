@@ -9,7 +9,9 @@
 #include "formats/clap/clap_output_queue.h"
 #include "plugin/vst_abi.h"
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace kx {
 class KEffect;
@@ -68,6 +70,7 @@ private:
     // over, else queued for the next process or flush.
     void report(OutputReport::Kind kind, VstInt32 index, float normalised);
     void pushReports(const clap_output_events* out);
+    void pushReport(const clap_output_events* out, const OutputReport& report);
     // One event from the host's list: a note or MIDI message goes into the
     // block's list at `offset`, a parameter value is applied.
     void takeEvent(const clap_event_header* event, VstInt32 offset);
@@ -87,9 +90,13 @@ private:
     uint32_t maxFrames_ = 1024;
     bool active_ = false;
     bool offline_ = false;
-    // Set while process or flush runs: the audio role, and reports go out at once.
+    // The thread inside process or flush, while it is there; only that
+    // thread touches liveOut_, where its own reports go out at once.
+    std::atomic<std::thread::id> audioThread_{};
     const clap_output_events* liveOut_ = nullptr;
-    bool inAudio_ = false;
+    bool onAudioThread() const { return audioThread_.load(std::memory_order_acquire) == std::this_thread::get_id(); }
+    void enterAudio(const clap_output_events* out);
+    void leaveAudio();
 
     VstTimeInfo time_{};
     bool hasTransport_ = false;
