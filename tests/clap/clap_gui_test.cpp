@@ -3,7 +3,7 @@
 // same pixels as the VST 2.4 entry's editor, and a drag reaching the host as
 // a gesture with plain values.
 #include "clap/clap_fixture.h"
-#include "editor/x_session.h"
+#include "clap/clap_x_session.h"
 
 #include <X11/Xlib.h>
 
@@ -15,7 +15,7 @@ constexpr int kWave1X = 90, kWave1Y = 150;  // the Wave1 dial on the built-in sk
 class ClapGuiTest : public ClapTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(server().running()) << "no X server (Xvfb) could be started";
+        ASSERT_TRUE(clapx::serverRunning()) << "no X server (Xvfb) could be started";
         ClapTest::SetUp();
         gui = clap.extension<clap_plugin_gui>(CLAP_EXT_GUI);
         timer = clap.extension<clap_plugin_timer_support>(CLAP_EXT_TIMER_SUPPORT);
@@ -26,10 +26,6 @@ protected:
         if (gui)
             gui->destroy(clap.plugin());
     }
-    static XvfbServer& server() {
-        static XvfbServer xvfb;
-        return xvfb;
-    }
     // The host's main loop: its timer and, as the server had something to
     // say, the watched descriptor.
     void tick() {
@@ -38,7 +34,7 @@ protected:
         for (int d : std::vector<int>(clap.fds))
             fd->on_fd(clap.plugin(), d, CLAP_POSIX_FD_READ);
     }
-    bool open(XHost& host) {
+    bool open(clapx::Host& host) {
         if (!gui->create(clap.plugin(), CLAP_WINDOW_API_X11, false))
             return false;
         clap_window window{};
@@ -67,7 +63,7 @@ TEST_F(ClapGuiTest, EmbedsInTheHostWindowWithTheVstEditorsPixels) {
     ASSERT_TRUE(gui->get_size(clap.plugin(), &width, &height));
     ASSERT_GT(width, 100u);
     ASSERT_GT(height, 100u);
-    XHost host(static_cast<int>(width), static_cast<int>(height));
+    clapx::Host host(static_cast<int>(width), static_cast<int>(height));
     ASSERT_TRUE(host.ok());
     clap_window window{};
     window.api = CLAP_WINDOW_API_X11;
@@ -77,15 +73,15 @@ TEST_F(ClapGuiTest, EmbedsInTheHostWindowWithTheVstEditorsPixels) {
     EXPECT_EQ(clap.timers.size(), 1u);
     ASSERT_EQ(clap.fds.size(), 1u);
     EXPECT_GE(clap.fds[0], 0);
-    ASSERT_TRUE(waitFor([&] { return host.child() != 0; }, [&] { tick(); }));
+    ASSERT_TRUE(clapx::waitUntil([&] { return host.child() != 0; }, [&] { tick(); }));
 
     // The VST 2.4 editor of an instance in the same state, in a window of its own.
     loadVst(44100.0, 512);
-    XHost other(static_cast<int>(width), static_cast<int>(height), 0, static_cast<int>(height) + 10);
+    clapx::Host other(static_cast<int>(width), static_cast<int>(height), 0, static_cast<int>(height) + 10);
     ASSERT_TRUE(other.ok());
     ASSERT_EQ(vst.dispatch(effEditOpen, 0, 0, other.parent()), 1);
     std::vector<uint32_t> mine, theirs;
-    EXPECT_TRUE(waitFor(
+    EXPECT_TRUE(clapx::waitUntil(
         [&] {
             host.sync();
             other.sync();
@@ -111,10 +107,10 @@ TEST_F(ClapGuiTest, ADialDragReachesTheHostAsAGestureOfPlainValues) {
     uint32_t width = 0, height = 0;
     ASSERT_TRUE(gui->get_size(clap.plugin(), &width, &height));
     gui->destroy(clap.plugin());
-    XHost host(static_cast<int>(width), static_cast<int>(height));
+    clapx::Host host(static_cast<int>(width), static_cast<int>(height));
     ASSERT_TRUE(host.ok());
     ASSERT_TRUE(open(host));
-    ASSERT_TRUE(waitFor([&] { return host.child() != 0; }, [&] { tick(); }));
+    ASSERT_TRUE(clapx::waitUntil([&] { return host.child() != 0; }, [&] { tick(); }));
     const clap_id wave = paramId("Wave1");
     auto drag = [&](int fromY, int toY) {
         host.moveTo(kWave1X, fromY);
@@ -124,7 +120,7 @@ TEST_F(ClapGuiTest, ADialDragReachesTheHostAsAGestureOfPlainValues) {
         host.release(1);
         host.sync();
         const int before = clap.flushRequests;
-        ASSERT_TRUE(waitFor([&] { return clap.flushRequests > before; }, [&] { tick(); }));
+        ASSERT_TRUE(clapx::waitUntil([&] { return clap.flushRequests > before; }, [&] { tick(); }));
     };
     // The gesture as the host's events: begin, values (a choice's index), end.
     auto expectGesture = [&] {
