@@ -9,4 +9,4 @@ bash scripts/install-deps.sh --windows-build
 cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" "$@"
 cmake --build build-windows -j2
-echo "build-windows: $PWD/build-windows/Kelvox2.dll"
+echo "build-windows: $PWD/build-windows/Kelvox2.dll, $PWD/build-windows/Kelvox2.clap"

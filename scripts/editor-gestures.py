@@ -83,7 +83,7 @@ def press_return(d, w):
     d.sync()
 
 
-def find_editor(d, title, timeout, dismiss, need_editor=True):
+def find_editor(d, title, timeout, dismiss, need_editor=True, depth=2):
     """Waits for the editor; dialogs whose title matches `dismiss` that show
     up meanwhile are answered with Return."""
     pattern = re.compile(title)
@@ -97,7 +97,7 @@ def find_editor(d, title, timeout, dismiss, need_editor=True):
                 return top, None
             if pattern.search(name):
                 found = deepest_editor(d, top)
-                if found and found[0] >= 2:
+                if found and found[0] >= depth:
                     return top, found[1]
             elif dialog and dialog.fullmatch(name) and time.time() - answered.get(top.id, 0) > 2:
                 answered[top.id] = time.time()
@@ -171,6 +171,8 @@ def main():
     ap.add_argument("--label", default="host", help="name printed with each result")
     ap.add_argument("--answer-only", action="store_true",
                     help="only wait for a window titled --title, answering dialogs meanwhile")
+    ap.add_argument("--depth", type=int, default=2,
+                    help="the editor lies this deep under the top-level window at least (default 2)")
     ap.add_argument("--dismiss", help="answer dialogs with a title matching this (whole) expression with Return")
     args = ap.parse_args()
 
@@ -181,7 +183,7 @@ def main():
     if args.answer_only:
         top, _ = find_editor(d, args.title, args.timeout, args.dismiss, need_editor=False)
         return 0 if top is not None else 2
-    top, editor = find_editor(d, args.title, args.timeout, args.dismiss)
+    top, editor = find_editor(d, args.title, args.timeout, args.dismiss, depth=args.depth)
     if editor is None:
         print(f"{args.label}: no editor window under a window titled /{args.title}/", file=sys.stderr)
         return 2

@@ -20,7 +20,10 @@ dial and clicks a button of its editor, and checks with the editor's pixels
 that each moved.
 
 Options:
-  --plugin PATH   the plug-in to load (default: build/Kelvox2.so)
+  --plugin PATH   the plug-in to load (default: build/Kelvox2.so, or
+                  build/Kelvox2.clap with --format clap)
+  --format NAME   vst (VST 2.4) or clap (CLAP: Qtractor only, as Debian's
+                  Ardour 7 hosts no CLAP) (default: vst)
   --host NAME     ardour, qtractor or all (default: all)
   --tries N       drags and clicks per host (default: 4)
   --keep          keep the temporary folder (sessions, logs, screenshots)
@@ -31,7 +34,8 @@ EOF
 }
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-plugin="$root/build/Kelvox2.so"
+plugin=
+format=vst
 hosts=all
 tries=4
 keep=0
@@ -39,6 +43,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --plugin) plugin=${2:?--plugin needs a path}; shift 2 ;;
     --host) hosts=${2:?--host needs a name}; shift 2 ;;
+    --format) format=${2:?--format needs a name}; shift 2 ;;
     --tries) tries=${2:?--tries needs a number}; shift 2 ;;
     --keep) keep=1; shift ;;
     -h|--help) usage; exit 0 ;;
@@ -46,6 +51,13 @@ while [ $# -gt 0 ]; do
   esac
 done
 case "$hosts" in all|ardour|qtractor) ;; *) echo "try-hosts: --host must be ardour, qtractor or all" >&2; exit 2 ;; esac
+case "$format" in vst) ;; clap)
+  [ "$hosts" = ardour ] && { echo "try-hosts: Ardour 7 hosts no CLAP plug-ins; use --host qtractor" >&2; exit 2; }
+  hosts=qtractor ;;
+*) echo "try-hosts: --format must be vst or clap" >&2; exit 2 ;; esac
+if [ -z "$plugin" ]; then
+  if [ "$format" = clap ]; then plugin="$root/build/Kelvox2.clap"; else plugin="$root/build/Kelvox2.so"; fi
+fi
 case "$tries" in ''|*[!0-9]*|0) echo "try-hosts: --tries must be a positive number" >&2; exit 2 ;; esac
 if [ ! -f "$plugin" ]; then
   echo "try-hosts: no plug-in at $plugin (build it first, or give --plugin)" >&2
@@ -93,6 +105,10 @@ vst="$work/vst"
 mkdir -p "$vst"
 cp "$plugin" "$vst/Kelvox2.so"
 export VST_PATH="$vst" LXVST_PATH="$vst"
+clap="$work/clap"
+mkdir -p "$clap"
+cp "$plugin" "$clap/Kelvox2.clap"
+export CLAP_PATH="$clap"
 
 start() {  # start LOG COMMAND...: runs in its own process group
   local log=$1; shift
@@ -211,7 +227,9 @@ try_qtractor() {
   export JACK_DEFAULT_SERVER="try-hosts-$$" JACK_NO_AUDIO_RESERVATION=1
   start "$dir/jackd.log" jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 1024
   sleep 1
-  printf '[Plugins]\nVst2Paths=%s\n\n[AutoSave]\nEnabled=false\n' "$vst" >"$conf/Qtractor.conf"
+  printf '[Plugins]\nVst2Paths=%s\nClapPaths=%s\n\n[AutoSave]\nEnabled=false\n' "$vst" "$clap" >"$conf/Qtractor.conf"
+  local type=VST2 file="$vst/Kelvox2.so"
+  [ "$format" = clap ] && type=CLAP file="$clap/Kelvox2.clap"
   cat >"$dir/session/try.qtr" <<EOF
 <!DOCTYPE qtractorSession>
 <session version="Qtractor 0.9.31" name="try">
@@ -236,8 +254,8 @@ try_qtractor() {
    <properties><input-bus>Master</input-bus><output-bus>Master</output-bus></properties>
    <view><height>96</height></view>
    <plugins>
-    <plugin type="VST2">
-     <filename>$vst/Kelvox2.so</filename>
+    <plugin type="$type">
+     <filename>$file</filename>
      <index>0</index>
      <label>Kelvox2</label>
      <activated>1</activated>
@@ -273,8 +291,11 @@ for _ in range(2):
     xtest.fake_input(d, X.ButtonRelease, 1); d.sync(); time.sleep(0.08)
 EOF
   local rc=0
+  # A CLAP editor is embedded straight into the top-level window.
+  local depth=2
+  [ "$format" = clap ] && depth=1
   $python "$root/scripts/editor-gestures.py" --label qtractor --title 'Kelvox2 - Synth' \
-    --tries "$tries" --timeout 30 || rc=$?
+    --depth "$depth" --tries "$tries" --timeout 30 || rc=$?
   stop_last
   stop_last
   return $rc

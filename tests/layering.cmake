@@ -5,7 +5,7 @@
 # the header is not there.
 set(KX_LAYER_HEADERS
   engine/random.h params/param.h data/tokenizer.h graphics/canvas.h plugin/effect.h
-  controls/control.h skin/skin.h editor/editor.h instrument/synth_effect.h)
+  controls/control.h skin/skin.h editor/editor.h instrument/synth_effect.h formats/clap/clap_abi.h)
 set(probe_dir ${CMAKE_CURRENT_BINARY_DIR}/layering)
 file(MAKE_DIRECTORY ${probe_dir})
 list(LENGTH KX_LAYER_HEADERS count)
@@ -16,6 +16,7 @@ foreach(i RANGE 0 ${last})
   list(GET KX_LAYER_HEADERS ${above} upper_header)
   get_filename_component(lower ${lower_header} DIRECTORY)
   get_filename_component(upper ${upper_header} DIRECTORY)
+  string(REGEX REPLACE "/.*" "" upper ${upper})  # formats/<format>/: the layer is formats
   set(probe ${probe_dir}/${lower}_includes_${upper}.cpp)
   file(WRITE ${probe} "#include \"${lower_header}\"\n#include \"${upper_header}\"\n")
   set(words)

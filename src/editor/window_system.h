@@ -139,6 +139,9 @@ public:
     virtual void paintInvalidated() = 0;
     // Waits until the window system has carried out every request made so far.
     virtual void sync() = 0;
+    // A descriptor that becomes readable when events arrive, for a host that
+    // watches it for us; -1 where the platform has none.
+    virtual int eventDescriptor() const { return -1; }
 };
 
 // Connects to the platform's window system; null when there is none (no

@@ -16,6 +16,7 @@ inline std::set<std::string> installedFiles() {
             "lib/lv2/Kelvox2.lv2/manifest.ttl",
             "lib/lv2/Kelvox2.lv2/Kelvox2.ttl",
             "lib/lv2/Kelvox2.lv2/presets.ttl",
+            "lib/clap/Kelvox2.clap",
             "share/man/man1/kelvox2.1.gz",
             "share/kelvox2/presets/factory.fxb",
             "share/doc/kelvox2/README.md",

@@ -99,6 +99,8 @@ TEST_F(DebianPackage, ItsToolLoadsItsPlugIn) {
     EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"VSTPluginMain", "main"})) << r.out;
     r = runCommand("nm -D --defined-only '" + root + "/usr/lib/lv2/Kelvox2.lv2/Kelvox2.so' | awk '{print $3}'");
     EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"lv2_descriptor", "lv2ui_descriptor"})) << r.out;
+    r = runCommand("nm -D --defined-only '" + root + "/usr/lib/clap/Kelvox2.clap' | awk '{print $3}'");
+    EXPECT_EQ(lineSet(r.out), (std::set<std::string>{"clap_entry"})) << r.out;
 }
 
 // What apt and Debian's checks see: no lintian errors, and no maintainer

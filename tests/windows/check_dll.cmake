@@ -1,6 +1,6 @@
-# cmake -DOBJDUMP=... -DDLL=... -P check_dll.cmake
-# What `objdump -p` shows of the plug-in: exactly the two entry names
-# exported; only the system's DLLs imported, nothing of the compiler's
+# cmake -DOBJDUMP=... -DDLL=... [-DEXPORTS=a;b] -P check_dll.cmake
+# What `objdump -p` shows of the plug-in: exactly its entry names exported
+# (the VST 2.4 module's two unless told); only the system's DLLs imported, nothing of the compiler's
 # runtime; and the Win32 calls the platform bindings are made of.
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
@@ -16,8 +16,11 @@ foreach(line ${export_lines})
   list(APPEND exports ${name})
 endforeach()
 list(SORT exports)
-if(NOT exports STREQUAL "VSTPluginMain;main")
-  message(FATAL_ERROR "exports: ${exports} (expected VSTPluginMain and main only)")
+if(NOT DEFINED EXPORTS)
+  set(EXPORTS "VSTPluginMain;main")
+endif()
+if(NOT exports STREQUAL "${EXPORTS}")
+  message(FATAL_ERROR "exports: ${exports} (expected ${EXPORTS} only)")
 endif()
 
 set(allowed kernel32.dll user32.dll gdi32.dll shell32.dll msvcrt.dll)

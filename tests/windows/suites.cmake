@@ -80,3 +80,15 @@ kx_windows_test(test_windows windows)
 add_test(NAME dll.ExportsTheEntryAndImportsOnlySystemDlls
   COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DDLL=$<TARGET_FILE:Kelvox2>
           -P ${CMAKE_CURRENT_LIST_DIR}/check_dll.cmake)
+
+# Kelvox2.clap beside the DLL: the same song renders the same bits as the
+# Linux build's .clap, and it exports clap_entry alone.
+include(${KX_SOURCE_DIR}/tests/clap/probe/probe.cmake)
+add_test(NAME clap.RendersAsTheLinuxClap
+  COMMAND sh -c "\"$0\" \"$1\" linux-clap.raw && \"$2\" \"$3\" \"$4\" windows-clap.raw && cmp linux-clap.raw windows-clap.raw"
+          ${KX_LINUX_BUILD_DIR}/tests/kx_clap_probe ${KX_LINUX_BUILD_DIR}/Kelvox2.clap
+          ${KX_WINE_RUNNER} $<TARGET_FILE:kx_clap_probe> $<TARGET_FILE:Kelvox2_clap>
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+add_test(NAME clap.ExportsTheEntryAndImportsOnlySystemDlls
+  COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DDLL=$<TARGET_FILE:Kelvox2_clap> -DEXPORTS=clap_entry
+          -P ${CMAKE_CURRENT_LIST_DIR}/check_dll.cmake)

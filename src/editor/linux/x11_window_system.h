@@ -82,6 +82,7 @@ public:
     void processEvents() override;
     void paintInvalidated() override;
     void sync() override;
+    int eventDescriptor() const override { return ConnectionNumber(display_); }
 
     Display* display() const { return display_; }
     // Errors the server reported for this connection's requests.
