@@ -1,14 +1,14 @@
-// The X server and host window of the gui tests: the project's X11 harness
-// where the tree has it (tools/x11-harness), else the editor tests' session.
+// The X server and host window of the gui tests, from the project's X11
+// harness.
 #pragma once
 
 #include <chrono>
 #include <functional>
 #include <thread>
 
-#if __has_include("x11-harness/host_window.h")
 #include "x11-harness/host_window.h"
 #include "x11-harness/xvfb_server.h"
+
 namespace kx::testing::clapx {
 using Host = x11::HostWindow;
 // One server per test program, started by the first test that needs it.
@@ -17,16 +17,6 @@ inline bool serverRunning() {
     return server.running();
 }
 }  // namespace kx::testing::clapx
-#else
-#include "editor/x_session.h"
-namespace kx::testing::clapx {
-using Host = XHost;
-inline bool serverRunning() {
-    static XvfbServer server;
-    return server.running();
-}
-}  // namespace kx::testing::clapx
-#endif
 
 namespace kx::testing::clapx {
 

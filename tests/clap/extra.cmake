@@ -4,15 +4,8 @@ target_include_directories(${target} PRIVATE ${KX_LAYER_INCLUDE_ROOT}/formats)
 target_link_libraries(${target} PRIVATE kx_host ${CMAKE_DL_LIBS})
 target_compile_definitions(${target} PRIVATE KX_CLAP_PATH="$<TARGET_FILE:Kelvox2_clap>")
 add_dependencies(${target} Kelvox2_clap)
-# The gui tests run a private Xvfb and play the host's window: the X11
-# harness where the tree has one, else the editor tests' session.
-if(TARGET kx_x11_harness)
-  target_link_libraries(${target} PRIVATE kx_x11_harness)
-else()
-  find_package(X11 REQUIRED)
-  target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tests/editor/x_session.cpp)
-  target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst X11::Xfixes)
-endif()
+# The gui tests run a private Xvfb and play the host's window.
+target_link_libraries(${target} PRIVATE kx_x11_harness)
 # The probe the Windows build's Kelvox2.clap is compared with (tests/windows).
 if(NOT TARGET kx_clap_probe)
   include(${CMAKE_CURRENT_LIST_DIR}/probe/probe.cmake)

@@ -3,17 +3,22 @@
 // writes in the ports' values, and the host's port values reaching it.
 #include "lv2_driver.h"
 
-#include "editor/x_session.h"
 #include "formats/lv2/lv2_instance.h"
 #include "graphics/canvas.h"
 #include "kelvox2/skin_session.h"
 #include "plugin/effect.h"
 #include "skin/skin.h"
+#include "x11-harness/host_window.h"
+#include "x11-harness/xvfb_server.h"
 
 #include "lv2/instance-access/instance-access.h"
 #include "lv2/ui/ui.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <functional>
 
 namespace kx::testing {
 namespace {
@@ -61,6 +66,27 @@ std::vector<uint32_t> headless(const lv2::Instance& instance) {
     return out;
 }
 
+// Polls until the condition holds or the time runs out, calling step (the
+// host's idle) between checks.
+bool waitFor(const std::function<bool()>& condition, const std::function<void()>& step, int timeoutMs = 3000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        step();
+        usleep(1000);
+    }
+    return true;
+}
+
+// The editor's pixels as RGB words, as the headless paint's are compared.
+std::vector<uint32_t> shown(const x11::HostWindow& host) {
+    std::vector<uint32_t> pixels = host.pixels(host.child(), 665, 407);
+    for (uint32_t& p : pixels)
+        p &= 0xFFFFFF;
+    return pixels;
+}
+
 int changedPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
     int n = 0;
     for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
@@ -69,9 +95,9 @@ int changedPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b
 }
 
 TEST(Lv2Editor, EmbedsInTheHostWindowAndTalksThroughPorts) {
-    XvfbServer server;
+    x11::XvfbServer server{x11::ScreenSize{}};
     ASSERT_TRUE(server.running());
-    XHost host(800, 600);
+    x11::HostWindow host(800, 600);
     ASSERT_TRUE(host.ok());
     Lv2Instance lv2(48000.0);
     auto entry = reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(dlsym(lv2.library(), "lv2ui_descriptor"));
@@ -103,7 +129,7 @@ TEST(Lv2Editor, EmbedsInTheHostWindowAndTalksThroughPorts) {
     EXPECT_EQ(seen.height, 407);
     // What it shows is what the headless snapshot paints.
     auto* instance = static_cast<lv2::Instance*>(lv2.handle());
-    EXPECT_TRUE(waitFor([&] { return host.pixels(host.child(), 665, 407) == headless(*instance); }, step));
+    EXPECT_TRUE(waitFor([&] { return shown(host) == headless(*instance); }, step));
 
     // A drag on the bend range dial: the host hears each value as the
     // port's plain value, inside the gesture.
@@ -126,12 +152,12 @@ TEST(Lv2Editor, EmbedsInTheHostWindowAndTalksThroughPorts) {
     EXPECT_EQ(seen.touches.front(), std::make_pair(bendPort, true));
 
     // The host sets the port: the effect takes the value and the dial shows it.
-    const auto before = host.pixels(host.child(), 665, 407);
+    const auto before = shown(host);
     const float twelve = 12.0f;
     ui->port_event(handle, bendPort, sizeof twelve, 0, &twelve);
     EXPECT_EQ(instance->effect->getParameter(instance->effect, kPtchBend), 1.0f);
-    EXPECT_TRUE(waitFor([&] { return changedPixels(before, host.pixels(host.child(), 665, 407)) > 20; }, step));
-    EXPECT_TRUE(waitFor([&] { return host.pixels(host.child(), 665, 407) == headless(*instance); }, step));
+    EXPECT_TRUE(waitFor([&] { return changedPixels(before, shown(host)) > 20; }, step));
+    EXPECT_TRUE(waitFor([&] { return shown(host) == headless(*instance); }, step));
     // The echo of the editor's own value changes nothing.
     const size_t writes = seen.writes.size();
     ui->port_event(handle, bendPort, sizeof twelve, 0, &twelve);

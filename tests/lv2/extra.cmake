@@ -7,19 +7,17 @@ add_dependencies(${target} lv2-bundle)
 
 # The adapter stands above every layer: the instrument's include path does
 # not even have it.
-set(probe ${CMAKE_CURRENT_BINARY_DIR}/layering/instrument_includes_formats.cpp)
+set(probe ${CMAKE_CURRENT_BINARY_DIR}/layering/instrument_includes_lv2.cpp)
 file(WRITE ${probe} "#include \"instrument/synth_effect.h\"\n#include \"formats/lv2/lv2_ports.h\"\n")
-add_test(NAME layers.InstrumentCannotIncludeFormats
+add_test(NAME layers.InstrumentCannotIncludeLv2Adapter
   COMMAND ${CMAKE_CXX_COMPILER} -std=c++20 -fsyntax-only -I${KX_LAYER_INCLUDE_ROOT}/instrument ${probe})
-set_tests_properties(layers.InstrumentCannotIncludeFormats PROPERTIES
+set_tests_properties(layers.InstrumentCannotIncludeLv2Adapter PROPERTIES
   PASS_REGULAR_EXPRESSION "formats/lv2/lv2_ports\\.h: No such file|'formats/lv2/lv2_ports\\.h' file not found"
   FAIL_REGULAR_EXPRESSION "instrument/synth_effect\\.h: No such file")
 
 # The editor test embeds the LV2 editor in a real X server.
-find_package(X11 REQUIRED)
-target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tests/editor/x_session.cpp
-  ${KX_SOURCE_DIR}/tools/kelvox2/skin_session.cpp)
-target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst X11::Xfixes)
+target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tools/kelvox2/skin_session.cpp)
+target_link_libraries(${target} PRIVATE kx_x11_harness)
 
 # The presets test reads the VST bank file with the tool's reader.
 target_link_libraries(${target} PRIVATE kx_host)
