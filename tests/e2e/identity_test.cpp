@@ -151,9 +151,9 @@ TEST_F(PluginTest, ProcessingAsksForTempoAndPosition) {
     host.processReplacing(nullptr, nullptr, 64);  // no outputs: nothing to write, no crash
     VstMidiSysexEvent sysex{};
     sysex.type = kVstSysExType;
-    MidiEventList events;
+    EventList events;
     events.add(0, 0x90, 60, 100);
-    EXPECT_EQ(host.processEvents(events.events({reinterpret_cast<VstEvent*>(&sysex)})), 1);
+    EXPECT_EQ(host.processEvents(events.build({reinterpret_cast<VstEvent*>(&sysex)})), 1);
 }
 
 TEST(PluginEntry, AVersionOneHostGetsNoEffect) {

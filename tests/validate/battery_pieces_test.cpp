@@ -6,7 +6,7 @@
 #include "kelvox2/validate/audio_check.h"
 #include "kelvox2/validate/battery.h"
 #include "kelvox2/validate/child_process.h"
-#include "kelvox2/validate/event_list.h"
+#include "kelvox2/host/event_list.h"
 #include "kelvox2/validate/report.h"
 #include "kelvox2/validate/score.h"
 #include "kelvox2/validate/test_host.h"

@@ -8,34 +8,14 @@
 #include <sstream>
 #include <vector>
 
+#include "host/host_callback.h"
 #include "host/output_file.h"
 #include "instrument/synth_effect.h"
 
 namespace kelvox2 {
 
-namespace {
-
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
-    switch (opcode) {
-    case audioMasterVersion: return 2400;
-    case audioMasterGetSampleRate: return 44100;
-    case audioMasterGetBlockSize: return 1024;
-    case audioMasterGetVendorString:
-        if (ptr)
-            std::strcpy(static_cast<char*>(ptr), "kelvox2");
-        return 1;
-    case audioMasterGetProductString:
-        if (ptr)
-            std::strcpy(static_cast<char*>(ptr), "snapshot");
-        return 1;
-    default: return 0;
-    }
-}
-
-}  // namespace
-
 std::unique_ptr<kx::KEffect> createInProcessInstrument() {
-    return std::unique_ptr<kx::KEffect>(static_cast<kx::KEffect*>(kx::createEffectInstance(quietHost)));
+    return std::unique_ptr<kx::KEffect>(static_cast<kx::KEffect*>(kx::createEffectInstance(kx::quietHostCallback)));
 }
 
 AEffect* inProcessEntry(audioMasterCallback host) {

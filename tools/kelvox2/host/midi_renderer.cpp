@@ -98,7 +98,7 @@ void MidiRenderer::sendEvents(const std::vector<BlockEvent>& events) {
     eventList_.clear();
     for (const BlockEvent& e : events)
         eventList_.add(e.deltaFrames, e.data[0], e.data[1], e.data[2]);
-    host_.processEvents(eventList_.events());
+    host_.processEvents(eventList_.build());
 }
 
 int MidiRenderer::renderBlock() {

@@ -82,7 +82,7 @@ private:
     std::vector<double*> doubleIn_, doubleOut_;
 
     std::vector<BlockEvent> blockEvents_;
-    MidiEventList eventList_;
+    EventList eventList_;
 };
 
 }  // namespace kx

@@ -3,9 +3,6 @@
 #include "kelvox2/validate/alloc_counter.h"
 #include "kelvox2/validate/audio_check.h"
 
-#include <dlfcn.h>
-#include <sys/stat.h>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -16,9 +13,6 @@ namespace kx::validate {
 
 namespace {
 
-// The instance whose entry point is running on this thread: a plug-in may
-// call back before the host knows its record.
-thread_local Instance* tCreating = nullptr;
 // What audioMasterGetCurrentProcessLevel answers on this thread.
 thread_local int tProcessLevel = 1;
 
@@ -26,25 +20,10 @@ constexpr int kMaxChannels = 64;
 constexpr std::size_t kMaxChunk = 256u << 20;
 constexpr unsigned char kGuardByte = 0xA5;
 
-VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    Instance* instance = effect && effect->user ? static_cast<Instance*>(effect->user) : tCreating;
-    if (!instance)
-        return opcode == audioMasterVersion ? kVstVersion : 0;
-    return instance->answer(opcode, index, value, ptr, opt);
-}
-
 std::int64_t threadCpuNanoseconds() {
     timespec t{};
     ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
-}
-
-VstIntPtr writeHostText(void* ptr, const char* text) {
-    if (!ptr)
-        return 0;
-    std::strncpy(static_cast<char*>(ptr), text, kVstMaxVendorStrLen - 1);
-    static_cast<char*>(ptr)[kVstMaxVendorStrLen - 1] = '\0';
-    return 1;
 }
 
 // Printable, for messages.
@@ -88,21 +67,14 @@ bool Module::load(const std::string& path, std::string* error) {
         unload();
         return false;
     };
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return fail("cannot open '" + path + "': " + std::strerror(errno));
-    if (!S_ISREG(st.st_mode))
-        return fail("'" + path + "' is not a file");
-    // A name without a slash would make dlopen search the library path.
-    const std::string dlPath = path.find('/') == std::string::npos ? "./" + path : path;
-    handle_ = ::dlopen(dlPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) {
-        const char* why = ::dlerror();
-        return fail(std::string("cannot load it as a module: ") + (why ? why : "unknown error"));
+    if (!module_.open(path)) {
+        switch (module_.fault()) {
+        case PluginModule::Fault::CannotOpen: return fail("cannot open '" + path + "': " + module_.detail());
+        case PluginModule::Fault::NotAFile: return fail("'" + path + "' is not a file");
+        default: return fail("cannot load it as a module: " + module_.detail());
+        }
     }
-    entry_ = reinterpret_cast<VstPluginMainProc>(::dlsym(handle_, "VSTPluginMain"));
-    if (!entry_)
-        entry_ = reinterpret_cast<VstPluginMainProc>(::dlsym(handle_, "main"));
+    entry_ = vst2Entry(module_);
     if (!entry_)
         return fail("it exports neither VSTPluginMain nor main");
     return true;
@@ -110,9 +82,7 @@ bool Module::load(const std::string& path, std::string* error) {
 
 void Module::unload() {
     entry_ = nullptr;
-    if (handle_)
-        ::dlclose(handle_);
-    handle_ = nullptr;
+    module_.close();
 }
 
 // ---- Instance ----------------------------------------------------------------
@@ -126,10 +96,7 @@ bool Instance::create() {
         check_.fail("entry", "the module is not loaded");
         return false;
     }
-    Instance* previous = tCreating;
-    tCreating = this;
-    AEffect* e = module_.entry()(hostCallback);
-    tCreating = previous;
+    AEffect* e = runEntry(module_.entry(), *this);
     if (!e) {
         check_.fail("entry", "the entry point gave no effect");
         return false;
@@ -138,7 +105,7 @@ bool Instance::create() {
         check_.fail("entry", "the entry point gave a record without the VST magic number or a dispatcher");
         return false;
     }
-    e->user = this;
+    attachEffect(e, *this);
     effect_ = e;
     numInputs_ = e->numInputs;
     numOutputs_ = e->numOutputs;
@@ -158,7 +125,7 @@ void Instance::close() {
         stop();
     AEffect* e = effect_;
     effect_ = nullptr;
-    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+    closeEffect(e, *this);
 }
 
 VstIntPtr Instance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
@@ -502,6 +469,13 @@ VstIntPtr Instance::setChunk(const std::vector<std::uint8_t>& data, bool program
 
 VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     (void)value;
+    static constexpr const char* kCanDo[] = {
+        "sendVstEvents",       "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
+        "receiveVstMidiEvent", "startStopProcess", "supplyIdle",      nullptr};
+    static constexpr HostIdentity kSelf{kVstVersion, "Kelvox2 tools", "kelvox2 validate", 1200, kCanDo};
+    VstIntPtr result = 0;
+    if (answerAboutHost(kSelf, opcode, ptr, result))
+        return result;
     const int params = effect_ ? effect_->numParams : 0;
     switch (opcode) {
     case audioMasterAutomate:
@@ -515,7 +489,6 @@ VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
             check_.note("audioMasterAutomate sends values outside 0..1 (first seen: %g for parameter %d)",
                         static_cast<double>(opt), index);
         return 1;
-    case audioMasterVersion: return kVstVersion;
     case audioMasterIdle: ++log.idleRequests; return 1;
     case audioMasterWantMidi: return 1;
     case audioMasterGetTime: ++log.getTime; return hostTimeAvailable ? reinterpret_cast<VstIntPtr>(&time_) : 0;
@@ -525,20 +498,6 @@ VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
     case audioMasterGetBlockSize: return blockForCallback_.load();
     case audioMasterGetCurrentProcessLevel: return tProcessLevel;
     case audioMasterGetAutomationState: return 1;
-    case audioMasterGetVendorString: return writeHostText(ptr, "Kelvox2 tools");
-    case audioMasterGetProductString: return writeHostText(ptr, "kelvox2 validate");
-    case audioMasterGetVendorVersion: return 1200;
-    case audioMasterCanDo: {
-        const char* what = static_cast<const char*>(ptr);
-        if (!what)
-            return 0;
-        for (const char* yes : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
-                                "receiveVstMidiEvent", "startStopProcess", "supplyIdle"})
-            if (std::strcmp(what, yes) == 0)
-                return 1;
-        return 0;
-    }
-    case audioMasterGetLanguage: return 1;
     case audioMasterUpdateDisplay: return 1;
     case audioMasterBeginEdit:
         ++log.beginEdit;

@@ -1,12 +1,10 @@
-#include "kelvox2/validate/event_list.h"
+#include "kelvox2/host/event_list.h"
 
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
-namespace kx::validate {
-
-EventList::~EventList() { freeList(); }
+namespace kx {
 
 void EventList::freeList() {
     std::free(list_);
@@ -24,15 +22,22 @@ void EventList::clear() {
     other_.clear();
 }
 
-void EventList::midi(int delta, int status, int data1, int data2) {
+VstMidiEvent makeMidiEvent(int deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
     VstMidiEvent e{};
     e.type = kVstMidiType;
     e.byteSize = sizeof(VstMidiEvent);
-    e.deltaFrames = delta;
+    e.deltaFrames = deltaFrames;
     e.midiData[0] = static_cast<char>(status);
     e.midiData[1] = static_cast<char>(data1);
     e.midiData[2] = static_cast<char>(data2);
-    add(e);
+    return e;
+}
+
+EventList::~EventList() { freeList(); }
+
+void EventList::add(int delta, int status, int data1, int data2) {
+    add(makeMidiEvent(delta, static_cast<unsigned char>(status), static_cast<unsigned char>(data1),
+                      static_cast<unsigned char>(data2)));
 }
 
 void EventList::add(const VstMidiEvent& event) {
@@ -68,9 +73,10 @@ void EventList::releaseEverything(int channelFirst, int channelLast) {
             noteOff(0, key, channel);
 }
 
-VstEvents* EventList::build() {
+VstEvents* EventList::build(const std::vector<VstEvent*>& extra) {
     freeList();
-    const std::size_t n = order_.size();
+    const std::size_t own = order_.size();
+    const std::size_t n = own + extra.size();
     // Payload: every event at its own size, then the SysEx dumps.
     std::size_t bytes = 0;
     for (const Entry& e : order_)
@@ -91,7 +97,9 @@ VstEvents* EventList::build() {
         dumpAt -= d.size();
     const VstInt32 count = static_cast<VstInt32>(n);
     std::memcpy(list_ + offsetof(VstEvents, numEvents), &count, sizeof count);
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = own; i < n; ++i)
+        std::memcpy(list_ + offsetof(VstEvents, events) + sizeof(VstEvent*) * i, &extra[i - own], sizeof(VstEvent*));
+    for (std::size_t i = 0; i < own; ++i) {
         const Entry& e = order_[i];
         void* event = at;
         switch (e.kind) {
@@ -129,4 +137,4 @@ void EventList::poison() {
         std::memset(payload_, 0xEE, payloadBytes_);
 }
 
-}  // namespace kx::validate
+}  // namespace kx
