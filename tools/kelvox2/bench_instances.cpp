@@ -1,6 +1,7 @@
 #include "bench_instances.h"
 
 #include "host/plugin_host.h"
+#include "host/plugin_module.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,7 +9,6 @@
 #include <cstring>
 #include <memory>
 
-#include <dlfcn.h>
 #include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,9 +55,10 @@ bool measure(const std::string& path, int fd) {
     Figures fig{};
     Footprint before = footprint();
     auto start = std::chrono::steady_clock::now();
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module) {
-        std::fprintf(stderr, "kelvox2 bench: %s\n", dlerror());
+    kx::PluginModule module;
+    if (!module.open(path)) {
+        std::fprintf(stderr, "kelvox2 bench: %s: %s\n", path.c_str(),
+                     module.fault() == kx::PluginModule::Fault::NotAFile ? "not a file" : module.detail().c_str());
         return false;
     }
     fig.loadMs = millisecondsSince(start);
@@ -97,7 +98,7 @@ bool measure(const std::string& path, int fd) {
     fig.nextKb = (after.residentKb - before.residentKb) / kFurther;
     fig.nextHeapKb = (after.heapKb - before.heapKb) / kFurther;
     hosts.clear();
-    dlclose(module);
+    module.close();
     return write(fd, &fig, sizeof fig) == ssize_t(sizeof fig);
 }
 

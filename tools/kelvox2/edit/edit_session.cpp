@@ -2,7 +2,6 @@
 
 #include <X11/Xlib.h>
 
-#include <dlfcn.h>
 #include <poll.h>
 
 #include <cerrno>
@@ -21,6 +20,7 @@
 #include "edit/xtest_player.h"
 #include "kelvox2/host/plugin_host.h"
 #include "kelvox2/host/plugin_lookup.h"
+#include "kelvox2/host/plugin_module.h"
 #include "skin_report.h"
 #include "skin_session.h"
 
@@ -138,7 +138,7 @@ private:
     HostWindow window_;
     std::unique_ptr<SkinStage> stage_;
     SkinCheck shownCheck_;  // the check of the skin on screen
-    void* pin_ = nullptr;  // keeps the staged library loaded between instances
+    kx::PluginModule pin_;  // keeps the staged library loaded between instances
     bool editorOpen_ = false;
     bool closed_ = false;
     bool skinChanged_ = false;
@@ -149,8 +149,7 @@ EditSession::~EditSession() {
     closeEditor(false);
     window_.close();
     host_.unload();
-    if (pin_)
-        ::dlclose(pin_);
+    pin_.close();
 }
 
 bool EditSession::loadPlugin(std::string& error) {
@@ -404,7 +403,7 @@ int EditSession::run() {
         }
         // A second dlopen of the same file gives the same module, so each
         // new instance reads the staged skin afresh without a reload.
-        pin_ = ::dlopen(stage_->pluginCopy().c_str(), RTLD_NOW | RTLD_LOCAL);
+        pin_.open(stage_->pluginCopy());
     }
     if (!loadPlugin(error)) {
         message(error);

@@ -195,4 +195,52 @@ void PluginHost::processDoubleReplacing(double** inputs, double** outputs, VstIn
         effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
 }
 
+// ---- PluginInstance ----------------------------------------------------------
+
+const char* PluginHost::cannotProcess(bool doublePrecision) const {
+    const VstInt32 flags = effect_ ? effect_->flags : 0;
+    if (doublePrecision && !(flags & effFlagsCanDoubleReplacing))
+        return "the plug-in cannot process in double precision";
+    if (!doublePrecision && !(flags & effFlagsCanReplacing))
+        return "the plug-in has no processReplacing";
+    return nullptr;
+}
+
+void PluginHost::startProcessing(double sampleRate, int maxBlock, bool doublePrecision) {
+    hostSampleRate = sampleRate;
+    hostBlockSize = maxBlock;
+    timeInfo = VstTimeInfo{};
+    timeInfoEnabled = true;
+    setSampleRate(float(sampleRate));
+    setBlockSize(maxBlock);
+    setProcessPrecision(doublePrecision);
+    mainsChanged(true);
+    startProcess();
+}
+
+void PluginHost::stopProcessing() {
+    stopProcess();
+    mainsChanged(false);
+}
+
+void PluginHost::setTransport(const SongClock& c, bool restarted) {
+    timeInfo.samplePos = c.samplePos;
+    timeInfo.sampleRate = hostSampleRate;
+    timeInfo.ppqPos = c.ppqPos;
+    timeInfo.tempo = c.tempo;
+    timeInfo.barStartPos = c.barStartPos;
+    timeInfo.timeSigNumerator = c.numerator;
+    timeInfo.timeSigDenominator = c.denominator;
+    timeInfo.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
+    if (restarted)
+        timeInfo.flags |= kVstTransportChanged;
+}
+
+void PluginHost::sendEvents(const std::vector<BlockEvent>& events) {
+    sequenced_.clear();
+    for (const BlockEvent& e : events)
+        sequenced_.add(e.deltaFrames, e.data[0], e.data[1], e.data[2]);
+    processEvents(sequenced_.build());
+}
+
 }  // namespace kx

@@ -10,6 +10,7 @@
 
 #include "kelvox2/host/event_list.h"
 #include "kelvox2/host/host_callback.h"
+#include "kelvox2/host/plugin_instance.h"
 #include "kelvox2/host/plugin_module.h"
 #include "plugin/vst_abi.h"
 
@@ -27,7 +28,7 @@ struct HostCall {
     float opt;
 };
 
-class PluginHost : private HostAnswers {
+class PluginHost : public PluginInstance, private HostAnswers {
 public:
     PluginHost();
     ~PluginHost();
@@ -124,6 +125,20 @@ public:
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) const;
     void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) const;
 
+    // ---- The sequencer's view (PluginInstance) ------------------------------
+    int inputCount() const override { return effect_ && effect_->numInputs > 0 ? effect_->numInputs : 0; }
+    int outputCount() const override { return effect_ && effect_->numOutputs > 0 ? effect_->numOutputs : 0; }
+    const char* cannotProcess(bool doublePrecision) const override;
+    // Sets hostSampleRate, hostBlockSize and timeInfo (enabled).
+    void startProcessing(double sampleRate, int maxBlock, bool doublePrecision) override;
+    void stopProcessing() override;
+    void setTransport(const SongClock& clock, bool restarted) override;
+    void sendEvents(const std::vector<BlockEvent>& events) override;
+    void process(float** inputs, float** outputs, int frames) override { processReplacing(inputs, outputs, frames); }
+    void process(double** inputs, double** outputs, int frames) override {
+        processDoubleReplacing(inputs, outputs, frames);
+    }
+
 private:
     // The plain policy: answers from the settings above, records edits.
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
@@ -137,6 +152,7 @@ private:
     std::vector<HostCall> calls_;
     int counts_[64] = {};
     VstIntPtr lastTimeMask_ = 0;
+    EventList sequenced_;  // the sequencer's events of the current block
 };
 
 }  // namespace kx

@@ -12,16 +12,6 @@
 
 namespace kx {
 
-// The song position as a host reports it (tempo in bpm, positions in quarter notes).
-struct SongClock {
-    double samplePos = 0.0;
-    double ppqPos = 0.0;
-    double tempo = 120.0;
-    double barStartPos = 0.0;
-    int numerator = 4;
-    int denominator = 4;
-};
-
 class SongSchedule {
 public:
     SongSchedule(const MidiSong& song, double sampleRate);

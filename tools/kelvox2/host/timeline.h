@@ -23,6 +23,16 @@ struct BlockEvent {
     uint8_t data[3] = {};
 };
 
+// The song position as a host reports it (tempo in bpm, positions in quarter notes).
+struct SongClock {
+    double samplePos = 0.0;
+    double ppqPos = 0.0;
+    double tempo = 120.0;
+    double barStartPos = 0.0;
+    int numerator = 4;
+    int denominator = 4;
+};
+
 class Timeline {
 public:
     // In order of frame; a message goes after those already at its frame.
