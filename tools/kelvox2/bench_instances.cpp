@@ -57,8 +57,13 @@ bool measure(const std::string& path, int fd) {
     auto start = std::chrono::steady_clock::now();
     kx::PluginModule module;
     if (!module.open(path)) {
-        std::fprintf(stderr, "kelvox2 bench: %s: %s\n", path.c_str(),
-                     module.fault() == kx::PluginModule::Fault::NotAFile ? "not a file" : module.detail().c_str());
+        // The loader's own words name the file; a file that is not there or
+        // not a file is named here.
+        if (module.fault() == kx::PluginModule::Fault::CannotLoad)
+            std::fprintf(stderr, "kelvox2 bench: %s\n", module.detail().c_str());
+        else
+            std::fprintf(stderr, "kelvox2 bench: %s: %s\n", path.c_str(),
+                         module.fault() == kx::PluginModule::Fault::NotAFile ? "not a file" : module.detail().c_str());
         return false;
     }
     fig.loadMs = millisecondsSince(start);
