@@ -1,6 +1,8 @@
 // `kelvox2 info` on the instrument and on other plug-ins.
 #include <gtest/gtest.h>
 
+#include "support/command_run.h"
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,18 +18,8 @@ struct ToolRun {
 };
 
 ToolRun runTool(const std::string& arguments, const std::string& environment = "") {
-    std::string command = environment + " '" + KX_TOOL_PATH + "' " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, ""};
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    const kx::testing::CommandRun run = kx::testing::runTool(arguments, environment);
+    return {run.status, run.out};
 }
 
 bool exists(const char* path) {

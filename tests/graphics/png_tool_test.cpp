@@ -8,6 +8,7 @@
 
 #include "graphics/png_decoder.h"
 #include "png_reference.h"
+#include "support/command_run.h"
 
 namespace kx {
 namespace {
@@ -18,16 +19,8 @@ struct ToolRun {
 };
 
 ToolRun runTool(const std::string& args) {
-    ToolRun r{-1, {}};
-    FILE* p = popen((std::string(KX_TOOL_PATH) + " png " + args + " 2>/dev/null").c_str(), "r");
-    if (!p)
-        return r;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, p))
-        r.out += buffer;
-    const int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    const testing::CommandRun run = testing::runToolStdout("png " + args);
+    return {run.status, run.out};
 }
 
 TEST(PngTool, PrintsTheSizeOrTheRefusalAndWritesRawPixels) {

@@ -227,16 +227,10 @@ TEST_F(RenderTool, AFailedRenderKeepsTheEarlierOutput) {
     // full disk (the size signal is ignored so that the write reports it).
     std::string command = "(trap '' XFSZ; ulimit -f 128; exec " + std::string(KX_TOOL_PATH) + " render " + plugin() +
                           " " + demo() + " " + out + " --quiet) 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        output.append(buf, n);
-    int status = pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(status)) << output;
-    EXPECT_NE(WEXITSTATUS(status), 0) << output;
+    const testing::CommandRun ran = testing::runShell(command);
+    const std::string& output = ran.out;
+    ASSERT_NE(ran.status, -1) << output;  // it exited
+    EXPECT_NE(ran.status, 0) << output;
     EXPECT_NE(output.find("writing '" + out + "' failed: the file is larger than this system allows"),
               std::string::npos)
         << output;

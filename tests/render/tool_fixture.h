@@ -3,6 +3,7 @@
 #pragma once
 
 #include "kelvox2/host/fx_preset.h"
+#include "support/command_run.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -27,17 +28,10 @@ struct RunResult {
 
 // `arguments` go through the shell; `environment` is put before the command.
 inline RunResult run(const std::string& arguments, const std::string& environment = "") {
-    std::string command = environment + " " + std::string(KX_TOOL_PATH) + " " + arguments + " 2>&1";
+    const testing::CommandRun run = testing::runTool(arguments, environment);
     RunResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        result.output.append(buf, n);
-    int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitCode = run.status;
+    result.output = run.out;
     return result;
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include "support/command_run.h"
+
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -17,18 +19,8 @@ struct ToolRun {
 };
 
 ToolRun run(const std::string& args) {
-    std::string cmd = std::string(KX_TOOL_PATH) + " " + args + " 2>&1";
-    ToolRun r{-1, {}};
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return r;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-        r.out.append(buf.data(), n);
-    int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    const kx::testing::CommandRun run = kx::testing::runTool(args);
+    return {run.status, run.out};
 }
 
 std::string temp(const char* name) { return ::testing::TempDir() + "kx_skin_tool_" + name; }

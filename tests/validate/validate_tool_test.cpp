@@ -3,6 +3,8 @@
 // hang fails that test without ending the run, and a clean plug-in passes.
 #include <gtest/gtest.h>
 
+#include "support/command_run.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cstdio>
@@ -38,17 +40,10 @@ struct ToolRun {
 };
 
 ToolRun validate(const std::string& arguments) {
+    const kx::testing::CommandRun ran = kx::testing::runToolStdout("validate " + arguments);
     ToolRun run;
-    const std::string command = std::string(KX_TOOL_PATH) + " validate " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.status = ran.status;
+    run.out = ran.out;
     return run;
 }
 
