@@ -7,7 +7,7 @@
 #include <string>
 
 #include "graphics/png_decoder.h"
-#include "png_reference.h"
+#include "graphics/png_reference.h"
 #include "support/command_run.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-# The tool tests read the snapshots back with libpng.
+# The snapshot tests read the pictures back with libpng.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(KX_SKIN_TEST_PNG REQUIRED IMPORTED_TARGET libpng)
 target_link_libraries(${target} PRIVATE kx_host PkgConfig::KX_SKIN_TEST_PNG)
