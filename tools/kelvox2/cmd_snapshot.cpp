@@ -13,14 +13,15 @@
 #include "command_messages.h"
 #include "data/byte_source.h"
 #include "data/file_access.h"
+#include "headless_skin.h"
 #include "host/option_reader.h"
 #include "host/output_file.h"
 #include "host/plugin_host.h"
 #include "host/plugin_lookup.h"
+#include "host/png_writer.h"
 #include "host/state_options.h"
 #include "skin/skin_factory.h"
 #include "skin/skin_parser.h"
-#include "skin_session.h"
 #include "subcommands.h"
 
 namespace kelvox2 {
@@ -110,8 +111,8 @@ int runSnapshot(int argc, char** argv) {
     if (operands.empty())
         return kReport.usageError("no output file given", printHelp);
     if (operands.size() > 2)
-        return kReport.failure("one plug-in and one output file only ('" + operands[0] + "', '" + operands[1] +
-                                   "', '" + operands[2] + "')",
+        return kReport.failure("one plug-in and one output file only ('" + operands[0] + "', '" + operands[1] + "', '" +
+                                   operands[2] + "')",
                                2);
     const std::string out = operands.back();
 
@@ -123,9 +124,8 @@ int runSnapshot(int argc, char** argv) {
             return kReport.failure(error, 2);
         errno = 0;
         if (::stat(plugin.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            return kReport.failure("cannot read the plug-in " + plugin + ": " +
-                                       (errno ? std::strerror(errno) : "not a regular file"),
-                                   2);
+            return kReport.failure(
+                "cannot read the plug-in " + plugin + ": " + (errno ? std::strerror(errno) : "not a regular file"), 2);
     }
     if (operands.size() == 1 && !kx::locatePlugin(defaultPluginPath(), plugin, error))
         plugin.clear();  // none installed: the built-in skin, as the plug-in would show
@@ -166,8 +166,8 @@ int runSnapshot(int argc, char** argv) {
         kx::KFileSource file(skinPath.c_str());
         if (!file.isOpen()) {
             const int why = errno;
-            return kReport.failure(
-                "cannot read " + skinPath + ": " + (why ? std::strerror(why) : "not a regular file"), 2);
+            return kReport.failure("cannot read " + skinPath + ": " + (why ? std::strerror(why) : "not a regular file"),
+                                   2);
         }
         // Images the script names lie beside it, as they would beside the plug-in.
         kx::KSkinFactory factory(effect);
@@ -207,9 +207,10 @@ int runSnapshot(int argc, char** argv) {
         }
     }
     view.paint();
-    if (!writeCanvasPng(*view.canvas(), out.c_str(), error))
+    if (!kx::writeCanvasPng(*view.canvas(), out.c_str(), error))
         return kReport.failure(error, 2);
-    std::printf("%s: %d x %d, page %d\n", out.c_str(), view.canvas()->width(), view.canvas()->height(), skin->GetPage());
+    std::printf("%s: %d x %d, page %d\n", out.c_str(), view.canvas()->width(), view.canvas()->height(),
+                skin->GetPage());
     return 0;
 }
 

@@ -12,7 +12,7 @@
 #include "skin/skin.h"
 #include "skin/skin_factory.h"
 #include "skin/skin_parser.h"
-#include "skin_session.h"
+#include "headless_skin.h"
 
 namespace kelvox2 {
 

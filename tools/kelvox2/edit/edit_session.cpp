@@ -18,11 +18,12 @@
 #include "edit/skin_stage.h"
 #include "edit/vst_keys.h"
 #include "edit/xtest_player.h"
+#include "headless_skin.h"
 #include "kelvox2/host/plugin_host.h"
 #include "kelvox2/host/plugin_lookup.h"
 #include "kelvox2/host/plugin_module.h"
+#include "kelvox2/host/png_writer.h"
 #include "skin_report.h"
-#include "skin_session.h"
 
 namespace kelvox2 {
 
@@ -374,8 +375,9 @@ int EditSession::saveScreenshot(std::string& error) {
     std::vector<uint32_t> pixels;
     if (!window_.capture(pixels, error))
         return 1;
-    return writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error) ? 0
-                                                                                                                    : 2;
+    return kx::writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error)
+               ? 0
+               : 2;
 }
 
 int EditSession::run() {

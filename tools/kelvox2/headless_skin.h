@@ -62,10 +62,4 @@ private:
     std::unique_ptr<kx::KCanvas> canvas_;
 };
 
-// Writes the canvas as an 8-bit RGB PNG (through kx::OutputFile); false with
-// a message on failure.
-bool writeCanvasPng(const kx::KCanvas& canvas, const char* path, std::string& error);
-// The same for any 0xAARRGGBB pixels, rows top to bottom with stride w.
-bool writePixelsPng(const uint32_t* pixels, int w, int h, const char* path, std::string& error);
-
 }  // namespace kelvox2
