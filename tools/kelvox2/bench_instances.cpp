@@ -1,5 +1,6 @@
 #include "bench_instances.h"
 
+#include "host/child_process.h"
 #include "host/plugin_host.h"
 #include "host/plugin_module.h"
 
@@ -10,7 +11,6 @@
 #include <memory>
 
 #include <malloc.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kelvox2 {
@@ -49,9 +49,22 @@ struct Figures {
     double nextMs, nextKb, nextHeapKb;  // medians of time, means of memory per instance
 };
 
-// In the child: measures, then writes the figures to `fd`. Returns false with
-// a message on stderr when the plug-in cannot be loaded.
-bool measure(const std::string& path, int fd) {
+// The figures as text for the parent, every number exact (hexadecimal floats).
+std::string figuresText(const Figures& f) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%a %a %a %a %a %a %a %a", f.loadMs, f.loadKb, f.firstMs, f.firstKb, f.firstHeapKb,
+                  f.nextMs, f.nextKb, f.nextHeapKb);
+    return text;
+}
+
+bool readFigures(const std::string& text, Figures& f) {
+    return std::sscanf(text.c_str(), "%la %la %la %la %la %la %la %la", &f.loadMs, &f.loadKb, &f.firstMs, &f.firstKb,
+                       &f.firstHeapKb, &f.nextMs, &f.nextKb, &f.nextHeapKb) == 8;
+}
+
+// In the child: measures, then reports the figures. Returns false with a
+// message on stderr when the plug-in cannot be loaded.
+bool measure(const std::string& path, kx::SharedReport& report) {
     Figures fig{};
     Footprint before = footprint();
     auto start = std::chrono::steady_clock::now();
@@ -67,6 +80,7 @@ bool measure(const std::string& path, int fd) {
         return false;
     }
     fig.loadMs = millisecondsSince(start);
+    report.setStage("creating instances");
     fig.loadKb = footprint().residentKb - before.residentKb;
 
     auto create = [&path](std::unique_ptr<kx::PluginHost>& host) {
@@ -104,7 +118,8 @@ bool measure(const std::string& path, int fd) {
     fig.nextHeapKb = (after.heapKb - before.heapKb) / kFurther;
     hosts.clear();
     module.close();
-    return write(fd, &fig, sizeof fig) == ssize_t(sizeof fig);
+    report.setText(figuresText(fig));
+    return true;
 }
 
 }  // namespace
@@ -112,25 +127,16 @@ bool measure(const std::string& path, int fd) {
 int runInstanceBench(const std::vector<std::string>& paths) {
     std::printf("%-28s %9s %9s %10s %10s %10s %10s %10s %10s\n", "plug-in", "load ms", "load KB", "first ms",
                 "first KB", "first heap", "next ms", "next KB", "next heap");
+    kx::ChildOptions options;
+    options.hangSeconds = 600.0;  // a slow plug-in is measured, not stopped
+    options.keepDisplay = true;
     for (const std::string& path : paths) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return 2;
-        std::fflush(nullptr);
-        const pid_t child = fork();
-        if (child < 0)
-            return 2;
-        if (child == 0) {
-            close(fds[0]);
-            _exit(measure(path, fds[1]) ? 0 : 1);
-        }
-        close(fds[1]);
+        const kx::ChildOutcome outcome =
+            kx::runInChild([&path](kx::SharedReport& report) { measure(path, report); }, options);
         Figures fig{};
-        const bool got = read(fds[0], &fig, sizeof fig) == ssize_t(sizeof fig);
-        close(fds[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (outcome.end != kx::ChildOutcome::End::Finished || !readFigures(outcome.report, fig)) {
+            // What the child said: why the plug-in did not load.
+            std::fputs(outcome.output.c_str(), stderr);
             std::fprintf(stderr, "kelvox2 bench: %s: the measurement failed\n", path.c_str());
             return 2;
         }

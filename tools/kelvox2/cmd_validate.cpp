@@ -1,13 +1,13 @@
 // kelvox2 validate: tries VST 2.4 plug-ins the way the most demanding hosts
 // and users would. Each test of each plug-in runs in a child process of its
-// own (validate/child_process.h), so that a crash, an abort or a hang fails
+// own (host/child_process.h), so that a crash, an abort or a hang fails
 // that test and the run goes on.
 #include "subcommands.h"
 
+#include "host/child_process.h"
 #include "host/option_reader.h"
 #include "host/plugin_lookup.h"
 #include "validate/battery.h"
-#include "validate/child_process.h"
 #include "validate/report.h"
 #include "validate/test_host.h"
 #include "validate/x_session.h"
@@ -28,6 +28,12 @@ namespace kelvox2 {
 namespace {
 
 using namespace kx::validate;
+using kx::ChildOptions;
+using kx::ChildOutcome;
+using kx::interrupted;
+using kx::runInChild;
+using kx::SharedReport;
+using kx::stopOnInterrupt;
 
 const char kUsage[] =
     "usage: kelvox2 validate [OPTIONS] [PLUGIN...]\n"

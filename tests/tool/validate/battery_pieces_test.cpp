@@ -5,7 +5,7 @@
 #include "kelvox2/validate/alloc_counter.h"
 #include "kelvox2/validate/audio_check.h"
 #include "kelvox2/validate/battery.h"
-#include "kelvox2/validate/child_process.h"
+#include "kelvox2/host/child_process.h"
 #include "kelvox2/host/event_list.h"
 #include "kelvox2/validate/report.h"
 #include "kelvox2/validate/score.h"

@@ -1,5 +1,6 @@
-// Runs a piece of the battery in a child process of its own, so that a crash,
-// an abort, an exit or a hang of the plug-in ends only that piece. The child
+// Runs a piece of work with a plug-in in a child process of its own, so that
+// a crash, an abort, an exit or a hang of the plug-in ends only that piece
+// (a test of the validate battery, a measurement of bench --instances). The child
 // reports through a page of shared memory: a heartbeat, its current stage
 // and, at the end, its findings as text. Its standard output and error go to
 // a file the parent reads afterwards.
@@ -10,7 +11,7 @@
 #include <functional>
 #include <string>
 
-namespace kx::validate {
+namespace kx {
 
 struct SharedReport {
     std::atomic<std::uint64_t> heartbeat{0};
@@ -53,6 +54,7 @@ struct ChildOutcome {
 struct ChildOptions {
     double hangSeconds = 60.0;  // stopped after this long without a heartbeat
     std::string display;        // DISPLAY for the child; empty leaves it unset
+    bool keepDisplay = false;   // the child keeps the parent's DISPLAY instead
     // Called about ten times a second in the parent with the child's stage.
     std::function<void(const std::string& stage, double seconds)> progress;
 };
@@ -70,4 +72,4 @@ std::string signalName(int signal);
 void stopOnInterrupt();
 bool interrupted();
 
-}  // namespace kx::validate
+}  // namespace kx

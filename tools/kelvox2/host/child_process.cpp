@@ -1,4 +1,4 @@
-#include "kelvox2/validate/child_process.h"
+#include "kelvox2/host/child_process.h"
 
 #include <chrono>
 #include <csignal>
@@ -15,7 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace kx::validate {
+namespace kx {
 
 namespace {
 
@@ -207,10 +207,12 @@ ChildOutcome runInChild(const std::function<void(SharedReport&)>& body, const Ch
         ::signal(SIGTERM, SIG_DFL);
         struct rlimit noCore = {0, 0};
         ::setrlimit(RLIMIT_CORE, &noCore);
-        if (options.display.empty())
-            ::unsetenv("DISPLAY");
-        else
-            ::setenv("DISPLAY", options.display.c_str(), 1);
+        if (!options.keepDisplay) {
+            if (options.display.empty())
+                ::unsetenv("DISPLAY");
+            else
+                ::setenv("DISPLAY", options.display.c_str(), 1);
+        }
         body(*report);
         std::fflush(nullptr);
         ::_exit(0);
@@ -274,4 +276,4 @@ ChildOutcome runInChild(const std::function<void(SharedReport&)>& body, const Ch
     return outcome;
 }
 
-}  // namespace kx::validate
+}  // namespace kx
