@@ -1,5 +1,6 @@
 #include "bench_instances.h"
 
+#include "command_messages.h"
 #include "host/child_process.h"
 #include "host/plugin_host.h"
 #include "host/plugin_module.h"
@@ -18,6 +19,8 @@ namespace kelvox2 {
 namespace {
 
 constexpr int kFurther = 16;  // instances created after the first
+
+const CommandMessages messages("bench");
 
 // What the process holds: resident pages and heap bytes in use.
 struct Footprint {
@@ -73,10 +76,10 @@ bool measure(const std::string& path, kx::SharedReport& report) {
         // The loader's own words name the file; a file that is not there or
         // not a file is named here.
         if (module.fault() == kx::PluginModule::Fault::CannotLoad)
-            std::fprintf(stderr, "kelvox2 bench: %s\n", module.detail().c_str());
+            messages.say(module.detail());
         else
-            std::fprintf(stderr, "kelvox2 bench: %s: %s\n", path.c_str(),
-                         module.fault() == kx::PluginModule::Fault::NotAFile ? "not a file" : module.detail().c_str());
+            messages.say(path + ": " +
+                         (module.fault() == kx::PluginModule::Fault::NotAFile ? "not a file" : module.detail()));
         return false;
     }
     fig.loadMs = millisecondsSince(start);
@@ -87,7 +90,7 @@ bool measure(const std::string& path, kx::SharedReport& report) {
         host = std::make_unique<kx::PluginHost>();
         std::string error;
         if (!host->load(path, &error)) {
-            std::fprintf(stderr, "kelvox2 bench: %s\n", error.c_str());
+            messages.say(error);
             return false;
         }
         host->open();
@@ -137,8 +140,7 @@ int runInstanceBench(const std::vector<std::string>& paths) {
         if (outcome.end != kx::ChildOutcome::End::Finished || !readFigures(outcome.report, fig)) {
             // What the child said: why the plug-in did not load.
             std::fputs(outcome.output.c_str(), stderr);
-            std::fprintf(stderr, "kelvox2 bench: %s: the measurement failed\n", path.c_str());
-            return 2;
+            return messages.failure(path + ": the measurement failed");
         }
         // The file name, or the whole path when another plug-in has the same file name.
         std::string name = path.substr(path.find_last_of('/') + 1);

@@ -208,7 +208,7 @@ bool applySettings(Seat& seat, const Options& o, std::string& error) {
         if (!kx::setTypedValue(*seat.host, kx::probeParameter(*seat.host, index), text, warning, error))
             return false;
         if (!warning.empty())
-            std::fprintf(stderr, "kelvox2 bench: %s\n", warning.c_str());
+            kReport.say(warning);
     }
     return true;
 }

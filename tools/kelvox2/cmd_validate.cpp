@@ -4,6 +4,7 @@
 // that test and the run goes on.
 #include "subcommands.h"
 
+#include "command_messages.h"
 #include "host/child_process.h"
 #include "host/option_reader.h"
 #include "host/plugin_lookup.h"
@@ -189,7 +190,7 @@ public:
             if (server_.start(&display_, &error)) {
                 synthetic_ = true;
             } else {
-                std::fprintf(stderr, "kelvox2 validate: %s\n", error.c_str());
+                CommandMessages("validate").say(error);
                 display_.clear();
             }
         }
@@ -283,10 +284,7 @@ int runValidate(int argc, char** argv) {
     double hangSeconds = 60.0;
     kx::OptionReader r(argc, argv);
     std::string value;
-    auto usageError = [](const std::string& message) {
-        std::fprintf(stderr, "kelvox2 validate: %s\n(see 'kelvox2 validate --help')\n", message.c_str());
-        return 2;
-    };
+    const CommandMessages messages("validate");
     while (r.next()) {
         if (r.isOperand()) {
             paths.push_back(r.operand());
@@ -297,15 +295,15 @@ int runValidate(int argc, char** argv) {
             return 0;
         } else if (r.is("--level")) {
             if (!r.value(value) || !kx::parseInteger(value, 1, 10, settings.level))
-                return usageError("--level needs a number from 1 to 10, not '" + value + "'");
+                return messages.usageError("--level needs a number from 1 to 10, not '" + value + "'");
         } else if (r.is("--seed")) {
             char* end = nullptr;
             if (!r.value(value) || value.empty() || value[0] == '-' ||
                 (settings.seed = std::strtoull(value.c_str(), &end, 10), *end != '\0'))
-                return usageError("--seed needs a whole number, not '" + value + "'");
+                return messages.usageError("--seed needs a whole number, not '" + value + "'");
         } else if (r.is("--only")) {
             if (!r.value(value) || value.empty())
-                return usageError("--only needs a test name");
+                return messages.usageError("--only needs a test name");
             std::size_t start = 0;
             while (start <= value.size()) {
                 std::size_t end = value.find(',', start);
@@ -316,26 +314,26 @@ int runValidate(int argc, char** argv) {
                 for (const BatteryTest& t : battery())
                     known = known || name == t.name;
                 if (!known)
-                    return usageError("there is no test named '" + name + "'");
+                    return messages.usageError("there is no test named '" + name + "'");
                 only.push_back(name);
                 start = end + 1;
             }
         } else if (r.is("--rates")) {
             if (!r.value(value) || !parseRates(value, settings.rates))
-                return usageError("--rates needs sample rates from 1000 to 768000 Hz separated by commas, not '" +
-                                  value + "'");
+                return messages.usageError(
+                    "--rates needs sample rates from 1000 to 768000 Hz separated by commas, not '" + value + "'");
         } else if (r.is("--json")) {
             json = true;
         } else if (r.is("--use-display")) {
             useDisplay = true;
         } else if (r.is("--timeout")) {
             if (!r.value(value) || !kx::parseNumber(value, 1.0, 86400.0, hangSeconds))
-                return usageError("--timeout needs seconds from 1 to 86400, not '" + value + "'");
+                return messages.usageError("--timeout needs seconds from 1 to 86400, not '" + value + "'");
         } else {
-            return usageError("unknown option '" + r.name() + "'");
+            return messages.usageError("unknown option '" + r.name() + "'");
         }
         if (r.hasUnusedValue())
-            return usageError("option '" + r.name() + "' takes no value");
+            return messages.usageError("option '" + r.name() + "' takes no value");
     }
     if (paths.empty())
         paths.push_back(defaultPluginPath());
@@ -416,7 +414,7 @@ int runValidate(int argc, char** argv) {
             break;
     }
     if (interrupted()) {
-        std::fprintf(stderr, "kelvox2 validate: interrupted\n");
+        messages.say("interrupted");
         return 130;
     }
     if (json)

@@ -18,6 +18,10 @@ int CommandMessages::failure(const std::string& message, int exitCode) const {
     return exitCode;
 }
 
+void CommandMessages::say(const std::string& message) const {
+    std::fprintf(stderr, "kelvox2 %s: %s\n", command_, message.c_str());
+}
+
 void CommandMessages::warn(const std::string& message) const {
     std::fprintf(stderr, "kelvox2 %s: warning: %s\n", command_, message.c_str());
 }

@@ -22,6 +22,9 @@ public:
     // command found a fault it reports with 1.
     int failure(const std::string& message, int exitCode = 2) const;
     void warn(const std::string& message) const;
+    // Anything else the command tells on stderr (what it wrote, what went
+    // wrong when the caller picks the exit code itself).
+    void say(const std::string& message) const;
 
 private:
     const char* command_;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "command_messages.h"
 #include "edit/host_window.h"
 #include "edit/replay_script.h"
 #include "edit/skin_stage.h"
@@ -39,6 +40,8 @@ constexpr int kReloadQuietMs = 100;  // an editor may save in several writes
 constexpr int kDefaultSide = 300;    // for an editor that gives no size before opening
 constexpr int kMaxSide = 16384;
 
+const CommandMessages messages("edit");
+
 // Set by SIGINT and SIGTERM; signal dispositions are process-wide.
 volatile std::sig_atomic_t gStopSignal = 0;
 void onStopSignal(int signal) { gStopSignal = signal; }
@@ -50,8 +53,10 @@ int tolerateXError(Display* display, XErrorEvent* event) {
     if (gReportXErrors) {
         char text[160] = {};
         XGetErrorText(display, event->error_code, text, sizeof text - 1);
-        std::fprintf(stderr, "kelvox2 edit: X error: %s (request %d.%d, resource 0x%lx)\n", text, event->request_code,
-                     event->minor_code, event->resourceid);
+        char line[320];
+        std::snprintf(line, sizeof line, "X error: %s (request %d.%d, resource 0x%lx)", text, event->request_code,
+                      event->minor_code, event->resourceid);
+        messages.say(line);
     }
     return 0;
 }
@@ -89,10 +94,6 @@ private:
     struct sigaction previousInt_ {
     }, previousTerm_{}, previousPipe_{};
 };
-
-const char* const kMessagePrefix = "kelvox2 edit: ";
-
-void message(const std::string& text) { std::fprintf(stderr, "%s%s\n", kMessagePrefix, text.c_str()); }
 
 // Parses the script as the plug-in will and prints the checker's report on
 // stderr (stdout carries the session's lines); false, with the reason, for
@@ -214,18 +215,18 @@ void EditSession::reloadSkin() {
     std::string error;
     SkinCheck check;
     if (!checkSkin(stage_->skinPath(), check, error) || !stage_->stage(error)) {
-        message(error + "; the editor keeps the skin it shows");
+        messages.say(error + "; the editor keeps the skin it shows");
         return;
     }
     for (const std::string& lost : describeLostImages(shownCheck_, check))
-        message("reload: " + lost);
+        messages.say("reload: " + lost);
     shownCheck_ = std::move(check);
     // The new instance takes over the old one's parameters and program.
     std::vector<uint8_t> bank = host_.getChunk(false);
     const VstIntPtr program = host_.getProgram();
     closeEditor(false);
     if (!loadPlugin(error)) {
-        message(error);
+        messages.say(error);
         closed_ = true;
         return;
     }
@@ -234,7 +235,7 @@ void EditSession::reloadSkin() {
     host_.setProgram(program);
     host_.clearRecordedCalls();
     if (!openEditor(error, false)) {
-        message(error + " with the changed skin");
+        messages.say(error + " with the changed skin");
         return;
     }
     std::printf("reload %d %d\n", window_.width(), window_.height());
@@ -267,8 +268,8 @@ void EditSession::forwardKey(XKeyEvent& event, bool down) {
     VstIntPtr used = host_.dispatch(down ? effEditKeyDown : effEditKeyUp, key.character, key.virt, nullptr,
                                     static_cast<float>(key.modifier));
     if (options_.verbose)
-        std::fprintf(stderr, "%skey %s %s: %s\n", kMessagePrefix, down ? "down" : "up", name.c_str(),
-                     used ? "used by the editor" : "not used");
+        messages.say(std::string("key ") + (down ? "down " : "up ") + name + ": " +
+                     (used ? "used by the editor" : "not used"));
     report();
 }
 
@@ -330,7 +331,7 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
     pump(kSettleMs);
     if (!steps.empty()) {
         if (!XTestPlayer::available(window_.display(), error)) {
-            message(error);
+            messages.say(error);
             return 1;
         }
         XTestPlayer player(window_.display(), window_.window());
@@ -344,7 +345,7 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
             } else if (player.play(step, error)) {
                 service();  // the editor takes the step's events now
             } else {
-                message(options_.eventsPath + ":" + std::to_string(step.line) + ": " + error);
+                messages.say(options_.eventsPath + ":" + std::to_string(step.line) + ": " + error);
                 player.releaseAll();
                 return 1;
             }
@@ -357,15 +358,15 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
         } else {
             pump(kFinishMs);
             if (const int status = saveScreenshot(error)) {
-                message(error);
+                messages.say(error);
                 return status;
             }
-            message("wrote " + options_.screenshotPath + " (" + std::to_string(window_.width()) + " x " +
-                    std::to_string(window_.height()) + ")");
+            messages.say("wrote " + options_.screenshotPath + " (" + std::to_string(window_.width()) + " x " +
+                         std::to_string(window_.height()) + ")");
         }
     }
     if (!finished) {
-        message("closed before the events and the picture were done");
+        messages.say("closed before the events and the picture were done");
         return gStopSignal ? 128 + gStopSignal : 1;
     }
     return 0;
@@ -385,22 +386,22 @@ int EditSession::run() {
     std::vector<ReplayStep> steps;
     std::string error;
     if (!options_.eventsPath.empty() && !readReplayFile(options_.eventsPath, steps, error)) {
-        message(error);
+        messages.say(error);
         return 2;
     }
     if (!options_.skinPath.empty()) {
         if (!checkSkin(options_.skinPath, shownCheck_, error)) {
-            message(error);
+            messages.say(error);
             return 2;
         }
         std::string library;
         if (!kx::locatePlugin(options_.pluginPath, library, error)) {
-            message(error);
+            messages.say(error);
             return 2;
         }
         stage_ = std::make_unique<SkinStage>();
         if (!stage_->create(library, options_.skinPath, error) || !stage_->stage(error)) {
-            message(error);
+            messages.say(error);
             return 2;
         }
         // A second dlopen of the same file gives the same module, so each
@@ -408,13 +409,14 @@ int EditSession::run() {
         pin_.open(stage_->pluginCopy());
     }
     if (!loadPlugin(error)) {
-        message(error);
+        messages.say(error);
         return 2;
     }
     if (options_.program >= 0) {
         if (options_.program >= host_.numPrograms()) {
-            message("program " + std::to_string(options_.program) + " does not exist: the plug-in has " +
-                    std::to_string(host_.numPrograms()) + " (0 to " + std::to_string(host_.numPrograms() - 1) + ")");
+            messages.say("program " + std::to_string(options_.program) + " does not exist: the plug-in has " +
+                         std::to_string(host_.numPrograms()) + " (0 to " + std::to_string(host_.numPrograms() - 1) +
+                         ")");
             return 2;
         }
     }
@@ -423,13 +425,13 @@ int EditSession::run() {
     std::vector<std::string> warnings;
     const kx::StateFault fault = kx::applyStateOptions(host_, state, warnings, error);
     for (const std::string& warning : warnings)
-        message(warning);
+        messages.say(warning);
     if (fault != kx::StateFault::Ok) {
-        message(error);
+        messages.say(error);
         return 2;
     }
     if (!(host_.effect()->flags & effFlagsHasEditor)) {
-        message(options_.pluginPath + " has no editor");
+        messages.say(options_.pluginPath + " has no editor");
         return 2;
     }
 
@@ -441,7 +443,7 @@ int EditSession::run() {
     if (name.empty())
         name = options_.pluginPath.substr(options_.pluginPath.find_last_of('/') + 1);
     if (!window_.open(width, height, "kelvox2 edit: " + name, error) || !openEditor(error, true)) {
-        message(error);
+        messages.say(error);
         status = 1;
     } else {
         status = replayAndCapture(steps);
