@@ -1,6 +1,8 @@
 // The battery's host: loads a plug-in module, creates effects through its
 // entry point, answers their callback the way a full-featured host does, and
-// checks every answer and every block they give back.
+// checks every answer and every block they give back. test_host.cpp holds
+// the lifecycle, processing and callback; instance_requests.cpp the guarded
+// requests (texts, structures, chunks).
 //
 // Thread use: an Instance is processed on one thread at a time (its audio
 // thread) while parameters, texts and the editor may be used from others, as
