@@ -8,6 +8,7 @@ if(NOT TARGET X11::Xtst)
 endif()
 file(GLOB KX_VALIDATE_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 add_library(kx_validate OBJECT ${KX_VALIDATE_SOURCES})
-target_include_directories(kx_validate PUBLIC ${CMAKE_CURRENT_LIST_DIR}/../.. ${KX_SOURCE_DIR}/src)
+# Of src/ it sees what the host library sees (the plug-in interface).
+target_include_directories(kx_validate PUBLIC ${CMAKE_CURRENT_LIST_DIR}/../..)
 target_link_libraries(kx_validate PUBLIC kx_host ${CMAKE_DL_LIBS} X11::X11 X11::Xtst Threads::Threads)
 target_link_libraries(kelvox2 PRIVATE kx_validate)
