@@ -1,9 +1,9 @@
-#include "bench_instances.h"
+#include "kelvox2/bench_instances.h"
 
-#include "command_messages.h"
-#include "host/child_process.h"
-#include "host/plugin_host.h"
-#include "host/plugin_module.h"
+#include "kelvox2/command_messages.h"
+#include "kelvox2/host/child_process.h"
+#include "kelvox2/host/plugin_host.h"
+#include "kelvox2/host/plugin_module.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,17 +1,17 @@
 // kelvox2 bench: how fast plug-ins render the same phrase, side by side, and
 // (with --instances) what creating an instance of each one costs.
-#include "subcommands.h"
+#include "kelvox2/subcommands.h"
 
-#include "command_messages.h"
+#include "kelvox2/command_messages.h"
 
-#include "bench_instances.h"
-#include "host/bench_piece.h"
-#include "host/midi_file.h"
-#include "host/midi_renderer.h"
-#include "host/option_reader.h"
-#include "host/plugin_host.h"
-#include "host/plugin_presets.h"
-#include "host/typed_value.h"
+#include "kelvox2/bench_instances.h"
+#include "kelvox2/host/bench_piece.h"
+#include "kelvox2/host/midi_file.h"
+#include "kelvox2/host/midi_renderer.h"
+#include "kelvox2/host/option_reader.h"
+#include "kelvox2/host/plugin_host.h"
+#include "kelvox2/host/plugin_presets.h"
+#include "kelvox2/host/typed_value.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "command_messages.h"
-#include "skin_report.h"
-#include "subcommands.h"
+#include "kelvox2/command_messages.h"
+#include "kelvox2/skin_report.h"
+#include "kelvox2/subcommands.h"
 
 namespace kelvox2 {
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <string>
 
-#include "command_messages.h"
-#include "edit/edit_session.h"
-#include "edit/replay_script.h"
 #include "kelvox2/host/option_reader.h"
 #include "kelvox2/host/state_options.h"
-#include "subcommands.h"
+#include "kelvox2/command_messages.h"
+#include "kelvox2/edit/edit_session.h"
+#include "kelvox2/edit/replay_script.h"
+#include "kelvox2/subcommands.h"
 
 namespace kelvox2 {
 

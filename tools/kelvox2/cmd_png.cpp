@@ -1,5 +1,5 @@
 // kelvox2 png: decodes a PNG file with the instrument's own decoder.
-#include "subcommands.h"
+#include "kelvox2/subcommands.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "command_messages.h"
 #include "graphics/png_decoder.h"
-#include "host/output_file.h"
+#include "kelvox2/command_messages.h"
+#include "kelvox2/host/output_file.h"
 
 namespace kelvox2 {
 

@@ -1,19 +1,19 @@
 // kelvox2 render: plays a Standard MIDI File through a plug-in into an audio file.
-#include "subcommands.h"
+#include "kelvox2/subcommands.h"
 
-#include "command_messages.h"
+#include "kelvox2/command_messages.h"
 
-#include "host/audio_writer.h"
-#include "host/fx_preset.h"
-#include "host/midi_file.h"
-#include "host/midi_renderer.h"
-#include "host/option_reader.h"
-#include "host/output_file.h"
-#include "host/parameter_shape.h"
-#include "host/plugin_host.h"
-#include "host/plugin_lookup.h"
-#include "host/plugin_presets.h"
-#include "host/state_options.h"
+#include "kelvox2/host/audio_writer.h"
+#include "kelvox2/host/fx_preset.h"
+#include "kelvox2/host/midi_file.h"
+#include "kelvox2/host/midi_renderer.h"
+#include "kelvox2/host/option_reader.h"
+#include "kelvox2/host/output_file.h"
+#include "kelvox2/host/parameter_shape.h"
+#include "kelvox2/host/plugin_host.h"
+#include "kelvox2/host/plugin_lookup.h"
+#include "kelvox2/host/plugin_presets.h"
+#include "kelvox2/host/state_options.h"
 
 #include <unistd.h>
 #include <algorithm>

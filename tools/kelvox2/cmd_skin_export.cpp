@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "command_messages.h"
 #include "data/byte_source.h"
 #include "data/embedded_file.h"
 #include "data/tokenizer.h"
+#include "kelvox2/command_messages.h"
+#include "kelvox2/subcommands.h"
 #include "skin/skin_parser.h"
-#include "subcommands.h"
 
 namespace kelvox2 {
 

@@ -10,19 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "command_messages.h"
 #include "data/byte_source.h"
 #include "data/file_access.h"
-#include "headless_skin.h"
-#include "host/option_reader.h"
-#include "host/output_file.h"
-#include "host/plugin_host.h"
-#include "host/plugin_lookup.h"
-#include "host/png_writer.h"
-#include "host/state_options.h"
+#include "kelvox2/command_messages.h"
+#include "kelvox2/headless_skin.h"
+#include "kelvox2/host/option_reader.h"
+#include "kelvox2/host/output_file.h"
+#include "kelvox2/host/plugin_host.h"
+#include "kelvox2/host/plugin_lookup.h"
+#include "kelvox2/host/png_writer.h"
+#include "kelvox2/host/state_options.h"
+#include "kelvox2/subcommands.h"
 #include "skin/skin_factory.h"
 #include "skin/skin_parser.h"
-#include "subcommands.h"
 
 namespace kelvox2 {
 

@@ -2,16 +2,16 @@
 // and users would. Each test of each plug-in runs in a child process of its
 // own (host/child_process.h), so that a crash, an abort or a hang fails
 // that test and the run goes on.
-#include "subcommands.h"
+#include "kelvox2/subcommands.h"
 
-#include "command_messages.h"
-#include "host/child_process.h"
-#include "host/option_reader.h"
-#include "host/plugin_lookup.h"
-#include "validate/battery.h"
-#include "validate/report.h"
-#include "validate/test_host.h"
-#include "validate/x_session.h"
+#include "kelvox2/command_messages.h"
+#include "kelvox2/host/child_process.h"
+#include "kelvox2/host/option_reader.h"
+#include "kelvox2/host/plugin_lookup.h"
+#include "kelvox2/validate/battery.h"
+#include "kelvox2/validate/report.h"
+#include "kelvox2/validate/test_host.h"
+#include "kelvox2/validate/x_session.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "command_messages.h"
+#include "kelvox2/command_messages.h"
 
 namespace kelvox2 {
 

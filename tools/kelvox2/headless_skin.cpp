@@ -1,4 +1,4 @@
-#include "headless_skin.h"
+#include "kelvox2/headless_skin.h"
 
 #include <sys/stat.h>
 
@@ -7,8 +7,8 @@
 #include <sstream>
 #include <vector>
 
-#include "host/host_callback.h"
 #include "instrument/synth_effect.h"
+#include "kelvox2/host/host_callback.h"
 
 namespace kelvox2 {
 

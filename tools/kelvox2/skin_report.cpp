@@ -1,4 +1,4 @@
-#include "skin_report.h"
+#include "kelvox2/skin_report.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,10 +9,10 @@
 #include "data/file_access.h"
 #include "data/tokenizer.h"
 #include "graphics/resource.h"
+#include "kelvox2/headless_skin.h"
 #include "skin/skin.h"
 #include "skin/skin_factory.h"
 #include "skin/skin_parser.h"
-#include "headless_skin.h"
 
 namespace kelvox2 {
 
@@ -167,8 +167,8 @@ SkinCheck checkSkinFile(const char* path, FILE* out) {
         if (const kx::KResource* r = skin->resource(i); r && r->isClass("KImageResource"))
             check.images.push_back(r->getName());
     const int controls = static_cast<int>(skin->controlCount()), resources = static_cast<int>(skin->resourceCount());
-    std::fprintf(out, "%s: %d x %d, %d %s, %d %s, %d %s; %d %s ignored, %d %s\n", path, skin->width(),
-                 skin->height(), skin->pageCount(), plural(skin->pageCount(), "page", "pages"), controls,
+    std::fprintf(out, "%s: %d x %d, %d %s, %d %s, %d %s; %d %s ignored, %d %s\n", path, skin->width(), skin->height(),
+                 skin->pageCount(), plural(skin->pageCount(), "page", "pages"), controls,
                  plural(controls, "control", "controls"), resources, plural(resources, "resource", "resources"),
                  report.ignored, plural(report.ignored, "line", "lines"), report.warnings,
                  plural(report.warnings, "warning", "warnings"));
