@@ -13,18 +13,18 @@
 #include <memory>
 #include <vector>
 
-#include "kelvox2/host/plugin_host.h"
-#include "kelvox2/host/plugin_lookup.h"
-#include "kelvox2/host/plugin_module.h"
-#include "kelvox2/host/png_writer.h"
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
+#include "kelvox2/commands/skin_report.h"
 #include "kelvox2/edit/host_window.h"
 #include "kelvox2/edit/replay_script.h"
 #include "kelvox2/edit/skin_stage.h"
 #include "kelvox2/edit/vst_keys.h"
 #include "kelvox2/edit/xtest_player.h"
 #include "kelvox2/headless_skin.h"
-#include "kelvox2/skin_report.h"
+#include "kelvox2/host/plugin_host.h"
+#include "kelvox2/host/plugin_lookup.h"
+#include "kelvox2/host/plugin_module.h"
+#include "kelvox2/host/png_writer.h"
 
 namespace kelvox2 {
 

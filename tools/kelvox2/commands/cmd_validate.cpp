@@ -2,9 +2,9 @@
 // and users would. Each test of each plug-in runs in a child process of its
 // own (host/child_process.h), so that a crash, an abort or a hang fails
 // that test and the run goes on.
-#include "kelvox2/subcommands.h"
+#include "kelvox2/commands/subcommands.h"
 
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
 #include "kelvox2/host/child_process.h"
 #include "kelvox2/host/option_reader.h"
 #include "kelvox2/host/plugin_lookup.h"

@@ -1,7 +1,7 @@
 // kelvox2 info: what a VST 2.4 plug-in tells a host about itself.
-#include "kelvox2/subcommands.h"
+#include "kelvox2/commands/subcommands.h"
 
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
 
 #include "kelvox2/host/fx_preset.h"
 #include "kelvox2/host/option_reader.h"

@@ -1,4 +1,4 @@
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
 
 namespace kelvox2 {
 

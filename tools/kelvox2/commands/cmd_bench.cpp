@@ -1,10 +1,10 @@
 // kelvox2 bench: how fast plug-ins render the same phrase, side by side, and
 // (with --instances) what creating an instance of each one costs.
-#include "kelvox2/subcommands.h"
+#include "kelvox2/commands/subcommands.h"
 
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
 
-#include "kelvox2/bench_instances.h"
+#include "kelvox2/commands/bench_instances.h"
 #include "kelvox2/host/bench_piece.h"
 #include "kelvox2/host/midi_file.h"
 #include "kelvox2/host/midi_renderer.h"

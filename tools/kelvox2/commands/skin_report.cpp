@@ -1,4 +1,4 @@
-#include "kelvox2/skin_report.h"
+#include "kelvox2/commands/skin_report.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,5 @@
 // kelvox2 png: decodes a PNG file with the instrument's own decoder.
-#include "kelvox2/subcommands.h"
+#include "kelvox2/commands/subcommands.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "graphics/png_decoder.h"
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
 #include "kelvox2/host/output_file.h"
 
 namespace kelvox2 {

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <string>
 
-#include "kelvox2/host/option_reader.h"
-#include "kelvox2/host/state_options.h"
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
+#include "kelvox2/commands/subcommands.h"
 #include "kelvox2/edit/edit_session.h"
 #include "kelvox2/edit/replay_script.h"
-#include "kelvox2/subcommands.h"
+#include "kelvox2/host/option_reader.h"
+#include "kelvox2/host/state_options.h"
 
 namespace kelvox2 {
 

@@ -15,8 +15,8 @@
 #include "data/byte_source.h"
 #include "data/embedded_file.h"
 #include "data/tokenizer.h"
-#include "kelvox2/command_messages.h"
-#include "kelvox2/subcommands.h"
+#include "kelvox2/commands/command_messages.h"
+#include "kelvox2/commands/subcommands.h"
 #include "skin/skin_parser.h"
 
 namespace kelvox2 {

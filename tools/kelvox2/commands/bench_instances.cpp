@@ -1,6 +1,6 @@
-#include "kelvox2/bench_instances.h"
+#include "kelvox2/commands/bench_instances.h"
 
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
 #include "kelvox2/host/child_process.h"
 #include "kelvox2/host/plugin_host.h"
 #include "kelvox2/host/plugin_module.h"

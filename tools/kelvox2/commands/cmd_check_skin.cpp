@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "kelvox2/command_messages.h"
-#include "kelvox2/skin_report.h"
-#include "kelvox2/subcommands.h"
+#include "kelvox2/commands/command_messages.h"
+#include "kelvox2/commands/skin_report.h"
+#include "kelvox2/commands/subcommands.h"
 
 namespace kelvox2 {
 

@@ -12,7 +12,8 @@
 
 #include "data/byte_source.h"
 #include "data/file_access.h"
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
+#include "kelvox2/commands/subcommands.h"
 #include "kelvox2/headless_skin.h"
 #include "kelvox2/host/option_reader.h"
 #include "kelvox2/host/output_file.h"
@@ -20,7 +21,6 @@
 #include "kelvox2/host/plugin_lookup.h"
 #include "kelvox2/host/png_writer.h"
 #include "kelvox2/host/state_options.h"
-#include "kelvox2/subcommands.h"
 #include "skin/skin_factory.h"
 #include "skin/skin_parser.h"
 

@@ -1,5 +1,5 @@
 // kelvox2: a small VST 2.4 host for the instrument and its framework's tools.
-#include "kelvox2/subcommands.h"
+#include "kelvox2/commands/subcommands.h"
 
 #include <unistd.h>
 #include <climits>

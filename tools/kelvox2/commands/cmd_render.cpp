@@ -1,7 +1,7 @@
 // kelvox2 render: plays a Standard MIDI File through a plug-in into an audio file.
-#include "kelvox2/subcommands.h"
+#include "kelvox2/commands/subcommands.h"
 
-#include "kelvox2/command_messages.h"
+#include "kelvox2/commands/command_messages.h"
 
 #include "kelvox2/host/audio_writer.h"
 #include "kelvox2/host/fx_preset.h"
