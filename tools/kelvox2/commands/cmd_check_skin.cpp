@@ -6,6 +6,7 @@
 #include "kelvox2/commands/command_messages.h"
 #include "kelvox2/commands/skin_report.h"
 #include "kelvox2/commands/subcommands.h"
+#include "kelvox2/host/option_reader.h"
 
 namespace kelvox2 {
 
@@ -37,22 +38,27 @@ const CommandMessages kReport("check-skin");
 }  // namespace
 
 int runCheckSkin(int argc, char** argv) {
-    const char* path = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "-h" || a == "--help") {
+    std::string path;
+    bool given = false;
+    kx::OptionReader r(argc, argv);
+    while (r.next()) {
+        if (r.isOperand()) {
+            if (given)
+                return kReport.failure("one skin file only", 2);
+            path = r.operand();
+            given = true;
+        } else if (r.is("-h") || r.is("--help")) {
+            if (r.hasUnusedValue())
+                return kReport.usageError("option '" + r.name() + "' takes no value", printHelp);
             printHelp(stdout);
             return 0;
+        } else {
+            return kReport.usageError("unknown option '" + r.name() + "'", printHelp);
         }
-        if (!a.empty() && a[0] == '-')
-            return kReport.usageError("unknown option '" + a + "'", printHelp);
-        if (path)
-            return kReport.failure("one skin file only", 2);
-        path = argv[i];
     }
-    if (!path)
+    if (!given)
         return kReport.usageError("no skin file given", printHelp);
-    SkinCheck check = checkSkinFile(path, stdout);
+    SkinCheck check = checkSkinFile(path.c_str(), stdout);
     if (!check.unreadable.empty())
         return kReport.failure(check.unreadable, 2);
     return check.status;

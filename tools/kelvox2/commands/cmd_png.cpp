@@ -1,5 +1,6 @@
 // kelvox2 png: decodes a PNG file with the instrument's own decoder.
 #include "kelvox2/commands/subcommands.h"
+#include "kelvox2/host/option_reader.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -46,22 +47,27 @@ bool readFile(const char* path, std::vector<uint8_t>& bytes) {
 }  // namespace
 
 int runPng(int argc, char** argv) {
+    std::string inputName, rawName;
     const char* input = nullptr;
     const char* rawPath = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+    kx::OptionReader r(argc, argv);
+    while (r.next()) {
+        if (r.isOperand()) {
+            if (input)
+                return kReport.failure("more than one input file ('" + r.operand() + "')", 2);
+            inputName = r.operand();
+            input = inputName.c_str();
+        } else if (r.is("--help") || r.is("-h")) {
+            if (r.hasUnusedValue())
+                return kReport.usageError("option '" + r.name() + "' takes no value", printHelp);
             printHelp(stdout);
             return 0;
-        } else if (!std::strcmp(argv[i], "--raw")) {
-            if (++i >= argc)
+        } else if (r.is("--raw")) {
+            if (!r.value(rawName))
                 return kReport.failure("--raw needs a file name", 2);
-            rawPath = argv[i];
-        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-            return kReport.usageError(std::string("unknown option '") + argv[i] + "'", printHelp);
-        } else if (!input) {
-            input = argv[i];
+            rawPath = rawName.c_str();
         } else {
-            return kReport.failure(std::string("more than one input file ('") + argv[i] + "')", 2);
+            return kReport.usageError("unknown option '" + r.name() + "'", printHelp);
         }
     }
     if (!input) {

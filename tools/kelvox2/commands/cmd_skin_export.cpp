@@ -17,6 +17,7 @@
 #include "data/tokenizer.h"
 #include "kelvox2/commands/command_messages.h"
 #include "kelvox2/commands/subcommands.h"
+#include "kelvox2/host/option_reader.h"
 #include "skin/skin_parser.h"
 
 namespace kelvox2 {
@@ -169,22 +170,27 @@ bool makeFolder(const std::string& dir, std::string& error) {
 }
 
 int runExport(int argc, char** argv) {
+    std::string dirName;
     const char* dir = nullptr;
     bool force = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "-h" || a == "--help") {
+    kx::OptionReader r(argc, argv);
+    while (r.next()) {
+        if (r.isOperand()) {
+            if (dir)
+                return kReport.failure("one folder only ('" + dirName + "' and '" + r.operand() + "')", 2);
+            dirName = r.operand();
+            dir = dirName.c_str();
+        } else if (r.is("-h") || r.is("--help")) {
+            if (r.hasUnusedValue())
+                return kReport.usageError("option '" + r.name() + "' takes no value", printHelp);
             printHelp(stdout);
             return 0;
-        }
-        if (a == "--force" || a == "-f") {
+        } else if (r.is("--force") || r.is("-f")) {
+            if (r.hasUnusedValue())
+                return kReport.usageError("option '" + r.name() + "' takes no value", printHelp);
             force = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return kReport.usageError("unknown option '" + a + "'", printHelp);
-        } else if (dir) {
-            return kReport.failure(std::string("one folder only ('") + dir + "' and '" + a + "')", 2);
         } else {
-            dir = argv[i];
+            return kReport.usageError("unknown option '" + r.name() + "'", printHelp);
         }
     }
     if (!dir || !*dir)
