@@ -1,10 +1,12 @@
 // What the instrument tells a host about itself: the AEffect record, the
 // identity requests, capabilities, pins, arrangements and exports.
 #include "plugin_fixture.h"
+#include "support/command_run.h"
 
 #include <dlfcn.h>
 #include <cstdio>
 #include <set>
+#include <sstream>
 
 namespace kx::e2e {
 namespace {
@@ -151,9 +153,9 @@ TEST_F(PluginTest, ProcessingAsksForTempoAndPosition) {
     host.processReplacing(nullptr, nullptr, 64);  // no outputs: nothing to write, no crash
     VstMidiSysexEvent sysex{};
     sysex.type = kVstSysExType;
-    MidiEventList events;
+    EventList events;
     events.add(0, 0x90, 60, 100);
-    EXPECT_EQ(host.processEvents(events.events({reinterpret_cast<VstEvent*>(&sysex)})), 1);
+    EXPECT_EQ(host.processEvents(events.build({reinterpret_cast<VstEvent*>(&sysex)})), 1);
 }
 
 TEST(PluginEntry, AVersionOneHostGetsNoEffect) {
@@ -188,16 +190,14 @@ TEST(PluginEntry, BothEntryNamesCreateIndependentEffects) {
 
 TEST(PluginExports, OnlyTheTwoEntryNames) {
     std::string command = std::string("nm -D --defined-only '") + KX_PLUGIN_PATH + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
+    const testing::CommandRun ran = testing::runShell(command);
     std::set<std::string> names;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::string s(line);
+    std::istringstream lines(ran.out);
+    for (std::string s; std::getline(lines, s);) {
         s.erase(s.find_last_not_of("\r\n") + 1);
         names.insert(s.substr(s.find_last_of(' ') + 1));
     }
-    ASSERT_EQ(pclose(pipe), 0);
+    ASSERT_EQ(ran.status, 0);
     EXPECT_EQ(names, (std::set<std::string>{"VSTPluginMain", "main"}));
 }
 
@@ -206,18 +206,16 @@ TEST(PluginExports, DependsOnlyOnTheSystemLibrariesAHostHas) {
     GTEST_SKIP() << "the sanitized module takes the C++ runtime from the system";
 #endif
     std::string command = std::string("readelf -d '") + KX_PLUGIN_PATH + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
+    const testing::CommandRun ran = testing::runShell(command);
     std::set<std::string> needed;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::string s(line);
+    std::istringstream lines(ran.out);
+    for (std::string s; std::getline(lines, s);) {
         size_t open = s.find("(NEEDED)");
         size_t from = s.find('[', open), to = s.find(']', from);
         if (open != std::string::npos && from != std::string::npos && to != std::string::npos)
             needed.insert(s.substr(from + 1, to - from - 1));
     }
-    ASSERT_EQ(pclose(pipe), 0);
+    ASSERT_EQ(ran.status, 0);
     const std::set<std::string> allowed = {"libc.so.6",    "libm.so.6",        "ld-linux-x86-64.so.2", "libX11.so.6",
                                            "libXext.so.6", "libfreetype.so.6", "libfontconfig.so.1"};
     EXPECT_TRUE(needed.count("libX11.so.6"));

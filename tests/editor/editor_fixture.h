@@ -20,7 +20,7 @@
 #include "editor/editor_window.h"
 #include "editor/linux/x11_window_system.h"
 #include "instrument/synth_effect.h"
-#include "kelvox2/skin_session.h"
+#include "kelvox2/headless_skin.h"
 #include "skin/skin.h"
 #include "skin/skin_fixture.h"
 #include "x11-harness/host_window.h"

@@ -4,5 +4,4 @@
 find_package(X11 REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(KX_EDITOR_TEST_PNG REQUIRED IMPORTED_TARGET libpng)
-target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tools/kelvox2/skin_session.cpp)
-target_link_libraries(${target} PRIVATE kx_host kx_x11_harness X11::Xfixes PkgConfig::KX_EDITOR_TEST_PNG)
+target_link_libraries(${target} PRIVATE kx_headless_skin kx_host kx_x11_harness X11::Xfixes PkgConfig::KX_EDITOR_TEST_PNG)

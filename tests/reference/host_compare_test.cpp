@@ -145,13 +145,13 @@ TEST_F(HostCompare, SixHundredEventsKeepTheFirst512AndSkipSysEx) {
     sysex.type = kVstSysExType;
     sysex.byteSize = sizeof sysex;
     // The host list: 100 MIDI events, three SysEx, then the other 500.
-    MidiEventList hostList;
+    EventList hostList;
     for (size_t i = 0; i < 100; ++i)
         hostList.add(list[i]);
     std::vector<VstEvent*> tail(3, reinterpret_cast<VstEvent*>(&sysex));
     for (size_t i = 100; i < list.size(); ++i)
         tail.push_back(reinterpret_cast<VstEvent*>(&list[i]));
-    twin.host().processEvents(hostList.events(tail));
+    twin.host().processEvents(hostList.build(tail));
     twin.model().processEvents(list);
     twin.renderBlocks(3000, 500);
     EXPECT_TWIN_MATCHES(twin);

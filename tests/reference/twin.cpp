@@ -159,10 +159,10 @@ void Twin::setTime(const VstTimeInfo* info) {
 }
 
 void Twin::events(const std::vector<VstMidiEvent>& list, const std::vector<VstEvent*>& extra) {
-    MidiEventList hostList;
+    EventList hostList;
     for (const VstMidiEvent& e : list)
         hostList.add(e);
-    host_.processEvents(hostList.events(extra));
+    host_.processEvents(hostList.build(extra));
     model_->processEvents(list);
 }
 

@@ -20,10 +20,11 @@ struct CommandRun {
     std::string out;  // stdout and stderr together
 };
 
-// Runs a shell command line.
-inline CommandRun runCommand(const std::string& command) {
+// Runs a shell command line as written: `out` is what it writes to stdout
+// (the line redirects stderr where it wants it).
+inline CommandRun runShell(const std::string& line) {
     CommandRun r{-1, {}};
-    FILE* p = popen(("{ " + command + "; } 2>&1").c_str(), "r");
+    FILE* p = popen(line.c_str(), "r");
     if (!p)
         return r;
     std::array<char, 4096> buf;
@@ -35,7 +36,21 @@ inline CommandRun runCommand(const std::string& command) {
     return r;
 }
 
-inline CommandRun runTool(const std::string& args) { return runCommand(std::string(KX_TOOL_PATH) + " " + args); }
+// Runs a shell command line, stdout and stderr together.
+inline CommandRun runCommand(const std::string& command) { return runShell("{ " + command + "; } 2>&1"); }
+
+#ifdef KX_TOOL_PATH
+// Runs the tool as a user does: `args` go through the shell, `environment`
+// (NAME=value ...) is put before the command. Stdout and stderr together.
+inline CommandRun runTool(const std::string& args, const std::string& environment = "") {
+    return runCommand(environment + (environment.empty() ? "" : " ") + "'" + KX_TOOL_PATH + "' " + args);
+}
+
+// The same, stdout alone (stderr dropped).
+inline CommandRun runToolStdout(const std::string& args) {
+    return runShell(std::string("'") + KX_TOOL_PATH + "' " + args + " 2>/dev/null");
+}
+#endif
 
 inline void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;

@@ -12,8 +12,8 @@
 
 #include "art_layout.h"
 #include "art_text.h"
+#include "kelvox2/host/png_writer.h"
 #include "panel_art.h"
-#include "png_writer.h"
 #include "preview.h"
 
 namespace {
@@ -51,7 +51,8 @@ KImage joinFrames(const KCanvas* const* frames, int count, int w, int h) {
 bool save(const std::string& dir, const char* name, const KImage& image) {
     const std::string path = dir + "/" + name;
     std::string error;
-    if (!writePng(path, image.pixels.data(), image.width, image.height, error)) {
+    if (!writePixelsPng(image.pixels.data(), image.width, image.height, path.c_str(), error,
+                        PngAlpha::KeptUnlessOpaque)) {
         std::fprintf(stderr, "skin-art: %s\n", error.c_str());
         return false;
     }

@@ -1,8 +1,7 @@
-#include "edit/edit_session.h"
+#include "kelvox2/edit/edit_session.h"
 
 #include <X11/Xlib.h>
 
-#include <dlfcn.h>
 #include <poll.h>
 
 #include <cerrno>
@@ -14,14 +13,17 @@
 #include <memory>
 #include <vector>
 
-#include "edit/replay_player.h"
-#include "edit/replay_script.h"
-#include "edit/skin_stage.h"
-#include "edit/vst_keys.h"
+#include "kelvox2/commands/command_messages.h"
+#include "kelvox2/commands/skin_report.h"
+#include "kelvox2/edit/replay_player.h"
+#include "kelvox2/edit/replay_script.h"
+#include "kelvox2/edit/skin_stage.h"
+#include "kelvox2/edit/vst_keys.h"
+#include "kelvox2/headless_skin.h"
 #include "kelvox2/host/plugin_host.h"
 #include "kelvox2/host/plugin_lookup.h"
-#include "skin_report.h"
-#include "skin_session.h"
+#include "kelvox2/host/plugin_module.h"
+#include "kelvox2/host/png_writer.h"
 #include "x11-harness/host_window.h"
 
 namespace kelvox2 {
@@ -38,6 +40,8 @@ constexpr int kReloadQuietMs = 100;  // an editor may save in several writes
 constexpr int kDefaultSide = 300;    // for an editor that gives no size before opening
 constexpr int kMaxSide = 16384;
 
+const CommandMessages messages("edit");
+
 // Set by SIGINT and SIGTERM; signal dispositions are process-wide.
 volatile std::sig_atomic_t gStopSignal = 0;
 void onStopSignal(int signal) { gStopSignal = signal; }
@@ -49,8 +53,10 @@ int tolerateXError(Display* display, XErrorEvent* event) {
     if (gReportXErrors) {
         char text[160] = {};
         XGetErrorText(display, event->error_code, text, sizeof text - 1);
-        std::fprintf(stderr, "kelvox2 edit: X error: %s (request %d.%d, resource 0x%lx)\n", text, event->request_code,
-                     event->minor_code, event->resourceid);
+        char line[320];
+        std::snprintf(line, sizeof line, "X error: %s (request %d.%d, resource 0x%lx)", text, event->request_code,
+                      event->minor_code, event->resourceid);
+        messages.say(line);
     }
     return 0;
 }
@@ -88,10 +94,6 @@ private:
     struct sigaction previousInt_ {
     }, previousTerm_{}, previousPipe_{};
 };
-
-const char* const kMessagePrefix = "kelvox2 edit: ";
-
-void message(const std::string& text) { std::fprintf(stderr, "%s%s\n", kMessagePrefix, text.c_str()); }
 
 // Parses the script as the plug-in will and prints the checker's report on
 // stderr (stdout carries the session's lines); false, with the reason, for
@@ -138,7 +140,7 @@ private:
     kx::x11::HostWindow window_;
     std::unique_ptr<SkinStage> stage_;
     SkinCheck shownCheck_;  // the check of the skin on screen
-    void* pin_ = nullptr;   // keeps the staged library loaded between instances
+    kx::PluginModule pin_;  // keeps the staged library loaded between instances
     bool editorOpen_ = false;
     bool closed_ = false;
     bool skinChanged_ = false;
@@ -149,8 +151,7 @@ EditSession::~EditSession() {
     closeEditor(false);
     window_.close();
     host_.unload();
-    if (pin_)
-        ::dlclose(pin_);
+    pin_.close();
 }
 
 bool EditSession::loadPlugin(std::string& error) {
@@ -214,18 +215,18 @@ void EditSession::reloadSkin() {
     std::string error;
     SkinCheck check;
     if (!checkSkin(stage_->skinPath(), check, error) || !stage_->stage(error)) {
-        message(error + "; the editor keeps the skin it shows");
+        messages.say(error + "; the editor keeps the skin it shows");
         return;
     }
     for (const std::string& lost : describeLostImages(shownCheck_, check))
-        message("reload: " + lost);
+        messages.say("reload: " + lost);
     shownCheck_ = std::move(check);
     // The new instance takes over the old one's parameters and program.
     std::vector<uint8_t> bank = host_.getChunk(false);
     const VstIntPtr program = host_.getProgram();
     closeEditor(false);
     if (!loadPlugin(error)) {
-        message(error);
+        messages.say(error);
         closed_ = true;
         return;
     }
@@ -234,7 +235,7 @@ void EditSession::reloadSkin() {
     host_.setProgram(program);
     host_.clearRecordedCalls();
     if (!openEditor(error, false)) {
-        message(error + " with the changed skin");
+        messages.say(error + " with the changed skin");
         return;
     }
     std::printf("reload %d %d\n", window_.width(), window_.height());
@@ -267,8 +268,8 @@ void EditSession::forwardKey(XKeyEvent& event, bool down) {
     VstIntPtr used = host_.dispatch(down ? effEditKeyDown : effEditKeyUp, key.character, key.virt, nullptr,
                                     static_cast<float>(key.modifier));
     if (options_.verbose)
-        std::fprintf(stderr, "%skey %s %s: %s\n", kMessagePrefix, down ? "down" : "up", name.c_str(),
-                     used ? "used by the editor" : "not used");
+        messages.say(std::string("key ") + (down ? "down " : "up ") + name + ": " +
+                     (used ? "used by the editor" : "not used"));
     report();
 }
 
@@ -332,7 +333,7 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
     pump(kSettleMs);
     if (!steps.empty()) {
         if (!kx::x11::XTestInput::available(window_.display(), &error)) {
-            message(error);
+            messages.say(error);
             return 1;
         }
         kx::x11::XTestInput& player = window_.input();
@@ -347,7 +348,7 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
                 window_.sync();
                 service();  // the editor takes the step's events now
             } else {
-                message(options_.eventsPath + ":" + std::to_string(step.line) + ": " + error);
+                messages.say(options_.eventsPath + ":" + std::to_string(step.line) + ": " + error);
                 player.releaseAll();
                 return 1;
             }
@@ -360,15 +361,15 @@ int EditSession::replayAndCapture(const std::vector<ReplayStep>& steps) {
         } else {
             pump(kFinishMs);
             if (const int status = saveScreenshot(error)) {
-                message(error);
+                messages.say(error);
                 return status;
             }
-            message("wrote " + options_.screenshotPath + " (" + std::to_string(window_.width()) + " x " +
-                    std::to_string(window_.height()) + ")");
+            messages.say("wrote " + options_.screenshotPath + " (" + std::to_string(window_.width()) + " x " +
+                         std::to_string(window_.height()) + ")");
         }
     }
     if (!finished) {
-        message("closed before the events and the picture were done");
+        messages.say("closed before the events and the picture were done");
         return gStopSignal ? 128 + gStopSignal : 1;
     }
     return 0;
@@ -378,8 +379,9 @@ int EditSession::saveScreenshot(std::string& error) {
     std::vector<uint32_t> pixels;
     if (!window_.capture(pixels, &error))
         return 1;
-    return writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error) ? 0
-                                                                                                                    : 2;
+    return kx::writePixelsPng(pixels.data(), window_.width(), window_.height(), options_.screenshotPath.c_str(), error)
+               ? 0
+               : 2;
 }
 
 int EditSession::run() {
@@ -387,36 +389,37 @@ int EditSession::run() {
     std::vector<ReplayStep> steps;
     std::string error;
     if (!options_.eventsPath.empty() && !readReplayFile(options_.eventsPath, steps, error)) {
-        message(error);
+        messages.say(error);
         return 2;
     }
     if (!options_.skinPath.empty()) {
         if (!checkSkin(options_.skinPath, shownCheck_, error)) {
-            message(error);
+            messages.say(error);
             return 2;
         }
         std::string library;
         if (!kx::locatePlugin(options_.pluginPath, library, error)) {
-            message(error);
+            messages.say(error);
             return 2;
         }
         stage_ = std::make_unique<SkinStage>();
         if (!stage_->create(library, options_.skinPath, error) || !stage_->stage(error)) {
-            message(error);
+            messages.say(error);
             return 2;
         }
         // A second dlopen of the same file gives the same module, so each
         // new instance reads the staged skin afresh without a reload.
-        pin_ = ::dlopen(stage_->pluginCopy().c_str(), RTLD_NOW | RTLD_LOCAL);
+        pin_.open(stage_->pluginCopy());
     }
     if (!loadPlugin(error)) {
-        message(error);
+        messages.say(error);
         return 2;
     }
     if (options_.program >= 0) {
         if (options_.program >= host_.numPrograms()) {
-            message("program " + std::to_string(options_.program) + " does not exist: the plug-in has " +
-                    std::to_string(host_.numPrograms()) + " (0 to " + std::to_string(host_.numPrograms() - 1) + ")");
+            messages.say("program " + std::to_string(options_.program) + " does not exist: the plug-in has " +
+                         std::to_string(host_.numPrograms()) + " (0 to " + std::to_string(host_.numPrograms() - 1) +
+                         ")");
             return 2;
         }
     }
@@ -425,13 +428,13 @@ int EditSession::run() {
     std::vector<std::string> warnings;
     const kx::StateFault fault = kx::applyStateOptions(host_, state, warnings, error);
     for (const std::string& warning : warnings)
-        message(warning);
+        messages.say(warning);
     if (fault != kx::StateFault::Ok) {
-        message(error);
+        messages.say(error);
         return 2;
     }
     if (!(host_.effect()->flags & effFlagsHasEditor)) {
-        message(options_.pluginPath + " has no editor");
+        messages.say(options_.pluginPath + " has no editor");
         return 2;
     }
 
@@ -448,7 +451,7 @@ int EditSession::run() {
     look.closable = true;
     look.takesInput = true;
     if (!window_.open(width, height, look, &error) || !openEditor(error, true)) {
-        message(error);
+        messages.say(error);
         status = 1;
     } else {
         status = replayAndCapture(steps);

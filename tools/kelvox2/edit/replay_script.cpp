@@ -1,4 +1,4 @@
-#include "edit/replay_script.h"
+#include "kelvox2/edit/replay_script.h"
 
 #include <X11/Xlib.h>
 

@@ -1,4 +1,4 @@
-#include "edit/skin_stage.h"
+#include "kelvox2/edit/skin_stage.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "edit/vst_keys.h"
+#include "kelvox2/edit/vst_keys.h"
 
 #include <X11/Xutil.h>
 #include <X11/keysym.h>

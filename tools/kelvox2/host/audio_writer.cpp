@@ -1,4 +1,4 @@
-#include "audio_writer.h"
+#include "kelvox2/host/audio_writer.h"
 
 #include <sndfile.h>
 

@@ -4,7 +4,7 @@
 // only once complete, and a symbolic link keeps pointing at it.
 #pragma once
 
-#include "output_file.h"
+#include "kelvox2/host/output_file.h"
 
 #include <cstddef>
 #include <string>

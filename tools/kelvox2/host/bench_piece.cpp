@@ -1,7 +1,7 @@
-#include "bench_piece.h"
+#include "kelvox2/host/bench_piece.h"
 
+#include "kelvox2/host/plugin_presets.h"
 #include "params/number_text.h"
-#include "plugin_presets.h"
 
 #include <algorithm>
 #include <cmath>

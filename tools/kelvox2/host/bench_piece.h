@@ -2,8 +2,8 @@
 // pitch bends, and the named patches of the instrument that it is played on.
 #pragma once
 
-#include "midi_file.h"
-#include "plugin_host.h"
+#include "kelvox2/host/midi_file.h"
+#include "kelvox2/host/plugin_host.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "byte_reader.h"
+#include "kelvox2/host/byte_reader.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "fx_preset.h"
+#include "kelvox2/host/fx_preset.h"
 
-#include "byte_reader.h"
-#include "output_file.h"
+#include "kelvox2/host/byte_reader.h"
+#include "kelvox2/host/output_file.h"
 
 #include <algorithm>
 #include <cerrno>

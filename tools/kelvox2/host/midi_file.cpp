@@ -1,6 +1,6 @@
-#include "midi_file.h"
+#include "kelvox2/host/midi_file.h"
 
-#include "byte_reader.h"
+#include "kelvox2/host/byte_reader.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "midi_renderer.h"
+#include "kelvox2/host/midi_renderer.h"
 
-#include "sounding_notes.h"
+#include "kelvox2/host/sounding_notes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,10 +18,10 @@ MidiSong withSoundingNotesEnded(const MidiSong& song) {
 
 }  // namespace
 
-MidiRenderer::MidiRenderer(PluginHost& host, const MidiSong& song, const RenderSettings& settings)
+MidiRenderer::MidiRenderer(PluginInstance& host, const MidiSong& song, const RenderSettings& settings)
     : host_(host), song_(withSoundingNotesEnded(song)), schedule_(song_, settings.sampleRate), settings_(settings) {
-    numInputs_ = std::max(host.effect()->numInputs, 0);
-    numOutputs_ = std::max(host.effect()->numOutputs, 0);
+    numInputs_ = host.inputCount();
+    numOutputs_ = host.outputCount();
     int64_t tail = static_cast<int64_t>(std::ceil(std::max(settings.tailSeconds, 0.0) * settings.sampleRate));
     totalFrames_ = schedule_.songFrames() + tail;
 
@@ -49,24 +49,11 @@ MidiRenderer::MidiRenderer(PluginHost& host, const MidiSong& song, const RenderS
 }
 
 bool MidiRenderer::start(std::string& error) {
-    VstInt32 flags = host_.effect()->flags;
-    if (settings_.doublePrecision && !(flags & effFlagsCanDoubleReplacing)) {
-        error = "the plug-in cannot process in double precision";
+    if (const char* why = host_.cannotProcess(settings_.doublePrecision)) {
+        error = why;
         return false;
     }
-    if (!settings_.doublePrecision && !(flags & effFlagsCanReplacing)) {
-        error = "the plug-in has no processReplacing";
-        return false;
-    }
-    host_.hostSampleRate = settings_.sampleRate;
-    host_.hostBlockSize = settings_.blockSize;
-    host_.timeInfo = VstTimeInfo{};
-    host_.timeInfoEnabled = true;
-    host_.setSampleRate(float(settings_.sampleRate));
-    host_.setBlockSize(settings_.blockSize);
-    host_.setProcessPrecision(settings_.doublePrecision);
-    host_.mainsChanged(true);
-    host_.startProcess();
+    host_.startProcessing(settings_.sampleRate, settings_.blockSize, settings_.doublePrecision);
     started_ = true;
     return true;
 }
@@ -74,31 +61,8 @@ bool MidiRenderer::start(std::string& error) {
 void MidiRenderer::stop() {
     if (!started_)
         return;
-    host_.stopProcess();
-    host_.mainsChanged(false);
+    host_.stopProcessing();
     started_ = false;
-}
-
-void MidiRenderer::updateClock() {
-    SongClock c = schedule_.clockAt(position_);
-    VstTimeInfo& clock = host_.timeInfo;
-    clock.samplePos = c.samplePos;
-    clock.sampleRate = settings_.sampleRate;
-    clock.ppqPos = c.ppqPos;
-    clock.tempo = c.tempo;
-    clock.barStartPos = c.barStartPos;
-    clock.timeSigNumerator = c.numerator;
-    clock.timeSigDenominator = c.denominator;
-    clock.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
-    if (position_ == 0)
-        clock.flags |= kVstTransportChanged;
-}
-
-void MidiRenderer::sendEvents(const std::vector<BlockEvent>& events) {
-    eventList_.clear();
-    for (const BlockEvent& e : events)
-        eventList_.add(e.deltaFrames, e.data[0], e.data[1], e.data[2]);
-    host_.processEvents(eventList_.events());
 }
 
 int MidiRenderer::renderBlock() {
@@ -107,12 +71,12 @@ int MidiRenderer::renderBlock() {
     int maxFrames = int(std::min<int64_t>(settings_.blockSize, totalFrames_ - position_));
     // The schedule already sorts each block's events by frame, stable for equal frames.
     int frames = schedule_.nextBlock(maxFrames, kMaxEventsPerBlock, blockEvents_);
-    updateClock();
-    sendEvents(blockEvents_);
+    host_.setTransport(schedule_.clockAt(position_), position_ == 0);
+    host_.sendEvents(blockEvents_);
     if (settings_.doublePrecision)
-        host_.processDoubleReplacing(doubleIn_.data(), doubleOut_.data(), frames);
+        host_.process(doubleIn_.data(), doubleOut_.data(), frames);
     else
-        host_.processReplacing(floatIn_.data(), floatOut_.data(), frames);
+        host_.process(floatIn_.data(), floatOut_.data(), frames);
     position_ += frames;
     if (settings_.tailUntilQuiet)
         watchTail(frames);

@@ -1,16 +1,15 @@
-// Plays a MIDI song through a loaded plug-in, block by block, as a sequencer
-// host does: each block's events go to effProcessEvents sorted by deltaFrames,
-// the host clock (tempo, quarter-note position, bar, transport playing) is
-// updated for audioMasterGetTime, then processReplacing or
-// processDoubleReplacing fills the outputs. At the song's end the notes still
+// Plays a MIDI song through a plug-in instance, block by block, as a sequencer
+// host does: the host clock (tempo, quarter-note position, bar, transport
+// playing) is set for the block, its events go to the plug-in sorted by
+// frame, then the plug-in fills the outputs. At the song's end the notes still
 // sounding are ended as a sequencer ends them when it stops; then a tail of
 // silence in the MIDI lets releases ring out, for a set time or until the
 // output has fallen quiet.
 #pragma once
 
-#include "midi_file.h"
-#include "plugin_host.h"
-#include "song_schedule.h"
+#include "kelvox2/host/midi_file.h"
+#include "kelvox2/host/plugin_instance.h"
+#include "kelvox2/host/song_schedule.h"
 
 #include <cstdint>
 #include <string>
@@ -35,9 +34,9 @@ constexpr double kMaxAutoTailSeconds = 60.0;
 
 class MidiRenderer {
 public:
-    // host (with its loaded plug-in) and song stay owned by the caller; the
-    // host's time info is switched on and kept current here.
-    MidiRenderer(PluginHost& host, const MidiSong& song, const RenderSettings& settings);
+    // The instance and the song stay owned by the caller; the instance's
+    // transport is kept current here.
+    MidiRenderer(PluginInstance& host, const MidiSong& song, const RenderSettings& settings);
 
     // Sample rate, block size, precision; then resume and start processing.
     // Fails (with a reason) when the plug-in cannot do what the settings ask.
@@ -60,12 +59,10 @@ public:
     static constexpr size_t kMaxEventsPerBlock = 512;
 
 private:
-    void updateClock();
-    void sendEvents(const std::vector<BlockEvent>& events);
     // Ends an automatic tail once the outputs have been quiet long enough.
     void watchTail(int frames);
 
-    PluginHost& host_;
+    PluginInstance& host_;
     MidiSong song_;  // the caller's song with its sounding notes ended
     SongSchedule schedule_;
     RenderSettings settings_;
@@ -82,7 +79,6 @@ private:
     std::vector<double*> doubleIn_, doubleOut_;
 
     std::vector<BlockEvent> blockEvents_;
-    MidiEventList eventList_;
 };
 
 }  // namespace kx

@@ -1,4 +1,4 @@
-#include "option_reader.h"
+#include "kelvox2/host/option_reader.h"
 
 #include <cerrno>
 #include <cmath>

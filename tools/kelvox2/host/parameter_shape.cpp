@@ -1,4 +1,4 @@
-#include "parameter_shape.h"
+#include "kelvox2/host/parameter_shape.h"
 
 #include "params/number_text.h"
 

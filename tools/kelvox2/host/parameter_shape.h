@@ -5,8 +5,8 @@
 // choice, or texts such as "Off" at the end of a range).
 #pragma once
 
+#include "kelvox2/host/plugin_host.h"
 #include "params/typed_text.h"
-#include "plugin_host.h"
 
 #include <string>
 #include <vector>

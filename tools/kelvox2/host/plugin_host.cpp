@@ -2,9 +2,6 @@
 
 #include "kelvox2/host/plugin_lookup.h"
 
-#include <dlfcn.h>
-#include <sys/stat.h>
-#include <cerrno>
 #include <cstddef>
 #include <cstring>
 
@@ -12,41 +9,9 @@ namespace kx {
 
 namespace {
 
-// The host being loaded: a plug-in may call back during its entry point,
-// before the host knows its AEffect (with a null effect, or with its own
-// record not yet returned).
-thread_local PluginHost* gLoadingHost = nullptr;
-
 constexpr size_t kTextBuffer = 256;
 
 }  // namespace
-
-// ---- MidiEventList ---------------------------------------------------------
-
-VstMidiEvent makeMidiEvent(int deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof(VstMidiEvent);
-    e.deltaFrames = deltaFrames;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(data1);
-    e.midiData[2] = static_cast<char>(data2);
-    return e;
-}
-
-VstEvents* MidiEventList::events(const std::vector<VstEvent*>& extra) {
-    pointers_.clear();
-    for (VstMidiEvent& e : midi_)
-        pointers_.push_back(reinterpret_cast<VstEvent*>(&e));
-    pointers_.insert(pointers_.end(), extra.begin(), extra.end());
-    const size_t n = pointers_.size();
-    list_.assign(offsetof(VstEvents, events) + sizeof(VstEvent*) * (n < 2 ? 2 : n), 0);
-    auto* list = reinterpret_cast<VstEvents*>(list_.data());
-    list->numEvents = static_cast<VstInt32>(n);
-    if (n)
-        std::memcpy(list_.data() + offsetof(VstEvents, events), pointers_.data(), sizeof(VstEvent*) * n);
-    return list;
-}
 
 // ---- PluginHost ------------------------------------------------------------
 
@@ -67,19 +32,14 @@ bool PluginHost::load(const std::string& path, std::string* error) {
     if (!locatePlugin(path, located, why))
         return fail(why);
     path_ = located;
-    struct stat st;
-    if (::stat(located.c_str(), &st) != 0)
-        return fail("cannot open '" + path + "': " + std::strerror(errno));
-    if (!S_ISREG(st.st_mode))
-        return fail("'" + path + "' is not a file");
-    module_ = ::dlopen(located.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module_) {
-        const char* why = ::dlerror();
-        return fail("cannot load '" + path + "' as a plug-in module: " + (why ? why : "unknown error"));
+    if (!module_.open(located)) {
+        switch (module_.fault()) {
+        case PluginModule::Fault::CannotOpen: return fail("cannot open '" + path + "': " + module_.detail());
+        case PluginModule::Fault::NotAFile: return fail("'" + path + "' is not a file");
+        default: return fail("cannot load '" + path + "' as a plug-in module: " + module_.detail());
+        }
     }
-    auto entry = reinterpret_cast<VstPluginMainProc>(::dlsym(module_, "VSTPluginMain"));
-    if (!entry)
-        entry = reinterpret_cast<VstPluginMainProc>(::dlsym(module_, "main"));
+    VstPluginMainProc entry = vst2Entry(module_);
     if (!entry)
         return fail("'" + path + "' is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main");
     return createEffect(entry, error);
@@ -91,36 +51,28 @@ bool PluginHost::create(VstPluginMainProc entry, std::string* error) {
 }
 
 bool PluginHost::createEffect(VstPluginMainProc entry, std::string* error) {
-    PluginHost* previous = gLoadingHost;
-    gLoadingHost = this;
-    AEffect* effect = entry(callback);
-    gLoadingHost = previous;
-    const char* fault = !effect                       ? "the plug-in's entry point created no effect"
-                        : effect->magic != kEffectMagic ? "the plug-in's entry point returned a record without the VST magic number"
-                                                        : nullptr;
+    AEffect* effect = runEntry(entry, *this);
+    const char* fault = !effect ? "the plug-in's entry point created no effect"
+                        : effect->magic != kEffectMagic
+                            ? "the plug-in's entry point returned a record without the VST magic number"
+                            : nullptr;
     if (fault) {
         if (error)
             *error = fault;
         unload();
         return false;
     }
-    effect->user = this;
+    attachEffect(effect, *this);
     effect_ = effect;
     return true;
 }
 
 void PluginHost::unload() {
     if (effect_) {
-        PluginHost* previous = gLoadingHost;
-        gLoadingHost = this;
-        effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
-        gLoadingHost = previous;
+        closeEffect(effect_, *this);
         effect_ = nullptr;
     }
-    if (module_) {
-        ::dlclose(module_);
-        module_ = nullptr;
-    }
+    module_.close();
 }
 
 int PluginHost::countCalls(VstInt32 opcode) const {
@@ -130,49 +82,28 @@ int PluginHost::countCalls(VstInt32 opcode) const {
     return n;
 }
 
-VstIntPtr PluginHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                               float opt) {
-    PluginHost* host = effect && effect->user ? static_cast<PluginHost*>(effect->user) : gLoadingHost;
-    if (!host)
-        return opcode == audioMasterVersion ? 2400 : 0;
-    return host->answer(opcode, index, value, ptr, opt);
-}
-
 VstIntPtr PluginHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     if (opcode >= 0 && opcode < 64)
         ++counts_[opcode];
-    auto writeText = [ptr](const std::string& text) -> VstIntPtr {
-        if (!ptr || text.empty())
-            return 0;
-        size_t n = text.size() < kVstMaxVendorStrLen - 1 ? text.size() : kVstMaxVendorStrLen - 1;
-        std::memcpy(ptr, text.data(), n);
-        static_cast<char*>(ptr)[n] = '\0';
-        return 1;
-    };
+    static constexpr const char* kCanDo[] = {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "startStopProcess",
+                                             nullptr};
+    static constexpr const char* kCanDoSizing[] = {"sendVstEvents",    "sendVstMidiEvent", "sendVstTimeInfo",
+                                                   "startStopProcess", "sizeWindow",       nullptr};
+    const HostIdentity self{hostVersion, hostVendor.c_str(), hostProduct.c_str(), 1,
+                            sizeWindowEnabled ? kCanDoSizing : kCanDo};
+    VstIntPtr result = 0;
+    if (answerAboutHost(self, opcode, ptr, result))
+        return result;
     switch (opcode) {
     case audioMasterAutomate:
     case audioMasterBeginEdit:
     case audioMasterEndEdit:
     case audioMasterWantMidi: calls_.push_back({opcode, index, value, opt}); return 1;
     case audioMasterSizeWindow: calls_.push_back({opcode, index, value, opt}); return sizeWindowEnabled ? 1 : 0;
-    case audioMasterVersion: return hostVersion;
     case audioMasterGetTime: lastTimeMask_ = value; return timeInfoEnabled ? reinterpret_cast<VstIntPtr>(&timeInfo) : 0;
     case audioMasterGetSampleRate: return static_cast<VstIntPtr>(hostSampleRate);
     case audioMasterGetBlockSize: return hostBlockSize;
-    case audioMasterGetVendorString: return writeText(hostVendor);
-    case audioMasterGetProductString: return writeText(hostProduct);
-    case audioMasterGetVendorVersion: return 1;
     case audioMasterGetCurrentProcessLevel: return processLevel;
-    case audioMasterGetLanguage: return 1;  // English
-    case audioMasterCanDo: {
-        const char* what = static_cast<const char*>(ptr);
-        if (!what)
-            return 0;
-        for (const char* yes : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "startStopProcess"})
-            if (std::strcmp(what, yes) == 0)
-                return 1;
-        return sizeWindowEnabled && std::strcmp(what, "sizeWindow") == 0 ? 1 : 0;
-    }
     default: return 0;
     }
 }
@@ -262,6 +193,54 @@ void PluginHost::processReplacing(float** inputs, float** outputs, VstInt32 fram
 void PluginHost::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) const {
     if (effect_ && effect_->processDoubleReplacing)
         effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
+}
+
+// ---- PluginInstance ----------------------------------------------------------
+
+const char* PluginHost::cannotProcess(bool doublePrecision) const {
+    const VstInt32 flags = effect_ ? effect_->flags : 0;
+    if (doublePrecision && !(flags & effFlagsCanDoubleReplacing))
+        return "the plug-in cannot process in double precision";
+    if (!doublePrecision && !(flags & effFlagsCanReplacing))
+        return "the plug-in has no processReplacing";
+    return nullptr;
+}
+
+void PluginHost::startProcessing(double sampleRate, int maxBlock, bool doublePrecision) {
+    hostSampleRate = sampleRate;
+    hostBlockSize = maxBlock;
+    timeInfo = VstTimeInfo{};
+    timeInfoEnabled = true;
+    setSampleRate(float(sampleRate));
+    setBlockSize(maxBlock);
+    setProcessPrecision(doublePrecision);
+    mainsChanged(true);
+    startProcess();
+}
+
+void PluginHost::stopProcessing() {
+    stopProcess();
+    mainsChanged(false);
+}
+
+void PluginHost::setTransport(const SongClock& c, bool restarted) {
+    timeInfo.samplePos = c.samplePos;
+    timeInfo.sampleRate = hostSampleRate;
+    timeInfo.ppqPos = c.ppqPos;
+    timeInfo.tempo = c.tempo;
+    timeInfo.barStartPos = c.barStartPos;
+    timeInfo.timeSigNumerator = c.numerator;
+    timeInfo.timeSigDenominator = c.denominator;
+    timeInfo.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
+    if (restarted)
+        timeInfo.flags |= kVstTransportChanged;
+}
+
+void PluginHost::sendEvents(const std::vector<BlockEvent>& events) {
+    sequenced_.clear();
+    for (const BlockEvent& e : events)
+        sequenced_.add(e.deltaFrames, e.data[0], e.data[1], e.data[2]);
+    processEvents(sequenced_.build());
 }
 
 }  // namespace kx

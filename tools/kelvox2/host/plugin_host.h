@@ -8,6 +8,10 @@
 // destruction.
 #pragma once
 
+#include "kelvox2/host/event_list.h"
+#include "kelvox2/host/host_callback.h"
+#include "kelvox2/host/plugin_instance.h"
+#include "kelvox2/host/plugin_module.h"
 #include "plugin/vst_abi.h"
 
 #include <cstdint>
@@ -24,30 +28,7 @@ struct HostCall {
     float opt;
 };
 
-// A VstEvents list with storage for its events, rebuilt by events().
-// A short MIDI message at a sample offset within the block, as a host sends it.
-VstMidiEvent makeMidiEvent(int deltaFrames, unsigned char status, unsigned char data1, unsigned char data2);
-
-class MidiEventList {
-public:
-    void clear() { midi_.clear(); }
-    void add(int deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
-        midi_.push_back(makeMidiEvent(deltaFrames, status, data1, data2));
-    }
-    void add(const VstMidiEvent& event) { midi_.push_back(event); }
-    int size() const { return static_cast<int>(midi_.size()); }
-    // The list as the host hands it to effProcessEvents; valid until the next
-    // change or call. `extra` events (for example SysEx) are listed after the
-    // MIDI ones without being copied.
-    VstEvents* events(const std::vector<VstEvent*>& extra = {});
-
-private:
-    std::vector<VstMidiEvent> midi_;
-    std::vector<VstEvent*> pointers_;
-    std::vector<unsigned char> list_;
-};
-
-class PluginHost {
+class PluginHost : public PluginInstance, private HostAnswers {
 public:
     PluginHost();
     ~PluginHost();
@@ -144,19 +125,34 @@ public:
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) const;
     void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) const;
 
+    // ---- The sequencer's view (PluginInstance) ------------------------------
+    int inputCount() const override { return effect_ && effect_->numInputs > 0 ? effect_->numInputs : 0; }
+    int outputCount() const override { return effect_ && effect_->numOutputs > 0 ? effect_->numOutputs : 0; }
+    const char* cannotProcess(bool doublePrecision) const override;
+    // Sets hostSampleRate, hostBlockSize and timeInfo (enabled).
+    void startProcessing(double sampleRate, int maxBlock, bool doublePrecision) override;
+    void stopProcessing() override;
+    void setTransport(const SongClock& clock, bool restarted) override;
+    void sendEvents(const std::vector<BlockEvent>& events) override;
+    void process(float** inputs, float** outputs, int frames) override { processReplacing(inputs, outputs, frames); }
+    void process(double** inputs, double** outputs, int frames) override {
+        processDoubleReplacing(inputs, outputs, frames);
+    }
+
 private:
-    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
-    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+    // The plain policy: answers from the settings above, records edits.
+    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
     // A text request into a zeroed 256-byte buffer, cut at the first zero.
     std::string text(VstInt32 opcode, VstInt32 index = 0) const;
     bool createEffect(VstPluginMainProc entry, std::string* error);
 
-    void* module_ = nullptr;
+    PluginModule module_;
     AEffect* effect_ = nullptr;
     std::string path_;
     std::vector<HostCall> calls_;
     int counts_[64] = {};
     VstIntPtr lastTimeMask_ = 0;
+    EventList sequenced_;  // the sequencer's events of the current block
 };
 
 }  // namespace kx

@@ -1,4 +1,4 @@
-#include "plugin_lookup.h"
+#include "kelvox2/host/plugin_lookup.h"
 
 #include "params/number_text.h"
 

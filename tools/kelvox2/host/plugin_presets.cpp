@@ -1,4 +1,4 @@
-#include "plugin_presets.h"
+#include "kelvox2/host/plugin_presets.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,9 +4,9 @@
 // load first checks that the file belongs to this plug-in.
 #pragma once
 
-#include "fx_preset.h"
+#include "kelvox2/host/fx_preset.h"
 
-#include "plugin_host.h"
+#include "kelvox2/host/plugin_host.h"
 
 #include <string>
 

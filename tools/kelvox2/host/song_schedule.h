@@ -1,9 +1,10 @@
-// Lays a MIDI song out on the sample clock for block-wise rendering: which
-// messages fall into each block (with their frame offset inside it) and what
-// the host's clock says at a block's first frame.
+// Lays a MIDI song out on the sample clock for block-wise rendering (a
+// Timeline cut into blocks) and says what the host's clock says at a
+// block's first frame.
 #pragma once
 
-#include "midi_file.h"
+#include "kelvox2/host/midi_file.h"
+#include "kelvox2/host/timeline.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,25 +12,11 @@
 
 namespace kx {
 
-struct BlockEvent {
-    int32_t deltaFrames = 0;
-    uint8_t size = 0;
-    uint8_t data[3] = {};
-};
-
-// The song position as a host reports it (tempo in bpm, positions in quarter notes).
-struct SongClock {
-    double samplePos = 0.0;
-    double ppqPos = 0.0;
-    double tempo = 120.0;
-    double barStartPos = 0.0;
-    int numerator = 4;
-    int denominator = 4;
-};
-
 class SongSchedule {
 public:
     SongSchedule(const MidiSong& song, double sampleRate);
+    SongSchedule(const SongSchedule&) = delete;
+    SongSchedule& operator=(const SongSchedule&) = delete;
 
     // Frames from the start to the song's last event.
     int64_t songFrames() const { return songFrames_; }
@@ -40,17 +27,18 @@ public:
     // fall into it; then it ends before the first frame that overflows (a
     // plug-in's event queue is finite). out receives the block's messages in
     // order. Returns the block's length.
-    int nextBlock(int maxFrames, size_t maxEvents, std::vector<BlockEvent>& out);
-    int64_t position() const { return position_; }
+    int nextBlock(int maxFrames, size_t maxEvents, std::vector<BlockEvent>& out) {
+        return cutter_.nextBlock(maxFrames, maxEvents, out);
+    }
+    int64_t position() const { return cutter_.position(); }
 
     SongClock clockAt(int64_t frame) const;
 
 private:
     const MidiSong& song_;
     double sampleRate_;
-    std::vector<int64_t> frames_;  // frame of each message of song_
-    size_t next_ = 0;              // first message not yet handed out
-    int64_t position_ = 0;
+    Timeline timeline_;  // the song's messages on the sample clock
+    BlockCutter cutter_;
     int64_t songFrames_ = 0;
 };
 

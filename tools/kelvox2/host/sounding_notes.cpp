@@ -1,4 +1,4 @@
-#include "sounding_notes.h"
+#include "kelvox2/host/sounding_notes.h"
 
 #include <array>
 

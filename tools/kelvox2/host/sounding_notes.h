@@ -3,7 +3,7 @@
 // that releases ring out in the tail instead of the notes being cut or held.
 #pragma once
 
-#include "midi_file.h"
+#include "kelvox2/host/midi_file.h"
 
 namespace kx {
 

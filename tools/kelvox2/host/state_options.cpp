@@ -1,11 +1,11 @@
-#include "state_options.h"
+#include "kelvox2/host/state_options.h"
 
-#include "fx_preset.h"
-#include "option_reader.h"
-#include "parameter_shape.h"
-#include "plugin_host.h"
-#include "plugin_presets.h"
-#include "typed_value.h"
+#include "kelvox2/host/fx_preset.h"
+#include "kelvox2/host/option_reader.h"
+#include "kelvox2/host/parameter_shape.h"
+#include "kelvox2/host/plugin_host.h"
+#include "kelvox2/host/plugin_presets.h"
+#include "kelvox2/host/typed_value.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "typed_value.h"
+#include "kelvox2/host/typed_value.h"
 
 #include "params/number_text.h"
 

@@ -12,8 +12,8 @@
 // value is searched for by its display instead.
 #pragma once
 
-#include "parameter_shape.h"
-#include "plugin_host.h"
+#include "kelvox2/host/parameter_shape.h"
+#include "kelvox2/host/plugin_host.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "kelvox2/validate/battery.h"
 
-#include "kelvox2/validate/child_process.h"
+#include "kelvox2/host/child_process.h"
 
 #include <cstdarg>
 #include <cstdio>

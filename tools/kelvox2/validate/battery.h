@@ -15,9 +15,11 @@
 #include <string>
 #include <vector>
 
-namespace kx::validate {
-
+namespace kx {
 struct SharedReport;
+}
+
+namespace kx::validate {
 
 // What the battery learns of a plug-in before its tests run.
 struct PluginFacts {

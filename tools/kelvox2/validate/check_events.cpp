@@ -27,9 +27,9 @@ void releaseAll(Instance& instance) {
         EventList list;
         for (int key = 0; key < 128; ++key)
             list.noteOff(0, key, channel);
-        list.midi(0, 0xB0 | channel, 123, 0);  // all notes off
-        list.midi(0, 0xB0 | channel, 64, 0);   // sustain pedal up
-        list.midi(0, 0xE0 | channel, 0, 64);   // bend to the centre
+        list.add(0, 0xB0 | channel, 123, 0);  // all notes off
+        list.add(0, 0xB0 | channel, 64, 0);   // sustain pedal up
+        list.add(0, 0xE0 | channel, 0, 64);   // bend to the centre
         send(instance, list);
     }
 }
@@ -92,11 +92,11 @@ void checkEvents(Check& check) {
     for (int round = 0; round < check.byLevel(1, 8); ++round) {
         for (int i = 0; i < 1000; ++i) {
             const int key = check.uniform(0, 127);
-            list.midi(i * kBlock / 1000, (i % 2 ? 0x80 : 0x90) | (i % 16), key, i % 2 ? 0 : 100);
+            list.add(i * kBlock / 1000, (i % 2 ? 0x80 : 0x90) | (i % 16), key, i % 2 ? 0 : 100);
         }
         send(instance, list);
         for (int i = 0; i < 1000; ++i)
-            list.midi(0, (i % 2 ? 0x80 : 0x90) | check.uniform(0, 15), check.uniform(0, 127), check.uniform(0, 127));
+            list.add(0, (i % 2 ? 0x80 : 0x90) | check.uniform(0, 15), check.uniform(0, 127), check.uniform(0, 127));
         send(instance, list);
         lists += 2;
     }
@@ -108,7 +108,7 @@ void checkEvents(Check& check) {
         for (int& o : offsets)
             o = check.uniform(0, kBlock - 1);
         for (std::size_t i = 0; i < offsets.size(); ++i)
-            list.midi(offsets[i], (i % 2 ? 0x80 : 0x90), 40 + static_cast<int>(i), 90);
+            list.add(offsets[i], (i % 2 ? 0x80 : 0x90), 40 + static_cast<int>(i), 90);
         send(instance, list);
         ++lists;
     }
@@ -146,7 +146,7 @@ void checkEvents(Check& check) {
     for (int round = 0; round < check.byLevel(1, 4); ++round) {
         for (int status = 0; status < 256; ++status) {
             const int top = anyData ? 255 : 127;
-            list.midi(status * kBlock / 256, status, check.uniform(0, top), check.uniform(0, top));
+            list.add(status * kBlock / 256, status, check.uniform(0, top), check.uniform(0, top));
         }
         send(instance, list);
         ++lists;
@@ -219,7 +219,7 @@ void checkEvents(Check& check) {
             else if (kind == 2)
                 list.other(check.uniform(-2, 8), check.uniform(0, 64), delta);
             else
-                list.midi(delta, check.uniform(0x80, 0xFF), check.uniform(0, 255), check.uniform(0, 255));
+                list.add(delta, check.uniform(0x80, 0xFF), check.uniform(0, 255), check.uniform(0, 255));
         }
         send(instance, list, frames);
         ++lists;

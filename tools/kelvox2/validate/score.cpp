@@ -8,14 +8,6 @@
 
 namespace kx::validate {
 
-void Score::add(std::int64_t frame, int status, int data1, int data2) {
-    TimedMessage m{frame, static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1),
-                   static_cast<std::uint8_t>(data2)};
-    auto at = std::upper_bound(messages_.begin(), messages_.end(), frame,
-                               [](std::int64_t f, const TimedMessage& x) { return f < x.frame; });
-    messages_.insert(at, m);
-}
-
 void Score::note(std::int64_t frame, std::int64_t length, int key, int velocity, int channel) {
     add(frame, 0x90 | channel, key, velocity);
     add(frame + length, 0x80 | channel, key, 0);
@@ -28,8 +20,6 @@ void Score::releaseEverything(std::int64_t frame) {
         frame += 512;
     }
 }
-
-std::int64_t Score::end() const { return messages_.empty() ? 0 : messages_.back().frame; }
 
 BlockSizes fixedBlocks(int frames) {
     return [frames]() { return frames; };
@@ -49,22 +39,19 @@ BlockSizes randomBlocks(int maxBlock, std::uint64_t seed) {
 
 std::int64_t play(Instance& instance, const Score& score, std::int64_t from, std::int64_t frames,
                   const BlockSizes& sizes, bool doublePrecision) {
-    const auto& messages = score.messages();
-    auto next = std::lower_bound(messages.begin(), messages.end(), from,
-                                 [](const TimedMessage& m, std::int64_t f) { return m.frame < f; });
     const std::int64_t end = from + frames;
+    BlockCutter cutter(score, from);
+    std::vector<BlockEvent> events;
     EventList list;
     std::int64_t at = from;
     while (at < end && instance.alive()) {
         int block = std::min<std::int64_t>(sizes(), end - at);
         if (block > instance.maxBlock())
             block = instance.maxBlock();
+        block = cutter.nextBlock(block, 0, events);
         list.clear();
-        // A block of no frames carries no events: they wait for a real one.
-        while (block > 0 && next != messages.end() && next->frame < at + block) {
-            list.midi(static_cast<int>(next->frame - at), next->status, next->data1, next->data2);
-            ++next;
-        }
+        for (const BlockEvent& e : events)
+            list.add(e.deltaFrames, e.data[0], e.data[1], e.data[2]);
         if (!list.empty())
             instance.sendEvents(list);
         instance.process(block, doublePrecision);

@@ -1,8 +1,9 @@
-// Score: MIDI messages at absolute frame positions, and the host's playback
-// of them: cut into blocks of the sizes a test asks for, each block's events
-// sent with their offsets inside it, as a sequencer does.
+// Score: a timeline the battery writes, and the host's playback of it: cut
+// into blocks of the sizes a test asks for, each block's events sent with
+// their offsets inside it, as a sequencer does.
 #pragma once
 
+#include "kelvox2/host/timeline.h"
 #include "kelvox2/validate/test_host.h"
 
 #include <cstdint>
@@ -12,23 +13,12 @@
 
 namespace kx::validate {
 
-struct TimedMessage {
-    std::int64_t frame;
-    std::uint8_t status, data1, data2;
-};
-
-class Score {
+class Score : public Timeline {
 public:
-    void add(std::int64_t frame, int status, int data1, int data2);
     void note(std::int64_t frame, std::int64_t length, int key, int velocity = 100, int channel = 0);
     // Note-offs for every key on channels 0..15, spread over the frames
     // from `frame` on (at most 128 per block of 512).
     void releaseEverything(std::int64_t frame);
-    const std::vector<TimedMessage>& messages() const { return messages_; }
-    std::int64_t end() const;
-
-private:
-    std::vector<TimedMessage> messages_;  // kept sorted by frame, stable
 };
 
 // The size of each next block: fixed, or a new one every block.

@@ -3,9 +3,6 @@
 #include "kelvox2/validate/alloc_counter.h"
 #include "kelvox2/validate/audio_check.h"
 
-#include <dlfcn.h>
-#include <sys/stat.h>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -16,22 +13,10 @@ namespace kx::validate {
 
 namespace {
 
-// The instance whose entry point is running on this thread: a plug-in may
-// call back before the host knows its record.
-thread_local Instance* tCreating = nullptr;
 // What audioMasterGetCurrentProcessLevel answers on this thread.
 thread_local int tProcessLevel = 1;
 
 constexpr int kMaxChannels = 64;
-constexpr std::size_t kMaxChunk = 256u << 20;
-constexpr unsigned char kGuardByte = 0xA5;
-
-VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    Instance* instance = effect && effect->user ? static_cast<Instance*>(effect->user) : tCreating;
-    if (!instance)
-        return opcode == audioMasterVersion ? kVstVersion : 0;
-    return instance->answer(opcode, index, value, ptr, opt);
-}
 
 std::int64_t threadCpuNanoseconds() {
     timespec t{};
@@ -39,44 +24,7 @@ std::int64_t threadCpuNanoseconds() {
     return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
 }
 
-VstIntPtr writeHostText(void* ptr, const char* text) {
-    if (!ptr)
-        return 0;
-    std::strncpy(static_cast<char*>(ptr), text, kVstMaxVendorStrLen - 1);
-    static_cast<char*>(ptr)[kVstMaxVendorStrLen - 1] = '\0';
-    return 1;
-}
-
-// Printable, for messages.
-std::string printable(const unsigned char* bytes, std::size_t n) {
-    std::string s;
-    for (std::size_t i = 0; i < n && bytes[i]; ++i)
-        s += bytes[i] >= 32 && bytes[i] < 127 ? static_cast<char>(bytes[i]) : '?';
-    return s;
-}
-
 }  // namespace
-
-const char* opcodeName(VstInt32 opcode) {
-    switch (opcode) {
-    case effGetProgramName: return "effGetProgramName";
-    case effGetParamLabel: return "effGetParamLabel";
-    case effGetParamDisplay: return "effGetParamDisplay";
-    case effGetParamName: return "effGetParamName";
-    case effEditGetRect: return "effEditGetRect";
-    case effGetChunk: return "effGetChunk";
-    case effGetProgramNameIndexed: return "effGetProgramNameIndexed";
-    case effGetInputProperties: return "effGetInputProperties";
-    case effGetOutputProperties: return "effGetOutputProperties";
-    case effGetEffectName: return "effGetEffectName";
-    case effGetVendorString: return "effGetVendorString";
-    case effGetProductString: return "effGetProductString";
-    case effGetParameterProperties: return "effGetParameterProperties";
-    case effShellGetNextPlugin: return "effShellGetNextPlugin";
-    case effGetSpeakerArrangement: return "effGetSpeakerArrangement";
-    default: return "request";
-    }
-}
 
 // ---- Module ------------------------------------------------------------------
 
@@ -88,21 +36,14 @@ bool Module::load(const std::string& path, std::string* error) {
         unload();
         return false;
     };
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return fail("cannot open '" + path + "': " + std::strerror(errno));
-    if (!S_ISREG(st.st_mode))
-        return fail("'" + path + "' is not a file");
-    // A name without a slash would make dlopen search the library path.
-    const std::string dlPath = path.find('/') == std::string::npos ? "./" + path : path;
-    handle_ = ::dlopen(dlPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) {
-        const char* why = ::dlerror();
-        return fail(std::string("cannot load it as a module: ") + (why ? why : "unknown error"));
+    if (!module_.open(path)) {
+        switch (module_.fault()) {
+        case PluginModule::Fault::CannotOpen: return fail("cannot open '" + path + "': " + module_.detail());
+        case PluginModule::Fault::NotAFile: return fail("'" + path + "' is not a file");
+        default: return fail("cannot load it as a module: " + module_.detail());
+        }
     }
-    entry_ = reinterpret_cast<VstPluginMainProc>(::dlsym(handle_, "VSTPluginMain"));
-    if (!entry_)
-        entry_ = reinterpret_cast<VstPluginMainProc>(::dlsym(handle_, "main"));
+    entry_ = vst2Entry(module_);
     if (!entry_)
         return fail("it exports neither VSTPluginMain nor main");
     return true;
@@ -110,9 +51,7 @@ bool Module::load(const std::string& path, std::string* error) {
 
 void Module::unload() {
     entry_ = nullptr;
-    if (handle_)
-        ::dlclose(handle_);
-    handle_ = nullptr;
+    module_.close();
 }
 
 // ---- Instance ----------------------------------------------------------------
@@ -126,10 +65,7 @@ bool Instance::create() {
         check_.fail("entry", "the module is not loaded");
         return false;
     }
-    Instance* previous = tCreating;
-    tCreating = this;
-    AEffect* e = module_.entry()(hostCallback);
-    tCreating = previous;
+    AEffect* e = runEntry(module_.entry(), *this);
     if (!e) {
         check_.fail("entry", "the entry point gave no effect");
         return false;
@@ -138,7 +74,7 @@ bool Instance::create() {
         check_.fail("entry", "the entry point gave a record without the VST magic number or a dispatcher");
         return false;
     }
-    e->user = this;
+    attachEffect(e, *this);
     effect_ = e;
     numInputs_ = e->numInputs;
     numOutputs_ = e->numOutputs;
@@ -158,7 +94,7 @@ void Instance::close() {
         stop();
     AEffect* e = effect_;
     effect_ = nullptr;
-    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+    closeEffect(e, *this);
 }
 
 VstIntPtr Instance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
@@ -381,127 +317,15 @@ float Instance::getParameter(int index) {
     return effect_ && effect_->getParameter ? effect_->getParameter(effect_, index) : 0.0f;
 }
 
-GuardedText Instance::text(VstInt32 opcode, VstInt32 index, std::size_t chars, VstIntPtr value) {
-    const std::size_t room = chars + 1;
-    std::vector<unsigned char> buffer(room + kTextGuard, kGuardByte);
-    std::memset(buffer.data(), 0, room);
-    GuardedText result;
-    result.answer = dispatch(opcode, index, value, buffer.data());
-    std::size_t lastChanged = 0;
-    bool overrun = false;
-    for (std::size_t i = 0; i < kTextGuard; ++i)
-        if (buffer[room + i] != kGuardByte) {
-            overrun = true;
-            lastChanged = i;
-        }
-    const void* end = std::memchr(buffer.data(), 0, room);
-    const std::size_t length =
-        end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - buffer.data()) : room;
-    result.text.assign(reinterpret_cast<const char*>(buffer.data()), length);
-    char message[512];
-    if (overrun) {
-        std::snprintf(message, sizeof message,
-                      "wrote %zu bytes ('%s') into a buffer of %zu (%zu characters and the terminator)",
-                      room + lastChanged + 1, printable(buffer.data(), buffer.size()).c_str(), room, chars);
-        result.fault = message;
-    } else if (!end) {
-        std::snprintf(message, sizeof message, "left '%s' without a terminator in its %zu bytes",
-                      printable(buffer.data(), room).c_str(), room);
-        result.fault = message;
-    }
-    return result;
-}
-
-namespace {
-
-// The test that reports a text's faults: one cause, one failure, however
-// many tests read the text.
-const char* textOwner(VstInt32 opcode) {
-    switch (opcode) {
-    case effGetParamName:
-    case effGetParamLabel:
-    case effGetParamDisplay: return "parameters";
-    case effGetProgramName:
-    case effGetProgramNameIndexed: return "state";
-    default: return "lifecycle";
-    }
-}
-
-bool reportsTextFaults(const Check& check, VstInt32 opcode) {
-    return !check.test || std::strcmp(check.test, textOwner(opcode)) == 0;
-}
-
-}  // namespace
-
-std::string Instance::checkedText(VstInt32 opcode, VstInt32 index, std::size_t chars) {
-    GuardedText t = text(opcode, index, chars);
-    if (!t.fault.empty() && reportsTextFaults(check_, opcode)) {
-        const std::string kind = std::string("text-") + opcodeName(opcode);
-        check_.fail(kind.c_str(), "%s for index %d %s", opcodeName(opcode), index, t.fault.c_str());
-    }
-    return t.text;
-}
-
-std::string Instance::programNameIndexed(int index, bool* given) {
-    GuardedText t = text(effGetProgramNameIndexed, index, kVstMaxProgNameLen);
-    if (!t.fault.empty() && reportsTextFaults(check_, effGetProgramNameIndexed))
-        check_.fail("text-effGetProgramNameIndexed", "effGetProgramNameIndexed for program %d %s", index,
-                    t.fault.c_str());
-    if (given)
-        *given = t.answer == 1;
-    return t.text;
-}
-
-void Instance::setProgramName(const std::string& name) {
-    // Exactly the nominal 24 bytes, as the interface declares the buffer.
-    char buffer[kVstMaxProgNameLen] = {};
-    std::strncpy(buffer, name.c_str(), sizeof buffer - 1);
-    dispatch(effSetProgramName, 0, 0, buffer);
-}
-
-bool Instance::guardedStruct(VstInt32 opcode, VstInt32 index, void* out, std::size_t size, const char* what) {
-    std::vector<unsigned char> buffer(size + kTextGuard, kGuardByte);
-    std::memset(buffer.data(), 0, size);
-    const bool given = dispatch(opcode, index, 0, buffer.data()) != 0;
-    for (std::size_t i = 0; i < kTextGuard; ++i)
-        if (buffer[size + i] != kGuardByte) {
-            check_.fail((std::string("struct-") + opcodeName(opcode)).c_str(),
-                        "%s for %s %d wrote past the %zu bytes of the structure", opcodeName(opcode), what, index,
-                        size);
-            break;
-        }
-    std::memcpy(out, buffer.data(), size);
-    return given;
-}
-
-std::vector<std::uint8_t> Instance::chunk(bool program) {
-    void* data = nullptr;
-    const VstIntPtr size = dispatch(effGetChunk, program ? 1 : 0, 0, &data);
-    if (size <= 0 || !data)
-        return {};
-    if (static_cast<std::size_t>(size) > kMaxChunk) {
-        check_.fail("chunk-size", "effGetChunk answered %lld bytes", static_cast<long long>(size));
-        return {};
-    }
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    return std::vector<std::uint8_t>(bytes, bytes + size);
-}
-
-VstIntPtr Instance::setChunk(const std::vector<std::uint8_t>& data, bool program) {
-    // Exactly the chunk's size on the heap: a plug-in reading past it is seen
-    // by a sanitizer build.
-    void* copy = std::malloc(data.empty() ? 1 : data.size());
-    if (!copy)
-        return 0;
-    if (!data.empty())
-        std::memcpy(copy, data.data(), data.size());
-    const VstIntPtr answer = dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(data.size()), copy);
-    std::free(copy);
-    return answer;
-}
-
 VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     (void)value;
+    static constexpr const char* kCanDo[] = {
+        "sendVstEvents",       "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
+        "receiveVstMidiEvent", "startStopProcess", "supplyIdle",      nullptr};
+    static constexpr HostIdentity kSelf{kVstVersion, "Kelvox2 tools", "kelvox2 validate", 1200, kCanDo};
+    VstIntPtr result = 0;
+    if (answerAboutHost(kSelf, opcode, ptr, result))
+        return result;
     const int params = effect_ ? effect_->numParams : 0;
     switch (opcode) {
     case audioMasterAutomate:
@@ -515,7 +339,6 @@ VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
             check_.note("audioMasterAutomate sends values outside 0..1 (first seen: %g for parameter %d)",
                         static_cast<double>(opt), index);
         return 1;
-    case audioMasterVersion: return kVstVersion;
     case audioMasterIdle: ++log.idleRequests; return 1;
     case audioMasterWantMidi: return 1;
     case audioMasterGetTime: ++log.getTime; return hostTimeAvailable ? reinterpret_cast<VstIntPtr>(&time_) : 0;
@@ -525,20 +348,6 @@ VstIntPtr Instance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
     case audioMasterGetBlockSize: return blockForCallback_.load();
     case audioMasterGetCurrentProcessLevel: return tProcessLevel;
     case audioMasterGetAutomationState: return 1;
-    case audioMasterGetVendorString: return writeHostText(ptr, "Kelvox2 tools");
-    case audioMasterGetProductString: return writeHostText(ptr, "kelvox2 validate");
-    case audioMasterGetVendorVersion: return 1200;
-    case audioMasterCanDo: {
-        const char* what = static_cast<const char*>(ptr);
-        if (!what)
-            return 0;
-        for (const char* yes : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
-                                "receiveVstMidiEvent", "startStopProcess", "supplyIdle"})
-            if (std::strcmp(what, yes) == 0)
-                return 1;
-        return 0;
-    }
-    case audioMasterGetLanguage: return 1;
     case audioMasterUpdateDisplay: return 1;
     case audioMasterBeginEdit:
         ++log.beginEdit;

@@ -1,14 +1,18 @@
 // The battery's host: loads a plug-in module, creates effects through its
 // entry point, answers their callback the way a full-featured host does, and
-// checks every answer and every block they give back.
+// checks every answer and every block they give back. test_host.cpp holds
+// the lifecycle, processing and callback; instance_requests.cpp the guarded
+// requests (texts, structures, chunks).
 //
 // Thread use: an Instance is processed on one thread at a time (its audio
 // thread) while parameters, texts and the editor may be used from others, as
 // hosts do. The callback is safe from any thread.
 #pragma once
 
+#include "kelvox2/host/event_list.h"
+#include "kelvox2/host/host_callback.h"
+#include "kelvox2/host/plugin_module.h"
 #include "kelvox2/validate/battery.h"
-#include "kelvox2/validate/event_list.h"
 #include "plugin/vst_abi.h"
 
 #include <atomic>
@@ -37,7 +41,7 @@ public:
     VstPluginMainProc entry() const { return entry_; }
 
 private:
-    void* handle_ = nullptr;
+    PluginModule module_;
     VstPluginMainProc entry_ = nullptr;
 };
 
@@ -65,7 +69,7 @@ struct GuardedText {
 // terminator. The bytes after those are the guard.
 constexpr std::size_t kTextGuard = 240;
 
-class Instance {
+class Instance : private HostAnswers {
 public:
     Instance(Module& module, Check& check);
     ~Instance();
@@ -138,8 +142,8 @@ public:
     HostLog log;
     Check& check() { return check_; }
 
-    // The callback's answers.
-    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+    // The strict-checking policy: every call the plug-in makes is checked.
+    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
 private:
     // The host's time record for the coming block.

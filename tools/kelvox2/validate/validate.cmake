@@ -4,6 +4,7 @@
 find_package(Threads REQUIRED)
 file(GLOB KX_VALIDATE_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 add_library(kx_validate OBJECT ${KX_VALIDATE_SOURCES})
-target_include_directories(kx_validate PUBLIC ${CMAKE_CURRENT_LIST_DIR}/../.. ${KX_SOURCE_DIR}/src)
-target_link_libraries(kx_validate PUBLIC ${CMAKE_DL_LIBS} kx_x11_harness Threads::Threads)
+# Of src/ it sees what the host library sees (the plug-in interface).
+target_include_directories(kx_validate PUBLIC ${CMAKE_CURRENT_LIST_DIR}/../..)
+target_link_libraries(kx_validate PUBLIC kx_host ${CMAKE_DL_LIBS} kx_x11_harness Threads::Threads)
 target_link_libraries(kelvox2 PRIVATE kx_validate)
