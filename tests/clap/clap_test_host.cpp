@@ -54,6 +54,15 @@ const clap_host_posix_fd_support kFds = {
     },
 };
 
+const clap_host_preset_load kPresetLoad = {
+    [](const clap_host* h, uint32_t, const char*, const char*, int32_t, const char* message) {
+        hostOf(h)->presetErrors.push_back(message ? message : "");
+    },
+    [](const clap_host* h, uint32_t, const char*, const char* key) {
+        hostOf(h)->presetsLoaded.push_back(key ? key : "");
+    },
+};
+
 struct Stream {
     std::vector<uint8_t>* bytes;
     size_t chunk;
@@ -76,6 +85,8 @@ ClapTestHost::ClapTestHost() {
             return hostOf(h)->offerTimers ? &kTimers : nullptr;
         if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0)
             return &kFds;
+        if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0)
+            return &kPresetLoad;
         return nullptr;
     };
     host_.request_restart = [](const clap_host*) {};

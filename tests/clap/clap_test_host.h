@@ -5,6 +5,7 @@
 #pragma once
 
 #include "formats/clap/clap_abi.h"
+#include "formats/clap/clap_preset_abi.h"
 
 #include <cstdint>
 #include <string>
@@ -56,6 +57,8 @@ public:
     int rescans = 0;
     std::vector<clap_id> timers;  // registered, not yet unregistered
     std::vector<int> fds;
+    std::vector<std::string> presetsLoaded;  // load keys the plug-in said it loaded
+    std::vector<std::string> presetErrors;
     bool offerTimers = true;
 
 private:

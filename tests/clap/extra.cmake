@@ -10,3 +10,6 @@ target_link_libraries(${target} PRIVATE kx_x11_harness)
 if(NOT TARGET kx_clap_probe)
   include(${CMAKE_CURRENT_LIST_DIR}/probe/probe.cmake)
 endif()
+# Presets: the factory bank as the build writes it, to compare with.
+target_compile_definitions(${target} PRIVATE KX_FACTORY_BANK="${CMAKE_BINARY_DIR}/presets/factory.fxb")
+add_dependencies(${target} factory-bank)

@@ -7,6 +7,15 @@ set_target_properties(Kelvox2_clap PROPERTIES PREFIX "" OUTPUT_NAME Kelvox2 SUFF
 target_include_directories(Kelvox2_clap PRIVATE ${KX_LAYER_INCLUDE_ROOT}/formats)
 target_link_libraries(Kelvox2_clap PRIVATE kx_core)
 target_compile_definitions(Kelvox2_clap PRIVATE KX_CLAP_VERSION="${PROJECT_VERSION}")
+# The factory sounds' text, built in: the presets the discovery factory lists.
+set(KX_CLAP_FACTORY_TEXT ${CMAKE_CURRENT_BINARY_DIR}/clap_factory_presets.cpp)
+add_custom_command(OUTPUT ${KX_CLAP_FACTORY_TEXT}
+  COMMAND ${CMAKE_COMMAND} -DINPUT=${KX_SOURCE_DIR}/presets/factory.txt -DOUTPUT=${KX_CLAP_FACTORY_TEXT}
+          -DNAME=factory.txt -DSYMBOL=kFactoryPresets -P ${KX_EMBED_SCRIPT}
+  DEPENDS ${KX_SOURCE_DIR}/presets/factory.txt ${KX_EMBED_SCRIPT}
+  COMMENT "Embedding the factory presets for Kelvox2.clap"
+  VERBATIM)
+target_sources(Kelvox2_clap PRIVATE ${KX_CLAP_FACTORY_TEXT})
 if(WIN32)
   target_link_options(Kelvox2_clap PRIVATE -Wl,--no-undefined $<$<CONFIG:Release,MinSizeRel>:-s>)
 else()

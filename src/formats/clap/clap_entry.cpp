@@ -1,8 +1,10 @@
-// The library's CLAP entry point: the factory with its one descriptor, and
-// the plug-in object's function table over ClapInstance.
+// The library's CLAP entry point: the factory with its one descriptor, the
+// preset discovery factory, and the plug-in object's function table over
+// ClapInstance.
 #include "formats/clap/clap_abi.h"
 #include "formats/clap/clap_extensions.h"
 #include "formats/clap/clap_instance.h"
+#include "formats/clap/clap_presets.h"
 
 #include <cstring>
 #include <memory>
@@ -87,7 +89,14 @@ bool entryInit(const char*) { return true; }
 void entryDeinit() {}
 
 const void* getFactory(const char* id) {
-    return id && std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr;
+    if (!id)
+        return nullptr;
+    if (std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0)
+        return &kFactory;
+    if (std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID) == 0 ||
+        std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT) == 0)
+        return &kPresetDiscoveryFactory;
+    return nullptr;
 }
 
 }  // namespace

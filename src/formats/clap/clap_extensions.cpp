@@ -1,9 +1,10 @@
 // The small extensions, each answered from the effect: ports, state, latency,
-// tail, render mode and voice info.
+// tail, render mode, voice info and preset loading.
 #include "formats/clap/clap_extensions.h"
 
 #include "formats/clap/clap_gui.h"
 #include "formats/clap/clap_instance.h"
+#include "formats/clap/clap_presets.h"
 #include "params/number_text.h"
 
 #include <climits>
@@ -164,6 +165,8 @@ const void* findExtension(const char* id) {
         {CLAP_EXT_TAIL, &kTail},
         {CLAP_EXT_RENDER, &kRender},
         {CLAP_EXT_VOICE_INFO, &kVoiceInfo},
+        {CLAP_EXT_PRESET_LOAD, &kPresetLoad},
+        {CLAP_EXT_PRESET_LOAD_COMPAT, &kPresetLoad},
         {CLAP_EXT_GUI, &ClapGui::kGui},
         {CLAP_EXT_TIMER_SUPPORT, &ClapGui::kTimer},
 #if !defined(_WIN32)

@@ -27,7 +27,13 @@ ParamScale scaleOf(const KParam& param) {
 
 double toPlain(const KParam& param, double normalised) {
     const ParamScale s = scaleOf(param);
-    return s.plain ? param.toReal(normalised) : normalised;
+    if (!s.plain)
+        return normalised;
+    // A stored 0..1 value lands a hair beside its step (a bank file's float);
+    // the step it shows is the nearest, and the cut on the way back must not
+    // drop it to the one below.
+    const double real = param.toReal(normalised);
+    return s.stepped ? std::round(real) : real;
 }
 
 double toNormalised(const KParam& param, double plain) {
