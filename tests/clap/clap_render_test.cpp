@@ -93,7 +93,7 @@ protected:
             size_t cue = 0;
             while (from < start + kBlock) {
                 uint64_t to = start + kBlock;
-                MidiEventList list;
+                EventList list;
                 for (cue = 0; cue < cues.size(); ++cue) {
                     const Cue& c = cues[cue];
                     if (c.at < from || c.at >= to)
@@ -115,7 +115,7 @@ protected:
                         list.add(delta, c.status, c.data1, c.data2);
                 }
                 if (list.size() > 0)
-                    vst.processEvents(list.events());
+                    vst.processEvents(list.build());
                 Sample* channel = out.data() + from;
                 if constexpr (sizeof(Sample) == 4)
                     vst.processReplacing(nullptr, &channel, static_cast<VstInt32>(to - from));

@@ -5,7 +5,7 @@
 
 #include "formats/lv2/lv2_instance.h"
 #include "graphics/canvas.h"
-#include "kelvox2/skin_session.h"
+#include "kelvox2/headless_skin.h"
 #include "plugin/effect.h"
 #include "skin/skin.h"
 #include "x11-harness/host_window.h"

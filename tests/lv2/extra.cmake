@@ -16,7 +16,7 @@ set_tests_properties(layers.InstrumentCannotIncludeLv2Adapter PROPERTIES
   FAIL_REGULAR_EXPRESSION "instrument/synth_effect\\.h: No such file")
 
 # The editor test embeds the LV2 editor in a real X server.
-target_sources(${target} PRIVATE ${KX_SOURCE_DIR}/tools/kelvox2/skin_session.cpp)
+target_link_libraries(${target} PRIVATE kx_headless_skin)
 target_link_libraries(${target} PRIVATE kx_x11_harness)
 
 # The presets test reads the VST bank file with the tool's reader.

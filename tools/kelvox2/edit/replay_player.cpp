@@ -1,4 +1,4 @@
-#include "edit/replay_player.h"
+#include "kelvox2/edit/replay_player.h"
 
 namespace kelvox2 {
 

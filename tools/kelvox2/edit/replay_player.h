@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "edit/replay_script.h"
+#include "kelvox2/edit/replay_script.h"
 #include "x11-harness/xtest_input.h"
 
 namespace kelvox2 {
