@@ -80,7 +80,10 @@ uri=urn:kelvox2:kelvox2
 # value.
 settings=("0 Wave1=Sawtooth 3" "4 Porta1=0.05 0.05" "7 Wave2=Square 2" "9 Detune2=7 7")
 # The LFO follows the host's song position (120 bpm on both sides); with it
-# the renders still differ slightly (below 1e-4), so it is asked for apart.
+# the renders differ slightly (below 1e-4), so it is asked for apart: a
+# square LFO's edges land up to 6 frames away from the tool's, within half a
+# tick of Ardour's 1920 per beat (12.5 frames here), as if the positions
+# Ardour sends were on that grid.
 [ "$lfo" -eq 1 ] && settings+=("26 LFODepth=30 30" "24 LFOFreq=2 2")
 set_args=() set_lua=
 for s in "${settings[@]}"; do
