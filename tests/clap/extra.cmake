@@ -13,3 +13,7 @@ endif()
 # Presets: the factory bank as the build writes it, to compare with.
 target_compile_definitions(${target} PRIVATE KX_FACTORY_BANK="${CMAKE_BINARY_DIR}/presets/factory.fxb")
 add_dependencies(${target} factory-bank)
+# A host of Debian's (Qtractor's scanner) cannot load a sanitized library.
+if(KX_SANITIZE OR KX_TSAN)
+  target_compile_definitions(${target} PRIVATE KX_SANITIZED=1)
+endif()
