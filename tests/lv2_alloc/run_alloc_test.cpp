@@ -7,9 +7,16 @@
 #include <atomic>
 #include <cstdlib>
 
+// The sanitizers own malloc (GCC says so with __SANITIZE_*__, clang only
+// through __has_feature).
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define KX_OWN_MALLOC 0
-#else
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define KX_OWN_MALLOC 0
+#endif
+#endif
+#ifndef KX_OWN_MALLOC
 #define KX_OWN_MALLOC 1
 #endif
 
