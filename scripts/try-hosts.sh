@@ -193,8 +193,18 @@ if proc:isnil() then print("no plug-in named Kelvox2"); os.exit(1) end
 routes:front():add_processor_by_index(proc, 0, nil, true)
 Session:save_state("", false, false, false, false, false)
 EOF
-  if ! timeout 120 ardour7-lua "$dir/session.lua" >"$dir/session.log" 2>&1 </dev/null \
-      || [ ! -f "$dir/try/try.ardour" ]; then
+  # Ardour 7.3's headless interpreter sometimes aborts while it makes the
+  # session (a port it has just made "already exists"): try again.
+  local made=0
+  for _ in 1 2 3; do
+    rm -rf "$dir/try"
+    if timeout 120 ardour7-lua "$dir/session.lua" >"$dir/session.log" 2>&1 </dev/null \
+        && [ -f "$dir/try/try.ardour" ]; then
+      made=1
+      break
+    fi
+  done
+  if [ "$made" -ne 1 ]; then
     echo "ardour: could not make a session with the plug-in:"; tail -n 5 "$dir/session.log" | sed 's/^/  /'
     return 1
   fi

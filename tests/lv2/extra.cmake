@@ -34,11 +34,4 @@ else()
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/lv2/jalv_editor.sh ${CMAKE_BINARY_DIR}/Kelvox2.lv2
             ${KX_SOURCE_DIR}/scripts/editor-gestures.py ${CMAKE_CURRENT_BINARY_DIR}/jalv_editor)
   set_tests_properties(lv2.JalvShowsTheEditorEmbeddedAndItAnswersThePointer PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
-
-  # The same phrase through the bundle in Ardour 7's headless session and
-  # through the VST 2.4 module in the tool: the same samples, up to the
-  # anti-denormal offsets that the process-wide generator draws.
-  add_test(NAME lv2.ArdourHeadlessSessionRendersWhatTheToolRenders
-    COMMAND bash ${KX_SOURCE_DIR}/scripts/ardour-lv2-render.sh --build ${CMAKE_BINARY_DIR})
-  set_tests_properties(lv2.ArdourHeadlessSessionRendersWhatTheToolRenders PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
 endif()
