@@ -304,7 +304,8 @@ bool ClapTestHost::loadState(const std::vector<uint8_t>& bytes, size_t chunk) {
     clap_istream stream{&s, [](const clap_istream* i, void* data, uint64_t size) -> int64_t {
                             auto* st = static_cast<Stream*>(i->ctx);
                             const size_t n = std::min<uint64_t>({size, st->chunk, st->bytes->size() - st->position});
-                            std::memcpy(data, st->bytes->data() + st->position, n);
+                            if (n > 0)  // an empty state has no bytes to copy from
+                                std::memcpy(data, st->bytes->data() + st->position, n);
                             st->position += n;
                             return static_cast<int64_t>(n);
                         }};
