@@ -12,7 +12,7 @@ namespace kx::testing {
 namespace {
 
 // A search path of the built bundle alone, then the system's (where the
-// LV2 specifications that name classes and units live).
+// LV2 vocabularies that name classes and units live).
 std::string withBundle(const std::string& command) {
     static const std::string path = [] {
         const std::string dir = freshFolder("lv2_path_" + std::to_string(getpid()));
@@ -57,11 +57,11 @@ TEST(Lv2Bundle, LilvReadsThePluginItsPortsPresetsAndEditor) {
 TEST(Lv2Bundle, DescriptionValidatesAgainstTheLv2Specifications) {
     if (runCommand("command -v lv2_validate && command -v sord_validate").status != 0)
         GTEST_SKIP() << "lv2_validate or sord_validate missing (scripts/install-deps.sh)";
-    std::string specs;
-    for (const char* spec : {"core", "atom", "midi", "time", "ui", "units", "presets", "state", "urid", "options",
+    std::string schemas;
+    for (const char* name : {"core", "atom", "midi", "time", "ui", "units", "presets", "state", "urid", "options",
                              "buf-size", "instance-access", "port-props", "parameters", "patch"})
-        specs += std::string(" /usr/lib/lv2/") + spec + ".lv2/*.ttl";
-    const CommandRun run = runCommand("lv2_validate" + specs + " " KX_LV2_BUNDLE "/*.ttl");
+        schemas += std::string(" /usr/lib/lv2/") + name + ".lv2/*.ttl";
+    const CommandRun run = runCommand("lv2_validate" + schemas + " " KX_LV2_BUNDLE "/*.ttl");
     EXPECT_NE(run.out.find("Found 0 errors"), std::string::npos) << run.out;
 }
 
